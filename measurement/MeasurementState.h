@@ -1,0 +1,62 @@
+#pragma once
+// The one record of measurement fields that acquisition, detection, the measures,
+// the chart, the signal graph, the readouts and the recording read and write.
+// Touched only on the user-interface thread.
+#include <cstdint>
+
+#include "measurement/SampleHistory.h"
+
+namespace tamsel {
+
+constexpr int32_t kNominalSampleRate = 44100;
+
+// A fine correction is accepted only if one second stays at least one sample long and the
+// longest sweep (900 s) still fits the history with its extra entry.
+constexpr bool fineCorrectionAllowed(int64_t correction)
+{
+    const int64_t perSecond = kNominalSampleRate + correction;
+    return perSecond >= 1 && perSecond * 900 <= SampleHistory::kCapacity - 1;
+}
+
+struct MeasurementState {
+    int32_t samplesPerSecond = 0;
+    int32_t samplesPerSweep = 0;
+    int32_t viewSeconds = 0;
+    double rateRatio = 0;
+    double beatsPerSecond = 0; // 0: no beat rate set or found yet
+    int32_t liftAngle = 0;
+    SampleHistory sampleHistory;
+    int32_t writeIndex = 0;
+    int32_t traceOrigin = 0;
+    int32_t beatCount = 0;
+    int32_t scanIndex = 0;
+    int32_t intervalStart = 0;
+    int32_t lastBeatIndex = 0;
+    int32_t beatMark1 = 0;
+    int32_t beatMark2 = 0;
+    int32_t beatMark3 = 0;
+    int32_t noiseLevel = 1000;     // settings key NoiseLevel
+    int32_t boundaryLevel = 15000; // settings key BoundaryLevel
+    int32_t zoom = 1;              // settings key Zoom
+    bool closing = false;
+    bool timeSignalCalibrating = false;
+    bool rulerShown = false;
+    int32_t fineCorrection = 0; // settings key Hosei
+    int32_t rulerX = 0;
+    int32_t rulerY = 0;
+    int32_t beatUnit = 0;      // settings key vbps
+    int32_t rateMode = 0;      // settings key Average
+    int32_t beatErrorMode = 0; // settings key vkata
+
+    bool beatRateSet() const { return beatsPerSecond > 0; }
+    // Nominal samples between two beats; meaningful only while a beat rate is set.
+    long double beatPeriod() const { return static_cast<long double>(samplesPerSecond) / beatsPerSecond; }
+
+    // Per-sweep detection state, cleared at every sweep wrap and reset.
+    void clearSweepDetection()
+    {
+        scanIndex = intervalStart = lastBeatIndex = beatCount = beatMark1 = beatMark2 = 0;
+    }
+};
+
+} // namespace tamsel
