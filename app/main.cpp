@@ -1,7 +1,12 @@
-#include <QApplication>
+#include "app/TApplication.h"
+#include "app/TForm1.h"
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    return 0;
+    tamsel::TApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("Quorlen"));
+    app.setApplicationDisplayName(QStringLiteral("タムセル"));
+    tamsel::TForm1 form;
+    form.show();
+    return app.exec();
 }

@@ -1,11 +1,11 @@
-#include <QApplication>
+#include "app/TApplication.h"
 #include <gtest/gtest.h>
 
 // Window tests need an application object; the offscreen platform keeps them headless.
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
+    tamsel::TApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,19 @@
+#pragma once
+// The application object: an error raised in any handler ends that handler and is shown
+// in the standard error message box; the event loop goes on.
+#include <QApplication>
+#include <functional>
+
+namespace tamsel {
+
+class TApplication : public QApplication {
+public:
+    TApplication(int &argc, char **argv);
+    bool notify(QObject *receiver, QEvent *event) override;
+};
+
+// Shows an error text in the standard error message box (or hands it to the sink a test set).
+void ShowException(const QString &text);
+void SetExceptionSink(std::function<void(const QString &)> sink);
+
+} // namespace tamsel

@@ -1,0 +1,194 @@
+#include "app/TForm1.h"
+
+#include <QHBoxLayout>
+#include <QMenuBar>
+#include <QVBoxLayout>
+
+#include "app/TApplication.h"
+
+namespace tamsel {
+
+namespace {
+
+QToolButton *speedButton(QWidget *parent, int top, int height, const char *hint, const QString &glyph,
+                         bool checkable)
+{
+    auto *button = new QToolButton(parent);
+    button->setGeometry(0, top, 30, height);
+    button->setToolTip(QString::fromUtf8(hint));
+    button->setText(glyph);
+    button->setCheckable(checkable);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+QFrame *bevelPanel(QWidget *parent)
+{
+    auto *panel = new QFrame(parent);
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel->setLineWidth(1);
+    return panel;
+}
+
+} // namespace
+
+TForm1::TForm1(std::unique_ptr<SoundService> service, QWidget *parent)
+    : QMainWindow(parent), analyser_(state, *this)
+{
+    WinWaveIn1 = new TWinWaveIn(this, std::move(service));
+    // The capture component's design values; FormCreate sets the format actually used.
+    WinWaveIn1->SetChannels(1);
+    WinWaveIn1->SetBitsPerSample(8);
+    buildLayout();
+    wireHandlers();
+    try {
+        FormCreate();
+    } catch (const std::exception &e) {
+        // The window is still created and shown, without capture.
+        ShowException(QString::fromUtf8(e.what()));
+    }
+}
+
+TForm1::~TForm1()
+{
+    if (!destroyed_) {
+        try {
+            FormDestroy();
+        } catch (const std::exception &e) {
+            ShowException(QString::fromUtf8(e.what()));
+        }
+    }
+}
+
+void TForm1::buildLayout()
+{
+    setWindowTitle(QStringLiteral("Tamsel"));
+    auto *central = new QWidget(this);
+    auto *column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    BackPanel1 = new QFrame(central);
+    BackPanel1->setFixedHeight(40);
+    BackPanel1->setAutoFillBackground(true);
+    QPalette black = BackPanel1->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    BackPanel1->setPalette(black);
+    static_cast<QFrame *>(BackPanel1)->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    column->addWidget(BackPanel1);
+
+    Splitter1 = new QSplitter(Qt::Vertical, central);
+    Splitter1->setHandleWidth(3);
+    Splitter1->setChildrenCollapsible(false);
+    column->addWidget(Splitter1, 1);
+
+    // Signal graph: the threshold track bar at the left, the graph filling the rest.
+    Panel1 = bevelPanel(Splitter1);
+    auto *top = new QHBoxLayout(Panel1);
+    top->setContentsMargins(1, 1, 1, 1);
+    top->setSpacing(0);
+    Panel3 = new QWidget(Panel1);
+    Panel3->setFixedWidth(30);
+    auto *trackColumn = new QVBoxLayout(Panel3);
+    trackColumn->setContentsMargins(0, 0, 0, 0);
+    TrackBar1 = new QSlider(Qt::Vertical, Panel3);
+    TrackBar1->setRange(0, 32768);
+    TrackBar1->setInvertedAppearance(true); // position 0 at the top: the highest threshold
+    TrackBar1->setInvertedControls(true);
+    TrackBar1->setPageStep(1);
+    TrackBar1->setSingleStep(1);
+    TrackBar1->setTickPosition(QSlider::NoTicks);
+    TrackBar1->setValue(15000);
+    TrackBar1->setToolTip(QStringLiteral("Threshold Level"));
+    trackColumn->addWidget(TrackBar1);
+    top->addWidget(Panel3);
+    Panel4 = new TPanel(Panel1);
+    auto *signalFill = new QVBoxLayout(Panel4);
+    signalFill->setContentsMargins(0, 0, 0, 0);
+    PaintBox2 = new TPaintBox(Panel4);
+    signalFill->addWidget(PaintBox2);
+    top->addWidget(Panel4, 1);
+    Splitter1->addWidget(Panel1);
+
+    // Chart: the button column at the left, the chart filling the rest.
+    Panel2 = bevelPanel(Splitter1);
+    auto *bottom = new QHBoxLayout(Panel2);
+    bottom->setContentsMargins(1, 1, 1, 1);
+    bottom->setSpacing(0);
+    Panel5 = new QWidget(Panel2);
+    Panel5->setFixedWidth(30);
+    SpeedButton7 = speedButton(Panel5, 0, 20, "", QStringLiteral("P"), true);
+    SpeedButton8 = speedButton(Panel5, 22, 20, "", QStringLiteral("AC"), true);
+    SpeedButton1 = speedButton(Panel5, 45, 20, "Long Time", QStringLiteral("\u25B7"), false);
+    SpeedButton2 = speedButton(Panel5, 65, 20, "Short Time", QStringLiteral("\u25C1"), false);
+    SpeedButton3 = speedButton(Panel5, 88, 23, "Zoom Up", QStringLiteral("+"), false);
+    SpeedButton4 = speedButton(Panel5, 111, 23, "Zoom Down", QStringLiteral("\u2212"), false);
+    StartButton = speedButton(Panel5, 140, 24, "Start", QStringLiteral("\u25B6"), true);
+    StopButton = speedButton(Panel5, 166, 24, "", QStringLiteral("\u25A0"), true);
+    recBtn = speedButton(Panel5, 196, 30, "Recording", QStringLiteral("\u25CF"), true);
+    StartButton->setChecked(true);
+    bottom->addWidget(Panel5);
+    Panel6 = new TPanel(Panel2);
+    auto *chartFill = new QVBoxLayout(Panel6);
+    chartFill->setContentsMargins(0, 0, 0, 0);
+    PaintBox1 = new TPaintBox(Panel6);
+    chartFill->addWidget(PaintBox1);
+    bottom->addWidget(Panel6, 1);
+    Splitter1->addWidget(Panel2);
+    Splitter1->setStretchFactor(0, 0);
+    Splitter1->setStretchFactor(1, 1);
+    Splitter1->setSizes({65, 256});
+
+    setCentralWidget(central);
+    StatusBar1 = new TStatusBar(this);
+    setStatusBar(StatusBar1);
+    // Client area of the designed 817 x 437 window.
+    resize(809, 40 + 65 + 3 + 256 + 19 + menuBar()->sizeHint().height());
+    TrackBar1->setFocus();
+}
+
+void TForm1::wireHandlers()
+{
+    WinWaveIn1->OnOpen = [this](QObject *sender) { WinWaveIn1Open(sender); };
+    WinWaveIn1->OnReturnBuffer = [this](TWinWaveDevice *dev, TWinWaveBuffer *buf) {
+        WinWaveIn1ReturnBuffer(dev, buf);
+    };
+    WinWaveIn1->OnLoss = [this](TWinWaveDevice *dev, int64_t samples) { WinWaveIn1Loss(dev, samples); };
+    WinWaveIn1->OnFailure = [this](TWinWaveDevice *dev, const std::string &text) {
+        WinWaveIn1Failure(dev, text);
+    };
+    WinWaveIn1->OnRestore = [this](QObject *) { WinWaveIn1Failure(WinWaveIn1, {}); };
+    // Start and Stop are an exclusive pair that a press never releases.
+    connect(StartButton, &QToolButton::clicked, this, [this] {
+        setStartDown();
+        StartButtonClick();
+    });
+    connect(StopButton, &QToolButton::clicked, this, [this] {
+        StopButton->setChecked(true);
+        StartButton->setChecked(false);
+    });
+    connect(TrackBar1, &QSlider::valueChanged, this, &TForm1::TrackBar1Change);
+    Panel4->OnResize = [this] { Panel4Resize(); };
+    Panel6->OnResize = [this] { Panel6Resize(); };
+}
+
+void TForm1::setStartDown()
+{
+    StartButton->setChecked(true);
+    StopButton->setChecked(false);
+}
+
+bool TForm1::japanese() const { return windowTitle() == QStringLiteral("タムセル"); }
+
+AnalysisControls TForm1::controls() const
+{
+    AnalysisControls c;
+    c.running = StartButton->isChecked();
+    c.thresholdLevel = 32768 - TrackBar1->value();
+    c.acMode = SpeedButton8->isChecked();
+    c.japanese = japanese();
+    return c;
+}
+
+} // namespace tamsel

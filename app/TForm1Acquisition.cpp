@@ -1,0 +1,175 @@
+// Start-up, the capture buffers' round trip into the sample history, Start, and the
+// winding down of the capture before the window may close.
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include "app/TApplication.h"
+#include "app/TForm1.h"
+#include "display/SignalBars.h"
+#include "display/SignalGraph.h"
+
+namespace tamsel {
+
+namespace {
+// Pending events are processed once per this many stored samples (1.45 ms of audio): every
+// handler still runs between two samples of a buffer, at a small fraction of the cost of
+// pumping after each one.
+constexpr int kSamplesPerPump = 64;
+} // namespace
+
+void TForm1::FormCreate()
+{
+    if (!fineCorrectionAllowed(state.fineCorrection))
+        state.fineCorrection = 0;
+    state.samplesPerSecond = kNominalSampleRate + state.fineCorrection;
+    const QFileInfo exe(QCoreApplication::applicationFilePath());
+    qApp->setProperty("helpFile", exe.path() + QLatin1Char('/') + exe.completeBaseName() + QStringLiteral(".hlp"));
+    state.samplesPerSweep = state.samplesPerSecond * 60;
+    state.viewSeconds = 60;
+    state.beatsPerSecond = 0;
+    state.writeIndex = state.intervalStart = state.lastBeatIndex = state.beatCount = 0;
+    state.traceOrigin = 5020;
+    state.beatMark1 = state.beatMark2 = 0;
+    state.liftAngle = 52;
+    state.closing = state.timeSignalCalibrating = state.rulerShown = false;
+    state.rulerX = state.rulerY = 0;
+    ResetMeasurement();
+    WinWaveIn1->SetBitsPerSample(16);
+    WinWaveIn1->SetChannels(1);
+    WinWaveIn1->SetSamplesPerSec(44100);
+    for (auto &buffer : captureBuffers)
+        buffer = std::make_unique<TWinWaveBuffer>(static_cast<int32_t>(WinWaveIn1->AvgBytesPerSec() / 4));
+    WinWaveIn1->Open();
+}
+
+void TForm1::WinWaveIn1Open(QObject *)
+{
+    for (auto &buffer : captureBuffers) {
+        buffer->Prepare(WinWaveIn1);
+        buffer->Queue();
+    }
+    WinWaveIn1->Start();
+}
+
+void TForm1::WinWaveIn1ReturnBuffer(TWinWaveDevice *dev, TWinWaveBuffer *buf)
+{
+    if (state.closing) {
+        buf->Unprepare();
+        if (dev->PreparedCount() <= 0) {
+            dev->Stop();
+            dev->Close();
+            close();
+        }
+        return;
+    }
+    // A buffer whose handling ends in an error still goes back to the device, so that all
+    // four keep circulating.
+    struct Requeue {
+        TWinWaveBuffer *buf;
+        bool armed = true;
+        ~Requeue()
+        {
+            if (armed && buf->Device())
+                try {
+                    buf->Queue();
+                } catch (...) {
+                }
+        }
+    } requeue{buf};
+
+    const SignalBars bars(signalBitmap, state.samplesPerSweep);
+    const int n = static_cast<int>(buf->BytesRecorded() / 2);
+    const auto *bytes = reinterpret_cast<const uint8_t *>(buf->Data());
+    for (int p = 0; p < n; ++p) {
+        const auto s = static_cast<int16_t>(bytes[2 * p] | (bytes[2 * p + 1] << 8));
+        const auto magnitude = static_cast<uint16_t>(s < 0 ? -static_cast<int32_t>(s) : s);
+        state.sampleHistory[state.writeIndex] = magnitude;
+        if (StartButton->isChecked())
+            bars.draw(signalBitmap, state.writeIndex, magnitude);
+        ++state.writeIndex;
+        if (p % kSamplesPerPump == kSamplesPerPump - 1)
+            QCoreApplication::processEvents();
+        if (state.writeIndex > state.samplesPerSweep) {
+            state.writeIndex = 0;
+            state.clearSweepDetection();
+        }
+    }
+    PaintBox2->draw(0, 0, SignalGraph::composite(signalBitmap, signalOverlay));
+    AnalyseSamples();
+    if (state.samplesPerSecond <= state.writeIndex && state.writeIndex < 3 * state.samplesPerSecond)
+        CountBeats();
+    requeue.armed = false;
+    buf->Queue();
+}
+
+void TForm1::StartButtonClick()
+{
+    if (!StartButton->isChecked())
+        return;
+    ResetMeasurement();
+    state.writeIndex = 0;
+    DrawSignalOverlay();
+}
+
+void TForm1::FormCloseQuery(bool &CanClose)
+{
+    state.closing = true;
+    CanClose = !WinWaveIn1->Opened();
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    bool canClose = true;
+    FormCloseQuery(canClose);
+    if (canClose)
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TForm1::FormDestroy()
+{
+    destroyed_ = true;
+    signalBitmap = signalOverlay = traceBitmap = gridBitmap = rulerBitmap = QImage();
+    // The service must let go of the buffers before they are freed: a device still open
+    // here (the window destroyed without the close request) is closed first.
+    if (WinWaveIn1->Opened()) {
+        try {
+            WinWaveIn1->Close();
+        } catch (const EWinWave &) {
+        }
+    }
+    for (auto &buffer : captureBuffers)
+        buffer.reset();
+}
+
+void TForm1::WinWaveIn1Loss(TWinWaveDevice *, int64_t samples)
+{
+    if (samples > 0)
+        lostSamples_ += samples;
+    else
+        ++unmeasuredLosses_;
+    showCaptureNote();
+}
+
+void TForm1::WinWaveIn1Failure(TWinWaveDevice *, const std::string &text)
+{
+    failure_ = QString::fromUtf8(text);
+    showCaptureNote();
+}
+
+void TForm1::showCaptureNote()
+{
+    QStringList parts;
+    if (!failure_.isEmpty())
+        parts << QStringLiteral("Sound server lost: %1. Reconnecting.").arg(failure_);
+    if (lostSamples_ > 0)
+        parts << QStringLiteral("Audio lost: %1 s, filled with silence.")
+                     .arg(static_cast<double>(lostSamples_) / kNominalSampleRate, 0, 'f', 3);
+    if (unmeasuredLosses_ > 0)
+        parts << QStringLiteral("The sound server dropped audio %1 times.").arg(unmeasuredLosses_);
+    StatusBar1->setCaptureNote(parts.join(QLatin1Char(' ')), true);
+}
+
+} // namespace tamsel

@@ -1,0 +1,103 @@
+// The window's shared drawing routines and what it does with the analysis pass's results.
+#include <QApplication>
+#include <QMessageBox>
+
+#include "app/TForm1.h"
+#include "display/Canvas.h"
+#include "display/ChartFrame.h"
+#include "display/ChartRuler.h"
+#include "display/SignalGraph.h"
+#include "measurement/FormatPicture.h"
+
+namespace tamsel {
+
+void TForm1::ResetMeasurement()
+{
+    signalBitmap = whiteLayer(PaintBox2->width(), PaintBox2->height());
+    traceBitmap = chartTrace_.newLayer(PaintBox1->width(), PaintBox1->height());
+    DrawRuler();
+    state.clearSweepDetection();
+    setStartDown();
+}
+
+void TForm1::DrawChartFrame(int32_t seconds)
+{
+    gridBitmap = ChartFrame::draw(PaintBox1->width(), PaintBox1->height(), seconds);
+    PaintBox1->draw(0, 0, gridBitmap);
+}
+
+void TForm1::DrawSignalOverlay()
+{
+    signalOverlay = SignalGraph::drawSignalOverlay(PaintBox2->width(), PaintBox2->height(), TrackBar1->value(),
+                                                   state.noiseLevel);
+    PaintBox2->drawTransparent(0, 0, signalOverlay);
+}
+
+void TForm1::DrawRuler() { rulerBitmap = ChartRuler::draw(PaintBox1->width(), PaintBox1->height(), state); }
+
+void TForm1::AnalyseSamples() { analyser_.AnalyseSamples(controls()); }
+
+void TForm1::CountBeats() { analyser_.CountBeats(controls()); }
+
+void TForm1::Panel4Resize()
+{
+    ResetMeasurement();
+    DrawSignalOverlay();
+}
+
+void TForm1::Panel6Resize()
+{
+    ResetMeasurement();
+    DrawChartFrame(state.viewSeconds);
+}
+
+void TForm1::TrackBar1Change()
+{
+    DrawSignalOverlay();
+    CountBeats();
+}
+
+void TForm1::passStarted() { chartTrace_.beginPass(traceBitmap, state); }
+
+void TForm1::firstBeatOfSweep() { chartTrace_.drawStartBand(traceBitmap, state.viewSeconds); }
+
+void TForm1::rateMeasured(double secondsPerDay)
+{
+    StatusBar1->setPanelText(6, QString::fromStdString(FormatPicture("0.000 sec/day", secondsPerDay)));
+}
+
+void TForm1::timeSignalCalibrationEnded()
+{
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(),
+                    QStringLiteral("Time signal calibration end."), QMessageBox::Ok, this);
+    box.exec();
+}
+
+void TForm1::amplitudeMeasured(uint32_t degrees, bool, uint32_t liftSamples)
+{
+    StatusBar1->setPanelText(4, QString::fromStdString(FormatPicture("0 deg", degrees)));
+    if (japanese() && SpeedButton8->isChecked())
+        StatusBar1->setPanelText(7, QStringLiteral("拘束時間: ") +
+                                        QString::fromStdString(FormatPicture(
+                                            "0.0 msec", static_cast<long double>(liftSamples) / 44100 * 1000)));
+    else
+        StatusBar1->setPanelText(7, QString());
+}
+
+void TForm1::beatErrorMeasured(double milliseconds)
+{
+    StatusBar1->setPanelText(2, QString::fromStdString(FormatPicture("0.000 msec", milliseconds)));
+}
+
+void TForm1::beatMarked(const Beat &beat)
+{
+    TraceOptions options;
+    options.acMode = SpeedButton8->isChecked();
+    chartTrace_.markBeat(traceBitmap, signalBitmap, state, beat, options);
+}
+
+void TForm1::passEnded() { PaintBox1->draw(0, 0, ChartTrace::composite(gridBitmap, rulerBitmap, traceBitmap, state)); }
+
+void TForm1::beatRateCounted() { DrawRuler(); }
+
+} // namespace tamsel

@@ -1,0 +1,43 @@
+#include "app/TStatusBar.h"
+
+namespace tamsel {
+
+namespace {
+struct PanelLayout {
+    int width;
+    Qt::Alignment alignment;
+    const char *text;
+};
+const PanelLayout kPanels[TStatusBar::kPanelCount] = {
+    {150, Qt::AlignHCenter, "60sec view"}, {65, Qt::AlignLeft, "Beat Error:"}, {100, Qt::AlignRight, ""},
+    {65, Qt::AlignLeft, "Amplitude:"},     {50, Qt::AlignRight, ""},           {38, Qt::AlignLeft, "Rate:"},
+    {130, Qt::AlignRight, ""},             {50, Qt::AlignLeft, ""},
+};
+} // namespace
+
+TStatusBar::TStatusBar(QWidget *parent) : QStatusBar(parent)
+{
+    setFixedHeight(19);
+    setSizeGripEnabled(true);
+    for (int i = 0; i < kPanelCount; ++i) {
+        auto *label = new QLabel(QString::fromUtf8(kPanels[i].text), this);
+        label->setFixedWidth(kPanels[i].width);
+        label->setAlignment(kPanels[i].alignment | Qt::AlignVCenter);
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        addWidget(label);
+        panels_[static_cast<size_t>(i)] = label;
+    }
+    note_ = new QLabel(this);
+    note_->hide();
+    addPermanentWidget(note_);
+}
+
+void TStatusBar::setCaptureNote(const QString &text, bool alarm)
+{
+    note_->setText(text);
+    note_->setStyleSheet(alarm ? QStringLiteral("color: #C00000; font-weight: bold;") : QString());
+    note_->setVisible(!text.isEmpty());
+}
+
+} // namespace tamsel

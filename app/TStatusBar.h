@@ -1,0 +1,27 @@
+#pragma once
+// The status bar: eight fixed panels, plus a capture-health note at the right that
+// appears only when audio was lost or the sound server went away.
+#include <QLabel>
+#include <QStatusBar>
+#include <array>
+
+namespace tamsel {
+
+class TStatusBar : public QStatusBar {
+public:
+    explicit TStatusBar(QWidget *parent);
+
+    static constexpr int kPanelCount = 8;
+    QLabel *Panel(int index) const { return panels_[static_cast<size_t>(index)]; }
+    void setPanelText(int index, const QString &text) { Panel(index)->setText(text); }
+    QString panelText(int index) const { return Panel(index)->text(); }
+
+    void setCaptureNote(const QString &text, bool alarm);
+    QString captureNote() const { return note_->text(); }
+
+private:
+    std::array<QLabel *, kPanelCount> panels_{};
+    QLabel *note_;
+};
+
+} // namespace tamsel

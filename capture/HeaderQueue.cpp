@@ -1,0 +1,71 @@
+#include "capture/HeaderQueue.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace tamsel {
+
+int HeaderQueue::prepare(WaveHeader *header)
+{
+    if (!header || (header->flags & kHeaderPrepared))
+        return kWaveError;
+    header->flags = kHeaderPrepared;
+    return kWaveOk;
+}
+
+int HeaderQueue::unprepare(WaveHeader *header)
+{
+    if (!header || !(header->flags & kHeaderPrepared))
+        return kWaveUnprepared;
+    if (header->flags & kHeaderInQueue)
+        return kWaveStillPlaying;
+    header->flags &= ~kHeaderPrepared;
+    return kWaveOk;
+}
+
+int HeaderQueue::add(WaveHeader *header)
+{
+    if (!header || !(header->flags & kHeaderPrepared))
+        return kWaveUnprepared;
+    if (header->flags & kHeaderInQueue)
+        return kWaveStillPlaying;
+    header->flags = (header->flags & ~kHeaderDone) | kHeaderInQueue;
+    header->bytesRecorded = 0;
+    queue_.push_back(header);
+    return kWaveOk;
+}
+
+void HeaderQueue::fillFromRing(SampleRing &ring, const WaveNotify &notify)
+{
+    while (!queue_.empty()) {
+        WaveHeader *header = queue_.front();
+        const size_t samples = header->bufferLength / 2;
+        if (ring.available() < samples)
+            return;
+        ring.read(reinterpret_cast<int16_t *>(header->data), samples);
+        fillFront(nullptr, samples, notify);
+    }
+}
+
+void HeaderQueue::fillFront(const int16_t *samples, size_t count, const WaveNotify &notify)
+{
+    if (queue_.empty())
+        return;
+    WaveHeader *header = queue_.front();
+    queue_.pop_front();
+    count = std::min<size_t>(count, header->bufferLength / 2);
+    if (samples)
+        std::memcpy(header->data, samples, count * 2);
+    header->bytesRecorded = static_cast<uint32_t>(count * 2);
+    header->flags = (header->flags & ~kHeaderInQueue) | kHeaderDone;
+    notify(kWimData, reinterpret_cast<intptr_t>(header));
+}
+
+void HeaderQueue::clear()
+{
+    for (WaveHeader *header : queue_)
+        header->flags &= ~kHeaderInQueue;
+    queue_.clear();
+}
+
+} // namespace tamsel

@@ -1,0 +1,30 @@
+#pragma once
+// The buffers a service holds, in the order they were added, and the filling of the
+// front one. Shared by every sound service; not synchronised (the service holds its lock).
+#include <deque>
+
+#include "capture/SampleRing.h"
+#include "capture/SoundService.h"
+
+namespace tamsel {
+
+class HeaderQueue {
+public:
+    int prepare(WaveHeader *header);
+    int unprepare(WaveHeader *header);
+    int add(WaveHeader *header);
+    bool empty() const { return queue_.empty(); }
+    size_t size() const { return queue_.size(); }
+
+    // Fills and returns every front buffer the ring can fill whole, in order.
+    void fillFromRing(SampleRing &ring, const WaveNotify &notify);
+    // Returns the front buffer with `count` samples (at most its size) and notifies.
+    void fillFront(const int16_t *samples, size_t count, const WaveNotify &notify);
+    // Forgets every queued buffer without returning it (the device is closing).
+    void clear();
+
+private:
+    std::deque<WaveHeader *> queue_;
+};
+
+} // namespace tamsel

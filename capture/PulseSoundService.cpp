@@ -1,0 +1,443 @@
+#include "capture/PulseSoundService.h"
+
+#include <memory>
+#include <mutex>
+
+#include "capture/HeaderQueue.h"
+#include "capture/PulseConnection.h"
+#include "capture/SampleRing.h"
+#include "capture/WaveErrorText.h"
+
+namespace tamsel {
+
+namespace {
+
+constexpr int kRetryMs = 1000;  // reconnection attempts while the server or source is gone
+constexpr int kSilenceMs = 250; // silence is counted at this pace while no audio can arrive
+
+class PulseSoundService : public SoundService {
+public:
+    explicit PulseSoundService(const LiveCaptureOptions &options) : options_(options), ring_(options.ringSamples) {}
+    ~PulseSoundService() override { close(); }
+
+    int open(int32_t deviceId, const WaveFormat &format, WaveNotify notify) override;
+    int prepare(WaveHeader *header) override;
+    int addBuffer(WaveHeader *header) override;
+    int start() override;
+    int stop() override;
+    int unprepare(WaveHeader *header) override;
+    int close() override;
+    int deviceId(int32_t &id) override;
+    int deviceCaps(int32_t deviceId, WaveDeviceCaps &caps) override;
+    std::string errorText(int result) override { return waveErrorText(result); }
+
+private:
+    // Everything below runs on the service's thread with the main loop locked.
+    int connectStream(); // creates the stream and waits for it: not on the loop's thread
+    bool createStream();
+    void dropStream();
+    void contextStateChanged(pa_context_state_t state);
+    void readStream();
+    void streamStateChanged();
+    void lost(int result);
+    void overflowed();
+    int serverError() const;
+    void scheduleTimer(int ms);
+    void onTimer();
+    void countSilence();
+    int sourceNameFor(int32_t id, std::string &name);
+
+    LiveCaptureOptions options_;
+    std::unique_ptr<PulseConnection> connection_;
+    pa_stream *stream_ = nullptr;
+    pa_time_event *timer_ = nullptr;
+    pa_sample_spec spec_{};
+    std::string sourceName_; // empty: the server's default source
+    int32_t deviceId_ = -1;
+    WaveNotify notify_;
+    bool open_ = false;
+    bool started_ = false;
+    bool outage_ = false;        // no audio can arrive: server gone, source gone or suspended
+    uint64_t silenceFrom_ = 0;   // monotonic time up to which silence has been counted
+    uint64_t lastRetry_ = 0;
+
+    std::mutex dataLock_; // the ring and the buffer queue, shared with the user-interface thread
+    SampleRing ring_;
+    HeaderQueue queue_;
+};
+
+int PulseSoundService::sourceNameFor(int32_t id, std::string &name)
+{
+    name.clear();
+    if (!options_.sourceName.empty()) {
+        for (const PulseSource &s : connection_->sources())
+            if (s.name == options_.sourceName || s.description == options_.sourceName) {
+                name = s.name;
+                return kWaveOk;
+            }
+        return kWaveBadDevice;
+    }
+    if (id == -1)
+        return kWaveOk;
+    const std::vector<PulseSource> list = connection_->sources();
+    if (id < 0 || static_cast<size_t>(id) >= list.size())
+        return kWaveBadDevice;
+    name = list[static_cast<size_t>(id)].name;
+    return kWaveOk;
+}
+
+int PulseSoundService::open(int32_t deviceId, const WaveFormat &format, WaveNotify notify)
+{
+    if (open_)
+        return kWaveAllocated;
+    if (format.formatTag != 1 || format.bitsPerSample != 16 || format.channels == 0 || format.samplesPerSec == 0)
+        return kWaveBadFormat;
+    spec_ = {PA_SAMPLE_S16LE, format.samplesPerSec, static_cast<uint8_t>(format.channels)};
+    try {
+        connection_ = std::make_unique<PulseConnection>();
+    } catch (const std::bad_alloc &) {
+        return kWaveNoMemory;
+    }
+    if (const int error = connection_->connect()) {
+        connection_.reset();
+        return kWaveServerBase + error;
+    }
+    connection_->stateChanged = [this](pa_context_state_t state) { contextStateChanged(state); };
+    if (const int result = sourceNameFor(deviceId, sourceName_)) {
+        connection_.reset();
+        return result;
+    }
+    int result;
+    {
+        PulseLock lock(connection_->loop());
+        result = connectStream();
+    }
+    if (result != kWaveOk) {
+        connection_.reset();
+        return result;
+    }
+    deviceId_ = deviceId;
+    notify_ = std::move(notify);
+    open_ = true;
+    started_ = outage_ = false;
+    notify_(kWimOpen, 0);
+    return kWaveOk;
+}
+
+bool PulseSoundService::createStream()
+{
+    stream_ = pa_stream_new(connection_->context(), "Watch capture", &spec_, nullptr);
+    if (!stream_)
+        return false;
+    pa_stream_set_state_callback(
+        stream_, [](pa_stream *, void *self) { static_cast<PulseSoundService *>(self)->streamStateChanged(); }, this);
+    pa_stream_set_read_callback(
+        stream_, [](pa_stream *, size_t, void *self) { static_cast<PulseSoundService *>(self)->readStream(); }, this);
+    pa_stream_set_suspended_callback(
+        stream_, [](pa_stream *, void *self) { static_cast<PulseSoundService *>(self)->streamStateChanged(); }, this);
+    pa_stream_set_overflow_callback(
+        stream_, [](pa_stream *, void *self) { static_cast<PulseSoundService *>(self)->overflowed(); }, this);
+
+    // Small fragments keep the ring fed evenly; the server's own buffer stays at its maximum.
+    const uint32_t fragment = static_cast<uint32_t>(pa_usec_to_bytes(20000, &spec_));
+    pa_buffer_attr attr{static_cast<uint32_t>(-1), static_cast<uint32_t>(-1), static_cast<uint32_t>(-1),
+                        static_cast<uint32_t>(-1), fragment};
+    auto flags = PA_STREAM_ADJUST_LATENCY;
+    if (!started_)
+        flags = static_cast<pa_stream_flags_t>(flags | PA_STREAM_START_CORKED);
+    if (pa_stream_connect_record(stream_, sourceName_.empty() ? nullptr : sourceName_.c_str(), &attr, flags) < 0) {
+        dropStream();
+        return false;
+    }
+    return true;
+}
+
+int PulseSoundService::connectStream()
+{
+    if (!createStream())
+        return kWaveServerBase + connection_->lastError();
+    const bool settled = connection_->waitFor([this] {
+        const pa_stream_state_t s = pa_stream_get_state(stream_);
+        return s == PA_STREAM_READY || !PA_STREAM_IS_GOOD(s);
+    });
+    if (!settled || pa_stream_get_state(stream_) != PA_STREAM_READY) {
+        const int error = settled ? connection_->lastError() : PA_ERR_TIMEOUT;
+        dropStream();
+        return kWaveServerBase + (error ? error : PA_ERR_NOENTITY);
+    }
+    // The server converts whatever the source has into what we asked for; never misread.
+    const pa_sample_spec *got = pa_stream_get_sample_spec(stream_);
+    if (!got || !pa_sample_spec_equal(got, &spec_)) {
+        dropStream();
+        return kWaveBadFormat;
+    }
+    return kWaveOk;
+}
+
+void PulseSoundService::dropStream()
+{
+    if (!stream_)
+        return;
+    pa_stream_set_state_callback(stream_, nullptr, nullptr);
+    pa_stream_set_read_callback(stream_, nullptr, nullptr);
+    pa_stream_set_suspended_callback(stream_, nullptr, nullptr);
+    pa_stream_set_overflow_callback(stream_, nullptr, nullptr);
+    pa_stream_disconnect(stream_);
+    pa_stream_unref(stream_);
+    stream_ = nullptr;
+}
+
+void PulseSoundService::readStream()
+{
+    const void *data = nullptr;
+    size_t bytes = 0;
+    while (stream_ && pa_stream_readable_size(stream_) > 0) {
+        if (pa_stream_peek(stream_, &data, &bytes) < 0 || bytes == 0)
+            break;
+        const size_t samples = bytes / 2;
+        std::lock_guard<std::mutex> guard(dataLock_);
+        size_t dropped = 0;
+        if (!data) {
+            // A hole in the stream: the server knows its length.
+            ring_.addGap(samples);
+            dropped = samples;
+        } else if (started_) {
+            dropped = ring_.write(static_cast<const int16_t *>(data), samples);
+        }
+        pa_stream_drop(stream_);
+        if (dropped)
+            notify_(kWimLoss, static_cast<intptr_t>(dropped));
+        if (started_)
+            queue_.fillFromRing(ring_, notify_);
+    }
+}
+
+void PulseSoundService::streamStateChanged()
+{
+    if (!stream_)
+        return;
+    const pa_stream_state_t state = pa_stream_get_state(stream_);
+    if (!PA_STREAM_IS_GOOD(state)) {
+        lost(serverError());
+        return;
+    }
+    if (state != PA_STREAM_READY)
+        return;
+    const pa_sample_spec *got = pa_stream_get_sample_spec(stream_);
+    if (!got || !pa_sample_spec_equal(got, &spec_)) {
+        lost(kWaveBadFormat);
+        return;
+    }
+    if (pa_stream_is_suspended(stream_) > 0) {
+        if (!outage_) {
+            outage_ = true;
+            silenceFrom_ = monotonicMicros();
+            scheduleTimer(kSilenceMs);
+        }
+    } else if (outage_) {
+        countSilence();
+        outage_ = false;
+        notify_(kWimRestored, 0);
+        if (started_)
+            pa_operation_unref(pa_stream_cork(stream_, 0, nullptr, nullptr));
+    }
+}
+
+// The server dropped audio of a length it does not tell.
+void PulseSoundService::overflowed() { notify_(kWimLoss, -1); }
+
+int PulseSoundService::serverError() const
+{
+    const int error = connection_->lastError();
+    return kWaveServerBase + (error ? error : PA_ERR_CONNECTIONTERMINATED);
+}
+
+// Audio stops arriving: count silence by the clock until it comes back, and keep trying.
+void PulseSoundService::lost(int result)
+{
+    dropStream();
+    if (!outage_) {
+        outage_ = true;
+        silenceFrom_ = monotonicMicros();
+        notify_(kWimFailure, result);
+    }
+    scheduleTimer(kSilenceMs);
+}
+
+void PulseSoundService::scheduleTimer(int ms)
+{
+    pa_mainloop_api *api = pa_threaded_mainloop_get_api(connection_->loop());
+    timeval tv;
+    pa_gettimeofday(&tv);
+    pa_timeval_add(&tv, static_cast<pa_usec_t>(ms) * 1000);
+    if (timer_) {
+        api->time_restart(timer_, &tv);
+        return;
+    }
+    timer_ = api->time_new(
+        api, &tv, [](pa_mainloop_api *, pa_time_event *, const timeval *, void *self) {
+            static_cast<PulseSoundService *>(self)->onTimer();
+        },
+        this);
+}
+
+void PulseSoundService::countSilence()
+{
+    const uint64_t now = monotonicMicros();
+    const uint64_t samples = (now - silenceFrom_) * spec_.rate / 1000000u;
+    if (samples == 0)
+        return;
+    silenceFrom_ += samples * 1000000u / spec_.rate;
+    std::lock_guard<std::mutex> guard(dataLock_);
+    if (!started_)
+        return;
+    ring_.addGap(samples * spec_.channels);
+    notify_(kWimLoss, static_cast<intptr_t>(samples * spec_.channels));
+    queue_.fillFromRing(ring_, notify_);
+}
+
+void PulseSoundService::contextStateChanged(pa_context_state_t state)
+{
+    if (!open_)
+        return;
+    if (!PA_CONTEXT_IS_GOOD(state))
+        lost(serverError());
+    else if (state == PA_CONTEXT_READY && outage_ && !stream_)
+        createStream(); // the server is back: its stream's READY ends the outage
+}
+
+void PulseSoundService::onTimer()
+{
+    if (!outage_)
+        return;
+    countSilence();
+    const uint64_t now = monotonicMicros();
+    if (!stream_ && now - lastRetry_ >= kRetryMs * 1000u) {
+        lastRetry_ = now;
+        if (pa_context_get_state(connection_->context()) == PA_CONTEXT_READY)
+            createStream();
+        else
+            connection_->connectAsync();
+    }
+    scheduleTimer(kSilenceMs);
+}
+
+int PulseSoundService::prepare(WaveHeader *header)
+{
+    std::lock_guard<std::mutex> guard(dataLock_);
+    return queue_.prepare(header);
+}
+
+int PulseSoundService::unprepare(WaveHeader *header)
+{
+    std::lock_guard<std::mutex> guard(dataLock_);
+    return queue_.unprepare(header);
+}
+
+int PulseSoundService::addBuffer(WaveHeader *header)
+{
+    if (!open_)
+        return kWaveInvalidHandle;
+    std::lock_guard<std::mutex> guard(dataLock_);
+    const int result = queue_.add(header);
+    if (result == kWaveOk && started_)
+        queue_.fillFromRing(ring_, notify_);
+    return result;
+}
+
+int PulseSoundService::start()
+{
+    if (!open_)
+        return kWaveInvalidHandle;
+    PulseLock lock(connection_->loop());
+    {
+        std::lock_guard<std::mutex> guard(dataLock_);
+        started_ = true;
+    }
+    if (stream_)
+        pa_operation_unref(pa_stream_cork(stream_, 0, nullptr, nullptr));
+    return kWaveOk;
+}
+
+int PulseSoundService::stop()
+{
+    if (!open_)
+        return kWaveInvalidHandle;
+    PulseLock lock(connection_->loop());
+    if (stream_)
+        pa_operation_unref(pa_stream_cork(stream_, 1, nullptr, nullptr));
+    std::lock_guard<std::mutex> guard(dataLock_);
+    started_ = false;
+    ring_.clear();
+    return kWaveOk;
+}
+
+int PulseSoundService::close()
+{
+    if (!open_)
+        return kWaveInvalidHandle;
+    {
+        PulseLock lock(connection_->loop());
+        dropStream();
+        if (timer_) {
+            pa_threaded_mainloop_get_api(connection_->loop())->time_free(timer_);
+            timer_ = nullptr;
+        }
+    }
+    connection_.reset(); // joins the service's thread: nothing is posted after this
+    std::lock_guard<std::mutex> guard(dataLock_);
+    queue_.clear();
+    ring_.clear();
+    open_ = started_ = outage_ = false;
+    notify_(kWimClose, 0);
+    notify_ = nullptr;
+    return kWaveOk;
+}
+
+int PulseSoundService::deviceId(int32_t &id)
+{
+    if (!open_)
+        return kWaveInvalidHandle;
+    id = deviceId_;
+    return kWaveOk;
+}
+
+int PulseSoundService::deviceCaps(int32_t deviceId, WaveDeviceCaps &caps)
+{
+    PulseConnection probe;
+    if (const int error = probe.connect())
+        return kWaveServerBase + error;
+    const std::vector<PulseSource> list = probe.sources();
+    std::string wanted = options_.sourceName;
+    if (wanted.empty() && deviceId == -1)
+        wanted = probe.defaultSourceName();
+    for (size_t i = 0; i < list.size(); ++i) {
+        const PulseSource &s = list[i];
+        const bool match = wanted.empty() ? static_cast<int32_t>(i) == deviceId
+                                          : (s.name == wanted || s.description == wanted);
+        if (!match)
+            continue;
+        caps.manufacturerID = static_cast<uint16_t>(s.card == PA_INVALID_INDEX ? 0xFFFF : s.card);
+        caps.productID = static_cast<uint16_t>(s.index);
+        // At most 31 bytes, cut on a character boundary of the UTF-8 text.
+        std::string name = s.description.empty() ? s.name : s.description;
+        if (name.size() > 31) {
+            size_t cut = 31;
+            while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+                --cut;
+            name.resize(cut);
+        }
+        caps.productName = name;
+        return kWaveOk;
+    }
+    return kWaveBadDevice;
+}
+
+} // namespace
+
+std::unique_ptr<SoundService> makeLiveSoundService(const LiveCaptureOptions &options)
+{
+    return std::make_unique<PulseSoundService>(options);
+}
+
+} // namespace tamsel

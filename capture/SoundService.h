@@ -1,0 +1,81 @@
+#pragma once
+// The wave-input operations the capture component needs, behind which sit the live
+// sound server, a recording played back, or a test script.
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace tamsel {
+
+// Result codes of the service: 0 is success.
+enum WaveResult : int {
+    kWaveOk = 0,
+    kWaveError = 1,        // unspecified failure
+    kWaveBadDevice = 2,    // no such capture source
+    kWaveNotEnabled = 3,   // no sound server
+    kWaveAllocated = 4,    // already open
+    kWaveInvalidHandle = 5,
+    kWaveNoDriver = 6,
+    kWaveNoMemory = 7,
+    kWaveBadFormat = 32,   // the source cannot deliver the format asked for
+    kWaveStillPlaying = 33,
+    kWaveUnprepared = 34,
+    kWaveServerBase = 1000 // 1000 + a sound server error code
+};
+
+// Notifications a service sends to the component's notification object.
+enum WaveMessage : int { kWimOpen = 0x3BE, kWimClose = 0x3BF, kWimData = 0x3C0, kWimLoss = 0x3C1, kWimFailure = 0x3C2,
+                   kWimRestored = 0x3C3 };
+
+struct WaveFormat {
+    uint16_t formatTag = 1; // PCM
+    uint16_t channels = 2;
+    uint32_t samplesPerSec = 44100;
+    uint32_t avgBytesPerSec = 176400;
+    uint16_t blockAlign = 4;
+    uint16_t bitsPerSample = 16;
+    uint16_t extraSize = 18;
+};
+
+// The buffer header the service fills; `user` leads back to the buffer object.
+struct WaveHeader {
+    char *data = nullptr;
+    uint32_t bufferLength = 0;
+    uint32_t bytesRecorded = 0;
+    void *user = nullptr;
+    uint32_t flags = 0;
+    uint32_t loops = 0;
+    WaveHeader *next = nullptr;
+    uintptr_t reserved = 0;
+};
+constexpr uint32_t kHeaderPrepared = 0x2;
+constexpr uint32_t kHeaderDone = 0x1;
+constexpr uint32_t kHeaderInQueue = 0x10;
+
+struct WaveDeviceCaps {
+    uint16_t manufacturerID = 0;
+    uint16_t productID = 0;
+    std::string productName; // at most 31 characters
+};
+
+// Posts one notification to the user-interface thread, in order. `param` is a WaveHeader*
+// for kWimData, a sample count for kWimLoss, an error code for kWimFailure.
+using WaveNotify = std::function<void(int message, intptr_t param)>;
+
+class SoundService {
+public:
+    virtual ~SoundService() = default;
+
+    virtual int open(int32_t deviceId, const WaveFormat &format, WaveNotify notify) = 0;
+    virtual int prepare(WaveHeader *header) = 0;
+    virtual int addBuffer(WaveHeader *header) = 0;
+    virtual int start() = 0;
+    virtual int stop() = 0;
+    virtual int unprepare(WaveHeader *header) = 0;
+    virtual int close() = 0;
+    virtual int deviceId(int32_t &id) = 0; // fails while closed
+    virtual int deviceCaps(int32_t deviceId, WaveDeviceCaps &caps) = 0;
+    virtual std::string errorText(int result) = 0;
+};
+
+} // namespace tamsel
