@@ -86,7 +86,7 @@ void TForm1::buildLayout()
     // Signal graph: the threshold track bar at the left, the graph filling the rest.
     Panel1 = bevelPanel(Splitter1);
     auto *top = new QHBoxLayout(Panel1);
-    top->setContentsMargins(1, 1, 1, 1);
+    top->setContentsMargins(0, 0, 0, 0);
     top->setSpacing(0);
     Panel3 = new QWidget(Panel1);
     Panel3->setFixedWidth(30);
@@ -114,7 +114,7 @@ void TForm1::buildLayout()
     // Chart: the button column at the left, the chart filling the rest.
     Panel2 = bevelPanel(Splitter1);
     auto *bottom = new QHBoxLayout(Panel2);
-    bottom->setContentsMargins(1, 1, 1, 1);
+    bottom->setContentsMargins(0, 0, 0, 0);
     bottom->setSpacing(0);
     Panel5 = new QWidget(Panel2);
     Panel5->setFixedWidth(30);

@@ -30,6 +30,9 @@ public:
     void WinWaveIn1Open(QObject *sender);
     void WinWaveIn1ReturnBuffer(TWinWaveDevice *dev, TWinWaveBuffer *buf);
     void StartButtonClick();
+    // Stores a returned buffer's samples in the history, drawing their bars, processing
+    // pending events and wrapping the sweep as it goes.
+    void StoreSamples(const TWinWaveBuffer &buf);
     void FormCloseQuery(bool &CanClose);
     void FormDestroy();
 

@@ -78,9 +78,20 @@ void TForm1::WinWaveIn1ReturnBuffer(TWinWaveDevice *dev, TWinWaveBuffer *buf)
         }
     } requeue{buf};
 
-    const SignalBars bars(signalBitmap, state.samplesPerSweep);
-    const int n = static_cast<int>(buf->BytesRecorded() / 2);
-    const auto *bytes = reinterpret_cast<const uint8_t *>(buf->Data());
+    StoreSamples(*buf);
+    PaintBox2->draw(0, 0, SignalGraph::composite(signalBitmap, signalOverlay));
+    AnalyseSamples();
+    if (state.samplesPerSecond <= state.writeIndex && state.writeIndex < 3 * state.samplesPerSecond)
+        CountBeats();
+    requeue.armed = false;
+    buf->Queue();
+}
+
+void TForm1::StoreSamples(const TWinWaveBuffer &buf)
+{
+    SignalBars bars(signalBitmap, state.samplesPerSweep);
+    const int n = static_cast<int>(buf.BytesRecorded() / 2);
+    const auto *bytes = reinterpret_cast<const uint8_t *>(buf.Data());
     for (int p = 0; p < n; ++p) {
         const auto s = static_cast<int16_t>(bytes[2 * p] | (bytes[2 * p + 1] << 8));
         const auto magnitude = static_cast<uint16_t>(s < 0 ? -static_cast<int32_t>(s) : s);
@@ -95,12 +106,6 @@ void TForm1::WinWaveIn1ReturnBuffer(TWinWaveDevice *dev, TWinWaveBuffer *buf)
             state.clearSweepDetection();
         }
     }
-    PaintBox2->draw(0, 0, SignalGraph::composite(signalBitmap, signalOverlay));
-    AnalyseSamples();
-    if (state.samplesPerSecond <= state.writeIndex && state.writeIndex < 3 * state.samplesPerSecond)
-        CountBeats();
-    requeue.armed = false;
-    buf->Queue();
 }
 
 void TForm1::StartButtonClick()
