@@ -69,14 +69,15 @@ void TForm1::buildLayout()
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
-    BackPanel1 = new QFrame(central);
+    BackPanel1 = new TPanel(central);
     BackPanel1->setFixedHeight(40);
     BackPanel1->setAutoFillBackground(true);
     QPalette black = BackPanel1->palette();
     black.setColor(QPalette::Window, Qt::black);
     BackPanel1->setPalette(black);
-    static_cast<QFrame *>(BackPanel1)->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    BackPanel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     column->addWidget(BackPanel1);
+    buildLedStrip();
 
     Splitter1 = new QSplitter(Qt::Vertical, central);
     Splitter1->setHandleWidth(3);
@@ -169,6 +170,12 @@ void TForm1::wireHandlers()
         StartButton->setChecked(false);
     });
     connect(TrackBar1, &QSlider::valueChanged, this, &TForm1::TrackBar1Change);
+    connect(bpsLabel, &TLEDLabel::clicked, this, &TForm1::bpsLabelClick);
+    connect(bpss, &TLEDLabel::mouseMoved, this, &TForm1::bpssMouseMove);
+    connect(spd, &TLEDLabel::clicked, this, &TForm1::spdClick);
+    connect(katatime, &TLEDLabel::clicked, this, &TForm1::katatimeClick);
+    connect(upBtn, &QToolButton::clicked, this, &TForm1::upBtnClick);
+    connect(downBtn, &QToolButton::clicked, this, &TForm1::downBtnClick);
     Panel4->OnResize = [this] { Panel4Resize(); };
     Panel6->OnResize = [this] { Panel6Resize(); };
 }
@@ -187,6 +194,7 @@ AnalysisControls TForm1::controls() const
     c.running = StartButton->isChecked();
     c.thresholdLevel = 32768 - TrackBar1->value();
     c.acMode = SpeedButton8->isChecked();
+    c.beatCounterOn = autosw->isChecked();
     c.japanese = japanese();
     return c;
 }

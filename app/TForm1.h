@@ -16,6 +16,7 @@
 #include "measurement/AnalysisOutput.h"
 #include "measurement/BeatAnalyser.h"
 #include "measurement/MeasurementState.h"
+#include "widgets/LedLabel.h"
 
 namespace tamsel {
 
@@ -47,6 +48,15 @@ public:
     void Panel6Resize();
     void TrackBar1Change();
 
+    // The readouts.
+    void bpsLabelClick();
+    void bpssMouseMove();
+    void spdClick();
+    void katatimeClick();
+    void upBtnClick();
+    void downBtnClick();
+    void ShowBeatRate();
+
     bool japanese() const;
     AnalysisControls controls() const;
 
@@ -64,7 +74,20 @@ public:
     std::array<std::unique_ptr<TWinWaveBuffer>, 4> captureBuffers;
 
     TWinWaveIn *WinWaveIn1;
-    QWidget *BackPanel1;
+    TPanel *BackPanel1;
+    QToolButton *autosw;
+    QToolButton *upBtn;
+    QToolButton *downBtn;
+    TLEDLabel *bpss;
+    TLEDLabel *bpsLabel;
+    TLEDLabel *katatime;
+    TLEDLabel *LEDLabel1;
+    TLEDLabel *kaku;
+    TLEDLabel *LEDLabel3;
+    QToolButton *SpeedButton5;
+    QToolButton *SpeedButton6;
+    TLEDLabel *spd;
+    TLEDLabel *spdLabel;
     QFrame *Panel1;
     QWidget *Panel3;
     QSlider *TrackBar1;
@@ -102,6 +125,9 @@ protected:
 
 private:
     void buildLayout();
+    void buildLedStrip();
+    void colourRateReadout();
+    void colourBeatErrorReadout();
     void wireHandlers();
     void setStartDown();
     void showCaptureNote();

@@ -114,6 +114,8 @@ void TForm1::StartButtonClick()
         return;
     ResetMeasurement();
     state.writeIndex = 0;
+    for (TLEDLabel *readout : {spd, kaku, katatime, bpss})
+        readout->setValue(0);
     DrawSignalOverlay();
 }
 

@@ -7,7 +7,6 @@
 #include "display/ChartFrame.h"
 #include "display/ChartRuler.h"
 #include "display/SignalGraph.h"
-#include "measurement/FormatPicture.h"
 
 namespace tamsel {
 
@@ -17,6 +16,11 @@ void TForm1::ResetMeasurement()
     traceBitmap = chartTrace_.newLayer(PaintBox1->width(), PaintBox1->height());
     DrawRuler();
     state.clearSweepDetection();
+    spd->setValue(0);
+    kaku->setValue(0);
+    katatime->setValue(0);
+    colourRateReadout();
+    colourBeatErrorReadout();
     setStartDown();
 }
 
@@ -61,32 +65,11 @@ void TForm1::passStarted() { chartTrace_.beginPass(traceBitmap, state); }
 
 void TForm1::firstBeatOfSweep() { chartTrace_.drawStartBand(traceBitmap, state.viewSeconds); }
 
-void TForm1::rateMeasured(double secondsPerDay)
-{
-    StatusBar1->setPanelText(6, QString::fromStdString(FormatPicture("0.000 sec/day", secondsPerDay)));
-}
-
 void TForm1::timeSignalCalibrationEnded()
 {
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(),
                     QStringLiteral("Time signal calibration end."), QMessageBox::Ok, this);
     box.exec();
-}
-
-void TForm1::amplitudeMeasured(uint32_t degrees, bool, uint32_t liftSamples)
-{
-    StatusBar1->setPanelText(4, QString::fromStdString(FormatPicture("0 deg", degrees)));
-    if (japanese() && SpeedButton8->isChecked())
-        StatusBar1->setPanelText(7, QStringLiteral("拘束時間: ") +
-                                        QString::fromStdString(FormatPicture(
-                                            "0.0 msec", static_cast<long double>(liftSamples) / 44100 * 1000)));
-    else
-        StatusBar1->setPanelText(7, QString());
-}
-
-void TForm1::beatErrorMeasured(double milliseconds)
-{
-    StatusBar1->setPanelText(2, QString::fromStdString(FormatPicture("0.000 msec", milliseconds)));
 }
 
 void TForm1::beatMarked(const Beat &beat)
@@ -98,6 +81,5 @@ void TForm1::beatMarked(const Beat &beat)
 
 void TForm1::passEnded() { PaintBox1->draw(0, 0, ChartTrace::composite(gridBitmap, rulerBitmap, traceBitmap, state)); }
 
-void TForm1::beatRateCounted() { DrawRuler(); }
 
 } // namespace tamsel

@@ -1,6 +1,7 @@
 #pragma once
 // A paint box: pictures are drawn onto it and stay until drawn over. It keeps them in an
 // image of its own, so that a repaint by the window system shows the last picture.
+#include <QFrame>
 #include <QImage>
 #include <QWidget>
 #include <functional>
@@ -31,9 +32,9 @@ private:
 };
 
 // A panel that tells when its size changes.
-class TPanel : public QWidget {
+class TPanel : public QFrame {
 public:
-    explicit TPanel(QWidget *parent) : QWidget(parent) {}
+    explicit TPanel(QWidget *parent) : QFrame(parent) {}
     std::function<void()> OnResize;
 
 protected:

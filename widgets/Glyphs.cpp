@@ -1,0 +1,87 @@
+#include "widgets/Glyphs.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+namespace tamsel {
+
+namespace {
+
+QPixmap switchFace(int size, bool on, bool enabled)
+{
+    QPixmap face(size, size);
+    face.fill(Qt::transparent);
+    QPainter p(&face);
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal s = size;
+    const QColor lit = enabled ? QColor(0, 255, 0) : QColor(0, 110, 0);
+    const QColor dim(70, 70, 70);
+    QRadialGradient body(QPointF(s * 0.4, s * 0.35), s * 0.6);
+    body.setColorAt(0, QColor(60, 60, 60));
+    body.setColorAt(1, QColor(15, 15, 15));
+    p.setBrush(body);
+    p.setPen(QPen(on ? lit : dim, s / 14));
+    p.drawEllipse(QRectF(s * 0.08, s * 0.08, s * 0.84, s * 0.84));
+    if (on) {
+        QRadialGradient glow(QPointF(s / 2, s / 2), s * 0.3);
+        glow.setColorAt(0, QColor(lit.red(), lit.green(), lit.blue(), 90));
+        glow.setColorAt(1, Qt::transparent);
+        p.setPen(Qt::NoPen);
+        p.setBrush(glow);
+        p.drawEllipse(QRectF(s * 0.2, s * 0.2, s * 0.6, s * 0.6));
+    }
+    QFont font = p.font();
+    font.setBold(true);
+    font.setPixelSize(qMax(6, size * 2 / 5));
+    p.setFont(font);
+    p.setPen(on ? lit : QColor(150, 150, 150));
+    p.drawText(QRectF(0, 0, s, s), Qt::AlignCenter, on ? QStringLiteral("A") : QStringLiteral("M"));
+    return face;
+}
+
+QPixmap triangle(bool up, int width, int height, const QColor &color)
+{
+    QPixmap glyph(width, height);
+    glyph.fill(Qt::transparent);
+    QPainter p(&glyph);
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal w = width, h = height;
+    const qreal top = h * 0.25, bottom = h * 0.75;
+    QPainterPath path;
+    if (up) {
+        path.moveTo(w / 2, top);
+        path.lineTo(w * 0.85, bottom);
+        path.lineTo(w * 0.15, bottom);
+    } else {
+        path.moveTo(w * 0.15, top);
+        path.lineTo(w * 0.85, top);
+        path.lineTo(w / 2, bottom);
+    }
+    path.closeSubpath();
+    p.fillPath(path, color);
+    return glyph;
+}
+
+} // namespace
+
+QIcon autoSwitchIcon(int size)
+{
+    QIcon icon;
+    icon.addPixmap(switchFace(size, false, true), QIcon::Normal, QIcon::Off);
+    icon.addPixmap(switchFace(size, true, true), QIcon::Normal, QIcon::On);
+    icon.addPixmap(switchFace(size, false, false), QIcon::Disabled, QIcon::Off);
+    icon.addPixmap(switchFace(size, true, false), QIcon::Disabled, QIcon::On);
+    return icon;
+}
+
+QIcon triangleIcon(bool up, int width, int height)
+{
+    QIcon icon;
+    icon.addPixmap(triangle(up, width, height, QColor(0, 220, 0)), QIcon::Normal);
+    icon.addPixmap(triangle(up, width, height, QColor(60, 255, 60)), QIcon::Active);
+    icon.addPixmap(triangle(up, width, height, QColor(0, 90, 0)), QIcon::Disabled);
+    return icon;
+}
+
+} // namespace tamsel

@@ -1,0 +1,14 @@
+#pragma once
+// The small pictures of the window's buttons, drawn here at any size rather than taken
+// from image files.
+#include <QIcon>
+
+namespace tamsel {
+
+// The beat counter switch: a round key, lit green with "A" while the count is automatic,
+// dark with "M" while the beat rate is set by hand.
+QIcon autoSwitchIcon(int size);
+// A small triangle pointing up or down, for Beat Up / Beat Down.
+QIcon triangleIcon(bool up, int width, int height);
+
+} // namespace tamsel
