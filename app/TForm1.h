@@ -1,6 +1,8 @@
 #pragma once
 // The main window: it owns every control, the measurement state, the image layers and the
 // capture buffers, and is the one place that knows both the numbers and the controls.
+#include <QAction>
+#include <QActionGroup>
 #include <QImage>
 #include <QMainWindow>
 #include <QSlider>
@@ -57,6 +59,60 @@ public:
     void downBtnClick();
     void ShowBeatRate();
 
+    // Views and zoom.
+    void N11Click();
+    void N21Click();
+    void N31Click();
+    void N101Click();
+    void N201Click();
+    void N301Click();
+    void N401Click();
+    void N601Click();
+    void N1201Click();
+    void N3001Click();
+    void N6001Click();
+    void N9001Click();
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void N16Click();
+    void N22Click();
+    void N41Click();
+    void N81Click();
+    void SpeedButton3Click();
+    void SpeedButton4Click();
+    void PaintBox1MouseDown(int x, int y);
+    QString ViewZoomText() const;
+
+    // Options, modes, calibration.
+    void FormShow();
+    void N2Click();
+    void N3Click();
+    void Mono1Click();
+    void N210Click();
+    void N8Click();
+    void N7Click();
+    void N30Click();
+    void N32Click();
+    void bitmap1Click();
+    void jpeg1Click();
+    void N23Click();
+    void N20Click();
+    void N25Click();
+    void N24Click();
+    void N28Click();
+    void N27Click();
+    void NOn1Click();
+    void NOff1Click();
+    void SpeedButton7Click();
+    void SpeedButton7MouseMove();
+    void SpeedButton8MouseMove();
+    void N33Click();
+    void T1Click();
+    void F1Click();
+    void SpeedButton5Click();
+    void SpeedButton6Click();
+    void Exit1Click();
+
     bool japanese() const;
     AnalysisControls controls() const;
 
@@ -109,8 +165,28 @@ public:
     QToolButton *recBtn;
     TStatusBar *StatusBar1;
 
+    // The menu: options live in the check marks of its radio items.
+    QAction *Exit1;
+    QAction *N16, *N22, *N41, *N81;
+    QAction *N9001, *N6001, *N3001, *N1201, *N601, *N401, *N301, *N201, *N101, *N31, *N21, *N11;
+    QAction *N3, *N2;
+    QAction *Mono1, *N210;
+    QAction *N8, *N7;
+    QAction *N30, *N32;
+    QAction *N521, *N10;
+    QAction *bitmap1, *jpeg1;
+    QAction *N23, *N20;
+    QAction *N25, *N24;
+    QAction *N28, *N27;
+    QAction *N33, *T1, *F1;
+    QAction *NOn1, *NOff1;
+    QAction *Play1, *Rec1;
+    QAction *About2;
+    QString recordFolder;
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
     // What the analysis pass hands on.
     void passStarted() override;
@@ -126,6 +202,10 @@ protected:
 private:
     void buildLayout();
     void buildLedStrip();
+    void buildMenus();
+    void chooseLongView(int32_t seconds, QAction *item);
+    void chooseShortView(int32_t seconds, QAction *item);
+    void chooseZoom(int32_t factor, QAction *item);
     void colourRateReadout();
     void colourBeatErrorReadout();
     void wireHandlers();
@@ -133,11 +213,13 @@ private:
     void showCaptureNote();
 
     BeatAnalyser analyser_;
+    Calibration calibration_;
     ChartTrace chartTrace_;
     int64_t lostSamples_ = 0;
     int unmeasuredLosses_ = 0;
     QString failure_;
     bool destroyed_ = false;
+    bool shown_ = false;
 };
 
 } // namespace tamsel

@@ -75,6 +75,8 @@ void TForm1::timeSignalCalibrationEnded()
 void TForm1::beatMarked(const Beat &beat)
 {
     TraceOptions options;
+    options.centreStart = N2->isChecked();
+    options.graphColour2 = N210->isChecked();
     options.acMode = SpeedButton8->isChecked();
     chartTrace_.markBeat(traceBitmap, signalBitmap, state, beat, options);
 }
