@@ -6,6 +6,7 @@
 
 #include "app/TApplication.h"
 #include "app/HoverHint.h"
+#include "settings/SettingsLocation.h"
 #include <QMouseEvent>
 
 namespace tamsel {
@@ -35,7 +36,7 @@ QFrame *bevelPanel(QWidget *parent)
 
 } // namespace
 
-TForm1::TForm1(std::unique_ptr<SoundService> service, QWidget *parent)
+TForm1::TForm1(std::unique_ptr<SoundService> service, const TForm1Design &design, QWidget *parent)
     : QMainWindow(parent), analyser_(state, *this), calibration_(state, *this)
 {
     WinWaveIn1 = new TWinWaveIn(this, std::move(service));
@@ -43,8 +44,10 @@ TForm1::TForm1(std::unique_ptr<SoundService> service, QWidget *parent)
     WinWaveIn1->SetChannels(1);
     WinWaveIn1->SetBitsPerSample(8);
     buildLayout();
+    setWindowTitle(design.caption);
     buildMenus();
     wireHandlers();
+    buildSettings(design.settingsFile.isEmpty() ? settingsFilePath() : design.settingsFile);
     try {
         FormCreate();
     } catch (const std::exception &e) {
@@ -62,11 +65,13 @@ TForm1::~TForm1()
             ShowException(QString::fromUtf8(e.what()));
         }
     }
+    // Destroying the native window now, while every component still exists, is what
+    // makes the settings component save.
+    destroy();
 }
 
 void TForm1::buildLayout()
 {
-    setWindowTitle(QStringLiteral("Tamsel"));
     auto *central = new QWidget(this);
     auto *column = new QVBoxLayout(central);
     column->setContentsMargins(0, 0, 0, 0);

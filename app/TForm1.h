@@ -18,14 +18,22 @@
 #include "measurement/AnalysisOutput.h"
 #include "measurement/BeatAnalyser.h"
 #include "measurement/MeasurementState.h"
+#include "settings/TIniSaveProps.h"
 #include "widgets/LedLabel.h"
 
 namespace tamsel {
 
+// What a window is built with besides its layout: tests and tools choose these.
+struct TForm1Design {
+    QString caption = QStringLiteral("Tamsel"); // "タムセル" gives the Japanese interface
+    QString settingsFile;                       // empty: the usual place
+};
+
 class TForm1 : public QMainWindow, public AnalysisOutput {
 public:
     // Without a sound service the live sound server is used.
-    explicit TForm1(std::unique_ptr<SoundService> service = nullptr, QWidget *parent = nullptr);
+    explicit TForm1(std::unique_ptr<SoundService> service = nullptr, const TForm1Design &design = {},
+                    QWidget *parent = nullptr);
     ~TForm1() override;
 
     // Life of the window and the capture.
@@ -116,6 +124,10 @@ public:
     bool japanese() const;
     AnalysisControls controls() const;
 
+    // Settings.
+    void IniSaveProps1AfterLoad(QObject *Sender);
+    void IniSaveProps1AfterSave(QObject *Sender);
+
     // Capture health, beyond the wave-input notifications.
     void WinWaveIn1Loss(TWinWaveDevice *dev, int64_t samples);
     void WinWaveIn1Failure(TWinWaveDevice *dev, const std::string &text);
@@ -130,6 +142,7 @@ public:
     std::array<std::unique_ptr<TWinWaveBuffer>, 4> captureBuffers;
 
     TWinWaveIn *WinWaveIn1;
+    TIniSaveProps *IniSaveProps1;
     TPanel *BackPanel1;
     QToolButton *autosw;
     QToolButton *upBtn;
@@ -203,6 +216,7 @@ private:
     void buildLayout();
     void buildLedStrip();
     void buildMenus();
+    void buildSettings(const QString &file);
     void chooseLongView(int32_t seconds, QAction *item);
     void chooseShortView(int32_t seconds, QAction *item);
     void chooseZoom(int32_t factor, QAction *item);

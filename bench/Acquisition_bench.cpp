@@ -3,6 +3,7 @@
 // Prints the real-time factor of storing (steps 1-3) and of the whole buffer handler, and
 // the resident memory after two minutes of audio.
 #include <QCoreApplication>
+#include <QTemporaryDir>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -60,7 +61,10 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     TApplication app(argc, argv);
     auto *service = new ScriptedSoundService;
-    TForm1 form{std::unique_ptr<SoundService>(service)};
+    QTemporaryDir dir;
+    TForm1Design design;
+    design.settingsFile = dir.filePath("Quorlen.ini");
+    TForm1 form{std::unique_ptr<SoundService>(service), design};
     form.show();
     QCoreApplication::processEvents();
     std::printf("signal graph %dx%d, chart %dx%d\n", form.PaintBox2->width(), form.PaintBox2->height(),

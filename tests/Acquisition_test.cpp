@@ -6,37 +6,12 @@
 #include "app/TApplication.h"
 #include "app/TForm1.h"
 #include "capture/ScriptedSoundService.h"
+#include "WindowFixture.h"
 
 using namespace tamsel;
 
 namespace
 {
-
-struct Window {
-    ScriptedSoundService *service = new ScriptedSoundService;
-    std::vector<QString> errors;
-    std::unique_ptr<TForm1> form;
-
-    Window()
-    {
-        SetExceptionSink([this](const QString &text) { errors.push_back(text); });
-        form = std::make_unique<TForm1>(std::unique_ptr<SoundService>(service));
-        form->show();
-        QCoreApplication::processEvents(); // the open notification: buffers queued, capture started
-    }
-    ~Window()
-    {
-        form.reset();
-        SetExceptionSink(nullptr);
-    }
-    // One buffer back from the device, handled through the event loop.
-    void deliver(const std::vector<int16_t> &samples)
-    {
-        ASSERT_TRUE(service->deliver(samples));
-        QCoreApplication::processEvents();
-    }
-    MeasurementState &state() { return form->state; }
-};
 
 std::vector<int16_t> constant(size_t n, int16_t v)
 {
@@ -157,18 +132,14 @@ TEST(Acquisition, CloseWaitsUntilAllFourBuffersCameBack)
 
 TEST(Acquisition, FailedOpenIsShownAndTheFirstCloseIsGranted)
 {
-    auto *service = new ScriptedSoundService;
-    service->failNext(ScriptedSoundService::kOpen, kWaveNotEnabled);
-    std::vector<QString> errors;
-    SetExceptionSink([&](const QString &text) { errors.push_back(text); });
-    {
-        TForm1 form{std::unique_ptr<SoundService>(service)};
-        form.show();
-        ASSERT_EQ(errors.size(), 1u);
-        EXPECT_EQ(errors[0], "No sound server is running.");
-        EXPECT_TRUE(form.close());
-    }
-    SetExceptionSink(nullptr);
+    Window w;
+    w.form.reset();
+    w.service = new ScriptedSoundService;
+    w.service->failNext(ScriptedSoundService::kOpen, kWaveNotEnabled);
+    w.build();
+    ASSERT_EQ(w.errors.size(), 1u);
+    EXPECT_EQ(w.errors[0], "No sound server is running.");
+    EXPECT_TRUE(w.form->close());
 }
 
 TEST(Acquisition, ErrorInHandlerIsShownAndCaptureGoesOn)

@@ -96,7 +96,9 @@ TEST(LiveCapture, HistoryHoldsWhatWasPlayedBitExact)
     played.insert(played.end(), signal.begin(), signal.end());
     writeWav(dir.filePath("pattern.wav"), played);
 
-    TForm1 form;
+    TForm1Design design;
+    design.settingsFile = dir.filePath("Quorlen.ini");
+    TForm1 form(nullptr, design);
     form.show();
     runUntil([&] { return form.WinWaveIn1->Started(); }, 5000);
     ASSERT_TRUE(form.WinWaveIn1->Started()) << (capture.errors.empty() ? "" : capture.errors[0].toStdString());
@@ -140,7 +142,9 @@ TEST(LiveCapture, RingOverflowIsCountedFilledAndReported)
 
     LiveCaptureOptions small;
     small.ringSamples = 44100 / 2;
-    TForm1 form(makeLiveSoundService(small));
+    TForm1Design design;
+    design.settingsFile = dir.filePath("Quorlen.ini");
+    TForm1 form(makeLiveSoundService(small), design);
     form.show();
     runUntil([&] { return form.WinWaveIn1->Started(); }, 5000);
     ASSERT_TRUE(form.WinWaveIn1->Started());

@@ -1,0 +1,82 @@
+// The settings the window keeps between runs: thirteen check marks and one button state
+// through the persistence component, seven numbers through its two handlers.
+#include "app/TApplication.h"
+#include "app/TForm1.h"
+
+namespace tamsel {
+
+namespace {
+const QString kSection = QStringLiteral("Init");
+
+// A whole decimal number, or the default for anything else (a missing key included).
+int32_t toInteger(const QString &text, int32_t fallback)
+{
+    bool ok = false;
+    const QString t = text.trimmed();
+    const int32_t value = t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? t.mid(2).toInt(&ok, 16)
+                                                                                   : t.toInt(&ok, 10);
+    return ok ? value : fallback;
+}
+} // namespace
+
+void TForm1::buildSettings(const QString &file)
+{
+    IniSaveProps1 = new TIniSaveProps(this);
+    IniSaveProps1->setObjectName(QStringLiteral("IniSaveProps1"));
+    IniSaveProps1->SetFileName(file);
+    TProps &props = IniSaveProps1->Props();
+    props.Add(Panel1, QStringLiteral("Height"), kSection, QStringLiteral("Split"), false);
+    props.Add(N2, QStringLiteral("Checked"), kSection, QStringLiteral("CenterStart"));
+    props.Add(N3, QStringLiteral("Checked"), kSection, QStringLiteral("NotCenterStart"));
+    for (QAction *item : {N7, N8, jpeg1, N23, N25, N28, N32, N210})
+        props.Add(item, QStringLiteral("Checked"), kSection);
+    props.Add(NOff1, QStringLiteral("Checked"), kSection, QStringLiteral("NotStarGraph"));
+    props.Add(NOn1, QStringLiteral("Checked"), kSection, QStringLiteral("StarGraph"));
+    props.Add(SpeedButton8, QStringLiteral("Down"), kSection);
+    IniSaveProps1->OnAfterLoad = [this](QObject *sender) { IniSaveProps1AfterLoad(sender); };
+    IniSaveProps1->OnAfterSave = [this](QObject *sender) { IniSaveProps1AfterSave(sender); };
+    IniSaveProps1->OnHookError = [](const QString &message) { ShowException(message); };
+    IniSaveProps1->SetAutoSave(true);
+    try {
+        IniSaveProps1->Loaded();
+    } catch (const std::exception &e) {
+        // An unreadable file: say so and start with the design values.
+        ShowException(QString::fromUtf8(e.what()));
+    }
+}
+
+void TForm1::IniSaveProps1AfterLoad(QObject *)
+{
+    auto read = [this](const char *key, int32_t fallback) {
+        return toInteger(IniSaveProps1->ReadStrValue(kSection, QString::fromLatin1(key)), fallback);
+    };
+    state.noiseLevel = read("NoiseLevel", 1000);
+    state.boundaryLevel = read("BoundaryLevel", 15000);
+    state.zoom = read("Zoom", 1);
+    state.fineCorrection = read("Hosei", 0);
+    state.beatUnit = read("vbps", 0);
+    state.rateMode = read("Average", 0);
+    state.beatErrorMode = read("vkata", 0);
+    // A zoom of 0 or below would divide by zero in every scale: take it as 1.
+    if (state.zoom <= 0)
+        state.zoom = 1;
+    if (!fineCorrectionAllowed(state.fineCorrection))
+        state.fineCorrection = 0;
+}
+
+void TForm1::IniSaveProps1AfterSave(QObject *)
+{
+    auto write = [this](const char *key, int32_t value) {
+        IniSaveProps1->WriteStrValue(kSection, QString::fromLatin1(key), QString::number(value));
+    };
+    write("NoiseLevel", state.noiseLevel);
+    write("Zoom", state.zoom);
+    write("Hosei", state.fineCorrection);
+    write("vbps", state.beatUnit);
+    write("Average", state.rateMode);
+    write("vkata", state.beatErrorMode);
+    if (N8->isChecked())
+        write("BoundaryLevel", TrackBar1->value());
+}
+
+} // namespace tamsel

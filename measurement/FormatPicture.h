@@ -1,0 +1,18 @@
+#pragma once
+// Number-to-text by a picture such as "0.000 sec/day" or "00.0".
+#include <string>
+#include <string_view>
+
+namespace tamsel
+{
+
+// The first run of '0' and '.' characters in the picture is the number: its zeros before the
+// '.' give the least number of integer digits (padded with leading zeros), those after it the
+// exact number of decimals. x is rounded to that many decimals with halves away from zero.
+// Every other character is copied unchanged. A negative value gets a '-' before its digits
+// (none when it rounds to zero, so a tiny negative value reads 0.000, not -0.000).
+// The decimal separator is the C locale's (a full stop in C and English locales).
+// Not-a-number and infinities are written as "NAN", "INF" and "-INF" in place of the number.
+std::string FormatPicture(std::string_view picture, long double x);
+
+} // namespace tamsel

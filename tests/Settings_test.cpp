@@ -1,0 +1,100 @@
+// The window's settings across restarts: what the file holds after a run and what a
+// stored file does to the next start.
+#include <gtest/gtest.h>
+
+#include "WindowFixture.h"
+
+using namespace tamsel;
+
+TEST(Settings, FirstRunThatChangesNothingWritesTheDesignValues)
+{
+    Window w;
+    w.form.reset();
+    EXPECT_EQ(w.ini(), QByteArray("[Init]\r\nCenterStart=1\r\nNotCenterStart=0\r\nChecked=1\r\nChecked1=0\r\n"
+                                  "Checked2=0\r\nChecked3=0\r\nChecked4=0\r\nChecked5=0\r\nChecked6=0\r\n"
+                                  "Checked7=0\r\nNotStarGraph=1\r\nStarGraph=0\r\nDown=0\r\nNoiseLevel=1000\r\n"
+                                  "Zoom=1\r\nHosei=0\r\nvbps=0\r\nAverage=0\r\nvkata=0\r\n\r\n"));
+}
+
+TEST(Settings, ChoicesSurviveARestart)
+{
+    Window w;
+    w.form->jpeg1->trigger();
+    w.form->N32->trigger();
+    w.form->SpeedButton8->click();
+    w.form->N81->trigger();
+    w.form->spdClick();
+    w.form->SpeedButton5Click(); // Dot UP
+    w.restart();
+    EXPECT_TRUE(w.form->jpeg1->isChecked());
+    EXPECT_FALSE(w.form->bitmap1->isChecked());
+    EXPECT_TRUE(w.form->N32->isChecked());
+    EXPECT_TRUE(w.form->SpeedButton8->isChecked());
+    EXPECT_TRUE(w.form->N81->isChecked());
+    EXPECT_EQ(w.state().zoom, 8);
+    EXPECT_EQ(w.state().rateMode, 1);
+    EXPECT_EQ(w.state().samplesPerSecond, 44101);
+    EXPECT_FALSE(w.ini().contains("Split"));
+}
+
+TEST(Settings, ThresholdIsRestoredOnlyWhenSaveIsChosen)
+{
+    Window w;
+    w.form->N8->trigger();
+    w.form->TrackBar1->setValue(20000);
+    w.restart();
+    EXPECT_EQ(w.form->TrackBar1->value(), 20000);
+    EXPECT_TRUE(w.ini().contains("BoundaryLevel=20000"));
+    w.form->N7->trigger();
+    w.form->TrackBar1->setValue(25000);
+    w.restart();
+    EXPECT_EQ(w.form->TrackBar1->value(), 15000) << "not Save: the design position";
+    EXPECT_TRUE(w.ini().contains("BoundaryLevel=20000")) << "the older value stays in the file";
+}
+
+TEST(Settings, StoredValuesTakeEffectAtStart)
+{
+    Window w("[Init]\r\nChecked2=1\r\nZoom=3\r\nHosei=-5\r\nNoiseLevel=32700\r\nStarGraph=1\r\nNotStarGraph=0\r\n");
+    EXPECT_TRUE(w.form->jpeg1->isChecked());
+    EXPECT_FALSE(w.form->bitmap1->isChecked());
+    for (QAction *zoom : {w.form->N16, w.form->N22, w.form->N41, w.form->N81})
+        EXPECT_FALSE(zoom->isChecked());
+    EXPECT_EQ(w.state().zoom, 3);
+    EXPECT_TRUE(w.form->StatusBar1->panelText(0).endsWith("3"));
+    EXPECT_EQ(w.state().samplesPerSecond, 44095);
+    EXPECT_EQ(w.form->TrackBar1->value(), 65);
+    EXPECT_EQ(w.form->TrackBar1->maximum(), 67);
+    EXPECT_TRUE(w.form->NOn1->isChecked());
+    EXPECT_TRUE(w.form->SpeedButton7->isChecked());
+    EXPECT_FALSE(w.form->SpeedButton8->isEnabled());
+}
+
+TEST(Settings, BadValuesFallBackAndNeverCrash)
+{
+    Window w("[Init]\r\nZoom=0\r\nHosei=99999\r\nvbps=abc\r\nNoiseLevel=12x\r\nCenterStart=yes\r\n");
+    EXPECT_EQ(w.state().zoom, 1);
+    EXPECT_EQ(w.state().fineCorrection, 0);
+    EXPECT_EQ(w.state().samplesPerSecond, 44100);
+    EXPECT_EQ(w.state().beatUnit, 0);
+    EXPECT_EQ(w.state().noiseLevel, 1000);
+    EXPECT_FALSE(w.form->N2->isChecked()) << "a check mark that is not a number reads 0";
+    EXPECT_TRUE(w.errors.empty());
+}
+
+TEST(Settings, UnreadableFileIsReportedAndTheWindowStillStarts)
+{
+    Window w("[Init]\r\nZoom=2\r\n");
+    w.form.reset();
+    QFile::remove(w.iniPath());
+    QDir().mkdir(w.iniPath()); // a folder where the file should be: it cannot be read or written
+    w.errors.clear();
+    w.service = new ScriptedSoundService;
+    w.build();
+    ASSERT_FALSE(w.errors.empty());
+    EXPECT_TRUE(w.errors[0].contains(QStringLiteral("は開けません")));
+    EXPECT_EQ(w.state().zoom, 1);
+    const size_t before = w.errors.size();
+    w.form.reset();
+    ASSERT_GT(w.errors.size(), before);
+    EXPECT_TRUE(w.errors.back().contains(w.iniPath())) << "the save's failure names the file";
+}
