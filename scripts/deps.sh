@@ -7,6 +7,7 @@ packages=(
   libpulse-dev libsndfile1-dev libsamplerate0-dev libjpeg62-turbo-dev
   libgtest-dev libbenchmark-dev
   pulseaudio pulseaudio-utils xvfb xauth
+  clang libclang-rt-14-dev
   fonts-noto-cjk
   pavucontrol
 )

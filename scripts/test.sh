@@ -13,3 +13,6 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTAMSEL_SANITIZE=ON -DTAMSEL_
 cmake --build build-asan -j2
 ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j2
+
+# The INI reader under libFuzzer, for a bounded number of inputs.
+bash tests/fuzz/run.sh build-fuzz
