@@ -1,12 +1,76 @@
+#include <QCommandLineParser>
+#include <QTimer>
+#include <cstdio>
+
 #include "app/TApplication.h"
 #include "app/TForm1.h"
+#include "app/UnixSignals.h"
+#include "capture/FileSoundService.h"
+#include "capture/PulseSoundService.h"
+#include "capture/SyntheticWatch.h"
+
+using namespace tamsel;
+
+namespace {
+
+// The sound the window captures: the live sound server unless a recording or the demo
+// watch is asked for.
+std::unique_ptr<SoundService> chooseSource(const QCommandLineParser &args)
+{
+    if (args.isSet("demo")) {
+        FileSoundOptions options;
+        options.source = std::make_unique<SyntheticWatch>(SyntheticWatchParams{});
+        options.paced = true;
+        options.loop = true;
+        return std::make_unique<FileSoundService>(std::move(options));
+    }
+    if (args.isSet("wav")) {
+        FileSoundOptions options;
+        options.path = args.value("wav").toStdString();
+        options.paced = true;
+        options.loop = args.isSet("loop");
+        return std::make_unique<FileSoundService>(std::move(options));
+    }
+    LiveCaptureOptions live;
+    live.sourceName = args.value("device").toStdString();
+    return makeLiveSoundService(live);
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
-    tamsel::TApplication app(argc, argv);
+    TApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Quorlen"));
     app.setApplicationDisplayName(QStringLiteral("タムセル"));
-    tamsel::TForm1 form;
+    app.setDesktopFileName(QStringLiteral("tamsel"));
+
+    QCommandLineParser args;
+    args.setApplicationDescription(QStringLiteral("Tamsel: a timegrapher for mechanical watches."));
+    args.addHelpOption();
+    args.addOption({QStringLiteral("wav"), QStringLiteral("Replay a recording at real-time pace instead of "
+                                                          "capturing from the microphone."),
+                    QStringLiteral("FILE")});
+    args.addOption({QStringLiteral("loop"), QStringLiteral("With --wav: start the recording over at its end.")});
+    args.addOption({QStringLiteral("device"), QStringLiteral("Capture from this source (its name or "
+                                                             "description) instead of the default one."),
+                    QStringLiteral("NAME")});
+    args.addOption({QStringLiteral("demo"), QStringLiteral("Measure a built-in synthetic watch (21 600 bph, "
+                                                           "+4 s/day, beat error 0.3 ms, 270 degrees).")});
+    args.process(app);
+
+    TForm1 form(chooseSource(args));
+    // Stopped from outside: close as the user would. A second signal, or a capture that
+    // does not wind down within five seconds, ends the event loop; the window is still
+    // destroyed normally, so its settings and recordings are kept.
+    handleTerminationSignals(&form, [&form](int) {
+        if (form.state.closing) {
+            QCoreApplication::quit();
+            return;
+        }
+        form.close();
+        QTimer::singleShot(5000, &form, [] { QCoreApplication::quit(); });
+    });
     form.show();
     return app.exec();
 }

@@ -1,0 +1,39 @@
+#include "app/UnixSignals.h"
+
+#include <QSocketNotifier>
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace tamsel {
+
+namespace {
+int signalPipe[2] = {-1, -1};
+
+// Only async-signal-safe work here: hand the number to the event loop.
+void onSignal(int signal)
+{
+    const char byte = static_cast<char>(signal);
+    [[maybe_unused]] ssize_t written = ::write(signalPipe[1], &byte, 1);
+}
+} // namespace
+
+void handleTerminationSignals(QObject *context, std::function<void(int signal)> handler)
+{
+    if (signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, context);
+    QObject::connect(notifier, &QSocketNotifier::activated, context, [handler] {
+        char byte = 0;
+        if (::read(signalPipe[0], &byte, 1) == 1)
+            handler(byte);
+    });
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(signal, &action, nullptr);
+}
+
+} // namespace tamsel
