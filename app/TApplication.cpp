@@ -7,12 +7,31 @@
 namespace tamsel {
 
 namespace {
-std::function<void(const QString &)> &exceptionSink()
+using Sink = std::function<void(const QString &)>;
+Sink &exceptionSink()
 {
-    static std::function<void(const QString &)> sink;
+    static Sink sink;
+    return sink;
+}
+Sink &messageSink()
+{
+    static Sink sink;
     return sink;
 }
 } // namespace
+
+void SetMessageSink(std::function<void(const QString &)> sink) { messageSink() = std::move(sink); }
+
+void ShowMessage(const QString &text)
+{
+    if (messageSink()) {
+        messageSink()(text);
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.exec();
+}
 
 void SetExceptionSink(std::function<void(const QString &)> sink) { exceptionSink() = std::move(sink); }
 

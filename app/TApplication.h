@@ -15,5 +15,9 @@ public:
 // Shows an error text in the standard error message box (or hands it to the sink a test set).
 void ShowException(const QString &text);
 void SetExceptionSink(std::function<void(const QString &)> sink);
+// Shows a message in a box with an OK button and waits for it to be closed (or hands it
+// to the sink a tool set).
+void ShowMessage(const QString &text);
+void SetMessageSink(std::function<void(const QString &)> sink);
 
 } // namespace tamsel

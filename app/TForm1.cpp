@@ -178,6 +178,7 @@ void TForm1::wireHandlers()
         StartButton->setChecked(false);
     });
     connect(TrackBar1, &QSlider::valueChanged, this, &TForm1::TrackBar1Change);
+    connect(recBtn, &QToolButton::clicked, this, &TForm1::recBtnClick);
     connect(SpeedButton7, &QToolButton::clicked, this, &TForm1::SpeedButton7Click);
     connect(SpeedButton1, &QToolButton::clicked, this, &TForm1::SpeedButton1Click);
     connect(SpeedButton2, &QToolButton::clicked, this, &TForm1::SpeedButton2Click);

@@ -18,6 +18,7 @@
 #include "measurement/AnalysisOutput.h"
 #include "measurement/BeatAnalyser.h"
 #include "measurement/MeasurementState.h"
+#include "recording/Recorder.h"
 #include "settings/TIniSaveProps.h"
 #include "widgets/LedLabel.h"
 
@@ -124,6 +125,13 @@ public:
     bool japanese() const;
     AnalysisControls controls() const;
 
+    // Recording.
+    void recBtnClick();
+    void RecordSweep();
+    SweepValues sweepValues() const;
+    // Runs at every sweep end, after the recording (the headless analyzer prints there).
+    std::function<void()> OnSweepEnd;
+
     // Settings.
     void IniSaveProps1AfterLoad(QObject *Sender);
     void IniSaveProps1AfterSave(QObject *Sender);
@@ -226,6 +234,7 @@ private:
     void setStartDown();
     void showCaptureNote();
 
+    Recorder recorder_;
     BeatAnalyser analyser_;
     Calibration calibration_;
     ChartTrace chartTrace_;

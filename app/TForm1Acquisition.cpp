@@ -104,6 +104,10 @@ void TForm1::StoreSamples(const TWinWaveBuffer &buf)
         if (state.writeIndex > state.samplesPerSweep) {
             state.writeIndex = 0;
             state.clearSweepDetection();
+            if (recBtn->isChecked())
+                RecordSweep();
+            if (OnSweepEnd)
+                OnSweepEnd();
         }
     }
 }
@@ -138,6 +142,11 @@ void TForm1::closeEvent(QCloseEvent *event)
 void TForm1::FormDestroy()
 {
     destroyed_ = true;
+    if (recBtn->isChecked()) {
+        const QString error = recorder_.stop();
+        if (!error.isEmpty())
+            ShowException(error);
+    }
     signalBitmap = signalOverlay = traceBitmap = gridBitmap = rulerBitmap = QImage();
     // The service must let go of the buffers before they are freed: a device still open
     // here (the window destroyed without the close request) is closed first.

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "app/TApplication.h"
 #include "app/TForm1.h"
 #include "display/Canvas.h"
 #include "display/ChartFrame.h"
@@ -65,12 +66,7 @@ void TForm1::passStarted() { chartTrace_.beginPass(traceBitmap, state); }
 
 void TForm1::firstBeatOfSweep() { chartTrace_.drawStartBand(traceBitmap, state.viewSeconds); }
 
-void TForm1::timeSignalCalibrationEnded()
-{
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(),
-                    QStringLiteral("Time signal calibration end."), QMessageBox::Ok, this);
-    box.exec();
-}
+void TForm1::timeSignalCalibrationEnded() { ShowMessage(QStringLiteral("Time signal calibration end.")); }
 
 void TForm1::beatMarked(const Beat &beat)
 {

@@ -1,0 +1,40 @@
+// The record of a session: a CSV log while the recording button is down, and at every
+// sweep end a snapshot and one log line.
+#include "app/TApplication.h"
+#include "app/TForm1.h"
+
+namespace tamsel {
+
+void TForm1::recBtnClick()
+{
+    const QString error = recBtn->isChecked() ? recorder_.start(recordFolder) : recorder_.stop();
+    if (!error.isEmpty())
+        ShowException(error);
+}
+
+SweepValues TForm1::sweepValues() const
+{
+    SweepValues values;
+    values.beatsPerSecond = state.beatsPerSecond;
+    values.rateRatio = state.rateRatio;
+    for (int i = 0; i < static_cast<int>(values.panels.size()); ++i)
+        values.panels[static_cast<size_t>(i)] = StatusBar1->panelText(i);
+    return values;
+}
+
+void TForm1::RecordSweep()
+{
+    SnapshotOptions options;
+    options.jpeg = !bitmap1->isChecked();
+    options.printScale = N23->isChecked();
+    options.printSignalGraph = N25->isChecked();
+    options.printMeasurement = N28->isChecked();
+    const QString error = recorder_.recordSweep({gridBitmap, traceBitmap, signalBitmap, signalOverlay}, options,
+                                                sweepValues(), recordFolder);
+    // Reported, but the buffer is still stored to its end: stopping it here would leave a
+    // hole in the sample history and shift the time axis of everything after it.
+    if (!error.isEmpty())
+        ShowException(error);
+}
+
+} // namespace tamsel
