@@ -48,12 +48,15 @@ TForm1::TForm1(std::unique_ptr<SoundService> service, const TForm1Design &design
     buildMenus();
     wireHandlers();
     buildSettings(design.settingsFile.isEmpty() ? settingsFilePath() : design.settingsFile);
+    AboutDlg1 = new AboutBox(this);
     try {
         FormCreate();
     } catch (const std::exception &e) {
         // The window is still created and shown, without capture.
         ShowException(QString::fromUtf8(e.what()));
     }
+    // The lift angle dialog, made once after the window and reused.
+    OKBottomDlg = new TOKBottomDlg(this);
 }
 
 TForm1::~TForm1()
@@ -203,7 +206,8 @@ void TForm1::wireHandlers()
         {N23, &TForm1::N23Click},       {N20, &TForm1::N20Click},       {N25, &TForm1::N25Click},
         {N24, &TForm1::N24Click},       {N28, &TForm1::N28Click},       {N27, &TForm1::N27Click},
         {NOn1, &TForm1::NOn1Click},     {NOff1, &TForm1::NOff1Click},   {N33, &TForm1::N33Click},
-        {T1, &TForm1::T1Click},
+        {T1, &TForm1::T1Click},         {N521, &TForm1::N521Click},     {N10, &TForm1::N10Click},
+        {Play1, &TForm1::Play1Click},   {Rec1, &TForm1::Rec1Click},     {About2, &TForm1::About1Click},
     };
     for (const auto &[action, handler] : items)
         connect(action, &QAction::triggered, this, handler);

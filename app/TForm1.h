@@ -19,7 +19,9 @@
 #include "measurement/BeatAnalyser.h"
 #include "measurement/MeasurementState.h"
 #include "recording/Recorder.h"
+#include "settings/AboutBox.h"
 #include "settings/TIniSaveProps.h"
+#include "settings/Unit1.h"
 #include "widgets/LedLabel.h"
 
 namespace tamsel {
@@ -125,6 +127,13 @@ public:
     bool japanese() const;
     AnalysisControls controls() const;
 
+    // Lift angle, mixer, about.
+    void N521Click();
+    void N10Click();
+    void Play1Click();
+    void Rec1Click();
+    void About1Click();
+
     // Recording.
     void recBtnClick();
     void RecordSweep();
@@ -151,6 +160,8 @@ public:
 
     TWinWaveIn *WinWaveIn1;
     TIniSaveProps *IniSaveProps1;
+    TOKBottomDlg *OKBottomDlg;
+    AboutBox *AboutDlg1;
     TPanel *BackPanel1;
     QToolButton *autosw;
     QToolButton *upBtn;

@@ -1,0 +1,20 @@
+#pragma once
+// The one line the CSV log gets per sweep. Plain values in, text out, so that the window
+// and the headless analyzer write the same line.
+#include <string>
+#include <string_view>
+
+namespace tamsel {
+
+// Six comma-separated fields, only the first quoted, without the line end:
+//   "stamp",beats per second (one decimal),amplitude,beat error,rate,rate ratio (19 decimals)
+// amplitudeText, beatErrorText and rateText are the status bar texts as shown ("275 deg",
+// "0.200 msec", "-3.125 sec/day"); every " deg", " msec" and " sec/day" is removed, and an
+// empty text gives an empty field.
+std::string buildCsvLine(std::string_view stamp, double beatsPerSecond, std::string_view amplitudeText,
+                         std::string_view beatErrorText, std::string_view rateText, double rateRatio);
+
+// The text with every occurrence of unit removed.
+std::string removeAll(std::string_view text, std::string_view unit);
+
+} // namespace tamsel

@@ -1,0 +1,20 @@
+#pragma once
+// The line of measured values printed under a snapshot.
+#include <QDateTime>
+#include <QString>
+#include <array>
+
+namespace tamsel {
+
+// The texts of status bar panels 0 to 6 as the window last showed them:
+// 0 view and zoom, 1/2 beat error label and value, 3/4 amplitude, 5/6 rate.
+using StatusTexts = std::array<QString, 7>;
+
+// The prefix is the same in both interface languages.
+inline const QString kMeasurementPrefix = QStringLiteral("測定日時 ");
+
+// "測定日時 yyyy/mm/dd hh:nn:ss [panel 0] Beat: 5.5bps(19800bph) " then panels 1 and 2, " ",
+// panels 3 and 4, " ", panels 5 and 6 and a final blank.
+QString measurementText(const QDateTime &time, const StatusTexts &panels, double beatsPerSecond);
+
+} // namespace tamsel

@@ -1,0 +1,49 @@
+#pragma once
+// The recording of a measurement: a CSV log from the press of the recording button to its
+// release, and at every sweep end a snapshot and one log line.
+#include <QDateTime>
+#include <QString>
+#include <functional>
+
+#include "recording/CsvLog.h"
+#include "recording/MeasurementText.h"
+#include "recording/SnapshotImage.h"
+
+namespace tamsel {
+
+// What a sweep end records besides the layers.
+struct SweepValues {
+    double beatsPerSecond = 0;
+    double rateRatio = 0;
+    StatusTexts panels; // status bar panels 0 to 6
+};
+
+class Recorder {
+public:
+    using Clock = std::function<QDateTime()>;
+
+    // The local time by default; tests set a clock of their own.
+    void setClock(Clock clock) { clock_ = std::move(clock); }
+
+    // The button went down: creates the folder with its parents and a new log named by
+    // the current stamp. Returns the error text, empty on success.
+    QString start(const QString &recordFolder);
+    // The button went up: closes the log. Returns the error text, empty on success.
+    QString stop();
+    bool isLogOpen() const { return log_.isOpen(); }
+    QString logPath() const { return log_.path(); }
+
+    // A sweep ended while recording: saves the snapshot, then appends the log line with the
+    // snapshot's stamp. A snapshot that cannot be saved ends the step before the line.
+    // Returns the error text, empty on success; nothing is retried.
+    QString recordSweep(const SnapshotLayers &layers, const SnapshotOptions &options,
+                        const SweepValues &values, const QString &recordFolder);
+
+private:
+    QDateTime now() const { return clock_ ? clock_() : QDateTime::currentDateTime(); }
+
+    CsvLog log_;
+    Clock clock_;
+};
+
+} // namespace tamsel

@@ -1,0 +1,45 @@
+#include "recording/SnapshotFile.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QSaveFile>
+
+#include "recording/JpegEncoder.h"
+
+namespace tamsel {
+
+QByteArray encodeBitmap(const QImage &image, QString *error)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    // Qt writes an RGB32 image as a 24-bit bitmap with the standard headers.
+    if (image.isNull() || !image.convertToFormat(QImage::Format_RGB32).save(&buffer, "BMP")) {
+        if (error)
+            *error = image.isNull() ? QStringLiteral("The image is empty.")
+                                    : QStringLiteral("The image cannot be encoded as a bitmap.");
+        return {};
+    }
+    return bytes;
+}
+
+QString saveSnapshot(const QImage &image, const QString &path, bool jpeg)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    QString reason;
+    const QByteArray bytes = jpeg ? encodeJpeg(image, &reason) : encodeBitmap(image, &reason);
+    if (bytes.isEmpty())
+        return QStringLiteral("Cannot save the snapshot %1: %2").arg(shown, reason);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return QStringLiteral("Cannot create the snapshot %1: %2").arg(shown, file.errorString());
+    if (file.write(bytes) != bytes.size() || !file.commit()) {
+        const QString text =
+            QStringLiteral("Cannot write the snapshot %1: %2").arg(shown, file.errorString());
+        file.cancelWriting();
+        return text;
+    }
+    return {};
+}
+
+} // namespace tamsel
