@@ -1,10 +1,12 @@
 #include <QCommandLineParser>
+#include <QFile>
 #include <QTimer>
 #include <cstdio>
 
 #include "app/TApplication.h"
 #include "app/TForm1.h"
 #include "app/UnixSignals.h"
+#include "capture/AudioFile.h"
 #include "capture/FileSoundService.h"
 #include "capture/PulseSoundService.h"
 #include "capture/SyntheticWatch.h"
@@ -26,9 +28,17 @@ std::unique_ptr<SoundService> chooseSource(const QCommandLineParser &args)
     }
     if (args.isSet("wav")) {
         FileSoundOptions options;
-        options.path = args.value("wav").toStdString();
+        auto file = std::make_unique<AudioFile>();
+        if (!file->open(QFile::encodeName(args.value("wav")).toStdString())) {
+            // Open() of the capture device reports the reason in the window.
+            options.path = QFile::encodeName(args.value("wav")).toStdString();
+        } else if (args.isSet("loop")) {
+            options.source = std::move(file);
+            options.loop = true;
+        } else {
+            options.source = std::make_unique<FollowedBySilence>(std::move(file));
+        }
         options.paced = true;
-        options.loop = args.isSet("loop");
         return std::make_unique<FileSoundService>(std::move(options));
     }
     LiveCaptureOptions live;

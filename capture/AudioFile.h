@@ -1,0 +1,69 @@
+#pragma once
+// A recording read from disk as 16-bit mono samples at 44 100 samples/s, in any format
+// libsndfile reads. Streamed: only a few thousand frames are held at a time, so a
+// recording of hours costs no more memory than one of seconds.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "capture/SampleSource.h"
+
+typedef struct sf_private_tag SNDFILE;
+typedef struct SRC_STATE_tag SRC_STATE;
+
+namespace tamsel
+{
+
+class AudioFile : public SampleSource
+{
+  public:
+    static constexpr int kRate = 44100;
+
+    AudioFile() = default;
+    ~AudioFile() override;
+    AudioFile(const AudioFile &) = delete;
+    AudioFile &operator=(const AudioFile &) = delete;
+
+    // Opens the recording; false with a one-line text in error() when it cannot be read.
+    bool open(const std::string &path);
+    void close();
+    bool isOpen() const { return file_ != nullptr; }
+    const std::string &error() const { return error_; }
+
+    size_t read(int16_t *out, size_t count) override;
+    bool rewind() override;
+    std::string name() const override { return name_; }
+
+    // The file's own format.
+    int fileRate() const { return fileRate_; }
+    int fileChannels() const { return channels_; }
+    int64_t fileFrames() const { return fileFrames_; }
+
+    // The whole recording at once; false with the error text when it cannot be read.
+    static bool readAll(const std::string &path, std::vector<int16_t> &samples, std::string &error);
+
+  private:
+    size_t readMono(int16_t *out, size_t count);
+    size_t readResampled(int16_t *out, size_t count);
+    bool fail(const std::string &path, const std::string &reason);
+
+    SNDFILE *file_ = nullptr;
+    SRC_STATE *resampler_ = nullptr;
+    std::string name_;
+    std::string error_;
+    int fileRate_ = 0;
+    int channels_ = 0;
+    int64_t fileFrames_ = 0;
+    double ratio_ = 1;
+
+    std::vector<int16_t> frames_; // interleaved frames as read
+    std::vector<int16_t> mono_;   // their mix, before resampling
+    std::vector<float> in_;       // resampler input not yet consumed
+    size_t inPos_ = 0, inLen_ = 0;
+    std::vector<float> out_; // resampler output not yet handed out
+    size_t outPos_ = 0, outLen_ = 0;
+    bool inputEnded_ = false;
+    bool resampleDone_ = false;
+};
+
+} // namespace tamsel

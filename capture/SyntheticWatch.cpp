@@ -1,0 +1,110 @@
+#include "capture/SyntheticWatch.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tamsel {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kStartLevel = 0.2; // the envelope at the pulse start, of the peak
+constexpr double kBodyLevel = 0.6;  // the envelope around the peak; the peak alone stands at 1
+
+double finiteOr(double value, double fallback)
+{
+    return std::isfinite(value) ? value : fallback;
+}
+
+} // namespace
+
+// Out-of-range parameters are brought into range: 1 to 20 beats per second, a rate within
+// one hour a day, a beat error under a tenth of a beat, a lift time between 2 samples and
+// 0.3 of a beat (so the pulse start lies inside the detector's search window), and noise
+// low enough (3 % of the peak) to leave the pulse start and the peak where they are.
+SyntheticWatch::SyntheticWatch(const SyntheticWatchParams &params) : p_(params)
+{
+    const SyntheticWatchParams defaults;
+    p_.beatsPerHour = std::clamp(finiteOr(p_.beatsPerHour, defaults.beatsPerHour), 3600.0, 72000.0);
+    p_.rateSecondsPerDay = std::clamp(finiteOr(p_.rateSecondsPerDay, 0), -3600.0, 3600.0);
+    p_.liftAngle = std::clamp(finiteOr(p_.liftAngle, defaults.liftAngle), 1.0, 180.0);
+    p_.peakLevel = std::clamp(finiteOr(p_.peakLevel, defaults.peakLevel), 100.0, 32000.0);
+    p_.noiseLevel = std::clamp(finiteOr(p_.noiseLevel, 0), 0.0, 0.03 * p_.peakLevel);
+
+    const double nominal = kRate * 3600.0 / p_.beatsPerHour;
+    period_ = nominal * (1 - p_.rateSecondsPerDay / 86400);
+    p_.beatErrorMs = std::clamp(std::fabs(finiteOr(p_.beatErrorMs, 0)), 0.0, period_ / 10 / kRate * 1000);
+    offset_ = p_.beatErrorMs * kRate / 1000;
+
+    // amplitude = L (1 + (I + d) / (4 d))  <=>  d = I / (4 (A / L - 1) - 1)
+    const double a = finiteOr(p_.amplitudeDegrees, defaults.amplitudeDegrees);
+    const double divisor = 4 * (a / p_.liftAngle - 1) - 1;
+    const double maxLift = 0.3 * period_;
+    const double lift = divisor > 0 ? period_ / divisor : maxLift;
+    lift_ = static_cast<int>(std::lround(std::clamp(lift, 2.0, maxLift)));
+    p_.amplitudeDegrees = p_.liftAngle * (1 + (period_ + lift_) / (4.0 * lift_));
+
+    const double tau = std::min(250.0, period_ / 20);
+    tail_ = static_cast<int>(7 * tau);
+    // A whole number of carrier cycles in the rise puts a crest on the pulse start, so the
+    // pulse rises above the edge level at its very first sample.
+    carrier_ = std::max(1L, std::lround(0.07 * lift_)) / static_cast<double>(lift_);
+    p_.firstPeak = std::max<int64_t>(p_.firstPeak, lift_ + 1);
+}
+
+int64_t SyntheticWatch::peakOf(int64_t beat) const
+{
+    return p_.firstPeak + std::llround(beat * period_ + ((beat & 1) ? offset_ : 0.0));
+}
+
+double SyntheticWatch::burst(int64_t beat, int64_t at) const
+{
+    const int64_t t = at - (peakOf(beat) - lift_);
+    if (t < 0 || t > lift_ + tail_)
+        return 0;
+    if (t == lift_)
+        return p_.peakLevel;
+    // The carrier's swings beside the peak would come close to it in size: the peak is a
+    // click of its own on a quieter body, well clear of every other sample.
+    const double envelope = t < lift_ ? kStartLevel + (kBodyLevel - kStartLevel) * t / lift_
+                                      : kBodyLevel * std::exp(-(t - lift_) * 7.0 / tail_);
+    return p_.peakLevel * envelope * std::cos(2 * kPi * carrier_ * static_cast<double>(t - lift_));
+}
+
+// Uniform in [-noiseLevel, noiseLevel], from a hash of the position (splitmix64).
+double SyntheticWatch::noise(int64_t at) const
+{
+    if (p_.noiseLevel <= 0)
+        return 0;
+    uint64_t x = static_cast<uint64_t>(at) + 0x9E3779B97F4A7C15ull * (p_.seed + 1ull);
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    x ^= x >> 31;
+    return (static_cast<double>(x >> 11) / 9007199254740992.0 * 2 - 1) * p_.noiseLevel;
+}
+
+void SyntheticWatch::generate(int64_t from, int16_t *out, size_t count) const
+{
+    // Bursts never overlap (a burst is shorter than a beat less the beat error), so the
+    // latest beat whose burst has begun is the only one that can sound.
+    int64_t beat =
+        std::max<int64_t>(-1, static_cast<int64_t>(std::floor((from - p_.firstPeak) / period_)) - 2);
+    for (size_t i = 0; i < count; ++i) {
+        const int64_t at = from + static_cast<int64_t>(i);
+        while (peakOf(beat + 1) - lift_ <= at)
+            ++beat;
+        double v = noise(at);
+        if (beat >= 0)
+            v += burst(beat, at);
+        out[i] = static_cast<int16_t>(std::clamp<long>(std::lround(v), -32768, 32767));
+    }
+}
+
+size_t SyntheticWatch::read(int16_t *out, size_t count)
+{
+    generate(position_, out, count);
+    position_ += static_cast<int64_t>(count);
+    return count;
+}
+
+} // namespace tamsel

@@ -1,0 +1,203 @@
+// quorlen-analyze: runs the main window headless on a recording, as fast as the machine
+// allows, and prints what it measured: the CSV line of every sweep end, then one FINAL line.
+#include <QCommandLineParser>
+#include <QDateTime>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <optional>
+
+#include "app/TApplication.h"
+#include "app/TForm1.h"
+#include "capture/FileSoundService.h"
+#include "recording/CsvLine.h"
+#include "recording/RecordNames.h"
+
+using namespace tamsel;
+
+namespace {
+
+[[noreturn]] void fail(const QString &message)
+{
+    std::fprintf(stderr, "quorlen-analyze: %s\n", message.toLocal8Bit().constData());
+    std::exit(2);
+}
+
+std::optional<int> intOption(const QCommandLineParser &args, const char *name)
+{
+    if (!args.isSet(name))
+        return std::nullopt;
+    bool ok = false;
+    const int value = args.value(name).toInt(&ok);
+    if (!ok)
+        fail(QStringLiteral("--%1 needs a whole number, not \"%2\"").arg(name, args.value(name)));
+    return value;
+}
+
+void addOptions(QCommandLineParser &args)
+{
+    args.setApplicationDescription(QStringLiteral("Measures a recorded watch with the Tamsel window, headless."));
+    args.addHelpOption();
+    args.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The recording (WAV, FLAC, ...)."));
+    const std::pair<const char *, const char *> valued[] = {
+        {"view", "View length in seconds: 1, 2, 3, 10, 20, 30, 40, 60 (default), 120, 300, 600 or 900."},
+        {"zoom", "Chart zoom, as stored in the settings (default 1)."},
+        {"threshold-position", "Threshold track bar position P; the threshold level is 32768 - P (default 15000)."},
+        {"noise", "Noise level (default 1000)."},
+        {"hosei", "Fine correction in samples per second (default 0)."},
+        {"rate-mode", "0: averaged rate (default), 1: two-beat rate."},
+        {"beat-error-mode", "0 (default) or 1."},
+        {"lift-angle", "Lift angle in degrees, 10 to 90 (default 52)."},
+        {"bps", "Beats per second, set by hand instead of counted."},
+        {"record", "Record snapshots and the CSV log into this folder."},
+    };
+    for (const auto &[name, help] : valued)
+        args.addOption({QString::fromLatin1(name), QString::fromUtf8(help), QStringLiteral("VALUE")});
+    const std::pair<const char *, const char *> flags[] = {
+        {"hires", "High resolution pulse test."},
+        {"pulse-mode", "Pulse mode."},
+        {"ac-mode", "A-C mode."},
+        {"time-signal", "Run the time-signal calibration."},
+        {"jpeg", "With --record: JPEG snapshots (default: bitmaps)."},
+        {"print-scale", "With --record: the chart frame under the trace."},
+        {"print-signal", "With --record: the signal graph below the chart."},
+        {"print-values", "With --record: a line of the measured values at the bottom."},
+    };
+    for (const auto &[name, help] : flags)
+        args.addOption({QString::fromLatin1(name), QString::fromUtf8(help)});
+}
+
+// The options that stand for stored settings go into a settings file read before the
+// window is created, exactly as a user's stored choices would.
+QByteArray settingsFor(const QCommandLineParser &args)
+{
+    QByteArray ini = "[Init]\r\n";
+    auto put = [&](const char *key, const char *option) {
+        if (const auto value = intOption(args, option))
+            ini += QByteArray(key) + '=' + QByteArray::number(*value) + "\r\n";
+    };
+    put("NoiseLevel", "noise");
+    put("Zoom", "zoom");
+    put("Hosei", "hosei");
+    put("Average", "rate-mode");
+    put("vkata", "beat-error-mode");
+    if (args.isSet("pulse-mode"))
+        ini += "StarGraph=1\r\nNotStarGraph=0\r\n";
+    if (args.isSet("ac-mode"))
+        ini += "Down=1\r\n";
+    if (args.isSet("hires"))
+        ini += "Checked6=1\r\n";
+    return ini + "\r\n";
+}
+
+void chooseView(TForm1 &form, int seconds)
+{
+    const std::pair<int, void (TForm1::*)()> views[] = {
+        {1, &TForm1::N11Click},    {2, &TForm1::N21Click},    {3, &TForm1::N31Click},    {10, &TForm1::N101Click},
+        {20, &TForm1::N201Click},  {30, &TForm1::N301Click},  {40, &TForm1::N401Click},  {60, &TForm1::N601Click},
+        {120, &TForm1::N1201Click}, {300, &TForm1::N3001Click}, {600, &TForm1::N6001Click}, {900, &TForm1::N9001Click},
+    };
+    for (const auto &[length, handler] : views)
+        if (length == seconds) {
+            (form.*handler)();
+            return;
+        }
+    fail(QStringLiteral("--view must be one of 1, 2, 3, 10, 20, 30, 40, 60, 120, 300, 600, 900"));
+}
+
+void startRecording(TForm1 &form, const QCommandLineParser &args)
+{
+    form.recordFolder = QDir(args.value("record")).absolutePath() + QLatin1Char('/');
+    const std::pair<const char *, QAction *> options[] = {
+        {"jpeg", form.jpeg1}, {"print-scale", form.N23}, {"print-signal", form.N25}, {"print-values", form.N28}};
+    for (const auto &[name, item] : options)
+        if (args.isSet(name))
+            item->trigger();
+    form.recBtn->click();
+}
+
+std::string utf8(const QString &text) { return text.toStdString(); }
+
+void printFinal(const TForm1 &form)
+{
+    const TStatusBar &status = *form.StatusBar1;
+    std::printf("FINAL,%s,%d,%s,%d,%s,%s,%s,%d,%d\n", utf8(form.bpss->caption()).c_str(), form.spd->value(),
+                utf8(form.katatime->caption()).c_str(), form.kaku->value(), utf8(status.panelText(2)).c_str(),
+                utf8(status.panelText(4)).c_str(), utf8(status.panelText(6)).c_str(), form.state.fineCorrection,
+                form.state.samplesPerSecond);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    TApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("quorlen-analyze"));
+    QCommandLineParser args;
+    addOptions(args);
+    args.process(app);
+    if (args.positionalArguments().size() != 1)
+        fail(QStringLiteral("give exactly one recording (see --help)"));
+
+    FileSoundOptions source;
+    source.path = QFile::encodeName(args.positionalArguments().first()).toStdString();
+    QEventLoop loop;
+    source.onEnd = [&loop] { loop.quit(); };
+    auto service = std::make_unique<FileSoundService>(std::move(source));
+    if (!service->error().empty())
+        fail(QString::fromStdString(service->error()));
+
+    QTemporaryDir settingsDir;
+    TForm1Design design;
+    design.settingsFile = settingsDir.filePath(QStringLiteral("Quorlen.ini"));
+    QFile settings(design.settingsFile);
+    if (!settings.open(QIODevice::WriteOnly) || settings.write(settingsFor(args)) < 0)
+        fail(QStringLiteral("cannot write a settings file in %1").arg(settingsDir.path()));
+    settings.close();
+
+    SetExceptionSink([](const QString &text) { std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData()); });
+    SetMessageSink([](const QString &text) { std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData()); });
+    TForm1 form(std::move(service), design);
+    form.OnSweepEnd = [&form] {
+        const TStatusBar &status = *form.StatusBar1;
+        const std::string line = buildCsvLine(utf8(recordStamp(QDateTime::currentDateTime())),
+                                              form.state.beatsPerSecond, utf8(status.panelText(4)),
+                                              utf8(status.panelText(2)), utf8(status.panelText(6)),
+                                              form.state.rateRatio);
+        std::printf("%s\n", line.c_str());
+    };
+    form.show();
+
+    // In this order, before the first buffer comes back.
+    if (const auto position = intOption(args, "threshold-position"))
+        form.TrackBar1->setValue(std::clamp(*position, form.TrackBar1->minimum(), form.TrackBar1->maximum()));
+    if (const auto lift = intOption(args, "lift-angle")) {
+        form.N10->setChecked(true);
+        form.OKBottomDlg->SetSpinEditValue(*lift);
+        form.state.liftAngle = form.OKBottomDlg->SpinEditValue();
+    }
+    chooseView(form, intOption(args, "view").value_or(60));
+    if (args.isSet("bps")) {
+        bool ok = false;
+        const double bps = args.value("bps").toDouble(&ok);
+        if (!ok || bps < 0)
+            fail(QStringLiteral("--bps needs a number of beats per second"));
+        form.autosw->setChecked(false);
+        form.state.beatsPerSecond = bps;
+        form.ShowBeatRate();
+    }
+    if (args.isSet("time-signal"))
+        form.T1Click();
+    if (args.isSet("record"))
+        startRecording(form, args);
+
+    if (form.WinWaveIn1->Opened())
+        loop.exec();
+    printFinal(form);
+    std::fflush(stdout);
+    return 0;
+}
