@@ -46,6 +46,8 @@ TForm1::TForm1(std::unique_ptr<SoundService> service, const TForm1Design &design
     buildLayout();
     setWindowTitle(design.caption);
     buildMenus();
+    // Client area of the designed 817 x 437 window, below its menu bar.
+    resize(809, 40 + 65 + 3 + 256 + 19 + menuBar()->sizeHint().height());
     wireHandlers();
     buildSettings(design.settingsFile.isEmpty() ? settingsFilePath() : design.settingsFile);
     AboutDlg1 = new AboutBox(this);
@@ -155,8 +157,6 @@ void TForm1::buildLayout()
     setCentralWidget(central);
     StatusBar1 = new TStatusBar(this);
     setStatusBar(StatusBar1);
-    // Client area of the designed 817 x 437 window.
-    resize(809, 40 + 65 + 3 + 256 + 19 + menuBar()->sizeHint().height());
     TrackBar1->setFocus();
 }
 

@@ -1,0 +1,214 @@
+// The headless analyzer as a user runs it: a recording in, the CSV lines and the FINAL
+// line out, and a clear refusal of what it cannot read.
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <cmath>
+
+#include "capture/SyntheticWatch.h"
+
+using namespace tamsel;
+
+namespace {
+
+struct AnalyzerRun {
+    int exitCode = -1;
+    QStringList lines;
+    QString errors;
+};
+
+AnalyzerRun analyze(const QStringList &arguments)
+{
+    QProcess process;
+    process.start(QStringLiteral(TAMSEL_BINARY_DIR "/tools/quorlen-analyze"), arguments);
+    process.waitForFinished(120000);
+    AnalyzerRun run;
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.lines = QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    run.errors = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+// Writes `frames` frames of a format libsndfile writes; `sample(i, channel)` in -1..1.
+template <typename Sample>
+QString writeSound(const QTemporaryDir &dir, const char *name, int format, int rate, int channels, sf_count_t frames,
+                   Sample sample)
+{
+    const QString path = dir.filePath(QString::fromLatin1(name));
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = channels;
+    info.format = format;
+    SNDFILE *file = sf_open(path.toLocal8Bit().constData(), SFM_WRITE, &info);
+    EXPECT_NE(file, nullptr) << sf_strerror(nullptr);
+    std::vector<double> block(static_cast<size_t>(channels) * 4096);
+    for (sf_count_t done = 0; done < frames;) {
+        const sf_count_t n = std::min<sf_count_t>(4096, frames - done);
+        for (sf_count_t i = 0; i < n; ++i)
+            for (int c = 0; c < channels; ++c)
+                block[static_cast<size_t>(i * channels + c)] = sample(done + i, c);
+        sf_writef_double(file, block.data(), n);
+        done += n;
+    }
+    sf_close(file);
+    return path;
+}
+
+QString writeWatch(const QTemporaryDir &dir, const SyntheticWatchParams &params, double seconds)
+{
+    const SyntheticWatch watch(params);
+    std::vector<int16_t> samples(static_cast<size_t>(seconds * 44100));
+    watch.generate(0, samples.data(), samples.size());
+    return writeSound(dir, "watch.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1,
+                      static_cast<sf_count_t>(samples.size()),
+                      [&](sf_count_t i, int) { return samples[static_cast<size_t>(i)] / 32768.0; });
+}
+
+QStringList finalFields(const AnalyzerRun &run)
+{
+    EXPECT_FALSE(run.lines.isEmpty());
+    return run.lines.isEmpty() ? QStringList() : run.lines.last().split(',');
+}
+
+} // namespace
+
+TEST(Analyzer, MeasuresASyntheticWatch)
+{
+    QTemporaryDir dir;
+    SyntheticWatchParams params;
+    params.beatsPerHour = 18000;
+    params.rateSecondsPerDay = 6;
+    params.beatErrorMs = 0;
+    params.amplitudeDegrees = 280;
+    const AnalyzerRun run = analyze({writeWatch(dir, params, 130)});
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    // Two sweep ends of the 60-second view, then the FINAL line.
+    ASSERT_EQ(run.lines.size(), 3) << run.lines.join('\n').toStdString();
+    for (int i = 0; i < 2; ++i) {
+        const QStringList fields = run.lines[i].split(',');
+        ASSERT_EQ(fields.size(), 6) << run.lines[i].toStdString();
+        EXPECT_TRUE(fields[0].startsWith('"') && fields[0].size() == 16);
+        EXPECT_EQ(fields[1], "5.0");
+        EXPECT_NEAR(fields[4].toDouble(), 6, 0.15) << "rate over a whole sweep";
+        EXPECT_NEAR(fields[2].toDouble(), 280, 3) << "amplitude";
+        EXPECT_NEAR(fields[5].toDouble() * 86400, fields[4].toDouble(), 0.001) << "the averaged rate's raw ratio";
+    }
+    const QStringList final = finalFields(run);
+    ASSERT_EQ(final.size(), 10) << run.lines.last().toStdString();
+    EXPECT_EQ(final[0], "FINAL");
+    EXPECT_EQ(final[1], " 05.0");
+    EXPECT_NEAR(final[2].toInt(), 6, 1);
+    EXPECT_EQ(final[3], "00.0");
+    EXPECT_NEAR(final[4].toInt(), 280, 3);
+    EXPECT_TRUE(final[5].endsWith(" msec"));
+    EXPECT_TRUE(final[6].endsWith(" deg"));
+    EXPECT_TRUE(final[7].endsWith(" sec/day"));
+    EXPECT_EQ(final[8], "0");
+    EXPECT_EQ(final[9], "44100");
+}
+
+TEST(Analyzer, BeatErrorOfTickAndTock)
+{
+    QTemporaryDir dir;
+    SyntheticWatchParams params;
+    params.beatsPerHour = 18000;
+    params.rateSecondsPerDay = 0;
+    params.beatErrorMs = 0.4;
+    for (const char *mode : {"0", "1"}) {
+        const AnalyzerRun run = analyze({"--beat-error-mode", mode, writeWatch(dir, params, 20)});
+        ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+        const QStringList final = finalFields(run);
+        EXPECT_EQ(final[3], "00.4") << "mode " << mode;
+        EXPECT_NEAR(final[5].split(' ')[0].toDouble(), 0.4, 0.03) << "mode " << mode;
+    }
+}
+
+TEST(Analyzer, OptionsTakeEffect)
+{
+    QTemporaryDir dir;
+    SyntheticWatchParams params;
+    params.beatsPerHour = 21600;
+    params.rateSecondsPerDay = -3;
+    const QString wav = writeWatch(dir, params, 25);
+    // Beat rate set by hand in the hour unit's neighbour, two-beat rate, beat error mode 1.
+    const AnalyzerRun run = analyze({"--view", "20", "--bps", "6", "--rate-mode", "1", "--beat-error-mode", "1",
+                             "--lift-angle", "50", wav});
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    ASSERT_EQ(run.lines.size(), 2) << "one sweep end of the 20-second view";
+    const QStringList final = finalFields(run);
+    EXPECT_EQ(final[1], " 06.0");
+    EXPECT_NEAR(final[7].split(' ')[0].toDouble(), -3, 10) << "a two-beat rate is coarse but signed right";
+
+    const AnalyzerRun bad = analyze({"--view", "7", wav});
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_TRUE(bad.lines.isEmpty());
+}
+
+TEST(Analyzer, TimeSignalCalibration)
+{
+    QTemporaryDir dir;
+    // One short pulse per second, 44 110 samples apart: a card 10 samples per second fast.
+    const QString wav = writeSound(dir, "pulses.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, 44110 * 40,
+                                   [](sf_count_t i, int) {
+                                       const sf_count_t k = (i - 20000) % 44110;
+                                       return i >= 20000 && k < 40 ? 0.8 * std::exp(-k / 10.0) : 0.0;
+                                   });
+    const AnalyzerRun run = analyze({"--time-signal", wav});
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_TRUE(run.errors.contains("Time signal calibration end."));
+    const QStringList final = finalFields(run);
+    EXPECT_EQ(final[8], "10");
+    EXPECT_EQ(final[9], "44110");
+}
+
+TEST(Analyzer, OtherFormatsAreConvertedNotMisread)
+{
+    QTemporaryDir dir;
+    SyntheticWatchParams params;
+    params.beatsPerHour = 18000;
+    const SyntheticWatch watch(params);
+    std::vector<int16_t> samples(44100 * 12);
+    watch.generate(0, samples.data(), samples.size());
+    // 48 kHz stereo: the same watch, resampled by nearest sample (good enough for ticks).
+    const QString stereo = writeSound(dir, "stereo48k.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 48000, 2, 48000 * 12,
+                                      [&](sf_count_t i, int) {
+                                          const size_t at = static_cast<size_t>(i * 44100 / 48000);
+                                          return samples[std::min(at, samples.size() - 1)] / 32768.0;
+                                      });
+    // Resampling softens the one-sample peaks: a lower threshold.
+    const AnalyzerRun run = analyze({"--threshold-position", "20000", stereo});
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    const QStringList final = finalFields(run);
+    EXPECT_EQ(final[1], " 05.0");
+    EXPECT_NEAR(final[7].split(' ')[0].toDouble(), 4, 2) << "read at 48 000 as if 44 100, it would be far off";
+    const QString eight = writeSound(dir, "eight.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 44100, 1, 44100 * 12,
+                                     [&](sf_count_t i, int) { return samples[static_cast<size_t>(i)] / 32768.0; });
+    const AnalyzerRun eightRun = analyze({eight});
+    ASSERT_EQ(eightRun.exitCode, 0) << eightRun.errors.toStdString();
+    EXPECT_EQ(finalFields(eightRun)[1], " 05.0");
+}
+
+TEST(Analyzer, UnreadableFilesAreRefusedInOneLine)
+{
+    QTemporaryDir dir;
+    QFile empty(dir.filePath("empty.wav"));
+    empty.open(QIODevice::WriteOnly);
+    empty.close();
+    QFile text(dir.filePath("notes.wav"));
+    text.open(QIODevice::WriteOnly);
+    text.write("These are my notes, not a recording.\n");
+    text.close();
+    QFile truncated(dir.filePath("truncated.wav"));
+    truncated.open(QIODevice::WriteOnly);
+    truncated.write(QByteArray("RIFF\x24\x00\x00\x00WAVEfmt ", 16));
+    truncated.close();
+    for (const QString &path : {empty.fileName(), text.fileName(), truncated.fileName(), dir.filePath("missing.wav")}) {
+        const AnalyzerRun run = analyze({path});
+        EXPECT_EQ(run.exitCode, 2) << path.toStdString();
+        EXPECT_TRUE(run.lines.isEmpty());
+        const QStringList messages = run.errors.split('\n', Qt::SkipEmptyParts).filter("quorlen-analyze");
+        EXPECT_EQ(messages.size(), 1) << run.errors.toStdString();
+    }
+}
