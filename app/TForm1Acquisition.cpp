@@ -2,7 +2,9 @@
 // winding down of the capture before the window may close.
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
+#include <QTextStream>
 
 #include "app/TApplication.h"
 #include "app/TForm1.h"
@@ -139,9 +141,28 @@ void TForm1::closeEvent(QCloseEvent *event)
         event->ignore();
 }
 
+// A channel for end-to-end tests: with QUORLEN_READOUT_FILE set, the readouts as they
+// stand when the window goes are written there.
+static void writeReadoutsForTests(const TForm1 &form)
+{
+    const QString path = qEnvironmentVariable("QUORLEN_READOUT_FILE");
+    if (path.isEmpty())
+        return;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+        return;
+    QTextStream out(&file);
+    out << "bpss=" << form.bpss->caption() << "\nspd=" << form.spd->value() << "\nkatatime="
+        << form.katatime->caption() << "\nkaku=" << form.kaku->value() << "\npanel2="
+        << form.StatusBar1->panelText(2) << "\npanel4=" << form.StatusBar1->panelText(4)
+        << "\npanel6=" << form.StatusBar1->panelText(6) << "\nbeatsPerSecond=" << form.state.beatsPerSecond
+        << "\nlostSamples=" << form.lostSamples() << "\n";
+}
+
 void TForm1::FormDestroy()
 {
     destroyed_ = true;
+    writeReadoutsForTests(*this);
     if (recBtn->isChecked()) {
         const QString error = recorder_.stop();
         if (!error.isEmpty())

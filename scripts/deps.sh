@@ -6,7 +6,7 @@ packages=(
   qt6-base-dev libgl-dev
   libpulse-dev libsndfile1-dev libsamplerate0-dev libjpeg62-turbo-dev
   libgtest-dev libbenchmark-dev
-  pulseaudio pulseaudio-utils xvfb xauth
+  pulseaudio pulseaudio-utils xvfb xauth x11-apps imagemagick
   clang libclang-rt-14-dev
   fonts-noto-cjk
   pavucontrol
