@@ -10,6 +10,7 @@
 #include "capture/FileSoundService.h"
 #include "capture/PulseSoundService.h"
 #include "capture/SyntheticWatch.h"
+#include "widgets/Glyphs.h"
 
 using namespace tamsel;
 
@@ -54,6 +55,7 @@ int main(int argc, char **argv)
     app.setApplicationName(QStringLiteral("Quorlen"));
     app.setApplicationDisplayName(QStringLiteral("タムセル"));
     app.setDesktopFileName(QStringLiteral("tamsel"));
+    app.setWindowIcon(programIcon());
 
     QCommandLineParser args;
     args.setApplicationDescription(QStringLiteral("Tamsel: a timegrapher for mechanical watches."));

@@ -75,6 +75,32 @@ QIcon autoSwitchIcon(int size)
     return icon;
 }
 
+QIcon programIcon()
+{
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128}) {
+        QPixmap face(size, size);
+        face.fill(Qt::transparent);
+        QPainter p(&face);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.scale(size / 64.0, size / 64.0);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(16, 16, 16));
+        p.drawRoundedRect(QRectF(2, 2, 60, 60), 10, 10);
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(QColor(0, 192, 0), 3));
+        p.drawEllipse(QPointF(32, 32), 23, 23);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0, 255, 0));
+        for (int i = 0; i < 6; ++i)
+            p.drawEllipse(QPointF(20 + 5 * i, 36 - i), 2, 2);
+        p.setPen(QPen(QColor(224, 224, 224), 2, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(32, 32), QPointF(41, 21));
+        icon.addPixmap(face);
+    }
+    return icon;
+}
+
 QIcon triangleIcon(bool up, int width, int height)
 {
     QIcon icon;

@@ -8,6 +8,9 @@ namespace tamsel {
 // The beat counter switch: a round key, lit green with "A" while the count is automatic,
 // dark with "M" while the beat rate is set by hand.
 QIcon autoSwitchIcon(int size);
+// The program's own icon: a dial with a rising line of dots, as the chart draws a
+// gaining watch.
+QIcon programIcon();
 // A small triangle pointing up or down, for Beat Up / Beat Down.
 QIcon triangleIcon(bool up, int width, int height);
 
