@@ -176,3 +176,39 @@ TEST(LiveCapture, RingOverflowIsCountedFilledAndReported)
     form.close();
     runUntil([&] { return !form.WinWaveIn1->Opened(); }, 5000);
 }
+
+TEST(LiveCapture, ServerRestartIsSurvivedAndTheWindowClosesNormally)
+{
+    if (!liveServer())
+        GTEST_SKIP() << "needs the private sound server of tests/e2e/live_capture.sh";
+    const QString server = qEnvironmentVariable("TAMSEL_PULSE_SERVER_SCRIPT");
+    ASSERT_FALSE(server.isEmpty());
+    Capture capture;
+    QTemporaryDir dir;
+    TForm1Design design;
+    design.settingsFile = dir.filePath("Quorlen.ini");
+    TForm1 form(nullptr, design);
+    form.show();
+    runUntil([&] { return form.WinWaveIn1->Started(); }, 5000);
+    ASSERT_TRUE(form.WinWaveIn1->Started());
+    runUntil([] { return false; }, 1000);
+
+    // The server goes away for about two seconds and comes back.
+    QProcess::execute("bash", {server, "stop"});
+    runUntil([&] { return form.StatusBar1->captureNote().contains("Sound server lost"); }, 5000);
+    EXPECT_TRUE(form.StatusBar1->captureNote().contains("Sound server lost"))
+        << form.StatusBar1->captureNote().toStdString();
+    const int32_t before = form.state.writeIndex;
+    runUntil([] { return false; }, 2000);
+    EXPECT_GT(form.state.writeIndex, before + 44100) << "silence keeps the time axis going while it is away";
+    QProcess::execute("bash", {server, "start"});
+    runUntil([&] { return !form.StatusBar1->captureNote().contains("Sound server lost"); }, 10000);
+    EXPECT_FALSE(form.StatusBar1->captureNote().contains("Sound server lost")) << "reconnected";
+    EXPECT_GT(form.lostSamples(), 44100) << "the outage is counted as lost audio";
+    EXPECT_TRUE(capture.errors.empty());
+
+    form.close();
+    runUntil([&] { return !form.WinWaveIn1->Opened(); }, 5000);
+    EXPECT_FALSE(form.WinWaveIn1->Opened());
+    EXPECT_FALSE(form.isVisible());
+}

@@ -1,0 +1,197 @@
+// The LED readouts through the main window: the hand steps of the beat rate, the beat unit
+// and the two display modes, the hints, and the values a synthetic watch leaves on them.
+#include <QColor>
+#include <gtest/gtest.h>
+
+#include "WindowDrive.h"
+#include "display/ChartRuler.h"
+
+using namespace tamsel;
+using namespace tamsel::test;
+
+namespace {
+
+const QColor lime(0, 255, 0), green(0, 128, 0), yellow(255, 255, 0), olive(128, 128, 0);
+
+AnalysisOutput &output(Window &w)
+{
+    return *w.form;
+}
+
+} // namespace
+
+TEST(BeatSteps, UpAndDownAtTheEdgesOfTheirRanges)
+{
+    struct Row {
+        int32_t unit;
+        double from;
+        bool up;
+        double to;
+        const char *shown;
+    };
+    const Row rows[] = {
+        {0, 4.0, true, 4.5, " 04.5"},
+        {0, 4.5, false, 4.0, " 04.0"},
+        {0, 4.0, false, 3.9, " 03.9"},
+        {0, 3.9, true, 4.0, " 04.0"},
+        {1, 14390.0 / 3600, true, 4.0, "14400"},
+        {1, 4.0, true, 4.5, "16200"},
+        {1, 4.0, false, 14390.0 / 3600, "14390"},
+        {0, 0.1, false, 0.1, " 00.1"},
+        {1, 5.0 / 3600, false, 0.0, "00000"},
+        {0, 99.5, true, 100.0, " 0100"},
+        {0, 101.0, false, 100.9, " 0101"},
+        {0, 999.0, true, 999.0, " 0999"},
+    };
+    Window w;
+    w.form->autosw->click(); // released: the user sets the beat rate
+    ASSERT_FALSE(w.form->autosw->isChecked());
+    for (const Row &row : rows) {
+        SCOPED_TRACE(testing::Message() << row.from << (row.up ? " up" : " down") << " unit " << row.unit);
+        w.state().beatUnit = row.unit;
+        w.state().beatsPerSecond = row.from;
+        (row.up ? w.form->upBtn : w.form->downBtn)->click();
+        EXPECT_NEAR(w.state().beatsPerSecond, row.to, 1e-9);
+        EXPECT_EQ(w.form->bpss->caption(), row.shown);
+        // The ruler was rebuilt for the new rate.
+        EXPECT_EQ(w.form->rulerBitmap,
+                  ChartRuler::draw(w.form->PaintBox1->width(), w.form->PaintBox1->height(), w.state()));
+    }
+}
+
+TEST(BeatSteps, NothingHappensWhileTheCounterSwitchIsPressed)
+{
+    Window w;
+    ASSERT_TRUE(w.form->autosw->isChecked());
+    w.state().beatsPerSecond = 5.0;
+    const QImage ruler = w.form->rulerBitmap;
+    w.form->upBtn->click();
+    w.form->downBtn->click();
+    w.form->downBtn->click();
+    EXPECT_EQ(w.state().beatsPerSecond, 5.0);
+    EXPECT_EQ(w.form->bpss->caption(), " 00.0");
+    EXPECT_EQ(w.form->rulerBitmap, ruler);
+}
+
+TEST(BeatUnit, SwitchingUnitsRoundsToATenthInSeconds)
+{
+    Window w;
+    w.state().beatUnit = 1;
+    w.state().beatsPerSecond = 19998.0 / 3600;
+    emit w.form->bpsLabel->clicked();
+    EXPECT_EQ(w.state().beatUnit, 0);
+    EXPECT_DOUBLE_EQ(w.state().beatsPerSecond, 5.6);
+    EXPECT_EQ(w.form->bpsLabel->caption(), "bps");
+    EXPECT_EQ(w.form->bpss->caption(), " 05.6");
+    emit w.form->bpsLabel->clicked();
+    EXPECT_EQ(w.state().beatUnit, 1);
+    EXPECT_EQ(w.form->bpsLabel->caption(), "bph");
+    EXPECT_EQ(w.form->bpss->caption(), "20160");
+    // A stored unit other than 0 or 1 counts as hours and is not toggled.
+    w.state().beatUnit = 2;
+    emit w.form->bpsLabel->clicked();
+    EXPECT_EQ(w.state().beatUnit, 2);
+    EXPECT_EQ(w.form->bpss->caption(), "20160");
+}
+
+TEST(BeatUnit, HintShowsTheOtherUnit)
+{
+    Window w;
+    w.state().beatsPerSecond = 5.0;
+    emit w.form->bpss->mouseMoved(QPoint(1, 1));
+    EXPECT_EQ(w.form->bpss->hint(), "18000bph");
+    w.state().beatUnit = 1;
+    emit w.form->bpss->mouseMoved(QPoint(1, 1));
+    EXPECT_EQ(w.form->bpss->hint(), " 05.0bps");
+    w.state().beatsPerSecond = 120.0;
+    emit w.form->bpss->mouseMoved(QPoint(1, 1));
+    EXPECT_EQ(w.form->bpss->hint(), " 0120bps");
+}
+
+TEST(DisplayModes, ClicksToggleZeroAndOneWithColoursAndHint)
+{
+    Window w;
+    TLEDLabel *spd = w.form->spd;
+    TLEDLabel *katatime = w.form->katatime;
+    EXPECT_EQ(spd->LED().activeColor(), lime);
+    emit spd->clicked();
+    EXPECT_EQ(w.state().rateMode, 1);
+    EXPECT_EQ(spd->LED().activeColor(), yellow);
+    EXPECT_EQ(spd->LED().inActiveColor(), olive);
+    EXPECT_EQ(spd->hint(), "Rate");
+    emit spd->clicked();
+    EXPECT_EQ(w.state().rateMode, 0);
+    EXPECT_EQ(spd->LED().activeColor(), lime);
+    EXPECT_EQ(spd->LED().inActiveColor(), green);
+    EXPECT_EQ(spd->hint(), "Average");
+
+    emit katatime->clicked();
+    EXPECT_EQ(w.state().beatErrorMode, 1);
+    EXPECT_EQ(katatime->LED().activeColor(), yellow);
+    EXPECT_EQ(katatime->LED().inActiveColor(), olive);
+    EXPECT_EQ(katatime->hint(), "Beat Error");
+    emit katatime->clicked();
+    EXPECT_EQ(w.state().beatErrorMode, 0);
+    EXPECT_EQ(katatime->LED().activeColor(), lime);
+    EXPECT_EQ(katatime->LED().inActiveColor(), green);
+}
+
+TEST(DisplayModes, StoredTwoShowsTheSecondModeAndIsNotToggled)
+{
+    Window w("[Init]\r\nAverage=2\r\nvkata=2\r\n");
+    EXPECT_EQ(w.form->spd->LED().activeColor(), yellow);
+    EXPECT_EQ(w.form->spd->hint(), "Rate");
+    EXPECT_EQ(w.form->katatime->LED().activeColor(), yellow);
+    emit w.form->spd->clicked();
+    emit w.form->katatime->clicked();
+    EXPECT_EQ(w.state().rateMode, 2);
+    EXPECT_EQ(w.state().beatErrorMode, 2);
+    EXPECT_EQ(w.form->spd->LED().activeColor(), yellow);
+    EXPECT_EQ(w.form->katatime->LED().inActiveColor(), olive);
+}
+
+TEST(Values, RateBeatErrorAndAmplitudeUpdates)
+{
+    Window w;
+    output(w).rateMeasured(-4.8979);
+    EXPECT_EQ(w.form->spd->value(), -5);
+    EXPECT_EQ(w.form->spd->displayedText(), "000-5");
+    EXPECT_EQ(w.form->StatusBar1->panelText(6), "-4.898 sec/day");
+    // Halves go away from zero, not to the even neighbour.
+    output(w).rateMeasured(-4.5);
+    EXPECT_EQ(w.form->spd->value(), -5);
+    output(w).rateMeasured(2.5);
+    EXPECT_EQ(w.form->spd->value(), 3);
+
+    output(w).beatErrorMeasured(0.25);
+    EXPECT_EQ(w.form->katatime->caption(), "00.3");
+    EXPECT_EQ(w.form->StatusBar1->panelText(2), "0.250 msec");
+
+    output(w).amplitudeMeasured(282, true, 700);
+    EXPECT_EQ(w.form->kaku->value(), 282);
+    EXPECT_EQ(w.form->StatusBar1->panelText(4), "282 deg");
+    output(w).amplitudeMeasured(400, false, 700);
+    EXPECT_EQ(w.form->kaku->value(), 1000);
+    EXPECT_EQ(w.form->kaku->displayedText(), "---");
+
+    // A reset zeroes the three readouts.
+    w.form->N22Click();
+    EXPECT_EQ(w.form->spd->value(), 0);
+    EXPECT_EQ(w.form->kaku->value(), 0);
+    EXPECT_EQ(w.form->katatime->value(), 0);
+}
+
+TEST(Values, SyntheticWatchThroughTheWindow)
+{
+    Window w;
+    WatchParams params; // 18 000 beats per hour
+    params.rateSecondsPerDay = -4.8979;
+    WatchFeed feed(params);
+    feed.atLeast(w, 3 * 44100);
+    EXPECT_DOUBLE_EQ(w.state().beatsPerSecond, 5.0) << "counted in the sweep's second and third second";
+    EXPECT_EQ(w.form->bpss->caption(), " 05.0");
+    feed.atLeast(w, 17 * 44100);
+    EXPECT_EQ(w.form->spd->value(), -5) << w.form->StatusBar1->panelText(6).toStdString();
+    EXPECT_TRUE(w.form->StatusBar1->panelText(6).endsWith(" sec/day"));
+    EXPECT_EQ(w.form->kaku->value() / 10, 28) << "about 280 degrees";
+}
