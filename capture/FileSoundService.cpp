@@ -13,18 +13,6 @@ namespace
 
 constexpr int kPaceIntervalMs = 5;
 
-// At most `limit` bytes, cut on a character boundary of the UTF-8 text.
-std::string cutUtf8(std::string text, size_t limit)
-{
-    if (text.size() <= limit)
-        return text;
-    size_t cut = limit;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
-        --cut;
-    text.resize(cut);
-    return text;
-}
-
 } // namespace
 
 FileSoundService::FileSoundService(FileSoundOptions options)
@@ -163,7 +151,7 @@ int FileSoundService::deviceCaps(int32_t deviceId, WaveDeviceCaps &caps)
         return kWaveBadDevice;
     caps.manufacturerID = 0;
     caps.productID = 0;
-    caps.productName = cutUtf8(options_.source->name(), 31);
+    caps.productName = productNameOf(options_.source->name());
     return kWaveOk;
 }
 

@@ -419,15 +419,7 @@ int PulseSoundService::deviceCaps(int32_t deviceId, WaveDeviceCaps &caps)
             continue;
         caps.manufacturerID = static_cast<uint16_t>(s.card == PA_INVALID_INDEX ? 0xFFFF : s.card);
         caps.productID = static_cast<uint16_t>(s.index);
-        // At most 31 bytes, cut on a character boundary of the UTF-8 text.
-        std::string name = s.description.empty() ? s.name : s.description;
-        if (name.size() > 31) {
-            size_t cut = 31;
-            while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
-                --cut;
-            name.resize(cut);
-        }
-        caps.productName = name;
+        caps.productName = productNameOf(s.description.empty() ? s.name : s.description);
         return kWaveOk;
     }
     return kWaveBadDevice;

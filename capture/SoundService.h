@@ -55,8 +55,20 @@ constexpr uint32_t kHeaderInQueue = 0x10;
 struct WaveDeviceCaps {
     uint16_t manufacturerID = 0;
     uint16_t productID = 0;
-    std::string productName; // at most 31 characters
+    std::string productName; // at most 31 bytes
 };
+
+// A name as a product name: at most 31 bytes, cut on a character boundary of the UTF-8 text.
+inline std::string productNameOf(std::string name)
+{
+    if (name.size() <= 31)
+        return name;
+    size_t cut = 31;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+        --cut;
+    name.resize(cut);
+    return name;
+}
 
 // Posts one notification to the user-interface thread, in order. `param` is a WaveHeader*
 // for kWimData, a sample count for kWimLoss, an error code for kWimFailure.

@@ -150,7 +150,7 @@ void TWinWaveIn::SetID(int32_t value)
     if (result == kWaveOk) {
         manufacturerID_ = caps.manufacturerID;
         productID_ = caps.productID;
-        productName_ = caps.productName.substr(0, 31);
+        productName_ = productNameOf(caps.productName);
         deviceId_ = value;
     } else if (value == -1) {
         manufacturerID_ = productID_ = 0;
