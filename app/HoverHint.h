@@ -28,6 +28,9 @@ private:
     std::function<void()> onMove_;
 };
 
-inline void hoverHint(QWidget *widget, std::function<void()> onMove) { new HoverHint(widget, std::move(onMove)); }
+inline void hoverHint(QWidget *widget, std::function<void()> onMove)
+{
+    new HoverHint(widget, std::move(onMove));
+}
 
 } // namespace tamsel

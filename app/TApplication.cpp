@@ -20,7 +20,10 @@ Sink &messageSink()
 }
 } // namespace
 
-void SetMessageSink(std::function<void(const QString &)> sink) { messageSink() = std::move(sink); }
+void SetMessageSink(std::function<void(const QString &)> sink)
+{
+    messageSink() = std::move(sink);
+}
 
 void ShowMessage(const QString &text)
 {
@@ -33,7 +36,10 @@ void ShowMessage(const QString &text)
     box.exec();
 }
 
-void SetExceptionSink(std::function<void(const QString &)> sink) { exceptionSink() = std::move(sink); }
+void SetExceptionSink(std::function<void(const QString &)> sink)
+{
+    exceptionSink() = std::move(sink);
+}
 
 void ShowException(const QString &text)
 {

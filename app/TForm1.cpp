@@ -4,8 +4,8 @@
 #include <QMenuBar>
 #include <QVBoxLayout>
 
-#include "app/TApplication.h"
 #include "app/HoverHint.h"
+#include "app/TApplication.h"
 #include "settings/SettingsLocation.h"
 #include <QMouseEvent>
 
@@ -189,25 +189,27 @@ void TForm1::wireHandlers()
     connect(SpeedButton4, &QToolButton::clicked, this, &TForm1::SpeedButton4Click);
     connect(SpeedButton5, &QToolButton::clicked, this, &TForm1::SpeedButton5Click);
     connect(SpeedButton6, &QToolButton::clicked, this, &TForm1::SpeedButton6Click);
-    PaintBox1->OnMouseDown = [this](QMouseEvent *e) { PaintBox1MouseDown(e->position().toPoint().x(), e->position().toPoint().y()); };
+    PaintBox1->OnMouseDown = [this](QMouseEvent *e) {
+        PaintBox1MouseDown(e->position().toPoint().x(), e->position().toPoint().y());
+    };
     hoverHint(SpeedButton7, [this] { SpeedButton7MouseMove(); });
     hoverHint(SpeedButton8, [this] { SpeedButton8MouseMove(); });
 
     const std::pair<QAction *, void (TForm1::*)()> items[] = {
-        {Exit1, &TForm1::Exit1Click},   {N16, &TForm1::N16Click},       {N22, &TForm1::N22Click},
-        {N41, &TForm1::N41Click},       {N81, &TForm1::N81Click},       {N9001, &TForm1::N9001Click},
-        {N6001, &TForm1::N6001Click},   {N3001, &TForm1::N3001Click},   {N1201, &TForm1::N1201Click},
-        {N601, &TForm1::N601Click},     {N401, &TForm1::N401Click},     {N301, &TForm1::N301Click},
-        {N201, &TForm1::N201Click},     {N101, &TForm1::N101Click},     {N31, &TForm1::N31Click},
-        {N21, &TForm1::N21Click},       {N11, &TForm1::N11Click},       {N2, &TForm1::N2Click},
-        {N3, &TForm1::N3Click},         {Mono1, &TForm1::Mono1Click},   {N210, &TForm1::N210Click},
-        {N8, &TForm1::N8Click},         {N7, &TForm1::N7Click},         {N30, &TForm1::N30Click},
-        {N32, &TForm1::N32Click},       {bitmap1, &TForm1::bitmap1Click}, {jpeg1, &TForm1::jpeg1Click},
-        {N23, &TForm1::N23Click},       {N20, &TForm1::N20Click},       {N25, &TForm1::N25Click},
-        {N24, &TForm1::N24Click},       {N28, &TForm1::N28Click},       {N27, &TForm1::N27Click},
-        {NOn1, &TForm1::NOn1Click},     {NOff1, &TForm1::NOff1Click},   {N33, &TForm1::N33Click},
-        {T1, &TForm1::T1Click},         {N521, &TForm1::N521Click},     {N10, &TForm1::N10Click},
-        {Play1, &TForm1::Play1Click},   {Rec1, &TForm1::Rec1Click},     {About2, &TForm1::About1Click},
+        {Exit1, &TForm1::Exit1Click}, {N16, &TForm1::N16Click},         {N22, &TForm1::N22Click},
+        {N41, &TForm1::N41Click},     {N81, &TForm1::N81Click},         {N9001, &TForm1::N9001Click},
+        {N6001, &TForm1::N6001Click}, {N3001, &TForm1::N3001Click},     {N1201, &TForm1::N1201Click},
+        {N601, &TForm1::N601Click},   {N401, &TForm1::N401Click},       {N301, &TForm1::N301Click},
+        {N201, &TForm1::N201Click},   {N101, &TForm1::N101Click},       {N31, &TForm1::N31Click},
+        {N21, &TForm1::N21Click},     {N11, &TForm1::N11Click},         {N2, &TForm1::N2Click},
+        {N3, &TForm1::N3Click},       {Mono1, &TForm1::Mono1Click},     {N210, &TForm1::N210Click},
+        {N8, &TForm1::N8Click},       {N7, &TForm1::N7Click},           {N30, &TForm1::N30Click},
+        {N32, &TForm1::N32Click},     {bitmap1, &TForm1::bitmap1Click}, {jpeg1, &TForm1::jpeg1Click},
+        {N23, &TForm1::N23Click},     {N20, &TForm1::N20Click},         {N25, &TForm1::N25Click},
+        {N24, &TForm1::N24Click},     {N28, &TForm1::N28Click},         {N27, &TForm1::N27Click},
+        {NOn1, &TForm1::NOn1Click},   {NOff1, &TForm1::NOff1Click},     {N33, &TForm1::N33Click},
+        {T1, &TForm1::T1Click},       {N521, &TForm1::N521Click},       {N10, &TForm1::N10Click},
+        {Play1, &TForm1::Play1Click}, {Rec1, &TForm1::Rec1Click},       {About2, &TForm1::About1Click},
     };
     for (const auto &[action, handler] : items)
         connect(action, &QAction::triggered, this, handler);
@@ -232,7 +234,10 @@ void TForm1::setStartDown()
     StopButton->setChecked(false);
 }
 
-bool TForm1::japanese() const { return windowTitle() == QStringLiteral("タムセル"); }
+bool TForm1::japanese() const
+{
+    return windowTitle() == QStringLiteral("タムセル");
+}
 
 AnalysisControls TForm1::controls() const
 {

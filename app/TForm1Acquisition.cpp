@@ -26,7 +26,8 @@ void TForm1::FormCreate()
         state.fineCorrection = 0;
     state.samplesPerSecond = kNominalSampleRate + state.fineCorrection;
     const QFileInfo exe(QCoreApplication::applicationFilePath());
-    qApp->setProperty("helpFile", exe.path() + QLatin1Char('/') + exe.completeBaseName() + QStringLiteral(".hlp"));
+    qApp->setProperty("helpFile",
+                      exe.path() + QLatin1Char('/') + exe.completeBaseName() + QStringLiteral(".hlp"));
     state.samplesPerSweep = state.samplesPerSecond * 60;
     state.viewSeconds = 60;
     state.beatsPerSecond = 0;
@@ -152,9 +153,9 @@ static void writeReadoutsForTests(const TForm1 &form)
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
         return;
     QTextStream out(&file);
-    out << "bpss=" << form.bpss->caption() << "\nspd=" << form.spd->value() << "\nkatatime="
-        << form.katatime->caption() << "\nkaku=" << form.kaku->value() << "\npanel2="
-        << form.StatusBar1->panelText(2) << "\npanel4=" << form.StatusBar1->panelText(4)
+    out << "bpss=" << form.bpss->caption() << "\nspd=" << form.spd->value()
+        << "\nkatatime=" << form.katatime->caption() << "\nkaku=" << form.kaku->value()
+        << "\npanel2=" << form.StatusBar1->panelText(2) << "\npanel4=" << form.StatusBar1->panelText(4)
         << "\npanel6=" << form.StatusBar1->panelText(6) << "\nbeatsPerSecond=" << form.state.beatsPerSecond
         << "\nlostSamples=" << form.lostSamples() << "\n";
 }

@@ -23,9 +23,15 @@ void TForm1::N10Click()
     setStartDown();
 }
 
-void TForm1::Play1Click() { LaunchMixer(false); }
+void TForm1::Play1Click()
+{
+    LaunchMixer(false);
+}
 
-void TForm1::Rec1Click() { LaunchMixer(true); }
+void TForm1::Rec1Click()
+{
+    LaunchMixer(true);
+}
 
 void TForm1::About1Click()
 {

@@ -70,52 +70,65 @@ void TForm1::buildMenus()
     QMenu *option = bar->addMenu(QStringLiteral("&Option"));
     option->setObjectName(QStringLiteral("O1"));
     QMenu *centre = option->addMenu(QStringLiteral("Center &Start"));
+    centre->setObjectName(QStringLiteral("O2"));
     QActionGroup *centreGroup = radio(this);
     N3 = item(centre, "&No", "N3", centreGroup);
     N2 = item(centre, "&Yes", "N2", centreGroup, true);
     QMenu *colour = option->addMenu(QStringLiteral("&GraphColor"));
+    colour->setObjectName(QStringLiteral("GraphColor1"));
     QActionGroup *colourGroup = radio(this);
     Mono1 = item(colour, "&1", "Mono1", colourGroup, true);
     N210 = item(colour, "&2", "N210", colourGroup);
     QMenu *threshold = option->addMenu(QStringLiteral("T&hreshold level"));
+    threshold->setObjectName(QStringLiteral("N6"));
     QActionGroup *thresholdGroup = radio(this);
     N8 = item(threshold, "&Save", "N8", thresholdGroup);
     N7 = item(threshold, "&not Save", "N7", thresholdGroup, true);
     QMenu *resolution = option->addMenu(QStringLiteral("&Resolution"));
+    resolution->setObjectName(QStringLiteral("N29"));
     QActionGroup *resolutionGroup = radio(this);
     N30 = item(resolution, "&Low", "N30", resolutionGroup, true);
     N32 = item(resolution, "&Hi", "N32", resolutionGroup);
     QMenu *lift = option->addMenu(QStringLiteral("&Lift angle"));
+    lift->setObjectName(QStringLiteral("N9"));
     QActionGroup *liftGroup = radio(this);
     N521 = item(lift, "&52degrees", "N521", liftGroup, true);
     N10 = item(lift, "&Change", "N10", liftGroup);
     QMenu *recording = option->addMenu(QStringLiteral("R&ecording"));
+    recording->setObjectName(QStringLiteral("N18"));
     QMenu *filetype = recording->addMenu(QStringLiteral("&Filetype"));
+    filetype->setObjectName(QStringLiteral("N17"));
     QActionGroup *filetypeGroup = radio(this);
     bitmap1 = item(filetype, "&Bitmap", "bitmap1", filetypeGroup, true);
     jpeg1 = item(filetype, "&Jpeg", "jpeg1", filetypeGroup);
     QMenu *scale = recording->addMenu(QStringLiteral("&Scale"));
+    scale->setObjectName(QStringLiteral("N19"));
     QActionGroup *scaleGroup = radio(this);
     N23 = item(scale, "&Print", "N23", scaleGroup);
     N20 = item(scale, "&not Print", "N20", scaleGroup, true);
     QMenu *wave = recording->addMenu(QStringLiteral("Signal &Graph"));
+    wave->setObjectName(QStringLiteral("Wave1"));
     QActionGroup *waveGroup = radio(this);
     N25 = item(wave, "&Print", "N25", waveGroup);
     N24 = item(wave, "&not Print", "N24", waveGroup, true);
     QMenu *quantity = recording->addMenu(QStringLiteral("&Measurable quantity"));
+    quantity->setObjectName(QStringLiteral("N26"));
     QActionGroup *quantityGroup = radio(this);
     N28 = item(quantity, "&Print", "N28", quantityGroup);
     N27 = item(quantity, "&not Print", "N27", quantityGroup, true);
     QMenu *calibration = option->addMenu(QStringLiteral("&Calibration"));
+    calibration->setObjectName(QStringLiteral("C1"));
     N33 = item(calibration, "&Nioise level", "N33");
     T1 = item(calibration, "&Time signal", "T1");
     F1 = item(calibration, "&Fine control", "F1");
     F1->setCheckable(true);
     QMenu *pulse = option->addMenu(QStringLiteral("&PulseMode"));
+    pulse->setObjectName(QStringLiteral("StarGraph1"));
     QActionGroup *pulseGroup = radio(this);
     NOn1 = item(pulse, "&Yes", "NOn1", pulseGroup);
     NOff1 = item(pulse, "&No", "NOff1", pulseGroup, true);
     QMenu *volume = option->addMenu(QStringLiteral("&Volume"));
+    volume->setObjectName(QStringLiteral("Volume1"));
     Play1 = item(volume, "&Sperker", "Play1");
     Rec1 = item(volume, "&Microphone", "Rec1");
     About2 = bar->addAction(QStringLiteral("&About"));
@@ -157,22 +170,70 @@ void TForm1::FormShow()
 }
 
 // Options whose choice is read where it takes effect: the handler only checks its item.
-void TForm1::N2Click() { N2->setChecked(true); }
-void TForm1::N3Click() { N3->setChecked(true); }
-void TForm1::Mono1Click() { Mono1->setChecked(true); }
-void TForm1::N210Click() { N210->setChecked(true); }
-void TForm1::N8Click() { N8->setChecked(true); }
-void TForm1::N7Click() { N7->setChecked(true); }
-void TForm1::N30Click() { N30->setChecked(true); }
-void TForm1::N32Click() { N32->setChecked(true); }
-void TForm1::bitmap1Click() { bitmap1->setChecked(true); }
-void TForm1::jpeg1Click() { jpeg1->setChecked(true); }
-void TForm1::N23Click() { N23->setChecked(true); }
-void TForm1::N20Click() { N20->setChecked(true); }
-void TForm1::N25Click() { N25->setChecked(true); }
-void TForm1::N24Click() { N24->setChecked(true); }
-void TForm1::N28Click() { N28->setChecked(true); }
-void TForm1::N27Click() { N27->setChecked(true); }
+void TForm1::N2Click()
+{
+    N2->setChecked(true);
+}
+void TForm1::N3Click()
+{
+    N3->setChecked(true);
+}
+void TForm1::Mono1Click()
+{
+    Mono1->setChecked(true);
+}
+void TForm1::N210Click()
+{
+    N210->setChecked(true);
+}
+void TForm1::N8Click()
+{
+    N8->setChecked(true);
+}
+void TForm1::N7Click()
+{
+    N7->setChecked(true);
+}
+void TForm1::N30Click()
+{
+    N30->setChecked(true);
+}
+void TForm1::N32Click()
+{
+    N32->setChecked(true);
+}
+void TForm1::bitmap1Click()
+{
+    bitmap1->setChecked(true);
+}
+void TForm1::jpeg1Click()
+{
+    jpeg1->setChecked(true);
+}
+void TForm1::N23Click()
+{
+    N23->setChecked(true);
+}
+void TForm1::N20Click()
+{
+    N20->setChecked(true);
+}
+void TForm1::N25Click()
+{
+    N25->setChecked(true);
+}
+void TForm1::N24Click()
+{
+    N24->setChecked(true);
+}
+void TForm1::N28Click()
+{
+    N28->setChecked(true);
+}
+void TForm1::N27Click()
+{
+    N27->setChecked(true);
+}
 
 void TForm1::NOn1Click()
 {
@@ -201,12 +262,14 @@ void TForm1::SpeedButton7Click()
 
 void TForm1::SpeedButton7MouseMove()
 {
-    SpeedButton7->setToolTip(SpeedButton7->isChecked() ? QStringLiteral("Pulse Mode") : QStringLiteral("Analog Mode"));
+    SpeedButton7->setToolTip(SpeedButton7->isChecked() ? QStringLiteral("Pulse Mode")
+                                                       : QStringLiteral("Analog Mode"));
 }
 
 void TForm1::SpeedButton8MouseMove()
 {
-    SpeedButton8->setToolTip(SpeedButton8->isChecked() ? QStringLiteral("A-C Mode") : QStringLiteral("Peak Mode"));
+    SpeedButton8->setToolTip(SpeedButton8->isChecked() ? QStringLiteral("A-C Mode")
+                                                       : QStringLiteral("Peak Mode"));
 }
 
 void TForm1::N33Click()
@@ -236,10 +299,19 @@ void TForm1::F1Click()
     SpeedButton6->setVisible(F1->isChecked());
 }
 
-void TForm1::SpeedButton5Click() { calibration_.StepFineCorrection(+1); }
+void TForm1::SpeedButton5Click()
+{
+    calibration_.StepFineCorrection(+1);
+}
 
-void TForm1::SpeedButton6Click() { calibration_.StepFineCorrection(-1); }
+void TForm1::SpeedButton6Click()
+{
+    calibration_.StepFineCorrection(-1);
+}
 
-void TForm1::Exit1Click() { close(); }
+void TForm1::Exit1Click()
+{
+    close();
+}
 
 } // namespace tamsel

@@ -29,8 +29,8 @@ void TForm1::RecordSweep()
     options.printScale = N23->isChecked();
     options.printSignalGraph = N25->isChecked();
     options.printMeasurement = N28->isChecked();
-    const QString error = recorder_.recordSweep({gridBitmap, traceBitmap, signalBitmap, signalOverlay}, options,
-                                                sweepValues(), recordFolder);
+    const QString error = recorder_.recordSweep({gridBitmap, traceBitmap, signalBitmap, signalOverlay},
+                                                options, sweepValues(), recordFolder);
     // Reported, but the buffer is still stored to its end: stopping it here would leave a
     // hole in the sample history and shift the time axis of everything after it.
     if (!error.isEmpty())

@@ -33,16 +33,25 @@ void TForm1::DrawChartFrame(int32_t seconds)
 
 void TForm1::DrawSignalOverlay()
 {
-    signalOverlay = SignalGraph::drawSignalOverlay(PaintBox2->width(), PaintBox2->height(), TrackBar1->value(),
-                                                   state.noiseLevel);
+    signalOverlay = SignalGraph::drawSignalOverlay(PaintBox2->width(), PaintBox2->height(),
+                                                   TrackBar1->value(), state.noiseLevel);
     PaintBox2->drawTransparent(0, 0, signalOverlay);
 }
 
-void TForm1::DrawRuler() { rulerBitmap = ChartRuler::draw(PaintBox1->width(), PaintBox1->height(), state); }
+void TForm1::DrawRuler()
+{
+    rulerBitmap = ChartRuler::draw(PaintBox1->width(), PaintBox1->height(), state);
+}
 
-void TForm1::AnalyseSamples() { analyser_.AnalyseSamples(controls()); }
+void TForm1::AnalyseSamples()
+{
+    analyser_.AnalyseSamples(controls());
+}
 
-void TForm1::CountBeats() { analyser_.CountBeats(controls()); }
+void TForm1::CountBeats()
+{
+    analyser_.CountBeats(controls());
+}
 
 void TForm1::Panel4Resize()
 {
@@ -62,11 +71,20 @@ void TForm1::TrackBar1Change()
     CountBeats();
 }
 
-void TForm1::passStarted() { chartTrace_.beginPass(traceBitmap, state); }
+void TForm1::passStarted()
+{
+    chartTrace_.beginPass(traceBitmap, state);
+}
 
-void TForm1::firstBeatOfSweep() { chartTrace_.drawStartBand(traceBitmap, state.viewSeconds); }
+void TForm1::firstBeatOfSweep()
+{
+    chartTrace_.drawStartBand(traceBitmap, state.viewSeconds);
+}
 
-void TForm1::timeSignalCalibrationEnded() { ShowMessage(QStringLiteral("Time signal calibration end.")); }
+void TForm1::timeSignalCalibrationEnded()
+{
+    ShowMessage(QStringLiteral("Time signal calibration end."));
+}
 
 void TForm1::beatMarked(const Beat &beat)
 {
@@ -77,7 +95,9 @@ void TForm1::beatMarked(const Beat &beat)
     chartTrace_.markBeat(traceBitmap, signalBitmap, state, beat, options);
 }
 
-void TForm1::passEnded() { PaintBox1->draw(0, 0, ChartTrace::composite(gridBitmap, rulerBitmap, traceBitmap, state)); }
-
+void TForm1::passEnded()
+{
+    PaintBox1->draw(0, 0, ChartTrace::composite(gridBitmap, rulerBitmap, traceBitmap, state));
+}
 
 } // namespace tamsel

@@ -13,8 +13,8 @@ int32_t toInteger(const QString &text, int32_t fallback)
 {
     bool ok = false;
     const QString t = text.trimmed();
-    const int32_t value = t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? t.mid(2).toInt(&ok, 16)
-                                                                                   : t.toInt(&ok, 10);
+    const int32_t value =
+        t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? t.mid(2).toInt(&ok, 16) : t.toInt(&ok, 10);
     return ok ? value : fallback;
 }
 } // namespace

@@ -43,18 +43,54 @@ void TForm1::chooseShortView(int32_t seconds, QAction *item)
     SpeedButton2->setEnabled(false);
 }
 
-void TForm1::N11Click() { chooseShortView(1, N11); }
-void TForm1::N21Click() { chooseShortView(2, N21); }
-void TForm1::N31Click() { chooseShortView(3, N31); }
-void TForm1::N101Click() { chooseLongView(10, N101); }
-void TForm1::N201Click() { chooseLongView(20, N201); }
-void TForm1::N301Click() { chooseLongView(30, N301); }
-void TForm1::N401Click() { chooseLongView(40, N401); }
-void TForm1::N601Click() { chooseLongView(60, N601); }
-void TForm1::N1201Click() { chooseLongView(120, N1201); }
-void TForm1::N3001Click() { chooseLongView(300, N3001); }
-void TForm1::N6001Click() { chooseLongView(600, N6001); }
-void TForm1::N9001Click() { chooseLongView(900, N9001); }
+void TForm1::N11Click()
+{
+    chooseShortView(1, N11);
+}
+void TForm1::N21Click()
+{
+    chooseShortView(2, N21);
+}
+void TForm1::N31Click()
+{
+    chooseShortView(3, N31);
+}
+void TForm1::N101Click()
+{
+    chooseLongView(10, N101);
+}
+void TForm1::N201Click()
+{
+    chooseLongView(20, N201);
+}
+void TForm1::N301Click()
+{
+    chooseLongView(30, N301);
+}
+void TForm1::N401Click()
+{
+    chooseLongView(40, N401);
+}
+void TForm1::N601Click()
+{
+    chooseLongView(60, N601);
+}
+void TForm1::N1201Click()
+{
+    chooseLongView(120, N1201);
+}
+void TForm1::N3001Click()
+{
+    chooseLongView(300, N3001);
+}
+void TForm1::N6001Click()
+{
+    chooseLongView(600, N6001);
+}
+void TForm1::N9001Click()
+{
+    chooseLongView(900, N9001);
+}
 
 void TForm1::SpeedButton1Click()
 {
@@ -99,10 +135,22 @@ void TForm1::chooseZoom(int32_t factor, QAction *item)
     SpeedButton4->setEnabled(factor != 1);
 }
 
-void TForm1::N16Click() { chooseZoom(1, N16); }
-void TForm1::N22Click() { chooseZoom(2, N22); }
-void TForm1::N41Click() { chooseZoom(4, N41); }
-void TForm1::N81Click() { chooseZoom(8, N81); }
+void TForm1::N16Click()
+{
+    chooseZoom(1, N16);
+}
+void TForm1::N22Click()
+{
+    chooseZoom(2, N22);
+}
+void TForm1::N41Click()
+{
+    chooseZoom(4, N41);
+}
+void TForm1::N81Click()
+{
+    chooseZoom(8, N81);
+}
 
 void TForm1::SpeedButton3Click()
 {

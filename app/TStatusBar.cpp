@@ -9,9 +9,14 @@ struct PanelLayout {
     const char *text;
 };
 const PanelLayout kPanels[TStatusBar::kPanelCount] = {
-    {150, Qt::AlignHCenter, "60sec view"}, {65, Qt::AlignLeft, "Beat Error:"}, {100, Qt::AlignRight, ""},
-    {65, Qt::AlignLeft, "Amplitude:"},     {50, Qt::AlignRight, ""},           {38, Qt::AlignLeft, "Rate:"},
-    {130, Qt::AlignRight, ""},             {50, Qt::AlignLeft, ""},
+    {150, Qt::AlignHCenter, "60sec view"},
+    {65, Qt::AlignLeft, "Beat Error:"},
+    {100, Qt::AlignRight, ""},
+    {65, Qt::AlignLeft, "Amplitude:"},
+    {50, Qt::AlignRight, ""},
+    {38, Qt::AlignLeft, "Rate:"},
+    {130, Qt::AlignRight, ""},
+    {50, Qt::AlignLeft, ""},
 };
 } // namespace
 

@@ -60,12 +60,15 @@ int main(int argc, char **argv)
     QCommandLineParser args;
     args.setApplicationDescription(QStringLiteral("Tamsel: a timegrapher for mechanical watches."));
     args.addHelpOption();
-    args.addOption({QStringLiteral("wav"), QStringLiteral("Replay a recording at real-time pace instead of "
-                                                          "capturing from the microphone."),
+    args.addOption({QStringLiteral("wav"),
+                    QStringLiteral("Replay a recording at real-time pace instead of "
+                                   "capturing from the microphone."),
                     QStringLiteral("FILE")});
-    args.addOption({QStringLiteral("loop"), QStringLiteral("With --wav: start the recording over at its end.")});
-    args.addOption({QStringLiteral("device"), QStringLiteral("Capture from this source (its name or "
-                                                             "description) instead of the default one."),
+    args.addOption(
+        {QStringLiteral("loop"), QStringLiteral("With --wav: start the recording over at its end.")});
+    args.addOption({QStringLiteral("device"),
+                    QStringLiteral("Capture from this source (its name or "
+                                   "description) instead of the default one."),
                     QStringLiteral("NAME")});
     args.addOption({QStringLiteral("demo"), QStringLiteral("Measure a built-in synthetic watch (21 600 bph, "
                                                            "+4 s/day, beat error 0.3 ms, 270 degrees).")});

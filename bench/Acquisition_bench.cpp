@@ -100,8 +100,9 @@ int main(int argc, char **argv)
     std::printf("audio: %.1f s in %zu buffers of %zu samples, 60 s view\n", audioSeconds, buffers, perBuffer);
     std::printf("steps 1-3 (store, bars, events): %.0fx real time\n", audioSeconds / storing);
     std::printf("whole buffer handler:            %.0fx real time\n", audioSeconds / handling);
-    std::printf("resident memory after %.0f s of audio: %.1f MB (after storing alone %.1f MB)\n", audioSeconds,
-                static_cast<double>(residentKiB()) / 1024, static_cast<double>(afterStoring) / 1024);
+    std::printf("resident memory after %.0f s of audio: %.1f MB (after storing alone %.1f MB)\n",
+                audioSeconds, static_cast<double>(residentKiB()) / 1024,
+                static_cast<double>(afterStoring) / 1024);
     std::printf("beats per second counted: %.1f\n", form.state.beatsPerSecond);
     return 0;
 }

@@ -11,15 +11,13 @@
 #include "measurement/MeasurementState.h"
 #include "tests/SyntheticWatch.h"
 
-namespace
-{
+namespace {
 
 using namespace tamsel;
 
 // The window's work per result is not part of this measurement.
-class NullOutput : public AnalysisOutput
-{
-  public:
+class NullOutput : public AnalysisOutput {
+public:
     void passStarted() override {}
     void firstBeatOfSweep() override {}
     void rateMeasured(double) override { ++results; }

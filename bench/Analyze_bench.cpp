@@ -52,7 +52,8 @@ int main()
             std::printf("the analyzer failed (status %d)\n", status);
             return 1;
         }
-        const double wall = static_cast<double>(end.tv_sec - start.tv_sec) + (end.tv_nsec - start.tv_nsec) * 1e-9;
+        const double wall =
+            static_cast<double>(end.tv_sec - start.tv_sec) + (end.tv_nsec - start.tv_nsec) * 1e-9;
         if (wall < best) {
             best = wall;
             cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
@@ -60,7 +61,8 @@ int main()
         }
         peakKiB = std::max(peakKiB, usage.ru_maxrss);
     }
-    std::printf("quorlen-analyze on %.0f s of audio (best of 3): %.2f s wall, %.2f s CPU\n", seconds, best, cpu);
+    std::printf("quorlen-analyze on %.0f s of audio (best of 3): %.2f s wall, %.2f s CPU\n", seconds, best,
+                cpu);
     std::printf("real-time factor: %.0fx (wall), %.0fx (CPU)\n", seconds / best, seconds / cpu);
     std::printf("peak resident memory: %.1f MB\n", static_cast<double>(peakKiB) / 1024);
     return 0;

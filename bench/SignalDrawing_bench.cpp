@@ -18,8 +18,7 @@
 
 using namespace tamsel;
 
-namespace
-{
+namespace {
 
 constexpr int kBufferSamples = 11024;
 constexpr double kBufferSeconds = 0.25;

@@ -7,11 +7,9 @@
 
 #include "measurement/Numbers.h"
 
-namespace tamsel
-{
+namespace tamsel {
 
-namespace
-{
+namespace {
 
 constexpr size_t kChunkFrames = 4096;
 

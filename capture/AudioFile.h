@@ -11,12 +11,10 @@
 typedef struct sf_private_tag SNDFILE;
 typedef struct SRC_STATE_tag SRC_STATE;
 
-namespace tamsel
-{
+namespace tamsel {
 
-class AudioFile : public SampleSource
-{
-  public:
+class AudioFile : public SampleSource {
+public:
     static constexpr int kRate = 44100;
 
     AudioFile() = default;
@@ -42,7 +40,7 @@ class AudioFile : public SampleSource
     // The whole recording at once; false with the error text when it cannot be read.
     static bool readAll(const std::string &path, std::vector<int16_t> &samples, std::string &error);
 
-  private:
+private:
     size_t readMono(int16_t *out, size_t count);
     size_t readResampled(int16_t *out, size_t count);
     bool fail(const std::string &path, const std::string &reason);

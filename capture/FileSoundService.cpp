@@ -5,11 +5,9 @@
 #include "capture/AudioFile.h"
 #include "capture/WaveErrorText.h"
 
-namespace tamsel
-{
+namespace tamsel {
 
-namespace
-{
+namespace {
 
 constexpr int kPaceIntervalMs = 5;
 

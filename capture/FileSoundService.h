@@ -25,8 +25,7 @@
 #include "capture/SampleSource.h"
 #include "capture/SoundService.h"
 
-namespace tamsel
-{
+namespace tamsel {
 
 struct FileSoundOptions {
     std::string path;                     // the recording to play, when no source is given
@@ -36,9 +35,8 @@ struct FileSoundOptions {
     std::function<void()> onEnd; // the end of the recording was reached and handled
 };
 
-class FileSoundService : public SoundService
-{
-  public:
+class FileSoundService : public SoundService {
+public:
     static constexpr int kRate = 44100;
 
     explicit FileSoundService(FileSoundOptions options);
@@ -61,7 +59,7 @@ class FileSoundService : public SoundService
     bool ended() const { return ended_; }
     int64_t samplesDelivered() const { return position_; }
 
-  private:
+private:
     void deliver();
     bool fillFront();
     void release(WaveHeader *header);

@@ -48,7 +48,10 @@ bool PulseConnection::startContext()
     return pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0;
 }
 
-bool PulseConnection::connectAsync() { return startContext(); }
+bool PulseConnection::connectAsync()
+{
+    return startContext();
+}
 
 int PulseConnection::connect()
 {

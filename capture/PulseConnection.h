@@ -79,7 +79,8 @@ template <typename Done> bool PulseConnection::waitFor(Done done, int timeoutMs)
         pa_gettimeofday(&tv);
         pa_timeval_add(&tv, 50000);
         pa_time_event *tick = api->time_new(
-            api, &tv, [](pa_mainloop_api *, pa_time_event *, const timeval *, void *loop) {
+            api, &tv,
+            [](pa_mainloop_api *, pa_time_event *, const timeval *, void *loop) {
                 pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop *>(loop), 0);
             },
             loop_);

@@ -17,7 +17,9 @@ constexpr int kSilenceMs = 250; // silence is counted at this pace while no audi
 
 class PulseSoundService : public SoundService {
 public:
-    explicit PulseSoundService(const LiveCaptureOptions &options) : options_(options), ring_(options.ringSamples) {}
+    explicit PulseSoundService(const LiveCaptureOptions &options)
+        : options_(options), ring_(options.ringSamples)
+    {}
     ~PulseSoundService() override { close(); }
 
     int open(int32_t deviceId, const WaveFormat &format, WaveNotify notify) override;
@@ -57,8 +59,8 @@ private:
     WaveNotify notify_;
     bool open_ = false;
     bool started_ = false;
-    bool outage_ = false;        // no audio can arrive: server gone, source gone or suspended
-    uint64_t silenceFrom_ = 0;   // monotonic time up to which silence has been counted
+    bool outage_ = false;      // no audio can arrive: server gone, source gone or suspended
+    uint64_t silenceFrom_ = 0; // monotonic time up to which silence has been counted
     uint64_t lastRetry_ = 0;
 
     std::mutex dataLock_; // the ring and the buffer queue, shared with the user-interface thread
@@ -90,7 +92,8 @@ int PulseSoundService::open(int32_t deviceId, const WaveFormat &format, WaveNoti
 {
     if (open_)
         return kWaveAllocated;
-    if (format.formatTag != 1 || format.bitsPerSample != 16 || format.channels == 0 || format.samplesPerSec == 0)
+    if (format.formatTag != 1 || format.bitsPerSample != 16 || format.channels == 0 ||
+        format.samplesPerSec == 0)
         return kWaveBadFormat;
     spec_ = {PA_SAMPLE_S16LE, format.samplesPerSec, static_cast<uint8_t>(format.channels)};
     try {
@@ -130,11 +133,14 @@ bool PulseSoundService::createStream()
     if (!stream_)
         return false;
     pa_stream_set_state_callback(
-        stream_, [](pa_stream *, void *self) { static_cast<PulseSoundService *>(self)->streamStateChanged(); }, this);
+        stream_,
+        [](pa_stream *, void *self) { static_cast<PulseSoundService *>(self)->streamStateChanged(); }, this);
     pa_stream_set_read_callback(
-        stream_, [](pa_stream *, size_t, void *self) { static_cast<PulseSoundService *>(self)->readStream(); }, this);
+        stream_,
+        [](pa_stream *, size_t, void *self) { static_cast<PulseSoundService *>(self)->readStream(); }, this);
     pa_stream_set_suspended_callback(
-        stream_, [](pa_stream *, void *self) { static_cast<PulseSoundService *>(self)->streamStateChanged(); }, this);
+        stream_,
+        [](pa_stream *, void *self) { static_cast<PulseSoundService *>(self)->streamStateChanged(); }, this);
     pa_stream_set_overflow_callback(
         stream_, [](pa_stream *, void *self) { static_cast<PulseSoundService *>(self)->overflowed(); }, this);
 
@@ -145,7 +151,8 @@ bool PulseSoundService::createStream()
     auto flags = PA_STREAM_ADJUST_LATENCY;
     if (!started_)
         flags = static_cast<pa_stream_flags_t>(flags | PA_STREAM_START_CORKED);
-    if (pa_stream_connect_record(stream_, sourceName_.empty() ? nullptr : sourceName_.c_str(), &attr, flags) < 0) {
+    if (pa_stream_connect_record(stream_, sourceName_.empty() ? nullptr : sourceName_.c_str(), &attr, flags) <
+        0) {
         dropStream();
         return false;
     }
@@ -244,7 +251,10 @@ void PulseSoundService::streamStateChanged()
 }
 
 // The server dropped audio of a length it does not tell.
-void PulseSoundService::overflowed() { notify_(kWimLoss, -1); }
+void PulseSoundService::overflowed()
+{
+    notify_(kWimLoss, -1);
+}
 
 int PulseSoundService::serverError() const
 {
@@ -275,7 +285,8 @@ void PulseSoundService::scheduleTimer(int ms)
         return;
     }
     timer_ = api->time_new(
-        api, &tv, [](pa_mainloop_api *, pa_time_event *, const timeval *, void *self) {
+        api, &tv,
+        [](pa_mainloop_api *, pa_time_event *, const timeval *, void *self) {
             static_cast<PulseSoundService *>(self)->onTimer();
         },
         this);

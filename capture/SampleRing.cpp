@@ -57,8 +57,8 @@ void SampleRing::read(int16_t *out, size_t count)
         if (!gaps_.empty())
             until = gaps_.front().position;
         const size_t at = readPos_ % data_.size();
-        const size_t n = static_cast<size_t>(
-            std::min<uint64_t>({count - done, until - readPos_, data_.size() - at}));
+        const size_t n =
+            static_cast<size_t>(std::min<uint64_t>({count - done, until - readPos_, data_.size() - at}));
         if (n == 0)
             break; // caller asked for more than available()
         std::memcpy(out + done, &data_[at], n * sizeof(int16_t));

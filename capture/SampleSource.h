@@ -8,12 +8,10 @@
 #include <string>
 #include <vector>
 
-namespace tamsel
-{
+namespace tamsel {
 
-class SampleSource
-{
-  public:
+class SampleSource {
+public:
     virtual ~SampleSource() = default;
     // Copies up to `count` next samples to `out`; fewer only at the end of the source.
     virtual size_t read(int16_t *out, size_t count) = 0;
@@ -24,13 +22,11 @@ class SampleSource
 };
 
 // Samples already at hand.
-class MemorySource : public SampleSource
-{
-  public:
+class MemorySource : public SampleSource {
+public:
     MemorySource(std::vector<int16_t> samples, std::string name)
         : samples_(std::move(samples)), name_(std::move(name))
-    {
-    }
+    {}
     size_t read(int16_t *out, size_t count) override
     {
         const size_t n = std::min(count, samples_.size() - position_);
@@ -45,7 +41,7 @@ class MemorySource : public SampleSource
     }
     std::string name() const override { return name_; }
 
-  private:
+private:
     std::vector<int16_t> samples_;
     std::string name_;
     size_t position_ = 0;
@@ -53,9 +49,8 @@ class MemorySource : public SampleSource
 
 // A source and then silence for ever, as a microphone goes on after the watch is taken
 // away: a recording replayed in the window ends without the capture ever stopping.
-class FollowedBySilence : public SampleSource
-{
-  public:
+class FollowedBySilence : public SampleSource {
+public:
     explicit FollowedBySilence(std::unique_ptr<SampleSource> source) : source_(std::move(source)) {}
     size_t read(int16_t *out, size_t count) override
     {
@@ -66,7 +61,7 @@ class FollowedBySilence : public SampleSource
     bool rewind() override { return source_->rewind(); }
     std::string name() const override { return source_->name(); }
 
-  private:
+private:
     std::unique_ptr<SampleSource> source_;
 };
 

@@ -98,7 +98,10 @@ int ScriptedSoundService::deviceCaps(int32_t deviceId, WaveDeviceCaps &caps)
     return kWaveOk;
 }
 
-std::string ScriptedSoundService::errorText(int result) { return waveErrorText(result); }
+std::string ScriptedSoundService::errorText(int result)
+{
+    return waveErrorText(result);
+}
 
 bool ScriptedSoundService::deliver(const std::vector<int16_t> &samples)
 {

@@ -10,22 +10,28 @@ namespace tamsel {
 // Result codes of the service: 0 is success.
 enum WaveResult : int {
     kWaveOk = 0,
-    kWaveError = 1,        // unspecified failure
-    kWaveBadDevice = 2,    // no such capture source
-    kWaveNotEnabled = 3,   // no sound server
-    kWaveAllocated = 4,    // already open
+    kWaveError = 1,      // unspecified failure
+    kWaveBadDevice = 2,  // no such capture source
+    kWaveNotEnabled = 3, // no sound server
+    kWaveAllocated = 4,  // already open
     kWaveInvalidHandle = 5,
     kWaveNoDriver = 6,
     kWaveNoMemory = 7,
-    kWaveBadFormat = 32,   // the source cannot deliver the format asked for
+    kWaveBadFormat = 32, // the source cannot deliver the format asked for
     kWaveStillPlaying = 33,
     kWaveUnprepared = 34,
     kWaveServerBase = 1000 // 1000 + a sound server error code
 };
 
 // Notifications a service sends to the component's notification object.
-enum WaveMessage : int { kWimOpen = 0x3BE, kWimClose = 0x3BF, kWimData = 0x3C0, kWimLoss = 0x3C1, kWimFailure = 0x3C2,
-                   kWimRestored = 0x3C3 };
+enum WaveMessage : int {
+    kWimOpen = 0x3BE,
+    kWimClose = 0x3BF,
+    kWimData = 0x3C0,
+    kWimLoss = 0x3C1,
+    kWimFailure = 0x3C2,
+    kWimRestored = 0x3C3
+};
 
 struct WaveFormat {
     uint16_t formatTag = 1; // PCM

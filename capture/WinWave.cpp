@@ -45,8 +45,7 @@ void CheckWaveResult(SoundService *service, uint8_t direction, int result)
 
 TWinWaveDevice::TWinWaveDevice(QObject *owner, std::unique_ptr<SoundService> service)
     : QObject(owner), service_(std::move(service))
-{
-}
+{}
 
 TWinWaveDevice::~TWinWaveDevice()
 {
@@ -194,8 +193,7 @@ bool TWinWaveIn::HandleMessage(int message, intptr_t param)
         if (OnFailure)
             OnFailure(this, service()->errorText(static_cast<int>(param)));
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -207,7 +205,8 @@ TWinWaveBuffer::TWinWaveBuffer(int32_t size)
     if (length_ < 0)
         length_ = 0;
     // One block: the data area, then the header (placed on its natural alignment).
-    const size_t headerOffset = (static_cast<size_t>(length_) + alignof(WaveHeader) - 1) & ~(alignof(WaveHeader) - 1);
+    const size_t headerOffset =
+        (static_cast<size_t>(length_) + alignof(WaveHeader) - 1) & ~(alignof(WaveHeader) - 1);
     block_ = new (std::nothrow) char[headerOffset + sizeof(WaveHeader)];
     if (!block_)
         throw EWinWave("Not enough memory for a capture buffer.");
@@ -239,7 +238,8 @@ void TWinWaveBuffer::Queue()
 {
     if (!device_)
         CheckWaveResult(nullptr, kDirectionNone, kWaveError);
-    device_->Check(device_->Direction() == kDirectionInput ? device_->service()->addBuffer(header_) : kWaveError);
+    device_->Check(device_->Direction() == kDirectionInput ? device_->service()->addBuffer(header_)
+                                                           : kWaveError);
     streamPosition_ = device_->streamBytes_;
     device_->streamBytes_ = wrapAdd(device_->streamBytes_, length_);
     ++device_->queuedCount_;
@@ -249,7 +249,8 @@ void TWinWaveBuffer::Unprepare()
 {
     if (!device_)
         CheckWaveResult(nullptr, kDirectionNone, kWaveError);
-    device_->Check(device_->Direction() == kDirectionInput ? device_->service()->unprepare(header_) : kWaveError);
+    device_->Check(device_->Direction() == kDirectionInput ? device_->service()->unprepare(header_)
+                                                           : kWaveError);
     --device_->preparedCount_;
     device_ = nullptr;
 }

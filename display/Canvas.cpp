@@ -4,11 +4,9 @@
 #include <cmath>
 #include <cstdlib>
 
-namespace tamsel
-{
+namespace tamsel {
 
-namespace
-{
+namespace {
 
 bool is32Bit(QImage::Format format)
 {

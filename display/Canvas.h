@@ -23,12 +23,10 @@
 
 #include "display/Colors.h"
 
-namespace tamsel
-{
+namespace tamsel {
 
-class Canvas
-{
-  public:
+class Canvas {
+public:
     // Converts the image to 32-bit RGB first if it holds another format.
     explicit Canvas(QImage &image);
 
@@ -61,7 +59,7 @@ class Canvas
 
     QRgb pixel(int x, int y) const;
 
-  private:
+private:
     QRgb *row(int y) const { return reinterpret_cast<QRgb *>(bits_ + static_cast<qsizetype>(y) * stride_); }
     bool inside(int64_t x, int64_t y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
     void plot(int64_t x, int64_t y, QRgb color)

@@ -4,8 +4,7 @@
 #include "display/Pixels.h"
 #include "display/SignalGraph.h"
 
-namespace tamsel
-{
+namespace tamsel {
 
 int ChartFrame::secondLineX(int32_t i, int width, int32_t seconds)
 {

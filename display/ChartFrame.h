@@ -4,12 +4,10 @@
 #include <QImage>
 #include <cstdint>
 
-namespace tamsel
-{
+namespace tamsel {
 
-class ChartFrame
-{
-  public:
+class ChartFrame {
+public:
     // Views this long or longer get no per-second lines: they would merge into a grey field.
     static constexpr int32_t kNoSecondLinesFrom = 600;
 

@@ -6,8 +6,7 @@
 #include "display/ChartScale.h"
 #include "measurement/Numbers.h"
 
-namespace tamsel
-{
+namespace tamsel {
 
 QImage ChartRuler::draw(int panelWidth, int panelHeight, const MeasurementState &state)
 {

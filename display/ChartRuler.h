@@ -5,12 +5,10 @@
 
 #include "measurement/MeasurementState.h"
 
-namespace tamsel
-{
+namespace tamsel {
 
-class ChartRuler
-{
-  public:
+class ChartRuler {
+public:
     // DrawRuler's image for a chart panel of panelWidth x panelHeight: (W - 20) x (H - 20),
     // white being transparent; null when either side would be empty.
     static QImage draw(int panelWidth, int panelHeight, const MeasurementState &state);

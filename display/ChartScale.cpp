@@ -5,11 +5,9 @@
 #include "display/Pixels.h"
 #include "display/SignalGraph.h"
 
-namespace tamsel
-{
+namespace tamsel {
 
-namespace
-{
+namespace {
 
 // Marks are placed on the nominal second, whatever the sound card's correction.
 constexpr long double kNominalSecond = 44100;
@@ -19,20 +17,16 @@ constexpr long double kNominalSecond = 44100;
 int ChartScale::penWidthFor(int32_t viewSeconds)
 {
     switch (viewSeconds) {
-    case 10:
-        return 4;
+    case 10: return 4;
     case 20:
     case 30:
     case 40:
     case 60:
-    case 120:
-        return 3;
+    case 120: return 3;
     case 300:
     case 600:
-    case 900:
-        return 2;
-    default:
-        return 5;
+    case 900: return 2;
+    default: return 5;
     }
 }
 

@@ -7,12 +7,10 @@
 
 #include "measurement/MeasurementState.h"
 
-namespace tamsel
-{
+namespace tamsel {
 
-class ChartScale
-{
-  public:
+class ChartScale {
+public:
     ChartScale() = default;
     // The factors at the start of a pass, from the trace layer's size and the state.
     ChartScale(const QImage &traceBitmap, const MeasurementState &state);
@@ -44,7 +42,7 @@ class ChartScale
     // result does not fit 32 bits.
     std::optional<int32_t> centredOrigin(int32_t beatTime) const;
 
-  private:
+private:
     double vertical_ = 0;
     double horizontal_ = 0;
     double span_ = 0;

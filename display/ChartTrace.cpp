@@ -4,11 +4,9 @@
 #include "display/Pixels.h"
 #include "display/SignalGraph.h"
 
-namespace tamsel
-{
+namespace tamsel {
 
-namespace
-{
+namespace {
 
 constexpr int kFixedBand = 20; // long views: one second would be a hairline
 

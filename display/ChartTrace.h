@@ -11,8 +11,7 @@
 #include "measurement/AnalysisOutput.h"
 #include "measurement/MeasurementState.h"
 
-namespace tamsel
-{
+namespace tamsel {
 
 // The menu options the marks read, as the window's check marks stand.
 struct TraceOptions {
@@ -21,9 +20,8 @@ struct TraceOptions {
     bool acMode = false;       // the A-C mode button is down
 };
 
-class ChartTrace
-{
-  public:
+class ChartTrace {
+public:
     // A new trace layer (white, transparent) of the given size; the pen turns black as on
     // any new layer. A size of 0 or less gives the empty layer of the shortest views.
     QImage newLayer(int width, int height);
@@ -48,7 +46,7 @@ class ChartTrace
     // A press on the chart's corner circle toggles the ruler.
     static bool cornerPressed(int x, int y) { return x <= 10 && y <= 10; }
 
-  private:
+private:
     void markSignalGraph(QImage &signalBitmap, const MeasurementState &state, const Beat &beat) const;
     int bandWidth(bool fixed) const;
 

@@ -2,8 +2,7 @@
 // The colours of the graphs, as opaque 32-bit pixels (0xFFRRGGBB).
 #include <QRgb>
 
-namespace tamsel::colors
-{
+namespace tamsel::colors {
 
 constexpr QRgb black = 0xFF000000;
 constexpr QRgb white = 0xFFFFFFFF;

@@ -7,8 +7,7 @@
 
 #include "measurement/Numbers.h"
 
-namespace tamsel
-{
+namespace tamsel {
 
 constexpr int kFarOff = 1 << 30;
 

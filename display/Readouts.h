@@ -17,6 +17,9 @@ double beatRateDown(double beatsPerSecond, int32_t beatUnit);
 // Switching to the second unit keeps one decimal (halves to even).
 double beatRateInSecondUnit(double beatsPerSecond);
 // A two-valued mode toggled by a click: 0 and 1 swap, any other value stays.
-inline int32_t toggledMode(int32_t mode) { return mode == 0 ? 1 : mode == 1 ? 0 : mode; }
+inline int32_t toggledMode(int32_t mode)
+{
+    return mode == 0 ? 1 : mode == 1 ? 0 : mode;
+}
 
 } // namespace tamsel

@@ -7,11 +7,9 @@
 #include "display/Pixels.h"
 #include "display/SignalGraph.h"
 
-namespace tamsel
-{
+namespace tamsel {
 
-namespace
-{
+namespace {
 
 constexpr int32_t kUnknown = std::numeric_limits<int32_t>::min();
 constexpr uint32_t kFullScale = 32768;

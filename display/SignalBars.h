@@ -16,12 +16,10 @@
 #include <cstdint>
 #include <vector>
 
-namespace tamsel
-{
+namespace tamsel {
 
-class SignalBars
-{
-  public:
+class SignalBars {
+public:
     // The drawing scale for one buffer, from the current sample layer and sweep length.
     SignalBars(const QImage &signalBitmap, int32_t samplesPerSweep);
 
@@ -34,7 +32,7 @@ class SignalBars
     int columnOf(int32_t writeIndex) const;
     int topOf(uint32_t value) const;
 
-  private:
+private:
     int computeColumn(int32_t writeIndex) const;
 
     double verticalScale_ = 0;

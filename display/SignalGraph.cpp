@@ -3,8 +3,7 @@
 #include "display/Canvas.h"
 #include "display/Pixels.h"
 
-namespace tamsel
-{
+namespace tamsel {
 
 double SignalGraph::levelScale(int height)
 {

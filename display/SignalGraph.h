@@ -5,12 +5,10 @@
 #include <QImage>
 #include <cstdint>
 
-namespace tamsel
-{
+namespace tamsel {
 
-class SignalGraph
-{
-  public:
+class SignalGraph {
+public:
     static constexpr int kMargin = 10;
     static constexpr int32_t kFullScale = 32768;
 

@@ -30,17 +30,17 @@ class AnalysisOutput {
 public:
     virtual ~AnalysisOutput() = default;
 
-    virtual void passStarted() = 0;                    // chart: scale factors and pen width
-    virtual void firstBeatOfSweep() = 0;               // chart: start band, trace pen black
+    virtual void passStarted() = 0;                      // chart: scale factors and pen width
+    virtual void firstBeatOfSweep() = 0;                 // chart: start band, trace pen black
     virtual void rateMeasured(double secondsPerDay) = 0; // spd and status panel 6
-    virtual void timeSignalCalibrationEnded() = 0;     // modal "Time signal calibration end."
+    virtual void timeSignalCalibrationEnded() = 0;       // modal "Time signal calibration end."
     // Amplitude in degrees (unsigned 32-bit), whether it is valid, and the lift time in samples
     // of the last computation (for the lift-time text).
     virtual void amplitudeMeasured(uint32_t degrees, bool valid, uint32_t liftSamples) = 0;
     virtual void beatErrorMeasured(double milliseconds) = 0; // katatime and status panel 2
-    virtual void beatMarked(const Beat &beat) = 0;            // chart marks (centre start first)
-    virtual void passEnded() = 0;                             // chart composite and paint
-    virtual void beatRateCounted() = 0;                       // bpss shows beatsPerSecond; ruler rebuilt
+    virtual void beatMarked(const Beat &beat) = 0;           // chart marks (centre start first)
+    virtual void passEnded() = 0;                            // chart composite and paint
+    virtual void beatRateCounted() = 0;                      // bpss shows beatsPerSecond; ruler rebuilt
 };
 
 } // namespace tamsel

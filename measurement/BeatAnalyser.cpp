@@ -4,11 +4,9 @@
 
 #include "measurement/Numbers.h"
 
-namespace tamsel
-{
+namespace tamsel {
 
-namespace
-{
+namespace {
 // Window of the neighbourhood test on each side of a candidate.
 constexpr int64_t kPeakWindow = 1000;
 // Without a beat rate, the first beat is confirmed one period of 8 beats/s later (less 500).
@@ -32,8 +30,7 @@ int64_t WholeSamples(long double x)
 
 BeatAnalyser::BeatAnalyser(MeasurementState &state, AnalysisOutput &output)
     : state_(state), output_(output), measures_(state, output), calibration_(state, output)
-{
-}
+{}
 
 int64_t BeatAnalyser::SearchHalfWidth() const
 {

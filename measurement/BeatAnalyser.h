@@ -9,12 +9,10 @@
 #include "measurement/MeasurementState.h"
 #include "measurement/Measures.h"
 
-namespace tamsel
-{
+namespace tamsel {
 
-class BeatAnalyser
-{
-  public:
+class BeatAnalyser {
+public:
     BeatAnalyser(MeasurementState &state, AnalysisOutput &output);
 
     // Scans the samples that arrived since the last pass (from scanIndex). Does nothing while
@@ -40,7 +38,7 @@ class BeatAnalyser
     // candidate needs after it before the pass looks at it.
     int64_t SearchHalfWidth() const;
 
-  private:
+private:
     void HandleCandidate(int32_t index, const AnalysisControls &controls);
     int64_t LastReadable() const;
 

@@ -5,11 +5,9 @@
 
 #include "measurement/Numbers.h"
 
-namespace tamsel
-{
+namespace tamsel {
 
-namespace
-{
+namespace {
 constexpr int64_t kTimeSignalSeconds = Calibration::kTimeSignalPulses - 1;
 constexpr int64_t kNoiseSeconds = 10;
 } // namespace

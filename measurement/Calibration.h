@@ -6,12 +6,10 @@
 #include "measurement/AnalysisOutput.h"
 #include "measurement/MeasurementState.h"
 
-namespace tamsel
-{
+namespace tamsel {
 
-class Calibration
-{
-  public:
+class Calibration {
+public:
     // The pulse that ends the time-signal calibration, counted from the first of a sweep.
     static constexpr int32_t kTimeSignalPulses = 34;
     // A correction this large or larger (about 1.1 %) is a failed measurement.
@@ -43,7 +41,7 @@ class Calibration
     // nothing and answers false.
     bool StepFineCorrection(int32_t step);
 
-  private:
+private:
     MeasurementState &state_;
     AnalysisOutput &output_;
 };

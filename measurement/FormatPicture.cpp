@@ -5,11 +5,9 @@
 #include <cmath>
 #include <cstdio>
 
-namespace tamsel
-{
+namespace tamsel {
 
-namespace
-{
+namespace {
 
 struct NumberSection {
     size_t begin = std::string_view::npos; // first character of the number run

@@ -3,8 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace tamsel
-{
+namespace tamsel {
 
 // The first run of '0' and '.' characters in the picture is the number: its zeros before the
 // '.' give the least number of integer digits (padded with leading zeros), those after it the

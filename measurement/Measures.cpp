@@ -5,11 +5,9 @@
 
 #include "measurement/Numbers.h"
 
-namespace tamsel
-{
+namespace tamsel {
 
-namespace
-{
+namespace {
 constexpr long double kSecondsPerDay = 86400.0L;
 
 bool IsWhole(long double x)

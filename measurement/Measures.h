@@ -6,12 +6,10 @@
 #include "measurement/AnalysisOutput.h"
 #include "measurement/MeasurementState.h"
 
-namespace tamsel
-{
+namespace tamsel {
 
-class Measures
-{
-  public:
+class Measures {
+public:
     Measures(MeasurementState &state, AnalysisOutput &output) : state_(state), output_(output) {}
 
     // The rate at a beat that changed beatCount, while a beat rate is set, beatCount > 1 and
@@ -27,7 +25,7 @@ class Measures
     // liftAngle × (1 + (interval + lift) / (4 × lift)), kept as an unsigned 32-bit number.
     static uint32_t AmplitudeDegrees(int64_t interval, uint32_t liftSamples, int32_t liftAngle);
 
-  private:
+private:
     void UpdateAverageRate();
     void UpdateTwoBeatRate(const Beat &beat);
     void MeasureAmplitude(int64_t interval, Beat &beat, const AnalysisControls &controls);

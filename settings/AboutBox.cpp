@@ -12,11 +12,9 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
-namespace tamsel
-{
+namespace tamsel {
 
-namespace
-{
+namespace {
 
 constexpr int nameIndex = 9;    // "ProductName"
 constexpr int versionIndex = 3; // "FileVersion"

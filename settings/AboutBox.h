@@ -4,15 +4,13 @@
 
 class QLabel;
 
-namespace tamsel
-{
+namespace tamsel {
 
 class VersionInfo;
 
-class AboutBox : public QDialog
-{
+class AboutBox : public QDialog {
     Q_OBJECT
-  public:
+public:
     explicit AboutBox(QWidget *parent = nullptr);
 
     QString ApplicationName() const;
@@ -26,10 +24,10 @@ class AboutBox : public QDialog
     // Raises EVersionInfo when the information has no translation table.
     void ReadVersion(const VersionInfo &info);
 
-  protected:
+protected:
     void showEvent(QShowEvent *event) override;
 
-  private:
+private:
     void ShowIcon();
 
     QLabel *icon_;

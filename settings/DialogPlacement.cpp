@@ -6,8 +6,7 @@
 
 #include <algorithm>
 
-namespace tamsel
-{
+namespace tamsel {
 
 void CentreOnParent(QWidget *dialog)
 {

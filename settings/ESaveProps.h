@@ -4,18 +4,15 @@
 
 #include <stdexcept>
 
-namespace tamsel
-{
+namespace tamsel {
 
-class ESaveProps : public std::runtime_error
-{
-  public:
+class ESaveProps : public std::runtime_error {
+public:
     explicit ESaveProps(const QString &message) : std::runtime_error(message.toStdString()), message_(message)
-    {
-    }
+    {}
     const QString &Message() const { return message_; }
 
-  private:
+private:
     QString message_;
 };
 

@@ -7,8 +7,7 @@
 
 #include <cctype>
 
-namespace tamsel
-{
+namespace tamsel {
 
 IniDocument::OpenResult IniDocument::LoadFile(const QString &path)
 {

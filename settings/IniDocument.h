@@ -10,12 +10,10 @@
 #include <optional>
 #include <vector>
 
-namespace tamsel
-{
+namespace tamsel {
 
-class IniDocument
-{
-  public:
+class IniDocument {
+public:
     enum class OpenResult { Read, Missing, Unreadable };
 
     // Replaces the content by the file's; a missing file leaves the document empty.
@@ -54,7 +52,7 @@ class IniDocument
     static std::optional<double> ParseFloat(const QString &text);
     static QString FormatFloat(double value);
 
-  private:
+private:
     struct Section {
         QString name;
         QStringList lines;

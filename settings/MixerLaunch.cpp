@@ -3,8 +3,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-namespace tamsel
-{
+namespace tamsel {
 
 std::vector<MixerCandidate> MixerCandidates(bool recording)
 {
@@ -25,8 +24,7 @@ std::vector<MixerCandidate> MixerCandidates(bool recording)
     };
 }
 
-namespace
-{
+namespace {
 
 // The terminal candidate only makes sense when the mixer it would run is there too.
 bool InnerProgramPresent(const MixerCandidate &candidate)

@@ -5,8 +5,7 @@
 
 #include <vector>
 
-namespace tamsel
-{
+namespace tamsel {
 
 struct MixerCandidate {
     QString program; // a name looked up on PATH, or an absolute path

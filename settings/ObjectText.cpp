@@ -5,11 +5,9 @@
 
 #include <QLocale>
 
-namespace tamsel::ObjectText
-{
+namespace tamsel::ObjectText {
 
-namespace
-{
+namespace {
 
 const QString kFirstLine = QStringLiteral("object TStreamingDummy");
 const QString kLastLine = QStringLiteral("end");
@@ -36,8 +34,7 @@ void DescribeInto(const QObject &obj, const QString &path, int depth, QStringLis
             if (const QObject *inner = p->getObject(&obj); inner && inner != &obj && depth < kMaxDepth)
                 DescribeInto(*inner, name, depth + 1, lines);
             break;
-        case TPropKind::None:
-            break;
+        case TPropKind::None: break;
         }
     }
 }

@@ -8,11 +8,9 @@
 #include <QObject>
 #include <QStringList>
 
-namespace tamsel
-{
+namespace tamsel {
 
-namespace ObjectText
-{
+namespace ObjectText {
 
 QStringList Describe(const QObject &obj);
 // Applies every line it understands; lines it does not (unknown property, bad value) are

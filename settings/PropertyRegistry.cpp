@@ -1,7 +1,6 @@
 #include "settings/PropertyRegistry.h"
 
-namespace tamsel
-{
+namespace tamsel {
 
 PropertyRegistry &PropertyRegistry::Instance()
 {

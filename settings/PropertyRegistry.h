@@ -10,8 +10,7 @@
 #include <cstdint>
 #include <functional>
 
-namespace tamsel
-{
+namespace tamsel {
 
 // How a property's value is stored; None marks a property that exists but is never
 // stored (a method, for example).
@@ -29,9 +28,8 @@ struct PropertyAccess {
     std::function<QObject *(const QObject *)> getObject;
 };
 
-class PropertyRegistry
-{
-  public:
+class PropertyRegistry {
+public:
     // The registry of the program, holding the standard widget properties.
     static PropertyRegistry &Instance();
 
@@ -80,7 +78,7 @@ class PropertyRegistry
         Register(T::staticMetaObject, Named(name, TPropKind::None));
     }
 
-  private:
+private:
     static PropertyAccess Named(const QString &name, TPropKind kind)
     {
         PropertyAccess a;

@@ -11,11 +11,9 @@
 #include <QVariant>
 #include <QWidget>
 
-namespace tamsel
-{
+namespace tamsel {
 
-namespace
-{
+namespace {
 
 int32_t Bool(bool b)
 {

@@ -5,11 +5,9 @@
 #include <QStringList>
 #include <QSysInfo>
 
-namespace tamsel
-{
+namespace tamsel {
 
-namespace
-{
+namespace {
 
 // The value after "name:" on the first line that starts with name, trimmed.
 std::optional<QString> Field(const QString &text, const QString &name)

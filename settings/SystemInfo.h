@@ -5,8 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-namespace tamsel
-{
+namespace tamsel {
 
 // Available memory in KiB from the text of /proc/meminfo ("MemAvailable", or "MemFree"
 // on kernels that do not report the former); nothing when neither is readable.

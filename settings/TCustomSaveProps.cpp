@@ -8,11 +8,9 @@
 #include <QPlatformSurfaceEvent>
 #include <QWidget>
 
-namespace tamsel
-{
+namespace tamsel {
 
-namespace
-{
+namespace {
 
 const QString kPlacementSection = QStringLiteral("WindowPlacement");
 
@@ -129,8 +127,7 @@ void TCustomSaveProps::LoadEntries()
             if (QObject *obj = access->getObject(compo))
                 ReadObjectValue(section, key, obj);
             break;
-        case TPropKind::None:
-            break;
+        case TPropKind::None: break;
         }
     }
 }
@@ -187,21 +184,14 @@ void TCustomSaveProps::SaveEntries()
         const QString section = prop->EffectiveSection();
         const QString key = prop->EffectiveKey();
         switch (prop->Kind()) {
-        case TPropKind::Ordinal:
-            WriteOrdValue(section, key, access->getOrd(compo));
-            break;
-        case TPropKind::String:
-            WriteStrValue(section, key, access->getStr(compo));
-            break;
-        case TPropKind::Float:
-            WriteFloatValue(section, key, access->getFloat(compo));
-            break;
+        case TPropKind::Ordinal: WriteOrdValue(section, key, access->getOrd(compo)); break;
+        case TPropKind::String: WriteStrValue(section, key, access->getStr(compo)); break;
+        case TPropKind::Float: WriteFloatValue(section, key, access->getFloat(compo)); break;
         case TPropKind::Object:
             if (QObject *obj = access->getObject(compo))
                 WriteObjectValue(section, key, obj);
             break;
-        case TPropKind::None:
-            break;
+        case TPropKind::None: break;
         }
     }
     if (restorePlacement_.Contains(TRestoreKind::Enabled)) {

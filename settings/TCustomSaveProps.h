@@ -13,8 +13,7 @@
 
 class QWidget;
 
-namespace tamsel
-{
+namespace tamsel {
 
 using TNotifyEvent = std::function<void(QObject *Sender)>;
 using TFindOrdValueEvent = std::function<void(QObject *Sender, const QString &Section, const QString &Key,
@@ -22,10 +21,9 @@ using TFindOrdValueEvent = std::function<void(QObject *Sender, const QString &Se
 using TFindStrValueEvent = std::function<void(QObject *Sender, const QString &Section, const QString &Key,
                                               const QString &Value, bool &Continue)>;
 
-class TCustomSaveProps : public QObject
-{
+class TCustomSaveProps : public QObject {
     Q_OBJECT
-  public:
+public:
     // The owner is the window (or other object) whose components the entries name.
     explicit TCustomSaveProps(QObject *owner);
     ~TCustomSaveProps() override;
@@ -68,14 +66,14 @@ class TCustomSaveProps : public QObject
     // The owner has finished building its components: loads when AutoLoad is set.
     void Loaded();
 
-  protected:
+protected:
     bool Loading() const { return loading_; }
     bool Saving() const { return saving_; }
     // A write from outside the entries' own save must not hit a key an entry uses.
     void CheckDuplicate(const QString &Section, const QString &Key) const;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-  private:
+private:
     void LoadEntries();
     void LoadPlacement();
     void SaveEntries();

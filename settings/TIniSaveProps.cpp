@@ -6,8 +6,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
-namespace tamsel
-{
+namespace tamsel {
 
 TIniSaveProps::TIniSaveProps(QObject *owner) : TCustomSaveProps(owner) {}
 

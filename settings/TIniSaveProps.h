@@ -6,13 +6,11 @@
 
 #include <memory>
 
-namespace tamsel
-{
+namespace tamsel {
 
-class TIniSaveProps : public TCustomSaveProps
-{
+class TIniSaveProps : public TCustomSaveProps {
     Q_OBJECT
-  public:
+public:
     explicit TIniSaveProps(QObject *owner);
     ~TIniSaveProps() override;
 
@@ -38,7 +36,7 @@ class TIniSaveProps : public TCustomSaveProps
     void Save() override;
     bool ValueExists(const QString &Section, const QString &Key) override;
 
-  private:
+private:
     template <class Body> auto Reading(Body body);
     template <class Body> void Writing(Body body);
 

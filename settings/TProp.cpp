@@ -2,8 +2,7 @@
 
 #include "settings/TProps.h"
 
-namespace tamsel
-{
+namespace tamsel {
 
 void TProp::SetCompo(QObject *compo)
 {

@@ -7,14 +7,12 @@
 #include <QPointer>
 #include <QString>
 
-namespace tamsel
-{
+namespace tamsel {
 
 class TProps;
 
-class TProp
-{
-  public:
+class TProp {
+public:
     explicit TProp(TProps *collection) : collection_(collection) {}
 
     // A destroyed component clears itself here, which makes the entry invalid.
@@ -40,7 +38,7 @@ class TProp
     // The property as the registry gives it; null when the entry is not valid.
     const PropertyAccess *Access() const;
 
-  private:
+private:
     // Works out the kind and the numbered key; other entries are not reworked.
     void Rework();
     bool Uses(const QString &section, const QString &key) const;

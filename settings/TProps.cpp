@@ -1,7 +1,6 @@
 #include "settings/TProps.h"
 
-namespace tamsel
-{
+namespace tamsel {
 
 TProp *TProps::Add()
 {
@@ -30,14 +29,10 @@ void TProps::Delete(int index)
 QString TProps::ColumnTitle(int column)
 {
     switch (column) {
-    case 0:
-        return QStringLiteral("Property");
-    case 1:
-        return QStringLiteral("Section");
-    case 2:
-        return QStringLiteral("Key");
-    default:
-        return QString();
+    case 0: return QStringLiteral("Property");
+    case 1: return QStringLiteral("Section");
+    case 2: return QStringLiteral("Key");
+    default: return QString();
     }
 }
 
@@ -47,14 +42,10 @@ QString TProps::ColumnText(int index, int column) const
         return QString();
     const TProp *prop = Items(index);
     switch (column) {
-    case 0:
-        return prop->DisplayName();
-    case 1:
-        return prop->EffectiveSection();
-    case 2:
-        return prop->EffectiveKey();
-    default:
-        return QString();
+    case 0: return prop->DisplayName();
+    case 1: return prop->EffectiveSection();
+    case 2: return prop->EffectiveKey();
+    default: return QString();
     }
 }
 

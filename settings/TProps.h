@@ -7,14 +7,12 @@
 #include <memory>
 #include <vector>
 
-namespace tamsel
-{
+namespace tamsel {
 
 class TCustomSaveProps;
 
-class TProps
-{
-  public:
+class TProps {
+public:
     explicit TProps(TCustomSaveProps *owner) : owner_(owner) {}
     TProps(const TProps &) = delete;
     TProps &operator=(const TProps &) = delete;
@@ -35,9 +33,8 @@ class TProps
     static QString ColumnTitle(int column);
     QString ColumnText(int index, int column) const;
 
-    class const_iterator
-    {
-      public:
+    class const_iterator {
+    public:
         using It = std::vector<std::unique_ptr<TProp>>::const_iterator;
         explicit const_iterator(It it) : it_(it) {}
         TProp *operator*() const { return it_->get(); }
@@ -48,13 +45,13 @@ class TProps
         }
         bool operator!=(const const_iterator &o) const { return it_ != o.it_; }
 
-      private:
+    private:
         It it_;
     };
     const_iterator begin() const { return const_iterator(items_.begin()); }
     const_iterator end() const { return const_iterator(items_.end()); }
 
-  private:
+private:
     TCustomSaveProps *owner_;
     std::vector<std::unique_ptr<TProp>> items_;
 };

@@ -3,14 +3,12 @@
 #include <cstdint>
 #include <initializer_list>
 
-namespace tamsel
-{
+namespace tamsel {
 
 enum class TRestoreKind { Enabled, AllowMinimize, AllowMaximize };
 
-class TRestorePlacement
-{
-  public:
+class TRestorePlacement {
+public:
     TRestorePlacement() = default;
     TRestorePlacement(std::initializer_list<TRestoreKind> kinds)
     {
@@ -21,7 +19,7 @@ class TRestorePlacement
     bool IsEmpty() const { return bits_ == 0; }
     bool operator==(const TRestorePlacement &) const = default;
 
-  private:
+private:
     static uint8_t Bit(TRestoreKind k) { return static_cast<uint8_t>(1u << static_cast<unsigned>(k)); }
     uint8_t bits_ = 0;
 };

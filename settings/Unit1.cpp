@@ -10,8 +10,7 @@
 
 #include <algorithm>
 
-namespace tamsel
-{
+namespace tamsel {
 
 TOKBottomDlg::TOKBottomDlg(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)

@@ -8,13 +8,11 @@ class QLabel;
 class QPushButton;
 class QSpinBox;
 
-namespace tamsel
-{
+namespace tamsel {
 
-class TOKBottomDlg : public QDialog
-{
+class TOKBottomDlg : public QDialog {
     Q_OBJECT
-  public:
+public:
     static constexpr int MinValue = 10;
     static constexpr int MaxValue = 90;
 
@@ -37,7 +35,7 @@ class TOKBottomDlg : public QDialog
     QPushButton *OKBtn;
     QPushButton *CancelBtn;
 
-  protected:
+protected:
     void showEvent(QShowEvent *event) override;
 };
 

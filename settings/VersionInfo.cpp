@@ -4,11 +4,9 @@
 
 #include <array>
 
-namespace tamsel
-{
+namespace tamsel {
 
-namespace
-{
+namespace {
 
 const std::array<const char *, VersionInfo::KeyCount> keyNames = {
     "Comments",     "CompanyName",    "FileDescription", "FileVersion",

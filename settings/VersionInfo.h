@@ -9,20 +9,17 @@
 #include <utility>
 #include <vector>
 
-namespace tamsel
-{
+namespace tamsel {
 
 // Raised when the version information has no translation table; the text is for the user.
-class EVersionInfo : public std::runtime_error
-{
-  public:
+class EVersionInfo : public std::runtime_error {
+public:
     explicit EVersionInfo(const QString &message)
         : std::runtime_error(message.toStdString()), message_(message)
-    {
-    }
+    {}
     const QString &Message() const { return message_; }
 
-  private:
+private:
     QString message_;
 };
 
@@ -39,9 +36,8 @@ struct VersionTable {
     std::vector<VersionStringTable> stringTables;
 };
 
-class VersionInfo
-{
-  public:
+class VersionInfo {
+public:
     static constexpr int KeyCount = 12;
 
     explicit VersionInfo(VersionTable table);
@@ -64,7 +60,7 @@ class VersionInfo
     // exists but has no translation entry.
     QString Read(int index) const;
 
-  private:
+private:
     VersionTable table_;
 };
 

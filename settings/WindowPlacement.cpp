@@ -2,8 +2,7 @@
 
 #include <QWidget>
 
-namespace tamsel
-{
+namespace tamsel {
 
 WindowPlacement WindowPlacement::Take(const QWidget &form)
 {

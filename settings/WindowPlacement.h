@@ -6,8 +6,7 @@
 
 class QWidget;
 
-namespace tamsel
-{
+namespace tamsel {
 
 struct WindowPlacement {
     // The normal-state rectangle; right and bottom lie just outside it.

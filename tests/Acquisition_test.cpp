@@ -3,15 +3,14 @@
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 
+#include "WindowFixture.h"
 #include "app/TApplication.h"
 #include "app/TForm1.h"
 #include "capture/ScriptedSoundService.h"
-#include "WindowFixture.h"
 
 using namespace tamsel;
 
-namespace
-{
+namespace {
 
 std::vector<int16_t> constant(size_t n, int16_t v)
 {

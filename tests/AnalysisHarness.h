@@ -7,8 +7,7 @@
 
 #include "measurement/BeatAnalyser.h"
 
-namespace tamsel::test
-{
+namespace tamsel::test {
 
 struct Amplitude {
     uint32_t degrees;
@@ -16,9 +15,8 @@ struct Amplitude {
     uint32_t liftSamples;
 };
 
-class RecordingOutput : public AnalysisOutput
-{
-  public:
+class RecordingOutput : public AnalysisOutput {
+public:
     void passStarted() override { ++passes; }
     void firstBeatOfSweep() override { ++firstBeats; }
     void rateMeasured(double secondsPerDay) override { rates.push_back(secondsPerDay); }

@@ -33,8 +33,8 @@ AnalyzerRun analyze(const QStringList &arguments)
 
 // Writes `frames` frames of a format libsndfile writes; `sample(i, channel)` in -1..1.
 template <typename Sample>
-QString writeSound(const QTemporaryDir &dir, const char *name, int format, int rate, int channels, sf_count_t frames,
-                   Sample sample)
+QString writeSound(const QTemporaryDir &dir, const char *name, int format, int rate, int channels,
+                   sf_count_t frames, Sample sample)
 {
     const QString path = dir.filePath(QString::fromLatin1(name));
     SF_INFO info{};
@@ -93,7 +93,8 @@ TEST(Analyzer, MeasuresASyntheticWatch)
         EXPECT_EQ(fields[1], "5.0");
         EXPECT_NEAR(fields[4].toDouble(), 6, 0.15) << "rate over a whole sweep";
         EXPECT_NEAR(fields[2].toDouble(), 280, 3) << "amplitude";
-        EXPECT_NEAR(fields[5].toDouble() * 86400, fields[4].toDouble(), 0.001) << "the averaged rate's raw ratio";
+        EXPECT_NEAR(fields[5].toDouble() * 86400, fields[4].toDouble(), 0.001)
+            << "the averaged rate's raw ratio";
     }
     const QStringList final = finalFields(run);
     ASSERT_EQ(final.size(), 10) << run.lines.last().toStdString();
@@ -133,8 +134,8 @@ TEST(Analyzer, OptionsTakeEffect)
     params.rateSecondsPerDay = -3;
     const QString wav = writeWatch(dir, params, 25);
     // Beat rate set by hand in the hour unit's neighbour, two-beat rate, beat error mode 1.
-    const AnalyzerRun run = analyze({"--view", "20", "--bps", "6", "--rate-mode", "1", "--beat-error-mode", "1",
-                             "--lift-angle", "50", wav});
+    const AnalyzerRun run = analyze({"--view", "20", "--bps", "6", "--rate-mode", "1", "--beat-error-mode",
+                                     "1", "--lift-angle", "50", wav});
     ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
     ASSERT_EQ(run.lines.size(), 2) << "one sweep end of the 20-second view";
     const QStringList final = finalFields(run);
@@ -172,8 +173,8 @@ TEST(Analyzer, OtherFormatsAreConvertedNotMisread)
     std::vector<int16_t> samples(44100 * 12);
     watch.generate(0, samples.data(), samples.size());
     // 48 kHz stereo: the same watch, resampled by nearest sample (good enough for ticks).
-    const QString stereo = writeSound(dir, "stereo48k.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 48000, 2, 48000 * 12,
-                                      [&](sf_count_t i, int) {
+    const QString stereo = writeSound(dir, "stereo48k.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 48000, 2,
+                                      48000 * 12, [&](sf_count_t i, int) {
                                           const size_t at = static_cast<size_t>(i * 44100 / 48000);
                                           return samples[std::min(at, samples.size() - 1)] / 32768.0;
                                       });
@@ -182,9 +183,11 @@ TEST(Analyzer, OtherFormatsAreConvertedNotMisread)
     ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
     const QStringList final = finalFields(run);
     EXPECT_EQ(final[1], " 05.0");
-    EXPECT_NEAR(final[7].split(' ')[0].toDouble(), 4, 2) << "read at 48 000 as if 44 100, it would be far off";
-    const QString eight = writeSound(dir, "eight.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 44100, 1, 44100 * 12,
-                                     [&](sf_count_t i, int) { return samples[static_cast<size_t>(i)] / 32768.0; });
+    EXPECT_NEAR(final[7].split(' ')[0].toDouble(), 4, 2)
+        << "read at 48 000 as if 44 100, it would be far off";
+    const QString eight =
+        writeSound(dir, "eight.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 44100, 1, 44100 * 12,
+                   [&](sf_count_t i, int) { return samples[static_cast<size_t>(i)] / 32768.0; });
     const AnalyzerRun eightRun = analyze({eight});
     ASSERT_EQ(eightRun.exitCode, 0) << eightRun.errors.toStdString();
     EXPECT_EQ(finalFields(eightRun)[1], " 05.0");
@@ -204,7 +207,8 @@ TEST(Analyzer, UnreadableFilesAreRefusedInOneLine)
     truncated.open(QIODevice::WriteOnly);
     truncated.write(QByteArray("RIFF\x24\x00\x00\x00WAVEfmt ", 16));
     truncated.close();
-    for (const QString &path : {empty.fileName(), text.fileName(), truncated.fileName(), dir.filePath("missing.wav")}) {
+    for (const QString &path :
+         {empty.fileName(), text.fileName(), truncated.fileName(), dir.filePath("missing.wav")}) {
         const AnalyzerRun run = analyze({path});
         EXPECT_EQ(run.exitCode, 2) << path.toStdString();
         EXPECT_TRUE(run.lines.isEmpty());

@@ -6,12 +6,10 @@
 using namespace tamsel;
 using namespace tamsel::test;
 
-namespace
-{
+namespace {
 
-class BeatAnalyserTest : public ::testing::Test
-{
-  protected:
+class BeatAnalyserTest : public ::testing::Test {
+protected:
     void SetUp() override
     {
         SetUpState(s);

@@ -6,12 +6,10 @@
 using namespace tamsel;
 using namespace tamsel::test;
 
-namespace
-{
+namespace {
 
-class CalibrationTest : public ::testing::Test
-{
-  protected:
+class CalibrationTest : public ::testing::Test {
+protected:
     void SetUp() override { SetUpState(s); }
     // "Time signal": the state part, then what the window does after it.
     void StartTimeSignal()

@@ -7,8 +7,7 @@
 
 using namespace tamsel;
 
-namespace
-{
+namespace {
 
 using Pixels = std::set<std::pair<int, int>>;
 constexpr QRgb grey = 0xFF808080;

@@ -7,8 +7,7 @@
 
 using namespace tamsel;
 
-namespace
-{
+namespace {
 
 constexpr int kW = 777, kH = 254; // the window's chart panel
 

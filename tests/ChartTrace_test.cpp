@@ -11,15 +11,13 @@
 
 using namespace tamsel;
 
-namespace
-{
+namespace {
 
 constexpr int kW = 777, kH = 254;  // the chart panel
 constexpr int kSW = 787, kSH = 63; // the signal graph panel
 
-class ChartTraceTest : public ::testing::Test
-{
-  protected:
+class ChartTraceTest : public ::testing::Test {
+protected:
     void SetUp() override
     {
         state = std::make_unique<MeasurementState>();

@@ -18,8 +18,7 @@
 
 using namespace tamsel;
 
-namespace
-{
+namespace {
 
 // Runs the dialog modally and does `action` from inside its event loop. A dialog that
 // the action fails to close ends with 99 instead of hanging the test.

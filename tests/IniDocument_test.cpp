@@ -10,8 +10,7 @@
 
 using tamsel::IniDocument;
 
-namespace
-{
+namespace {
 
 IniDocument Parsed(const char *text)
 {

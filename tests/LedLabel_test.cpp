@@ -10,8 +10,7 @@
 
 using namespace tamsel;
 
-namespace
-{
+namespace {
 
 const QRgb lime = qRgb(0x00, 0xFF, 0x00);
 const QRgb green = qRgb(0x00, 0x80, 0x00);
@@ -318,8 +317,7 @@ TEST(LedLabelEvents, ClicksMovesHintsAndTransparency)
     EXPECT_EQ(shot.pixel(9, 6), qRgb(255, 0, 0));
 }
 
-namespace
-{
+namespace {
 struct PaintCounter : QObject {
     int paints = 0;
     bool eventFilter(QObject *, QEvent *e) override

@@ -21,7 +21,10 @@ using namespace tamsel;
 
 namespace {
 
-bool liveServer() { return std::getenv("TAMSEL_LIVE_PULSE") != nullptr; }
+bool liveServer()
+{
+    return std::getenv("TAMSEL_LIVE_PULSE") != nullptr;
+}
 
 // Pseudo-random samples that are never 0, so that silence in the history is recognisable.
 std::vector<int16_t> pattern(size_t count, uint32_t seed)
@@ -101,7 +104,8 @@ TEST(LiveCapture, HistoryHoldsWhatWasPlayedBitExact)
     TForm1 form(nullptr, design);
     form.show();
     runUntil([&] { return form.WinWaveIn1->Started(); }, 5000);
-    ASSERT_TRUE(form.WinWaveIn1->Started()) << (capture.errors.empty() ? "" : capture.errors[0].toStdString());
+    ASSERT_TRUE(form.WinWaveIn1->Started())
+        << (capture.errors.empty() ? "" : capture.errors[0].toStdString());
 
     QProcess player;
     player.start("paplay", {dir.filePath("pattern.wav")});
@@ -113,7 +117,8 @@ TEST(LiveCapture, HistoryHoldsWhatWasPlayedBitExact)
     const int32_t start = firstNonZero(form);
     ASSERT_GE(start, 0);
     ASSERT_GE(form.state.writeIndex - start, static_cast<int32_t>(30 * 44100)) << "less than 30 s captured";
-    const size_t compared = std::min<size_t>(signal.size(), static_cast<size_t>(form.state.writeIndex - start));
+    const size_t compared =
+        std::min<size_t>(signal.size(), static_cast<size_t>(form.state.writeIndex - start));
     size_t mismatches = 0;
     size_t firstMismatch = 0;
     for (size_t k = 0; k < compared; ++k) {

@@ -57,6 +57,19 @@ TEST(Language, JapaneseCaptionGivesJapaneseTexts)
     EXPECT_EQ(lift.mid(lift.indexOf('.')).size(), 7) << "one decimal: " << lift.toStdString();
 }
 
+TEST(Language, LiftTimeTextUsesTheNominalRateAndOnlyTheAcMode)
+{
+    Window w("[Init]\r\nHosei=-100\r\n", kJapanese);
+    ASSERT_EQ(w.state().samplesPerSecond, 44000);
+    AnalysisOutput &output = *w.form;
+    output.amplitudeMeasured(280, true, 4410);
+    EXPECT_EQ(w.form->StatusBar1->panelText(7), "") << "peak mode";
+    w.form->SpeedButton8->click();
+    output.amplitudeMeasured(280, true, 4410);
+    EXPECT_EQ(w.form->StatusBar1->panelText(7), QStringLiteral("拘束時間: 100.0 msec"));
+    EXPECT_EQ(w.form->StatusBar1->panelText(4), "280 deg");
+}
+
 TEST(Language, AnyOtherCaptionGivesEnglish)
 {
     for (const QString &caption : {QStringLiteral("Tamsel"), QStringLiteral("タムセル "), QString()}) {
@@ -316,8 +329,8 @@ TEST(MenuTree, CaptionsItemNamesAndCheckMarks)
 }
 
 // Submenus carry their layout names too, so that they can be found by name as every item
-// can. Disabled: the window names only Show1, N14 and O1 of its submenus (see the report).
-TEST(MenuTree, DISABLED_SubmenuNames)
+// can.
+TEST(MenuTree, SubmenuNames)
 {
     Window w;
     const Tree tree = menuTree(*w.form);

@@ -8,12 +8,10 @@
 using namespace tamsel;
 using namespace tamsel::test;
 
-namespace
-{
+namespace {
 
-class MeasuresTest : public ::testing::Test
-{
-  protected:
+class MeasuresTest : public ::testing::Test {
+protected:
     void SetUp() override
     {
         SetUpState(s);
@@ -161,9 +159,8 @@ TEST_F(MeasuresTest, BeatErrorInBothModes)
 }
 
 // A whole 60-second sweep of a synthetic watch through the pass, fed as capture buffers.
-class SyntheticSweepTest : public ::testing::Test
-{
-  protected:
+class SyntheticSweepTest : public ::testing::Test {
+protected:
     RecordingOutput Sweep(const WatchParams &p, std::vector<int64_t> missed = {})
     {
         SyntheticWatch watch(p);

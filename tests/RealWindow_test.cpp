@@ -96,7 +96,8 @@ TEST(RealWindow, MeasuresAWatchHeardThroughTheSoundServerAndStopsCleanly)
     EXPECT_EQ(readouts.value("bpss"), " 05.0");
     EXPECT_EQ(readouts.value("beatsPerSecond"), "5");
     EXPECT_NEAR(readouts.value("spd").toInt(), 8, 2);
-    EXPECT_NEAR(readouts.value("panel6").section(' ', 0, 0).toDouble(), 8, 1.5) << readouts.value("panel6").toStdString();
+    EXPECT_NEAR(readouts.value("panel6").section(' ', 0, 0).toDouble(), 8, 1.5)
+        << readouts.value("panel6").toStdString();
     EXPECT_EQ(readouts.value("katatime"), "00.0");
     EXPECT_EQ(readouts.value("lostSamples"), "0");
     // Stopped from outside, it still kept its settings.

@@ -13,8 +13,7 @@
 
 using namespace tamsel;
 
-namespace
-{
+namespace {
 
 QByteArray ReadAll(const QString &path)
 {
@@ -30,20 +29,18 @@ void WriteAll(const QString &path, const QByteArray &bytes)
 }
 
 // An object-valued property's object, with one property of each stored kind.
-class TestFont : public QObject
-{
+class TestFont : public QObject {
     Q_OBJECT
-  public:
+public:
     int32_t size = 0;
     QString name;
     double weight = 0;
 };
 
 // A window that can drop its native window the way its own destructor would.
-class TestForm : public QWidget
-{
+class TestForm : public QWidget {
     Q_OBJECT
-  public:
+public:
     void DestroyNativeWindow() { destroy(); }
 };
 
@@ -60,9 +57,8 @@ void RegisterTestFont()
     r.AddObject<QSlider>("Font", [](const QSlider *s) { return s->findChild<TestFont *>(); });
 }
 
-class SavePropTest : public ::testing::Test
-{
-  protected:
+class SavePropTest : public ::testing::Test {
+protected:
     void SetUp() override
     {
         form.setObjectName("Form1");

@@ -10,10 +10,11 @@ TEST(Settings, FirstRunThatChangesNothingWritesTheDesignValues)
 {
     Window w;
     w.form.reset();
-    EXPECT_EQ(w.ini(), QByteArray("[Init]\r\nCenterStart=1\r\nNotCenterStart=0\r\nChecked=1\r\nChecked1=0\r\n"
-                                  "Checked2=0\r\nChecked3=0\r\nChecked4=0\r\nChecked5=0\r\nChecked6=0\r\n"
-                                  "Checked7=0\r\nNotStarGraph=1\r\nStarGraph=0\r\nDown=0\r\nNoiseLevel=1000\r\n"
-                                  "Zoom=1\r\nHosei=0\r\nvbps=0\r\nAverage=0\r\nvkata=0\r\n\r\n"));
+    EXPECT_EQ(w.ini(),
+              QByteArray("[Init]\r\nCenterStart=1\r\nNotCenterStart=0\r\nChecked=1\r\nChecked1=0\r\n"
+                         "Checked2=0\r\nChecked3=0\r\nChecked4=0\r\nChecked5=0\r\nChecked6=0\r\n"
+                         "Checked7=0\r\nNotStarGraph=1\r\nStarGraph=0\r\nDown=0\r\nNoiseLevel=1000\r\n"
+                         "Zoom=1\r\nHosei=0\r\nvbps=0\r\nAverage=0\r\nvkata=0\r\n\r\n"));
 }
 
 TEST(Settings, ChoicesSurviveARestart)
@@ -54,7 +55,8 @@ TEST(Settings, ThresholdIsRestoredOnlyWhenSaveIsChosen)
 
 TEST(Settings, StoredValuesTakeEffectAtStart)
 {
-    Window w("[Init]\r\nChecked2=1\r\nZoom=3\r\nHosei=-5\r\nNoiseLevel=32700\r\nStarGraph=1\r\nNotStarGraph=0\r\n");
+    Window w("[Init]\r\nChecked2=1\r\nZoom=3\r\nHosei=-5\r\nNoiseLevel=32700\r\nStarGraph=1\r\nNotStarGraph="
+             "0\r\n");
     EXPECT_TRUE(w.form->jpeg1->isChecked());
     EXPECT_FALSE(w.form->bitmap1->isChecked());
     for (QAction *zoom : {w.form->N16, w.form->N22, w.form->N41, w.form->N81})

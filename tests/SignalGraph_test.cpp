@@ -7,8 +7,7 @@
 
 using namespace tamsel;
 
-namespace
-{
+namespace {
 
 constexpr int kW = 787, kH = 63; // the window's signal graph
 constexpr int32_t kSweep60 = 44100 * 60;

@@ -8,8 +8,7 @@
 #include <set>
 #include <vector>
 
-namespace tamsel::test
-{
+namespace tamsel::test {
 
 struct WatchParams {
     double beatsPerHour = 18000;
@@ -24,9 +23,8 @@ struct WatchParams {
     uint32_t seed = 1;
 };
 
-class SyntheticWatch
-{
-  public:
+class SyntheticWatch {
+public:
     static constexpr int kTail = 400; // samples of the impulse after its peak
 
     explicit SyntheticWatch(const WatchParams &p) : p_(p)
@@ -75,7 +73,7 @@ class SyntheticWatch
         return out;
     }
 
-  private:
+private:
     double Noise(int64_t i) const
     {
         if (p_.noise <= 0)

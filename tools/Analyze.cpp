@@ -38,13 +38,15 @@ std::optional<int> intOption(const QCommandLineParser &args, const char *name)
 
 void addOptions(QCommandLineParser &args)
 {
-    args.setApplicationDescription(QStringLiteral("Measures a recorded watch with the Tamsel window, headless."));
+    args.setApplicationDescription(
+        QStringLiteral("Measures a recorded watch with the Tamsel window, headless."));
     args.addHelpOption();
     args.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The recording (WAV, FLAC, ...)."));
     const std::pair<const char *, const char *> valued[] = {
         {"view", "View length in seconds: 1, 2, 3, 10, 20, 30, 40, 60 (default), 120, 300, 600 or 900."},
         {"zoom", "Chart zoom, as stored in the settings (default 1)."},
-        {"threshold-position", "Threshold track bar position P; the threshold level is 32768 - P (default 15000)."},
+        {"threshold-position",
+         "Threshold track bar position P; the threshold level is 32768 - P (default 15000)."},
         {"noise", "Noise level (default 1000)."},
         {"hosei", "Fine correction in samples per second (default 0)."},
         {"rate-mode", "0: averaged rate (default), 1: two-beat rate."},
@@ -95,9 +97,10 @@ QByteArray settingsFor(const QCommandLineParser &args)
 void chooseView(TForm1 &form, int seconds)
 {
     const std::pair<int, void (TForm1::*)()> views[] = {
-        {1, &TForm1::N11Click},    {2, &TForm1::N21Click},    {3, &TForm1::N31Click},    {10, &TForm1::N101Click},
-        {20, &TForm1::N201Click},  {30, &TForm1::N301Click},  {40, &TForm1::N401Click},  {60, &TForm1::N601Click},
-        {120, &TForm1::N1201Click}, {300, &TForm1::N3001Click}, {600, &TForm1::N6001Click}, {900, &TForm1::N9001Click},
+        {1, &TForm1::N11Click},     {2, &TForm1::N21Click},     {3, &TForm1::N31Click},
+        {10, &TForm1::N101Click},   {20, &TForm1::N201Click},   {30, &TForm1::N301Click},
+        {40, &TForm1::N401Click},   {60, &TForm1::N601Click},   {120, &TForm1::N1201Click},
+        {300, &TForm1::N3001Click}, {600, &TForm1::N6001Click}, {900, &TForm1::N9001Click},
     };
     for (const auto &[length, handler] : views)
         if (length == seconds) {
@@ -110,23 +113,28 @@ void chooseView(TForm1 &form, int seconds)
 void startRecording(TForm1 &form, const QCommandLineParser &args)
 {
     form.recordFolder = QDir(args.value("record")).absolutePath() + QLatin1Char('/');
-    const std::pair<const char *, QAction *> options[] = {
-        {"jpeg", form.jpeg1}, {"print-scale", form.N23}, {"print-signal", form.N25}, {"print-values", form.N28}};
+    const std::pair<const char *, QAction *> options[] = {{"jpeg", form.jpeg1},
+                                                          {"print-scale", form.N23},
+                                                          {"print-signal", form.N25},
+                                                          {"print-values", form.N28}};
     for (const auto &[name, item] : options)
         if (args.isSet(name))
             item->trigger();
     form.recBtn->click();
 }
 
-std::string utf8(const QString &text) { return text.toStdString(); }
+std::string utf8(const QString &text)
+{
+    return text.toStdString();
+}
 
 void printFinal(const TForm1 &form)
 {
     const TStatusBar &status = *form.StatusBar1;
     std::printf("FINAL,%s,%d,%s,%d,%s,%s,%s,%d,%d\n", utf8(form.bpss->caption()).c_str(), form.spd->value(),
                 utf8(form.katatime->caption()).c_str(), form.kaku->value(), utf8(status.panelText(2)).c_str(),
-                utf8(status.panelText(4)).c_str(), utf8(status.panelText(6)).c_str(), form.state.fineCorrection,
-                form.state.samplesPerSecond);
+                utf8(status.panelText(4)).c_str(), utf8(status.panelText(6)).c_str(),
+                form.state.fineCorrection, form.state.samplesPerSecond);
 }
 
 } // namespace
@@ -159,15 +167,16 @@ int main(int argc, char **argv)
         fail(QStringLiteral("cannot write a settings file in %1").arg(settingsDir.path()));
     settings.close();
 
-    SetExceptionSink([](const QString &text) { std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData()); });
+    SetExceptionSink(
+        [](const QString &text) { std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData()); });
     SetMessageSink([](const QString &text) { std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData()); });
     TForm1 form(std::move(service), design);
     form.OnSweepEnd = [&form] {
         const TStatusBar &status = *form.StatusBar1;
-        const std::string line = buildCsvLine(utf8(recordStamp(QDateTime::currentDateTime())),
-                                              form.state.beatsPerSecond, utf8(status.panelText(4)),
-                                              utf8(status.panelText(2)), utf8(status.panelText(6)),
-                                              form.state.rateRatio);
+        const std::string line =
+            buildCsvLine(utf8(recordStamp(QDateTime::currentDateTime())), form.state.beatsPerSecond,
+                         utf8(status.panelText(4)), utf8(status.panelText(2)), utf8(status.panelText(6)),
+                         form.state.rateRatio);
         std::printf("%s\n", line.c_str());
     };
     form.show();

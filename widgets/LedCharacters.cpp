@@ -1,7 +1,6 @@
 #include "widgets/LedCharacters.h"
 
-namespace tamsel
-{
+namespace tamsel {
 
 uint16_t ledCharacterPattern(char32_t c)
 {

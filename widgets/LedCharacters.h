@@ -2,8 +2,7 @@
 // Which segments light for a character: bit n lights segment n.
 #include <cstdint>
 
-namespace tamsel
-{
+namespace tamsel {
 
 // Letters light the same segments in both cases; a character without a pattern
 // (the blank included) lights nothing.

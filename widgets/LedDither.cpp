@@ -1,7 +1,6 @@
 #include "widgets/LedDither.h"
 
-namespace tamsel
-{
+namespace tamsel {
 
 const QImage &ledDitherPattern(QRgb background, QRgb inactive)
 {

@@ -4,11 +4,9 @@
 #include <cstdint>
 #include <cstdlib>
 
-namespace tamsel
-{
+namespace tamsel {
 
-namespace
-{
+namespace {
 
 int64_t floorDiv(int64_t num, int64_t den) // den > 0
 {
@@ -30,9 +28,8 @@ struct Crossing {
 };
 
 // A small mask over the polygon's bounding box, read back as row spans.
-class Mask
-{
-  public:
+class Mask {
+public:
     explicit Mask(std::span<const LedPoint> polygon)
     {
         if (polygon.empty())
@@ -74,7 +71,7 @@ class Mask
         return out;
     }
 
-  private:
+private:
     int left_ = 0, right_ = -1, top_ = 0, bottom_ = -1, width_ = 0;
     std::vector<bool> bits_;
 };

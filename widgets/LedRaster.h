@@ -6,8 +6,7 @@
 #include <span>
 #include <vector>
 
-namespace tamsel
-{
+namespace tamsel {
 
 // Columns x0 .. x1-1 of row y.
 struct LedSpan {

@@ -2,8 +2,7 @@
 // The sixteen segment outlines of one LED cell, worked out from the segment sizes.
 #include <array>
 
-namespace tamsel
-{
+namespace tamsel {
 
 struct LedPoint {
     int x = 0;

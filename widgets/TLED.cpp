@@ -6,11 +6,9 @@
 #include <algorithm>
 #include <cstring>
 
-namespace tamsel
-{
+namespace tamsel {
 
-namespace
-{
+namespace {
 
 bool validSize(int size)
 {
@@ -51,8 +49,7 @@ void blit(QImage &target, const QImage &source, int left, int top)
 
 TLED::TLED()
     : m_active(qRgb(0x00, 0xFF, 0x00)), m_inactive(qRgb(0x00, 0x80, 0x00)), m_background(qRgb(0, 0, 0))
-{
-}
+{}
 
 void TLED::setActiveColor(const QColor &color)
 {

@@ -10,8 +10,7 @@
 #include <cstdint>
 #include <functional>
 
-namespace tamsel
-{
+namespace tamsel {
 
 // How a text lays out: its number of lines and the cell count of its widest line.
 struct LedTextExtent {
@@ -27,9 +26,8 @@ struct LedSegment {
     LedSpans lit;
 };
 
-class TLED
-{
-  public:
+class TLED {
+public:
     TLED();
     TLED(const TLED &) = delete;
     TLED &operator=(const TLED &) = delete;
@@ -71,7 +69,7 @@ class TLED
     // Called after every change that alters what the cells look like.
     void setOnChange(std::function<void()> handler) { m_onChange = std::move(handler); }
 
-  private:
+private:
     void changed();
     void render();
     void ensureRendered();

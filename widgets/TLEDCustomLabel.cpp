@@ -3,8 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-namespace tamsel
-{
+namespace tamsel {
 
 TLEDCustomLabel::TLEDCustomLabel(QWidget *parent)
     : QWidget(parent), m_led(std::make_unique<TLED>()), m_color(qRgb(0, 0, 0))

@@ -10,8 +10,7 @@
 #include <cstdint>
 #include <memory>
 
-namespace tamsel
-{
+namespace tamsel {
 
 enum TLEDStyle { lsString, lsInteger };
 
@@ -24,11 +23,10 @@ struct TLEDBevel {
     bool operator==(const TLEDBevel &) const = default;
 };
 
-class TLEDCustomLabel : public QWidget
-{
+class TLEDCustomLabel : public QWidget {
     Q_OBJECT
 
-  public:
+public:
     explicit TLEDCustomLabel(QWidget *parent = nullptr);
     ~TLEDCustomLabel() override;
 
@@ -74,11 +72,11 @@ class TLEDCustomLabel : public QWidget
 
     QSize sizeHint() const override;
 
-  signals:
+signals:
     void clicked();
     void mouseMoved(const QPoint &pos);
 
-  protected:
+protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void changeEvent(QEvent *event) override;
@@ -86,7 +84,7 @@ class TLEDCustomLabel : public QWidget
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
 
-  private:
+private:
     void refresh();
     void applyAutosize();
     QSize autosizeSize();

@@ -2,14 +2,12 @@
 // The LED label as the windows place it.
 #include "widgets/TLEDCustomLabel.h"
 
-namespace tamsel
-{
+namespace tamsel {
 
-class TLEDLabel : public TLEDCustomLabel
-{
+class TLEDLabel : public TLEDCustomLabel {
     Q_OBJECT
 
-  public:
+public:
     using TLEDCustomLabel::TLEDCustomLabel;
 };
 
