@@ -22,7 +22,7 @@ namespace {
 
 constexpr int kBufferSamples = 11024;
 constexpr double kBufferSeconds = 0.25;
-constexpr int kSignalW = 787, kSignalH = 63, kChartW = 777, kChartH = 254;
+constexpr int kSignalW = 777, kSignalH = 63, kChartW = 777, kChartH = 254;
 
 // A ticking watch: quiet noise with a loud decaying burst five times a second.
 std::vector<uint16_t> tickingSound(int count)
@@ -85,7 +85,7 @@ int main()
     double total = 0;
     for (int32_t view : {60, 10}) {
         const double seconds = barsPerBuffer(view);
-        const std::string label = "bars, " + std::to_string(view) + " s view, 787 x 63";
+        const std::string label = "bars, " + std::to_string(view) + " s view, 777 x 63";
         report(label.c_str(), seconds);
         total = std::max(total, seconds); // one view at a time
     }
@@ -98,7 +98,7 @@ int main()
         if (picture.isNull())
             std::abort();
     });
-    report("signal graph composite, 787 x 63", signalComposite);
+    report("signal graph composite, 777 x 63", signalComposite);
 
     auto state = std::make_unique<MeasurementState>();
     state->samplesPerSecond = 44100;
