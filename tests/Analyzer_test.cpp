@@ -1,6 +1,9 @@
 // The headless analyzer as a user runs it: a recording in, the CSV lines and the FINAL
 // line out, and a clear refusal of what it cannot read.
+#include <QDir>
+#include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -215,4 +218,32 @@ TEST(Analyzer, UnreadableFilesAreRefusedInOneLine)
         const QStringList messages = run.errors.split('\n', Qt::SkipEmptyParts).filter("quorlen-analyze");
         EXPECT_EQ(messages.size(), 1) << run.errors.toStdString();
     }
+}
+
+TEST(Analyzer, RecordsSnapshotsAndTheLogInABatch)
+{
+    QTemporaryDir dir;
+    SyntheticWatchParams params;
+    params.beatsPerHour = 18000;
+    const QString wav = writeWatch(dir, params, 3.5);
+    const QString folder = dir.filePath("records/nested");
+    const AnalyzerRun run = analyze({"--view", "1", "--record", folder, "--jpeg", "--print-scale",
+                                     "--print-signal", "--print-values", wav});
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    const QStringList csvLines = run.lines.filter(QRegularExpression("^\"\\d{14}\","));
+    ASSERT_GE(csvLines.size(), 3) << "a sweep end every second";
+    const QDir records(folder);
+    const QStringList logs = records.entryList({"*.csv"}, QDir::Files);
+    ASSERT_EQ(logs.size(), 1);
+    QFile log(records.filePath(logs[0]));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QList<QByteArray> logged = log.readAll().split('\n');
+    EXPECT_EQ(logged.size() - 1, csvLines.size()) << "the log has the lines the analyzer printed";
+    const QStringList snapshots = records.entryList({"*.jpg"}, QDir::Files);
+    ASSERT_FALSE(snapshots.isEmpty());
+    QImage snapshot(records.filePath(snapshots.last()));
+    ASSERT_FALSE(snapshot.isNull());
+    // Chart, signal graph and the 20-pixel text strip, one under the other.
+    EXPECT_EQ(snapshot.width(), 777);
+    EXPECT_EQ(snapshot.height(), 254 + 63 + 20);
 }
