@@ -1,5 +1,6 @@
 #include "app/TForm1.h"
 
+#include <QFont>
 #include <QHBoxLayout>
 #include <QMenuBar>
 #include <QVBoxLayout>
@@ -7,19 +8,21 @@
 #include "app/HoverHint.h"
 #include "app/TApplication.h"
 #include "settings/SettingsLocation.h"
+#include "widgets/Glyphs.h"
 #include <QMouseEvent>
 
 namespace tamsel {
 
 namespace {
 
-QToolButton *speedButton(QWidget *parent, int top, int height, const char *hint, const QString &glyph,
+QToolButton *speedButton(QWidget *parent, int top, int height, const char *hint, ColumnGlyph glyph,
                          bool checkable)
 {
     auto *button = new QToolButton(parent);
     button->setGeometry(0, top, 30, height);
     button->setToolTip(QString::fromUtf8(hint));
-    button->setText(glyph);
+    button->setIcon(columnGlyph(glyph, 26, height - 4));
+    button->setIconSize(QSize(26, height - 4));
     button->setCheckable(checkable);
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
@@ -77,6 +80,10 @@ TForm1::~TForm1()
 
 void TForm1::buildLayout()
 {
+    // 12-pixel type, as the layout's sizes assume; a face with the Japanese glyphs.
+    QFont face(QStringLiteral("Noto Sans CJK JP"));
+    face.setPixelSize(12);
+    setFont(face);
     auto *central = new QWidget(this);
     auto *column = new QVBoxLayout(central);
     column->setContentsMargins(0, 0, 0, 0);
@@ -132,15 +139,15 @@ void TForm1::buildLayout()
     bottom->setSpacing(0);
     Panel5 = new QWidget(Panel2);
     Panel5->setFixedWidth(30);
-    SpeedButton7 = speedButton(Panel5, 0, 20, "", QStringLiteral("P"), true);
-    SpeedButton8 = speedButton(Panel5, 22, 20, "", QStringLiteral("AC"), true);
-    SpeedButton1 = speedButton(Panel5, 45, 20, "Long Time", QStringLiteral("\u25B7"), false);
-    SpeedButton2 = speedButton(Panel5, 65, 20, "Short Time", QStringLiteral("\u25C1"), false);
-    SpeedButton3 = speedButton(Panel5, 88, 23, "Zoom Up", QStringLiteral("+"), false);
-    SpeedButton4 = speedButton(Panel5, 111, 23, "Zoom Down", QStringLiteral("\u2212"), false);
-    StartButton = speedButton(Panel5, 140, 24, "Start", QStringLiteral("\u25B6"), true);
-    StopButton = speedButton(Panel5, 166, 24, "", QStringLiteral("\u25A0"), true);
-    recBtn = speedButton(Panel5, 196, 30, "Recording", QStringLiteral("\u25CF"), true);
+    SpeedButton7 = speedButton(Panel5, 0, 20, "", ColumnGlyph::Pulse, true);
+    SpeedButton8 = speedButton(Panel5, 22, 20, "", ColumnGlyph::AcMode, true);
+    SpeedButton1 = speedButton(Panel5, 45, 20, "Long Time", ColumnGlyph::LongTime, false);
+    SpeedButton2 = speedButton(Panel5, 65, 20, "Short Time", ColumnGlyph::ShortTime, false);
+    SpeedButton3 = speedButton(Panel5, 88, 23, "Zoom Up", ColumnGlyph::ZoomUp, false);
+    SpeedButton4 = speedButton(Panel5, 111, 23, "Zoom Down", ColumnGlyph::ZoomDown, false);
+    StartButton = speedButton(Panel5, 140, 24, "Start", ColumnGlyph::Start, true);
+    StopButton = speedButton(Panel5, 166, 24, "", ColumnGlyph::Stop, true);
+    recBtn = speedButton(Panel5, 196, 30, "Recording", ColumnGlyph::Record, true);
     StartButton->setChecked(true);
     bottom->addWidget(Panel5);
     Panel6 = new TPanel(Panel2);

@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <algorithm>
+#include <utility>
 
 namespace tamsel {
 
@@ -63,7 +65,81 @@ QPixmap triangle(bool up, int width, int height, const QColor &color)
     return glyph;
 }
 
+void drawColumnGlyph(QPainter &p, ColumnGlyph glyph, qreal w, qreal h, const QColor &ink)
+{
+    const qreal cx = w / 2, cy = h / 2, r = std::min(w, h) * 0.32;
+    p.setPen(QPen(ink, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    switch (glyph) {
+    case ColumnGlyph::Pulse: { // one sharp spike on a base line
+        const QPointF line[] = {{cx - 2.2 * r, cy + r},
+                                {cx - 0.4 * r, cy + r},
+                                {cx, cy - r},
+                                {cx + 0.4 * r, cy + r},
+                                {cx + 2.2 * r, cy + r}};
+        p.drawPolyline(line, 5);
+        break;
+    }
+    case ColumnGlyph::AcMode: // the three dots of a pulse: end, peak, late peak
+        p.setPen(Qt::NoPen);
+        for (const auto &[dx, colour] :
+             {std::pair{-1.4, QColor(0, 170, 170)}, std::pair{0.0, QColor(0, 128, 0)},
+              std::pair{1.4, QColor(0, 0, 220)}}) {
+            p.setBrush(colour);
+            p.drawEllipse(QPointF(cx + dx * r, cy), r * 0.45, r * 0.45);
+        }
+        break;
+    case ColumnGlyph::LongTime:
+    case ColumnGlyph::ShortTime: { // a wider or narrower span between two bars
+        const qreal half = glyph == ColumnGlyph::LongTime ? 2.2 * r : 1.1 * r;
+        p.drawLine(QPointF(cx - half, cy - r), QPointF(cx - half, cy + r));
+        p.drawLine(QPointF(cx + half, cy - r), QPointF(cx + half, cy + r));
+        p.drawLine(QPointF(cx - half + 2, cy), QPointF(cx + half - 2, cy));
+        break;
+    }
+    case ColumnGlyph::ZoomUp:
+    case ColumnGlyph::ZoomDown: // a magnifier with + or -
+        p.drawEllipse(QPointF(cx - 0.3 * r, cy - 0.3 * r), r, r);
+        p.drawLine(QPointF(cx + 0.45 * r, cy + 0.45 * r), QPointF(cx + 1.3 * r, cy + 1.3 * r));
+        p.drawLine(QPointF(cx - 0.8 * r, cy - 0.3 * r), QPointF(cx + 0.2 * r, cy - 0.3 * r));
+        if (glyph == ColumnGlyph::ZoomUp)
+            p.drawLine(QPointF(cx - 0.3 * r, cy - 0.8 * r), QPointF(cx - 0.3 * r, cy + 0.2 * r));
+        break;
+    case ColumnGlyph::Start: {
+        QPainterPath play;
+        play.moveTo(cx - 0.8 * r, cy - r);
+        play.lineTo(cx + r, cy);
+        play.lineTo(cx - 0.8 * r, cy + r);
+        play.closeSubpath();
+        p.fillPath(play, ink == Qt::black ? QColor(0, 150, 0) : ink);
+        break;
+    }
+    case ColumnGlyph::Stop: p.fillRect(QRectF(cx - 0.85 * r, cy - 0.85 * r, 1.7 * r, 1.7 * r), ink); break;
+    case ColumnGlyph::Record:
+        p.setPen(Qt::NoPen);
+        p.setBrush(ink == Qt::black ? QColor(220, 0, 0) : ink);
+        p.drawEllipse(QPointF(cx, cy), r, r);
+        break;
+    }
+}
+
 } // namespace
+
+QIcon columnGlyph(ColumnGlyph glyph, int width, int height)
+{
+    QIcon icon;
+    for (const auto &[mode, ink] :
+         {std::pair{QIcon::Normal, QColor(Qt::black)}, std::pair{QIcon::Disabled, QColor(160, 160, 160)}}) {
+        QPixmap picture(width, height);
+        picture.fill(Qt::transparent);
+        QPainter p(&picture);
+        p.setRenderHint(QPainter::Antialiasing);
+        drawColumnGlyph(p, glyph, width, height, ink);
+        p.end();
+        icon.addPixmap(picture, mode);
+    }
+    return icon;
+}
 
 QIcon autoSwitchIcon(int size)
 {

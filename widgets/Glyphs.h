@@ -11,6 +11,9 @@ QIcon autoSwitchIcon(int size);
 // The program's own icon: a dial with a rising line of dots, as the chart draws a
 // gaining watch.
 QIcon programIcon();
+// The pictures of the chart's button column.
+enum class ColumnGlyph { Pulse, AcMode, LongTime, ShortTime, ZoomUp, ZoomDown, Start, Stop, Record };
+QIcon columnGlyph(ColumnGlyph glyph, int width, int height);
 // A small triangle pointing up or down, for Beat Up / Beat Down.
 QIcon triangleIcon(bool up, int width, int height);
 
