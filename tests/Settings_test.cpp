@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "WindowFixture.h"
+#include "settings/SettingsLocation.h"
 
 using namespace tamsel;
 
@@ -99,4 +100,15 @@ TEST(Settings, UnreadableFileIsReportedAndTheWindowStillStarts)
     w.form.reset();
     ASSERT_GT(w.errors.size(), before);
     EXPECT_TRUE(w.errors.back().contains(w.iniPath())) << "the save's failure names the file";
+}
+
+TEST(SettingsLocation, BesideTheExecutableWhenWritableElseInTheConfigurationFolder)
+{
+    QTemporaryDir dir;
+    const QString config = dir.filePath("config/Tamsel");
+    EXPECT_EQ(settingsFilePathFor(dir.filePath("Quorlen"), config), dir.filePath("Quorlen.ini"));
+    // A folder that cannot be written (here: one that does not exist) sends the file to the
+    // user's configuration folder, which is created.
+    EXPECT_EQ(settingsFilePathFor("/nonexistent/bin/Quorlen", config), config + "/Quorlen.ini");
+    EXPECT_TRUE(QDir(config).exists());
 }
