@@ -275,7 +275,10 @@ void TForm1::SpeedButton8MouseMove()
 void TForm1::N33Click()
 {
     calibration_.MeasureNoiseLevel();
-    TrackBar1->setMaximum(32767 - state.noiseLevel);
+    // A full-scale sample makes the noise level 32 769: a maximum below the minimum is ignored,
+    // as at start, rather than dragging the minimum down with it.
+    if (32767 - state.noiseLevel >= TrackBar1->minimum())
+        TrackBar1->setMaximum(32767 - state.noiseLevel);
     DrawSignalOverlay();
 }
 

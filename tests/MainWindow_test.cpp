@@ -370,3 +370,21 @@ TEST(Exit, AsksToCloseAndIsGrantedOnceTheBuffersCameBack)
     EXPECT_FALSE(w.service->isOpen());
     EXPECT_TRUE(w.errors.empty());
 }
+
+TEST(NoiseCalibration, SetsTheThresholdRangeAndSurvivesAFullScaleSample)
+{
+    Window w;
+    std::vector<int16_t> quiet(11024, 0);
+    quiet[100] = 212;
+    quiet[200] = -150;
+    w.deliver(quiet);
+    w.form->N33->trigger();
+    EXPECT_EQ(w.state().noiseLevel, 213);
+    EXPECT_EQ(w.form->TrackBar1->maximum(), 32554);
+    // A clipped sample: the level goes past the scale; the track bar keeps a usable range.
+    w.deliver(std::vector<int16_t>(100, -32768));
+    w.form->N33->trigger();
+    EXPECT_EQ(w.state().noiseLevel, 32769);
+    EXPECT_EQ(w.form->TrackBar1->minimum(), 0);
+    EXPECT_GE(w.form->TrackBar1->maximum(), 0);
+}
