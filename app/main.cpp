@@ -49,29 +49,43 @@ std::unique_ptr<SoundService> chooseSource(const QCommandLineParser &args)
 
 } // namespace
 
+void describeOptions(QCommandLineParser &args)
+{
+    args.setApplicationDescription(QStringLiteral("Tamsel: a timegrapher for mechanical watches."));
+    args.addHelpOption();
+    args.addOption(
+        {QStringLiteral("wav"),
+         QStringLiteral("Replay a recording at real-time pace instead of capturing from the microphone."),
+         QStringLiteral("FILE")});
+    args.addOption(
+        {QStringLiteral("loop"), QStringLiteral("With --wav: start the recording over at its end.")});
+    args.addOption(
+        {QStringLiteral("device"),
+         QStringLiteral("Capture from this source (its name or description) instead of the default one."),
+         QStringLiteral("NAME")});
+    args.addOption({QStringLiteral("demo"), QStringLiteral("Measure a built-in synthetic watch (21 600 bph, "
+                                                           "+4 s/day, beat error 0.3 ms, 270 degrees).")});
+}
+
 int main(int argc, char **argv)
 {
+    {
+        // --help is answered before any display is needed. The window system's own options
+        // are known only to the application below, so other errors are reported there.
+        QCoreApplication early(argc, argv);
+        QCommandLineParser args;
+        describeOptions(args);
+        args.parse(QCoreApplication::arguments());
+        if (args.isSet(QStringLiteral("help")))
+            args.showHelp(0);
+    }
     TApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Quorlen"));
     app.setApplicationDisplayName(QStringLiteral("タムセル"));
     app.setDesktopFileName(QStringLiteral("tamsel"));
     app.setWindowIcon(programIcon());
-
     QCommandLineParser args;
-    args.setApplicationDescription(QStringLiteral("Tamsel: a timegrapher for mechanical watches."));
-    args.addHelpOption();
-    args.addOption({QStringLiteral("wav"),
-                    QStringLiteral("Replay a recording at real-time pace instead of "
-                                   "capturing from the microphone."),
-                    QStringLiteral("FILE")});
-    args.addOption(
-        {QStringLiteral("loop"), QStringLiteral("With --wav: start the recording over at its end.")});
-    args.addOption({QStringLiteral("device"),
-                    QStringLiteral("Capture from this source (its name or "
-                                   "description) instead of the default one."),
-                    QStringLiteral("NAME")});
-    args.addOption({QStringLiteral("demo"), QStringLiteral("Measure a built-in synthetic watch (21 600 bph, "
-                                                           "+4 s/day, beat error 0.3 ms, 270 degrees).")});
+    describeOptions(args);
     args.process(app);
 
     TForm1 form(chooseSource(args));
