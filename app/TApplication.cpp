@@ -18,6 +18,18 @@ Sink &messageSink()
     static Sink sink;
     return sink;
 }
+
+// The sink a tool or test set, else a box with an OK button and its own event loop.
+void show(const Sink &sink, QMessageBox::Icon icon, const QString &text)
+{
+    if (sink) {
+        sink(text);
+        return;
+    }
+    QMessageBox box(icon, QApplication::applicationDisplayName(), text, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.exec();
+}
 } // namespace
 
 void SetMessageSink(std::function<void(const QString &)> sink)
@@ -27,13 +39,7 @@ void SetMessageSink(std::function<void(const QString &)> sink)
 
 void ShowMessage(const QString &text)
 {
-    if (messageSink()) {
-        messageSink()(text);
-        return;
-    }
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text, QMessageBox::Ok,
-                    QApplication::activeWindow());
-    box.exec();
+    show(messageSink(), QMessageBox::NoIcon, text);
 }
 
 void SetExceptionSink(std::function<void(const QString &)> sink)
@@ -43,13 +49,9 @@ void SetExceptionSink(std::function<void(const QString &)> sink)
 
 void ShowException(const QString &text)
 {
-    if (exceptionSink()) {
-        exceptionSink()(text);
-        return;
-    }
-    std::fprintf(stderr, "Quorlen: %s\n", text.toLocal8Bit().constData());
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), text, QMessageBox::Ok);
-    box.exec();
+    if (!exceptionSink())
+        std::fprintf(stderr, "Quorlen: %s\n", text.toLocal8Bit().constData());
+    show(exceptionSink(), QMessageBox::Critical, text);
 }
 
 TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv) {}

@@ -1,7 +1,4 @@
 // The window's shared drawing routines and what it does with the analysis pass's results.
-#include <QApplication>
-#include <QMessageBox>
-
 #include "app/TApplication.h"
 #include "app/TForm1.h"
 #include "display/Canvas.h"

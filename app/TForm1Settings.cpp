@@ -2,21 +2,13 @@
 // through the persistence component, seven numbers through its two handlers.
 #include "app/TApplication.h"
 #include "app/TForm1.h"
+#include "settings/IniDocument.h"
 
 namespace tamsel {
 
 namespace {
 const QString kSection = QStringLiteral("Init");
 
-// A whole decimal number, or the default for anything else (a missing key included).
-int32_t toInteger(const QString &text, int32_t fallback)
-{
-    bool ok = false;
-    const QString t = text.trimmed();
-    const int32_t value =
-        t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? t.mid(2).toInt(&ok, 16) : t.toInt(&ok, 10);
-    return ok ? value : fallback;
-}
 } // namespace
 
 void TForm1::buildSettings(const QString &file)
@@ -48,7 +40,9 @@ void TForm1::buildSettings(const QString &file)
 void TForm1::IniSaveProps1AfterLoad(QObject *)
 {
     auto read = [this](const char *key, int32_t fallback) {
-        return toInteger(IniSaveProps1->ReadStrValue(kSection, QString::fromLatin1(key)), fallback);
+        // Not a whole number (a missing key included): the default.
+        return IniDocument::ParseInteger(IniSaveProps1->ReadStrValue(kSection, QString::fromLatin1(key)))
+            .value_or(fallback);
     };
     state.noiseLevel = read("NoiseLevel", 1000);
     state.boundaryLevel = read("BoundaryLevel", 15000);
