@@ -34,7 +34,8 @@ public:
     std::string errorText(int result) override { return waveErrorText(result); }
 
 private:
-    // Everything below runs on the service's thread with the main loop locked.
+    // Everything below runs on the service's thread with the main loop locked, and does
+    // nothing before open() has finished.
     int connectStream(); // creates the stream and waits for it: not on the loop's thread
     bool createStream();
     void dropStream();
@@ -114,17 +115,18 @@ int PulseSoundService::open(int32_t deviceId, const WaveFormat &format, WaveNoti
     {
         PulseLock lock(connection_->loop());
         result = connectStream();
+        if (result == kWaveOk) {
+            // The service's thread reads these from here on, under the same lock.
+            deviceId_ = deviceId;
+            notify_ = std::move(notify);
+            started_ = outage_ = false;
+            open_ = true;
+            notify_(kWimOpen, 0);
+        }
     }
-    if (result != kWaveOk) {
+    if (result != kWaveOk)
         connection_.reset();
-        return result;
-    }
-    deviceId_ = deviceId;
-    notify_ = std::move(notify);
-    open_ = true;
-    started_ = outage_ = false;
-    notify_(kWimOpen, 0);
-    return kWaveOk;
+    return result;
 }
 
 bool PulseSoundService::createStream()
@@ -196,6 +198,8 @@ void PulseSoundService::dropStream()
 
 void PulseSoundService::readStream()
 {
+    if (!open_)
+        return;
     const void *data = nullptr;
     size_t bytes = 0;
     while (stream_ && pa_stream_readable_size(stream_) > 0) {
@@ -221,6 +225,11 @@ void PulseSoundService::readStream()
 
 void PulseSoundService::streamStateChanged()
 {
+    // While open() waits for the stream, a failure is its result, not an outage.
+    if (!open_) {
+        pa_threaded_mainloop_signal(connection_->loop(), 0);
+        return;
+    }
     if (!stream_)
         return;
     const pa_stream_state_t state = pa_stream_get_state(stream_);
@@ -253,7 +262,8 @@ void PulseSoundService::streamStateChanged()
 // The server dropped audio of a length it does not tell.
 void PulseSoundService::overflowed()
 {
-    notify_(kWimLoss, -1);
+    if (open_)
+        notify_(kWimLoss, -1);
 }
 
 int PulseSoundService::serverError() const

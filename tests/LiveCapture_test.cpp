@@ -15,7 +15,9 @@
 
 #include "app/TApplication.h"
 #include "app/TForm1.h"
+#include "capture/PulseConnection.h"
 #include "capture/PulseSoundService.h"
+#include "capture/WinWave.h"
 
 using namespace tamsel;
 
@@ -216,4 +218,57 @@ TEST(LiveCapture, ServerRestartIsSurvivedAndTheWindowClosesNormally)
     runUntil([&] { return !form.WinWaveIn1->Opened(); }, 5000);
     EXPECT_FALSE(form.WinWaveIn1->Opened());
     EXPECT_FALSE(form.isVisible());
+}
+
+// The server refuses a stream while the device opens (a source holds at most 256 streams):
+// the open fails with the server's reason, and the device opens once there is room again.
+TEST(LiveCapture, StreamRefusedWhileOpeningIsAnErrorOfTheOpen)
+{
+    if (!liveServer())
+        GTEST_SKIP() << "needs the private sound server of tests/e2e/live_capture.sh";
+    PulseConnection other;
+    ASSERT_EQ(other.connect(), 0);
+    std::vector<pa_stream *> streams;
+    {
+        PulseLock lock(other.loop());
+        const pa_sample_spec spec{PA_SAMPLE_S16LE, 44100, 1};
+        for (int i = 0; i < 256; ++i) {
+            pa_stream *stream = pa_stream_new(other.context(), "other", &spec, nullptr);
+            ASSERT_NE(stream, nullptr);
+            pa_stream_connect_record(stream, nullptr, nullptr, PA_STREAM_START_CORKED);
+            streams.push_back(stream);
+        }
+        other.waitFor([&] {
+            for (pa_stream *stream : streams)
+                if (pa_stream_get_state(stream) == PA_STREAM_CREATING)
+                    return false;
+            return true;
+        });
+    }
+    auto release = [&](size_t count) {
+        PulseLock lock(other.loop());
+        for (; count > 0 && !streams.empty(); --count) {
+            pa_stream_disconnect(streams.back());
+            pa_stream_unref(streams.back());
+            streams.pop_back();
+        }
+    };
+
+    TWinWaveIn device(nullptr);
+    device.SetBitsPerSample(16);
+    device.SetChannels(1);
+    device.SetSamplesPerSec(44100);
+    std::string error;
+    try {
+        device.Open();
+    } catch (const EWinWave &e) {
+        error = e.what();
+    }
+    EXPECT_FALSE(device.Opened());
+    EXPECT_EQ(error, pa_strerror(PA_ERR_TOOLARGE)) << "the server's refusal is the open's error";
+
+    release(streams.size());
+    device.Open();
+    EXPECT_TRUE(device.Opened());
+    device.Close();
 }
