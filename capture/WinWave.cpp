@@ -11,11 +11,16 @@ namespace tamsel {
 namespace {
 
 const QEvent::Type kWaveEventType = static_cast<QEvent::Type>(QEvent::registerEventType());
+// A returned buffer has a type of its own: it points into a buffer, and is void once the
+// device is closed.
+const QEvent::Type kWaveBufferEventType = static_cast<QEvent::Type>(QEvent::registerEventType());
 
 // One service notification, queued to the device on the user-interface thread.
 class WaveEvent : public QEvent {
 public:
-    WaveEvent(int message, intptr_t param) : QEvent(kWaveEventType), message(message), param(param) {}
+    WaveEvent(int message, intptr_t param)
+        : QEvent(message == kWimData ? kWaveBufferEventType : kWaveEventType), message(message), param(param)
+    {}
     int message;
     intptr_t param;
 };
@@ -58,7 +63,8 @@ void TWinWaveDevice::Open()
     if (direction_ != kDirectionInput)
         Check(kWaveError);
     // Called on the service's own thread: it only posts. A service sends nothing after
-    // its close() has returned, and Qt drops the events still queued for a deleted device.
+    // its close() has returned, Close drops the buffers still queued, and Qt drops the
+    // events still queued for a deleted device.
     Check(service_->open(deviceId_, format_, [this](int message, intptr_t param) {
         QCoreApplication::postEvent(this, new WaveEvent(message, param));
     }));
@@ -83,6 +89,9 @@ void TWinWaveDevice::Stop()
 void TWinWaveDevice::Close()
 {
     Check(direction_ == kDirectionInput ? service_->close() : kWaveError);
+    // Buffers returned before the close but not yet handled would reach their owner after it
+    // may have freed them (a message box's loop at shutdown delivers them).
+    QCoreApplication::removePostedEvents(this, kWaveBufferEventType);
     handleOpen_ = false;
     preparedCount_ = queuedCount_ = streamBytes_ = 0;
     opened_ = started_ = false;
@@ -124,7 +133,7 @@ void TWinWaveDevice::SetFormat(int index, uint32_t value)
 
 bool TWinWaveDevice::event(QEvent *e)
 {
-    if (e->type() != kWaveEventType)
+    if (e->type() != kWaveEventType && e->type() != kWaveBufferEventType)
         return QObject::event(e);
     auto *wave = static_cast<WaveEvent *>(e);
     HandleMessage(wave->message, wave->param);

@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "capture/SampleRing.h"
 #include "capture/ScriptedSoundService.h"
 #include "capture/WinWave.h"
@@ -147,6 +149,27 @@ TEST(WinWave, NotificationsBecomeEvents)
     EXPECT_EQ(lost, 441);
     EXPECT_EQ(failure, "Connection refused");
     EXPECT_EQ(closed, 1);
+}
+
+// At shutdown the buffers are freed right after the close; a message box opened then runs
+// an event loop, which must not hand them back.
+TEST(WinWave, BuffersReturnedBeforeTheCloseAreNotHandedBackAfterIt)
+{
+    Device d;
+    auto buffer = std::make_unique<TWinWaveBuffer>(400);
+    int returned = 0, closed = 0;
+    d.in.OnReturnBuffer = [&](TWinWaveDevice *, TWinWaveBuffer *) { ++returned; };
+    d.in.OnClose = [&](QObject *) { ++closed; };
+    d.in.Open();
+    buffer->Prepare(&d.in);
+    buffer->Queue();
+    ASSERT_TRUE(d.service->deliver(std::vector<int16_t>(200, 3)));
+    d.in.Close();
+    buffer.reset();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(returned, 0);
+    EXPECT_EQ(closed, 1) << "the close itself is still told";
+    EXPECT_EQ(d.in.QueuedCount(), 0);
 }
 
 TEST(SampleRing, GapsComeOutAsSilenceInPlace)
