@@ -2,6 +2,7 @@
 // through the persistence component, seven numbers through its two handlers.
 #include "app/TApplication.h"
 #include "app/TForm1.h"
+#include "measurement/ValueRanges.h"
 #include "settings/IniDocument.h"
 
 namespace tamsel {
@@ -39,23 +40,19 @@ void TForm1::buildSettings(const QString &file)
 
 void TForm1::IniSaveProps1AfterLoad(QObject *)
 {
-    auto read = [this](const char *key, int32_t fallback) {
-        // Not a whole number (a missing key included): the default.
-        return IniDocument::ParseInteger(IniSaveProps1->ReadStrValue(kSection, QString::fromLatin1(key)))
-            .value_or(fallback);
+    auto read = [this](const char *key, int32_t fallback, IntRange range) {
+        // Not a whole number in its range (a missing key included): the default.
+        const std::optional<int32_t> value =
+            IniDocument::ParseInteger(IniSaveProps1->ReadStrValue(kSection, QString::fromLatin1(key)));
+        return value && range.holds(*value) ? *value : fallback;
     };
-    state.noiseLevel = read("NoiseLevel", 1000);
-    state.boundaryLevel = read("BoundaryLevel", 15000);
-    state.zoom = read("Zoom", 1);
-    state.fineCorrection = read("Hosei", 0);
-    state.beatUnit = read("vbps", 0);
-    state.rateMode = read("Average", 0);
-    state.beatErrorMode = read("vkata", 0);
-    // A zoom of 0 or below would divide by zero in every scale: take it as 1.
-    if (state.zoom <= 0)
-        state.zoom = 1;
-    if (!fineCorrectionAllowed(state.fineCorrection))
-        state.fineCorrection = 0;
+    state.noiseLevel = read("NoiseLevel", 1000, kNoiseLevelRange);
+    state.boundaryLevel = read("BoundaryLevel", 15000, kThresholdPositionRange);
+    state.zoom = read("Zoom", 1, kZoomRange);
+    state.fineCorrection = read("Hosei", 0, kFineCorrectionRange);
+    state.beatUnit = read("vbps", 0, kStoredModeRange);
+    state.rateMode = read("Average", 0, kStoredModeRange);
+    state.beatErrorMode = read("vkata", 0, kStoredModeRange);
 }
 
 void TForm1::IniSaveProps1AfterSave(QObject *)

@@ -5,17 +5,13 @@
 #include <cstdint>
 
 #include "measurement/SampleHistory.h"
+#include "measurement/ValueRanges.h"
 
 namespace tamsel {
 
-constexpr int32_t kNominalSampleRate = 44100;
-
-// A fine correction is accepted only if one second stays at least one sample long and the
-// longest sweep (900 s) still fits the history with its extra entry.
 constexpr bool fineCorrectionAllowed(int64_t correction)
 {
-    const int64_t perSecond = kNominalSampleRate + correction;
-    return perSecond >= 1 && perSecond * 900 <= SampleHistory::kCapacity - 1;
+    return kFineCorrectionRange.holds(correction);
 }
 
 struct MeasurementState {

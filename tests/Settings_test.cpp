@@ -82,6 +82,18 @@ TEST(Settings, BadValuesFallBackAndNeverCrash)
     EXPECT_EQ(w.state().noiseLevel, 1000);
     EXPECT_FALSE(w.form->N2->isChecked()) << "a check mark that is not a number reads 0";
     EXPECT_TRUE(w.errors.empty());
+
+    // Whole numbers outside their ranges fall back too.
+    for (const char *noise : {"-2147483648", "0x80000000", "2147483647"}) {
+        Window far(QStringLiteral("[Init]\r\nNoiseLevel=%1\r\nBoundaryLevel=-7\r\nZoom=9\r\nHosei=44101\r\n")
+                       .arg(QLatin1String(noise))
+                       .toLatin1());
+        EXPECT_EQ(far.state().noiseLevel, 1000) << noise;
+        EXPECT_EQ(far.state().boundaryLevel, 15000);
+        EXPECT_EQ(far.state().zoom, 1);
+        EXPECT_EQ(far.state().samplesPerSecond, 44100);
+        EXPECT_EQ(far.form->TrackBar1->maximum(), 32767 - 1000);
+    }
 }
 
 TEST(Settings, UnreadableFileIsReportedAndTheWindowStillStarts)
