@@ -1,5 +1,7 @@
 #include "app/UnixSignals.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QSocketNotifier>
 #include <csignal>
 #include <sys/socket.h>
@@ -18,9 +20,22 @@ void onSignal(int signal)
 }
 } // namespace
 
+void catchTerminationSignals()
+{
+    if (signalPipe[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
+        return;
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(signal, &action, nullptr);
+}
+
 void handleTerminationSignals(QObject *context, std::function<void(int signal)> handler)
 {
-    if (signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
+    catchTerminationSignals();
+    if (signalPipe[0] < 0)
         return;
     auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, context);
     QObject::connect(notifier, &QSocketNotifier::activated, context, [handler] {
@@ -28,12 +43,14 @@ void handleTerminationSignals(QObject *context, std::function<void(int signal)> 
         if (::read(signalPipe[0], &byte, 1) == 1)
             handler(byte);
     });
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (int signal : {SIGTERM, SIGINT, SIGHUP})
-        sigaction(signal, &action, nullptr);
+}
+
+void cancelModalDialogs()
+{
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (auto *dialog = qobject_cast<QDialog *>(window);
+            dialog && dialog->isVisible() && dialog->windowModality() != Qt::NonModal)
+            dialog->reject();
 }
 
 } // namespace tamsel

@@ -6,7 +6,12 @@
 
 namespace tamsel {
 
-// Calls `onSignal` from the event loop for each signal received.
+// From here on a termination signal waits until an event loop hands it on, instead of ending
+// the program unsaved: call it first thing in main.
+void catchTerminationSignals();
+// Calls `onSignal` from the event loop for each signal caught, earlier ones included.
 void handleTerminationSignals(QObject *context, std::function<void(int signal)> onSignal);
+// Answers every open modal dialog and message box with its cancel, ending its event loop.
+void cancelModalDialogs();
 
 } // namespace tamsel

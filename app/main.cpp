@@ -69,6 +69,7 @@ void describeOptions(QCommandLineParser &args)
 
 int main(int argc, char **argv)
 {
+    catchTerminationSignals();
     {
         // --help is answered before any display is needed. The window system's own options
         // are known only to the application below, so other errors are reported there.
@@ -88,18 +89,29 @@ int main(int argc, char **argv)
     describeOptions(args);
     args.process(app);
 
-    TForm1 form(chooseSource(args));
-    // Stopped from outside: close as the user would. A second signal, or a capture that
-    // does not wind down within five seconds, ends the event loop; the window is still
-    // destroyed normally, so its settings and recordings are kept.
-    handleTerminationSignals(&form, [&form](int) {
-        if (form.state.closing) {
+    // Stopped from outside: close as the user would, answering any open box with its cancel.
+    // A second signal, or a capture that does not wind down within five seconds, ends the
+    // event loop; the window is still destroyed normally, so its settings and recordings are
+    // kept. A signal during start-up lets the start-up finish and then ends the program.
+    TForm1 *window = nullptr;
+    bool stopped = false;
+    handleTerminationSignals(&app, [&window, &stopped](int) {
+        cancelModalDialogs();
+        if (!window) {
+            stopped = true;
+        } else if (window->state.closing) {
             QCoreApplication::quit();
-            return;
+        } else {
+            window->close();
+            QTimer::singleShot(5000, window, [] { QCoreApplication::quit(); });
         }
-        form.close();
-        QTimer::singleShot(5000, &form, [] { QCoreApplication::quit(); });
     });
+    TForm1 form(chooseSource(args));
+    if (stopped) {
+        form.winId(); // the settings are saved when the native window goes: make one
+        return 0;
+    }
+    window = &form;
     form.show();
     return app.exec();
 }
