@@ -5,7 +5,6 @@
 
 #include "app/TForm1.h"
 #include "display/Readouts.h"
-#include "measurement/FormatPicture.h"
 #include "recording/RecordNames.h"
 
 namespace tamsel {
@@ -288,7 +287,7 @@ void TForm1::T1Click()
     N601Click();
     autosw->setChecked(false);
     state.beatsPerSecond = 1.0;
-    bpss->setCaption(QString::fromStdString(FormatPicture("00.0", 1.0)));
+    bpss->setCaption(QString::fromStdString(ledNumber("00.0", 1.0)));
     N16Click();
     setStartDown();
     StartButtonClick();

@@ -182,7 +182,7 @@ void TForm1::amplitudeMeasured(uint32_t degrees, bool valid, uint32_t liftSample
 void TForm1::beatErrorMeasured(double milliseconds)
 {
     colourBeatErrorReadout();
-    katatime->setCaption(QString::fromStdString(FormatPicture("00.0", milliseconds)));
+    katatime->setCaption(QString::fromStdString(ledNumber("00.0", milliseconds)));
     StatusBar1->setPanelText(2, QString::fromStdString(FormatPicture("0.000 msec", milliseconds)));
 }
 

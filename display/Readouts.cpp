@@ -10,9 +10,14 @@ namespace tamsel {
 namespace {
 std::string secondUnitText(double beatsPerSecond)
 {
-    return " " + FormatPicture(beatsPerSecond < 100 ? "00.0" : "0000", beatsPerSecond);
+    return ' ' + ledNumber(beatsPerSecond < 100 ? "00.0" : "0000", beatsPerSecond);
 }
 } // namespace
+
+std::string ledNumber(std::string_view picture, long double x)
+{
+    return FormatPicture(picture, x, ".");
+}
 
 std::string beatRateText(double beatsPerSecond, int32_t beatUnit)
 {

@@ -3,9 +3,12 @@
 // so they can be read and tested without the window.
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace tamsel {
 
+// A number for an LED readout: its decimal point is the display's dot, whatever the locale.
+std::string ledNumber(std::string_view picture, long double x);
 // The beat rate as `bpss` shows it: beats per hour in the hour unit, else a space and the
 // beats per second ("00.0", or "0000" from 100 on).
 std::string beatRateText(double beatsPerSecond, int32_t beatUnit);

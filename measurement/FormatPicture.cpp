@@ -37,9 +37,9 @@ NumberSection FindNumberSection(std::string_view picture)
     return n;
 }
 
-// Fixed-point digits of a non-negative finite value. printf rounds the exact binary value,
-// ties to even; an exact tie can only occur when v × 2^(decimals+1) is an odd integer, and
-// then the digit string is rounded away from zero by hand.
+// Fixed-point digits of a non-negative finite value, with a full stop. printf rounds the
+// exact binary value, ties to even; an exact tie can only occur when v × 2^(decimals+1) is an
+// odd integer, and then the digit string is rounded away from zero by hand.
 std::string FixedDigits(long double v, int decimals)
 {
     const long double scaled = std::ldexp(v, decimals + 1);
@@ -52,6 +52,14 @@ std::string FixedDigits(long double v, int decimals)
         size = std::snprintf(s.data(), s.size(), "%.*Lf", printed, v);
     }
     s.resize(static_cast<size_t>(std::max(size, 0)));
+    // printf writes the C library locale's separator, which may be a comma or longer than
+    // one character: whatever stands between the integer and the fraction digits.
+    const size_t integerEnd = s.find_first_not_of("0123456789");
+    if (integerEnd != std::string::npos) {
+        const size_t fractionBegin = s.find_last_not_of("0123456789") + 1;
+        s[integerEnd] = '.';
+        s.erase(integerEnd + 1, fractionBegin - integerEnd - 1);
+    }
     if (!tie)
         return s;
     s.pop_back(); // the final '5'
@@ -72,7 +80,7 @@ std::string FixedDigits(long double v, int decimals)
     return s;
 }
 
-std::string NumberText(const NumberSection &n, long double x)
+std::string NumberText(const NumberSection &n, long double x, std::string_view separator)
 {
     if (std::isnan(x))
         return "NAN";
@@ -90,8 +98,7 @@ std::string NumberText(const NumberSection &n, long double x)
     std::string text = (x < 0 && !zero) ? "-" : "";
     text += integer;
     if (!fraction.empty()) {
-        const char *separator = std::localeconv()->decimal_point;
-        text += (separator && *separator) ? separator : ".";
+        text += separator;
         text += fraction;
     }
     return text;
@@ -99,15 +106,26 @@ std::string NumberText(const NumberSection &n, long double x)
 
 } // namespace
 
-std::string FormatPicture(std::string_view picture, long double x)
+std::string DecimalSeparator()
+{
+    const char *separator = std::localeconv()->decimal_point;
+    return separator && *separator ? separator : ".";
+}
+
+std::string FormatPicture(std::string_view picture, long double x, std::string_view separator)
 {
     const NumberSection n = FindNumberSection(picture);
     if (n.begin == std::string_view::npos)
-        return std::string(picture) + NumberText(n, x);
+        return std::string(picture) + NumberText(n, x, separator);
     std::string out(picture.substr(0, n.begin));
-    out += NumberText(n, x);
+    out += NumberText(n, x, separator);
     out += picture.substr(n.end);
     return out;
+}
+
+std::string FormatPicture(std::string_view picture, long double x)
+{
+    return FormatPicture(picture, x, DecimalSeparator());
 }
 
 } // namespace tamsel

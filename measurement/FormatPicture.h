@@ -10,8 +10,12 @@ namespace tamsel {
 // exact number of decimals. x is rounded to that many decimals with halves away from zero.
 // Every other character is copied unchanged. A negative value gets a '-' before its digits
 // (none when it rounds to zero, so a tiny negative value reads 0.000, not -0.000).
-// The decimal separator is the C locale's (a full stop in C and English locales).
+// The decimal separator is the C library locale's (a full stop in C and English locales, a
+// comma in German or French ones), or the one given: "." for files meant for programs.
 // Not-a-number and infinities are written as "NAN", "INF" and "-INF" in place of the number.
 std::string FormatPicture(std::string_view picture, long double x);
+std::string FormatPicture(std::string_view picture, long double x, std::string_view separator);
+// The C library locale's decimal separator.
+std::string DecimalSeparator();
 
 } // namespace tamsel

@@ -4,38 +4,52 @@
 
 namespace tamsel {
 
-std::string removeAll(std::string_view text, std::string_view unit)
+namespace {
+std::string replaceAll(std::string_view text, std::string_view from, std::string_view to)
 {
-    if (unit.empty())
+    if (from.empty() || from == to)
         return std::string(text);
     std::string out;
     out.reserve(text.size());
-    size_t from = 0;
-    for (size_t at = text.find(unit); at != std::string_view::npos; at = text.find(unit, from)) {
-        out.append(text.substr(from, at - from));
-        from = at + unit.size();
+    size_t done = 0;
+    for (size_t at = text.find(from); at != std::string_view::npos; at = text.find(from, done)) {
+        out.append(text.substr(done, at - done));
+        out.append(to);
+        done = at + from.size();
     }
-    out.append(text.substr(from));
+    out.append(text.substr(done));
     return out;
+}
+} // namespace
+
+std::string removeAll(std::string_view text, std::string_view unit)
+{
+    return replaceAll(text, unit, "");
+}
+
+std::string withFullStop(std::string_view text, std::string_view separator)
+{
+    return replaceAll(text, separator, ".");
 }
 
 std::string buildCsvLine(std::string_view stamp, double beatsPerSecond, std::string_view amplitudeText,
-                         std::string_view beatErrorText, std::string_view rateText, double rateRatio)
+                         std::string_view beatErrorText, std::string_view rateText, double rateRatio,
+                         std::string_view textSeparator)
 {
     std::string line;
     line.reserve(96);
     line += '"';
     line += stamp;
     line += "\",";
-    line += FormatPicture("0.0", beatsPerSecond);
+    line += FormatPicture("0.0", beatsPerSecond, ".");
     line += ',';
-    line += removeAll(amplitudeText, " deg");
+    line += withFullStop(removeAll(amplitudeText, " deg"), textSeparator);
     line += ',';
-    line += removeAll(beatErrorText, " msec");
+    line += withFullStop(removeAll(beatErrorText, " msec"), textSeparator);
     line += ',';
-    line += removeAll(rateText, " sec/day");
+    line += withFullStop(removeAll(rateText, " sec/day"), textSeparator);
     line += ',';
-    line += FormatPicture("0.0000000000000000000", rateRatio);
+    line += FormatPicture("0.0000000000000000000", rateRatio, ".");
     return line;
 }
 

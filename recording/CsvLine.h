@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "measurement/FormatPicture.h"
+
 namespace tamsel {
 
 // Six comma-separated fields, only the first quoted, without the line end:
@@ -11,8 +13,14 @@ namespace tamsel {
 // amplitudeText, beatErrorText and rateText are the status bar texts as shown ("275 deg",
 // "0.200 msec", "-3.125 sec/day"); every " deg", " msec" and " sec/day" is removed, and an
 // empty text gives an empty field.
+// The log is data for programs: its numbers have a full stop whatever the locale, and the
+// texts' own separator (the locale's, as the status bar shows them) becomes one.
 std::string buildCsvLine(std::string_view stamp, double beatsPerSecond, std::string_view amplitudeText,
-                         std::string_view beatErrorText, std::string_view rateText, double rateRatio);
+                         std::string_view beatErrorText, std::string_view rateText, double rateRatio,
+                         std::string_view textSeparator = DecimalSeparator());
+
+// A number text as shown, with its decimal separator replaced by a full stop.
+std::string withFullStop(std::string_view text, std::string_view separator = DecimalSeparator());
 
 // The text with every occurrence of unit removed.
 std::string removeAll(std::string_view text, std::string_view unit);

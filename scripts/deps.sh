@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   fonts-noto-cjk
   pavucontrol
+  locales
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -10,6 +10,7 @@
 
 #include <cmath>
 
+#include "CommaLocale.h"
 #include "capture/SyntheticWatch.h"
 
 using namespace tamsel;
@@ -22,9 +23,11 @@ struct AnalyzerRun {
     QString errors;
 };
 
-AnalyzerRun analyze(const QStringList &arguments)
+AnalyzerRun analyze(const QStringList &arguments, const QProcessEnvironment &environment = {})
 {
     QProcess process;
+    if (!environment.isEmpty())
+        process.setProcessEnvironment(environment);
     process.start(QStringLiteral(TAMSEL_BINARY_DIR "/tools/quorlen-analyze"), arguments);
     process.waitForFinished(120000);
     AnalyzerRun run;
@@ -148,6 +151,35 @@ TEST(Analyzer, OptionsTakeEffect)
     const AnalyzerRun bad = analyze({"--view", "7", wav});
     EXPECT_EQ(bad.exitCode, 2);
     EXPECT_TRUE(bad.lines.isEmpty());
+}
+
+// Under a comma locale the lines are the same as under C: six fields, full stops, LED dots.
+TEST(Analyzer, LinesAreTheSameInACommaLocale)
+{
+    QTemporaryDir dir;
+    SyntheticWatchParams params;
+    params.beatsPerHour = 18000;
+    params.rateSecondsPerDay = -3.3;
+    params.beatErrorMs = 0.3;
+    const QString wav = writeWatch(dir, params, 25);
+    QProcessEnvironment comma = QProcessEnvironment::systemEnvironment();
+    comma.insert("LOCPATH", QString::fromStdString(commaLocaleFolder()));
+    comma.insert("LC_ALL", QLatin1String(kCommaLocale));
+    QProcessEnvironment c = QProcessEnvironment::systemEnvironment();
+    c.insert("LC_ALL", "C.UTF-8");
+    const AnalyzerRun inComma = analyze({"--view", "10", wav}, comma);
+    const AnalyzerRun inC = analyze({"--view", "10", wav}, c);
+    ASSERT_EQ(inComma.exitCode, 0) << inComma.errors.toStdString();
+    ASSERT_EQ(inComma.lines.size(), 3);
+    ASSERT_EQ(inC.lines.size(), 3);
+    for (int i = 0; i < 2; ++i) {
+        QStringList fields = inComma.lines[i].split(',');
+        ASSERT_EQ(fields.size(), 6) << inComma.lines[i].toStdString();
+        fields.removeFirst(); // the stamp: the time of the run
+        EXPECT_EQ(fields, inC.lines[i].split(',').mid(1));
+    }
+    EXPECT_EQ(inComma.lines[2], inC.lines[2]);
+    EXPECT_EQ(finalFields(inComma)[3], "00.3");
 }
 
 TEST(Analyzer, TimeSignalCalibration)

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "CommaLocale.h"
 #include "measurement/FormatPicture.h"
 
 using tamsel::FormatPicture;
@@ -39,12 +40,20 @@ TEST(FormatPicture, OddInputs)
     EXPECT_EQ(FormatPicture("0", 1e300).size(), 301u);
 }
 
-TEST(FormatPicture, DecimalSeparatorFollowsTheLocale)
+TEST(FormatPicture, RightWithTheCommaOfTheLocale)
 {
-    const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
-    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
-        GTEST_SKIP() << "no German locale installed";
-    const std::string text = FormatPicture("0.0", 1.5);
-    std::setlocale(LC_NUMERIC, saved.c_str());
-    EXPECT_EQ(text, "1,5");
+    std::string texts[5];
+    {
+        tamsel::CommaNumbers comma;
+        texts[0] = FormatPicture("00.0", 5.0);
+        texts[1] = FormatPicture("0 deg", 281.5); // a half rounded up by hand
+        texts[2] = FormatPicture("0.000 sec/day", -0.0625);
+        texts[3] = FormatPicture("0.0", 9.96, ".");
+        texts[4] = tamsel::DecimalSeparator();
+    }
+    EXPECT_EQ(texts[0], "05,0");
+    EXPECT_EQ(texts[1], "282 deg");
+    EXPECT_EQ(texts[2], "-0,063 sec/day");
+    EXPECT_EQ(texts[3], "10.0") << "a separator given is the one written";
+    EXPECT_EQ(texts[4], ",");
 }

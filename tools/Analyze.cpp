@@ -128,13 +128,14 @@ std::string utf8(const QString &text)
     return text.toStdString();
 }
 
+// The panels' numbers with a full stop, as in the CSV lines, so the line splits at its commas.
 void printFinal(const TForm1 &form)
 {
     const TStatusBar &status = *form.StatusBar1;
+    auto panel = [&status](int index) { return withFullStop(utf8(status.panelText(index))); };
     std::printf("FINAL,%s,%d,%s,%d,%s,%s,%s,%d,%d\n", utf8(form.bpss->caption()).c_str(), form.spd->value(),
-                utf8(form.katatime->caption()).c_str(), form.kaku->value(), utf8(status.panelText(2)).c_str(),
-                utf8(status.panelText(4)).c_str(), utf8(status.panelText(6)).c_str(),
-                form.state.fineCorrection, form.state.samplesPerSecond);
+                utf8(form.katatime->caption()).c_str(), form.kaku->value(), panel(2).c_str(),
+                panel(4).c_str(), panel(6).c_str(), form.state.fineCorrection, form.state.samplesPerSecond);
 }
 
 } // namespace
