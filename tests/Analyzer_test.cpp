@@ -153,6 +153,39 @@ TEST(Analyzer, OptionsTakeEffect)
     EXPECT_TRUE(bad.lines.isEmpty());
 }
 
+TEST(Analyzer, ValuesOutsideAnOptionsRangeAreRefusedInOneLine)
+{
+    QTemporaryDir dir;
+    const QString wav = writeWatch(dir, SyntheticWatchParams{}, 2);
+    const std::pair<const char *, const char *> refused[] = {{"lift-angle", "0"},
+                                                             {"lift-angle", "500"},
+                                                             {"hosei", "2147483647"},
+                                                             {"hosei", "99999999999"},
+                                                             {"rate-mode", "7"},
+                                                             {"zoom", "-3"},
+                                                             {"bps", "nan"},
+                                                             {"bps", "inf"},
+                                                             {"bps", "1e9"},
+                                                             {"noise", "-2147483648"},
+                                                             {"threshold-position", "x"}};
+    for (const auto &[name, value] : refused) {
+        const AnalyzerRun run = analyze({QStringLiteral("--%1").arg(name), value, wav});
+        EXPECT_EQ(run.exitCode, 2) << name << ' ' << value;
+        EXPECT_TRUE(run.lines.isEmpty()) << name << ' ' << value;
+        const QStringList message =
+            run.errors.split('\n', Qt::SkipEmptyParts).filter(QRegularExpression("^quorlen-analyze: "));
+        ASSERT_EQ(message.size(), 1) << run.errors.toStdString();
+        EXPECT_TRUE(message[0].contains(QStringLiteral("--%1 must be").arg(name)) &&
+                    message[0].contains(" to "))
+            << message[0].toStdString();
+    }
+    // The help gives each range.
+    const AnalyzerRun help = analyze({"--help"});
+    for (const char *range : {"from 10 to 90", "from -44099 to 44100", "from 0 to 1", "from 1 to 8",
+                              "from 0.1 to 999.9", "from 0 to 32769", "from 0 to 32768"})
+        EXPECT_TRUE(help.lines.join(' ').simplified().contains(QLatin1String(range))) << range;
+}
+
 // Under a comma locale the lines are the same as under C: six fields, full stops, LED dots.
 TEST(Analyzer, LinesAreTheSameInACommaLocale)
 {

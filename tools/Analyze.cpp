@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "app/RangedOption.h"
 #include "app/TApplication.h"
 #include "app/TForm1.h"
 #include "capture/FileSoundService.h"
@@ -21,20 +22,23 @@ namespace {
 
 [[noreturn]] void fail(const QString &message)
 {
-    std::fprintf(stderr, "quorlen-analyze: %s\n", message.toLocal8Bit().constData());
-    std::exit(2);
+    commandLineError(message);
 }
 
-std::optional<int> intOption(const QCommandLineParser &args, const char *name)
-{
-    if (!args.isSet(name))
-        return std::nullopt;
-    bool ok = false;
-    const int value = args.value(name).toInt(&ok);
-    if (!ok)
-        fail(QStringLiteral("--%1 needs a whole number, not \"%2\"").arg(name, args.value(name)));
-    return value;
-}
+const RangedOption kZoom{"zoom", "Chart zoom, as stored in the settings (default 1).", kZoomRange};
+const RangedOption kThresholdPosition{"threshold-position",
+                                      "Threshold track bar position P; the threshold level is 32768 - P "
+                                      "(default 15000), at most 32767 - noise.",
+                                      kThresholdPositionRange};
+const RangedOption kNoise{"noise", "Noise level (default 1000).", kNoiseLevelRange};
+const RangedOption kHosei{"hosei", "Fine correction in samples per second (default 0).",
+                          kFineCorrectionRange};
+const RangedOption kRateMode{"rate-mode", "0: averaged rate (default), 1: two-beat rate.", IntRange{0, 1}};
+const RangedOption kBeatErrorMode{"beat-error-mode", "0 (default) or 1.", IntRange{0, 1}};
+const RangedOption kLiftAngle{"lift-angle", "Lift angle in degrees (default 52).",
+                              IntRange{TOKBottomDlg::MinValue, TOKBottomDlg::MaxValue}};
+// The reach of the Beat Up and Beat Down buttons.
+const RangedOption kBps{"bps", "Beats per second, set by hand instead of counted.", 0.1, 999.9};
 
 void addOptions(QCommandLineParser &args)
 {
@@ -44,19 +48,13 @@ void addOptions(QCommandLineParser &args)
     args.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The recording (WAV, FLAC, ...)."));
     const std::pair<const char *, const char *> valued[] = {
         {"view", "View length in seconds: 1, 2, 3, 10, 20, 30, 40, 60 (default), 120, 300, 600 or 900."},
-        {"zoom", "Chart zoom, as stored in the settings (default 1)."},
-        {"threshold-position",
-         "Threshold track bar position P; the threshold level is 32768 - P (default 15000)."},
-        {"noise", "Noise level (default 1000)."},
-        {"hosei", "Fine correction in samples per second (default 0)."},
-        {"rate-mode", "0: averaged rate (default), 1: two-beat rate."},
-        {"beat-error-mode", "0 (default) or 1."},
-        {"lift-angle", "Lift angle in degrees, 10 to 90 (default 52)."},
-        {"bps", "Beats per second, set by hand instead of counted."},
         {"record", "Record snapshots and the CSV log into this folder."},
     };
     for (const auto &[name, help] : valued)
         args.addOption({QString::fromLatin1(name), QString::fromUtf8(help), QStringLiteral("VALUE")});
+    for (const RangedOption *option :
+         {&kZoom, &kThresholdPosition, &kNoise, &kHosei, &kRateMode, &kBeatErrorMode, &kLiftAngle, &kBps})
+        args.addOption(option->option());
     const std::pair<const char *, const char *> flags[] = {
         {"hires", "High resolution pulse test."},
         {"pulse-mode", "Pulse mode."},
@@ -76,15 +74,15 @@ void addOptions(QCommandLineParser &args)
 QByteArray settingsFor(const QCommandLineParser &args)
 {
     QByteArray ini = "[Init]\r\n";
-    auto put = [&](const char *key, const char *option) {
-        if (const auto value = intOption(args, option))
+    auto put = [&](const char *key, const RangedOption &option) {
+        if (const auto value = option.whole(args))
             ini += QByteArray(key) + '=' + QByteArray::number(*value) + "\r\n";
     };
-    put("NoiseLevel", "noise");
-    put("Zoom", "zoom");
-    put("Hosei", "hosei");
-    put("Average", "rate-mode");
-    put("vkata", "beat-error-mode");
+    put("NoiseLevel", kNoise);
+    put("Zoom", kZoom);
+    put("Hosei", kHosei);
+    put("Average", kRateMode);
+    put("vkata", kBeatErrorMode);
     if (args.isSet("pulse-mode"))
         ini += "StarGraph=1\r\nNotStarGraph=0\r\n";
     if (args.isSet("ac-mode"))
@@ -151,6 +149,11 @@ int main(int argc, char **argv)
     args.process(app);
     if (args.positionalArguments().size() != 1)
         fail(QStringLiteral("give exactly one recording (see --help)"));
+    // Every value is checked before any work is done.
+    const QByteArray storedSettings = settingsFor(args);
+    const auto position = kThresholdPosition.whole(args);
+    const auto lift = kLiftAngle.whole(args);
+    const auto bps = kBps.real(args);
 
     FileSoundOptions source;
     source.path = QFile::encodeName(args.positionalArguments().first()).toStdString();
@@ -164,7 +167,7 @@ int main(int argc, char **argv)
     TForm1Design design;
     design.settingsFile = settingsDir.filePath(QStringLiteral("Quorlen.ini"));
     QFile settings(design.settingsFile);
-    if (!settings.open(QIODevice::WriteOnly) || settings.write(settingsFor(args)) < 0)
+    if (!settings.open(QIODevice::WriteOnly) || settings.write(storedSettings) < 0)
         fail(QStringLiteral("cannot write a settings file in %1").arg(settingsDir.path()));
     settings.close();
 
@@ -183,21 +186,17 @@ int main(int argc, char **argv)
     form.show();
 
     // In this order, before the first buffer comes back.
-    if (const auto position = intOption(args, "threshold-position"))
+    if (position)
         form.TrackBar1->setValue(std::clamp(*position, form.TrackBar1->minimum(), form.TrackBar1->maximum()));
-    if (const auto lift = intOption(args, "lift-angle")) {
+    if (lift) {
         form.N10->setChecked(true);
         form.OKBottomDlg->SetSpinEditValue(*lift);
         form.state.liftAngle = form.OKBottomDlg->SpinEditValue();
     }
-    chooseView(form, intOption(args, "view").value_or(60));
-    if (args.isSet("bps")) {
-        bool ok = false;
-        const double bps = args.value("bps").toDouble(&ok);
-        if (!ok || bps < 0)
-            fail(QStringLiteral("--bps needs a number of beats per second"));
+    chooseView(form, args.isSet("view") ? args.value("view").toInt() : 60);
+    if (bps) {
         form.autosw->setChecked(false);
-        form.state.beatsPerSecond = bps;
+        form.state.beatsPerSecond = *bps;
         form.ShowBeatRate();
     }
     if (args.isSet("time-signal"))
