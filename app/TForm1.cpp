@@ -220,6 +220,7 @@ void TForm1::wireHandlers()
     };
     for (const auto &[action, handler] : items)
         connect(action, &QAction::triggered, this, handler);
+    connect(Positions1, &QAction::triggered, this, &TForm1::Positions1Click);
     // F1Click toggles the check mark itself: undo the toggle the menu already made.
     connect(F1, &QAction::triggered, this, [this](bool checked) {
         F1->setChecked(!checked);

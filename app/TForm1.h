@@ -26,6 +26,8 @@
 
 namespace tamsel {
 
+class PositionsDialog;
+
 // What a window is built with besides its layout: tests and tools choose these.
 struct TForm1Design {
     QString caption = QStringLiteral("Tamsel"); // "タムセル" gives the Japanese interface
@@ -140,6 +142,13 @@ public:
     SweepValues sweepValues() const;
     // Runs at every sweep end, after the recording (the headless analyzer prints there).
     std::function<void()> OnSweepEnd;
+    // Runs after every handled capture buffer with its number of samples.
+    std::function<void(int)> OnBufferHandled;
+
+    // The positional test.
+    void Positions1Click();
+    PositionsDialog *PositionsDlg = nullptr;               // made at its first use
+    int64_t rateReadings() const { return rateReadings_; } // how often the rate readout was set
 
     // Settings.
     void IniSaveProps1AfterLoad(QObject *Sender);
@@ -214,6 +223,7 @@ public:
     QAction *NOn1, *NOff1;
     QAction *Play1, *Rec1;
     QAction *About2;
+    QAction *Positions1;
     QString recordFolder;
 
 protected:
@@ -250,6 +260,7 @@ private:
     Calibration calibration_;
     ChartTrace chartTrace_;
     int64_t lostSamples_ = 0;
+    int64_t rateReadings_ = 0;
     int unmeasuredLosses_ = 0;
     QString failure_;
     bool destroyed_ = false;

@@ -8,6 +8,7 @@
 
 #include "app/TApplication.h"
 #include "app/TForm1.h"
+#include "app/positions/PositionsDialog.h"
 #include "display/SignalBars.h"
 #include "display/SignalGraph.h"
 
@@ -81,6 +82,7 @@ void TForm1::WinWaveIn1ReturnBuffer(TWinWaveDevice *dev, TWinWaveBuffer *buf)
         }
     } requeue{buf};
 
+    const int samples = static_cast<int>(buf->BytesRecorded() / 2);
     StoreSamples(*buf);
     PaintBox2->draw(0, 0, SignalGraph::composite(signalBitmap, signalOverlay));
     AnalyseSamples();
@@ -88,6 +90,8 @@ void TForm1::WinWaveIn1ReturnBuffer(TWinWaveDevice *dev, TWinWaveBuffer *buf)
         CountBeats();
     requeue.armed = false;
     buf->Queue();
+    if (OnBufferHandled)
+        OnBufferHandled(samples);
 }
 
 void TForm1::StoreSamples(const TWinWaveBuffer &buf)
@@ -136,6 +140,8 @@ void TForm1::closeEvent(QCloseEvent *event)
 {
     bool canClose = true;
     FormCloseQuery(canClose);
+    if (PositionsDlg)
+        PositionsDlg->MainWindowClosing();
     if (canClose)
         event->accept();
     else

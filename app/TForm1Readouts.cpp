@@ -161,6 +161,7 @@ void TForm1::downBtnClick()
 
 void TForm1::rateMeasured(double secondsPerDay)
 {
+    ++rateReadings_;
     colourRateReadout();
     spd->setValue(static_cast<int32_t>(RoundHalfAway(secondsPerDay)));
     StatusBar1->setPanelText(6, QString::fromStdString(FormatPicture("0.000 sec/day", secondsPerDay)));

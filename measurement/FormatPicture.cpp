@@ -1,6 +1,7 @@
 #include "measurement/FormatPicture.h"
 
 #include <algorithm>
+#include <charconv>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -126,6 +127,30 @@ std::string FormatPicture(std::string_view picture, long double x, std::string_v
 std::string FormatPicture(std::string_view picture, long double x)
 {
     return FormatPicture(picture, x, DecimalSeparator());
+}
+
+std::optional<double> PictureNumber(std::string_view text)
+{
+    std::string number;
+    size_t i = text.find_first_not_of(' ');
+    if (i != std::string_view::npos && text[i] == '-')
+        number += text[i++];
+    const std::string separator = DecimalSeparator();
+    for (; i < text.size(); ++i) {
+        if (text[i] >= '0' && text[i] <= '9') {
+            number += text[i];
+        } else if (text.substr(i).starts_with(separator) && number.find('.') == std::string::npos) {
+            number += '.';
+            i += separator.size() - 1;
+        } else {
+            break;
+        }
+    }
+    double value = 0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (error != std::errc() || end != number.data() + number.size())
+        return std::nullopt;
+    return value;
 }
 
 } // namespace tamsel

@@ -1,5 +1,6 @@
 #pragma once
 // Number-to-text by a picture such as "0.000 sec/day" or "00.0".
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,5 +18,9 @@ std::string FormatPicture(std::string_view picture, long double x);
 std::string FormatPicture(std::string_view picture, long double x, std::string_view separator);
 // The C library locale's decimal separator.
 std::string DecimalSeparator();
+
+// The number at the start of a text FormatPicture wrote (such as "-4.898 sec/day"), read with
+// the same decimal separator; none when the text does not start with one.
+std::optional<double> PictureNumber(std::string_view text);
 
 } // namespace tamsel

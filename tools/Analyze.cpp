@@ -15,6 +15,7 @@
 #include "capture/FileSoundService.h"
 #include "recording/CsvLine.h"
 #include "recording/RecordNames.h"
+#include "tools/AnalyzePositions.h"
 
 using namespace tamsel;
 
@@ -49,6 +50,7 @@ void addOptions(QCommandLineParser &args)
     const std::pair<const char *, const char *> valued[] = {
         {"view", "View length in seconds: 1, 2, 3, 10, 20, 30, 40, 60 (default), 120, 300, 600 or 900."},
         {"record", "Record snapshots and the CSV log into this folder."},
+        {"position-names", "With --positions: the recordings' positions, such as DU,DD,CU,CD,CL."},
     };
     for (const auto &[name, help] : valued)
         args.addOption({QString::fromLatin1(name), QString::fromUtf8(help), QStringLiteral("VALUE")});
@@ -64,6 +66,8 @@ void addOptions(QCommandLineParser &args)
         {"print-scale", "With --record: the chart frame under the trace."},
         {"print-signal", "With --record: the signal graph below the chart."},
         {"print-values", "With --record: a line of the measured values at the bottom."},
+        {"positions", "Each FILE is one position of a positional test; prints its summary as CSV "
+                      "(--record and --time-signal do not apply)."},
     };
     for (const auto &[name, help] : flags)
         args.addOption({QString::fromLatin1(name), QString::fromUtf8(help)});
@@ -108,6 +112,39 @@ void chooseView(TForm1 &form, int seconds)
     fail(QStringLiteral("--view must be one of 1, 2, 3, 10, 20, 30, 40, 60, 120, 300, 600, 900"));
 }
 
+// The options a shown window takes, read (and so checked) before any work is done.
+struct WindowOptions {
+    std::optional<int32_t> thresholdPosition;
+    std::optional<int32_t> liftAngle;
+    std::optional<double> bps;
+    int view = 60;
+};
+
+WindowOptions windowOptions(const QCommandLineParser &args)
+{
+    return {kThresholdPosition.whole(args), kLiftAngle.whole(args), kBps.real(args),
+            args.isSet("view") ? args.value("view").toInt() : 60};
+}
+
+// In this order, before the first buffer comes back.
+void applyOptions(TForm1 &form, const WindowOptions &options)
+{
+    if (options.thresholdPosition)
+        form.TrackBar1->setValue(
+            std::clamp(*options.thresholdPosition, form.TrackBar1->minimum(), form.TrackBar1->maximum()));
+    if (options.liftAngle) {
+        form.N10->setChecked(true);
+        form.OKBottomDlg->SetSpinEditValue(*options.liftAngle);
+        form.state.liftAngle = form.OKBottomDlg->SpinEditValue();
+    }
+    chooseView(form, options.view);
+    if (options.bps) {
+        form.autosw->setChecked(false);
+        form.state.beatsPerSecond = *options.bps;
+        form.ShowBeatRate();
+    }
+}
+
 void startRecording(TForm1 &form, const QCommandLineParser &args)
 {
     form.recordFolder = QDir(args.value("record")).absolutePath() + QLatin1Char('/');
@@ -147,13 +184,15 @@ int main(int argc, char **argv)
     QCommandLineParser args;
     addOptions(args);
     args.process(app);
+    if (args.isSet("positions"))
+        return analyzePositions(
+            args.positionalArguments(), args.value("position-names"), settingsFor(args),
+            [options = windowOptions(args)](TForm1 &form) { applyOptions(form, options); });
     if (args.positionalArguments().size() != 1)
         fail(QStringLiteral("give exactly one recording (see --help)"));
     // Every value is checked before any work is done.
     const QByteArray storedSettings = settingsFor(args);
-    const auto position = kThresholdPosition.whole(args);
-    const auto lift = kLiftAngle.whole(args);
-    const auto bps = kBps.real(args);
+    const WindowOptions options = windowOptions(args);
 
     FileSoundOptions source;
     source.path = QFile::encodeName(args.positionalArguments().first()).toStdString();
@@ -185,20 +224,7 @@ int main(int argc, char **argv)
     };
     form.show();
 
-    // In this order, before the first buffer comes back.
-    if (position)
-        form.TrackBar1->setValue(std::clamp(*position, form.TrackBar1->minimum(), form.TrackBar1->maximum()));
-    if (lift) {
-        form.N10->setChecked(true);
-        form.OKBottomDlg->SetSpinEditValue(*lift);
-        form.state.liftAngle = form.OKBottomDlg->SpinEditValue();
-    }
-    chooseView(form, args.isSet("view") ? args.value("view").toInt() : 60);
-    if (bps) {
-        form.autosw->setChecked(false);
-        form.state.beatsPerSecond = *bps;
-        form.ShowBeatRate();
-    }
+    applyOptions(form, options);
     if (args.isSet("time-signal"))
         form.T1Click();
     if (args.isSet("record"))

@@ -1,0 +1,102 @@
+#include "tools/AnalyzePositions.h"
+
+#include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <optional>
+
+#include "app/TApplication.h"
+#include "app/TForm1.h"
+#include "app/positions/PositionReadout.h"
+#include "capture/FileSoundService.h"
+
+namespace tamsel {
+
+namespace {
+
+struct Refusal {
+    QString text;
+};
+
+std::vector<WatchPosition> positionsNamed(const QString &names, qsizetype count)
+{
+    const QStringList codes = names.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    if (codes.size() != count)
+        throw Refusal{
+            QStringLiteral("--position-names needs one name per recording (%1 names for %2 recordings)")
+                .arg(codes.size())
+                .arg(count)};
+    std::vector<WatchPosition> positions;
+    for (const QString &code : codes) {
+        const auto position = PositionFromCode(code.trimmed().toUpper().toStdString());
+        if (!position)
+            throw Refusal{QStringLiteral("unknown position \"%1\" (DU, DD, CU, CD, CL or CR)").arg(code)};
+        positions.push_back(*position);
+    }
+    return positions;
+}
+
+// The window over one recording, as fast as it goes; the reading is that of the last
+// sweep end, or of the end of the recording when it is shorter than a sweep.
+PositionReading measure(const QString &file, WatchPosition position, const QByteArray &settings,
+                        const std::function<void(TForm1 &)> &prepare)
+{
+    FileSoundOptions source;
+    source.path = QFile::encodeName(file).toStdString();
+    QEventLoop loop;
+    source.onEnd = [&loop] { loop.quit(); };
+    auto service = std::make_unique<FileSoundService>(std::move(source));
+    if (!service->error().empty())
+        throw Refusal{QStringLiteral("%1: %2").arg(file, QString::fromStdString(service->error()))};
+
+    QTemporaryDir settingsDir;
+    TForm1Design design;
+    design.settingsFile = settingsDir.filePath(QStringLiteral("Quorlen.ini"));
+    QFile ini(design.settingsFile);
+    if (!ini.open(QIODevice::WriteOnly) || ini.write(settings) < 0)
+        throw Refusal{QStringLiteral("cannot write a settings file in %1").arg(settingsDir.path())};
+    ini.close();
+
+    TForm1 form(std::move(service), design);
+    std::optional<PositionReading> reading;
+    int64_t rateReadings = 0;
+    form.OnSweepEnd = [&] {
+        reading = ReadPosition(form, position, rateReadings);
+        rateReadings = form.rateReadings();
+    };
+    form.show();
+    prepare(form);
+    if (form.WinWaveIn1->Opened())
+        loop.exec();
+    return reading.value_or(ReadPosition(form, position, rateReadings));
+}
+
+} // namespace
+
+int analyzePositions(const QStringList &files, const QString &names, const QByteArray &settings,
+                     const std::function<void(TForm1 &)> &prepare)
+{
+    const auto print = [](const QString &text) {
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    };
+    SetExceptionSink(print);
+    SetMessageSink(print);
+    try {
+        if (files.isEmpty())
+            throw Refusal{QStringLiteral("--positions needs the recordings, one per position")};
+        const std::vector<WatchPosition> positions = positionsNamed(names, files.size());
+        std::vector<PositionReading> readings;
+        for (qsizetype i = 0; i < files.size(); ++i)
+            readings.push_back(measure(files[i], positions[static_cast<size_t>(i)], settings, prepare));
+        const std::string csv = PositionTestCsv(readings, Summarise(readings));
+        std::fwrite(csv.data(), 1, csv.size(), stdout);
+        std::fflush(stdout);
+        return 0;
+    } catch (const Refusal &refusal) {
+        print(QStringLiteral("quorlen-analyze: ") + refusal.text);
+        return 2;
+    }
+}
+
+} // namespace tamsel
