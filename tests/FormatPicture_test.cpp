@@ -1,5 +1,6 @@
 #include <clocale>
 #include <limits>
+#include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -43,6 +44,7 @@ TEST(FormatPicture, OddInputs)
 TEST(FormatPicture, RightWithTheCommaOfTheLocale)
 {
     std::string texts[5];
+    std::optional<double> rate;
     {
         tamsel::CommaNumbers comma;
         texts[0] = FormatPicture("00.0", 5.0);
@@ -50,10 +52,13 @@ TEST(FormatPicture, RightWithTheCommaOfTheLocale)
         texts[2] = FormatPicture("0.000 sec/day", -0.0625);
         texts[3] = FormatPicture("0.0", 9.96, ".");
         texts[4] = tamsel::DecimalSeparator();
+        // Read back as written: the positional test takes its numbers from the readouts.
+        rate = tamsel::PictureNumber(FormatPicture("0.000 sec/day", -4.8979));
     }
     EXPECT_EQ(texts[0], "05,0");
     EXPECT_EQ(texts[1], "282 deg");
     EXPECT_EQ(texts[2], "-0,063 sec/day");
     EXPECT_EQ(texts[3], "10.0") << "a separator given is the one written";
     EXPECT_EQ(texts[4], ",");
+    EXPECT_EQ(rate, -4.898);
 }

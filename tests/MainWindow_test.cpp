@@ -278,6 +278,7 @@ const MenuRow kMenuTree[] = {
     {1, "&Volume", "Volume1", -1},
     {2, "&Sperker", "Play1", -1},
     {2, "&Microphone", "Rec1", -1},
+    {1, "Positions…", "Positions1", -1},
     {0, "&About", "About2", -1},
 };
 

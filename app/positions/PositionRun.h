@@ -31,6 +31,7 @@ public:
 
     Phase phase() const { return phase_; }
     bool running() const { return phase_ == Phase::Settling || phase_ == Phase::Measuring; }
+    bool active() const { return running() || phase_ == Phase::Waiting; } // begun and not done
     // The position being measured, or, while waiting, the one to take next.
     WatchPosition current() const { return order_[index_]; }
     int64_t remaining() const { return remaining_; }

@@ -122,7 +122,7 @@ std::vector<WatchPosition> PositionsDialog::checkedPositions() const
 
 void PositionsDialog::StartBtnClick()
 {
-    if (run_.running() || run_.phase() == PositionRun::Phase::Waiting)
+    if (run_.active())
         return;
     ResultTable->setRowCount(0);
     SummaryLabel->clear();
@@ -144,18 +144,23 @@ void PositionsDialog::NextBtnClick()
 
 void PositionsDialog::CancelBtnClick()
 {
-    if (run_.running() || run_.phase() == PositionRun::Phase::Waiting) {
-        run_.cancel();
-        ResultTable->setRowCount(0);
-        showState();
-        return;
-    }
-    hide();
+    if (run_.active())
+        cancelRun();
+    else
+        hide();
+}
+
+void PositionsDialog::cancelRun()
+{
+    run_.cancel();
+    ResultTable->setRowCount(0);
+    showState();
 }
 
 void PositionsDialog::BufferHandled(int samples)
 {
-    if (!run_.running())
+    // Time counts only while the window measures (not while Stop or a modal dialog holds it).
+    if (!run_.running() || !form_.StartButton->isChecked())
         return;
     if (form_.state.viewSeconds != viewSeconds_) {
         run_.restartPosition();
@@ -175,18 +180,16 @@ void PositionsDialog::BufferHandled(int samples)
 
 void PositionsDialog::MainWindowClosing()
 {
-    run_.cancel();
+    if (run_.active())
+        cancelRun();
     hide();
 }
 
 void PositionsDialog::hideEvent(QHideEvent *event)
 {
     // A run goes on only while it can be seen: it restarts the main window's measurement.
-    if (!event->spontaneous() && (run_.running() || run_.phase() == PositionRun::Phase::Waiting)) {
-        run_.cancel();
-        ResultTable->setRowCount(0);
-        showState();
-    }
+    if (!event->spontaneous() && run_.active())
+        cancelRun();
     QDialog::hideEvent(event);
 }
 
@@ -224,7 +227,7 @@ void PositionsDialog::showState()
 {
     using Phase = PositionRun::Phase;
     const Phase phase = run_.phase();
-    const bool active = run_.running() || phase == Phase::Waiting;
+    const bool active = run_.active();
     const QString position = active ? text(PositionName(run_.current())).toLower() : QString();
     const int perSecond = std::max(form_.state.samplesPerSecond, 1);
     const auto seconds =
@@ -307,7 +310,7 @@ void PositionsDialog::SaveBtnClick()
     QDir().mkpath(form_.recordFolder);
     const QString suggested =
         QDir(form_.recordFolder)
-            .filePath(recordStamp(QDateTime::currentDateTime()) + QStringLiteral(" positions.csv"));
+            .filePath(recordStamp(QDateTime::currentDateTime()) + QStringLiteral("-positions.csv"));
     const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save positions"), suggested,
                                                       QStringLiteral("CSV files (*.csv)"));
     if (!path.isEmpty())

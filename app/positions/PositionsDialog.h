@@ -56,6 +56,7 @@ protected:
 
 private:
     std::vector<WatchPosition> checkedPositions() const;
+    void cancelRun();
     void restartMeasurement();
     int64_t measureSamples() const;
     void addResultRow(const PositionReading &reading);
