@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "app/RangedOption.h"
 #include "app/TApplication.h"
 #include "app/TForm1.h"
 #include "app/positions/PositionReadout.h"
@@ -15,23 +16,19 @@ namespace tamsel {
 
 namespace {
 
-struct Refusal {
-    QString text;
-};
-
 std::vector<WatchPosition> positionsNamed(const QString &names, qsizetype count)
 {
     const QStringList codes = names.split(QLatin1Char(','), Qt::SkipEmptyParts);
     if (codes.size() != count)
-        throw Refusal{
+        commandLineError(
             QStringLiteral("--position-names needs one name per recording (%1 names for %2 recordings)")
                 .arg(codes.size())
-                .arg(count)};
+                .arg(count));
     std::vector<WatchPosition> positions;
     for (const QString &code : codes) {
         const auto position = PositionFromCode(code.trimmed().toUpper().toStdString());
         if (!position)
-            throw Refusal{QStringLiteral("unknown position \"%1\" (DU, DD, CU, CD, CL or CR)").arg(code)};
+            commandLineError(QStringLiteral("unknown position \"%1\" (DU, DD, CU, CD, CL or CR)").arg(code));
         positions.push_back(*position);
     }
     return positions;
@@ -48,14 +45,14 @@ PositionReading measure(const QString &file, WatchPosition position, const QByte
     source.onEnd = [&loop] { loop.quit(); };
     auto service = std::make_unique<FileSoundService>(std::move(source));
     if (!service->error().empty())
-        throw Refusal{QStringLiteral("%1: %2").arg(file, QString::fromStdString(service->error()))};
+        commandLineError(QStringLiteral("%1: %2").arg(file, QString::fromStdString(service->error())));
 
     QTemporaryDir settingsDir;
     TForm1Design design;
     design.settingsFile = settingsDir.filePath(QStringLiteral("Quorlen.ini"));
     QFile ini(design.settingsFile);
     if (!ini.open(QIODevice::WriteOnly) || ini.write(settings) < 0)
-        throw Refusal{QStringLiteral("cannot write a settings file in %1").arg(settingsDir.path())};
+        commandLineError(QStringLiteral("cannot write a settings file in %1").arg(settingsDir.path()));
     ini.close();
 
     TForm1 form(std::move(service), design);
@@ -82,21 +79,16 @@ int analyzePositions(const QStringList &files, const QString &names, const QByte
     };
     SetExceptionSink(print);
     SetMessageSink(print);
-    try {
-        if (files.isEmpty())
-            throw Refusal{QStringLiteral("--positions needs the recordings, one per position")};
-        const std::vector<WatchPosition> positions = positionsNamed(names, files.size());
-        std::vector<PositionReading> readings;
-        for (qsizetype i = 0; i < files.size(); ++i)
-            readings.push_back(measure(files[i], positions[static_cast<size_t>(i)], settings, prepare));
-        const std::string csv = PositionTestCsv(readings, Summarise(readings));
-        std::fwrite(csv.data(), 1, csv.size(), stdout);
-        std::fflush(stdout);
-        return 0;
-    } catch (const Refusal &refusal) {
-        print(QStringLiteral("quorlen-analyze: ") + refusal.text);
-        return 2;
-    }
+    if (files.isEmpty())
+        commandLineError(QStringLiteral("--positions needs the recordings, one per position"));
+    const std::vector<WatchPosition> positions = positionsNamed(names, files.size());
+    std::vector<PositionReading> readings;
+    for (qsizetype i = 0; i < files.size(); ++i)
+        readings.push_back(measure(files[i], positions[static_cast<size_t>(i)], settings, prepare));
+    const std::string csv = PositionTestCsv(readings, Summarise(readings));
+    std::fwrite(csv.data(), 1, csv.size(), stdout);
+    std::fflush(stdout);
+    return 0;
 }
 
 } // namespace tamsel
