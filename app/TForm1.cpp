@@ -47,7 +47,9 @@ TForm1::TForm1(std::unique_ptr<SoundService> service, const TForm1Design &design
     WinWaveIn1->SetChannels(1);
     WinWaveIn1->SetBitsPerSample(8);
     buildLayout();
-    setWindowTitle(design.caption);
+    caption_ = design.caption;
+    input_.device = design.device;
+    setWindowTitle(caption_);
     buildMenus();
     // Client area of the designed 817 x 437 window, below its menu bar.
     resize(809, 40 + 65 + 3 + 256 + 19 + menuBar()->sizeHint().height());
@@ -178,6 +180,7 @@ void TForm1::wireHandlers()
         WinWaveIn1Failure(dev, text);
     };
     WinWaveIn1->OnRestore = [this](QObject *) { WinWaveIn1Failure(WinWaveIn1, {}); };
+    WinWaveIn1->OnSourcesChanged = [this](QObject *sender) { WinWaveIn1SourcesChanged(sender); };
     // Start and Stop are an exclusive pair that a press never releases.
     connect(StartButton, &QToolButton::clicked, this, [this] {
         setStartDown();
@@ -221,6 +224,8 @@ void TForm1::wireHandlers()
     for (const auto &[action, handler] : items)
         connect(action, &QAction::triggered, this, handler);
     connect(Positions1, &QAction::triggered, this, &TForm1::Positions1Click);
+    connect(InputGroup1, &QActionGroup::triggered, this, &TForm1::InputItemClick);
+    connect(ShowMonitors1, &QAction::triggered, this, &TForm1::ShowMonitors1Click);
     // F1Click toggles the check mark itself: undo the toggle the menu already made.
     connect(F1, &QAction::triggered, this, [this](bool checked) {
         F1->setChecked(!checked);
@@ -244,7 +249,7 @@ void TForm1::setStartDown()
 
 bool TForm1::japanese() const
 {
-    return windowTitle() == QStringLiteral("タムセル");
+    return caption_ == QStringLiteral("タムセル");
 }
 
 AnalysisControls TForm1::controls() const

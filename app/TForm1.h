@@ -11,6 +11,7 @@
 #include <array>
 #include <memory>
 
+#include "app/InputChoice.h"
 #include "app/TPaintBox.h"
 #include "app/TStatusBar.h"
 #include "capture/WinWave.h"
@@ -32,6 +33,7 @@ class PositionsDialog;
 struct TForm1Design {
     QString caption = QStringLiteral("Tamsel"); // "タムセル" gives the Japanese interface
     QString settingsFile;                       // empty: the usual place
+    QString device; // the source for this run (name or description) over the stored choice
 };
 
 class TForm1 : public QMainWindow, public AnalysisOutput {
@@ -159,6 +161,11 @@ public:
     void WinWaveIn1Failure(TWinWaveDevice *dev, const std::string &text);
     int64_t lostSamples() const { return lostSamples_; }
 
+    // The capture source: Option / Input.
+    void InputItemClick(QAction *item);
+    void ShowMonitors1Click();
+    void WinWaveIn1SourcesChanged(QObject *sender);
+
     MeasurementState state;
     QImage signalBitmap;
     QImage signalOverlay;
@@ -224,6 +231,9 @@ public:
     QAction *Play1, *Rec1;
     QAction *About2;
     QAction *Positions1;
+    QMenu *Input1;
+    QActionGroup *InputGroup1;
+    QAction *InputDefault1, *ShowMonitors1;
     QString recordFolder;
 
 protected:
@@ -254,6 +264,14 @@ private:
     void wireHandlers();
     void setStartDown();
     void showCaptureNote();
+    void buildInputMenu(QMenu *option);
+    void refreshInputMenu();
+    void openChosenInput();
+    bool openInput(const QString &source, QString *error);
+    void switchInput(const QString &source);
+    void reopenInput();
+    void showInputInUse();
+    bool listed(const QString &source) const;
 
     Recorder recorder_;
     BeatAnalyser analyser_;
@@ -263,6 +281,8 @@ private:
     int64_t rateReadings_ = 0;
     int unmeasuredLosses_ = 0;
     QString failure_;
+    QString caption_; // the layout's caption, which the language rule reads; the title adds the source
+    InputChoice input_;
     bool destroyed_ = false;
     bool shown_ = false;
 };

@@ -44,7 +44,7 @@ void TForm1::FormCreate()
     WinWaveIn1->SetSamplesPerSec(44100);
     for (auto &buffer : captureBuffers)
         buffer = std::make_unique<TWinWaveBuffer>(static_cast<int32_t>(WinWaveIn1->AvgBytesPerSec() / 4));
-    WinWaveIn1->Open();
+    openChosenInput();
 }
 
 void TForm1::WinWaveIn1Open(QObject *)
@@ -58,9 +58,14 @@ void TForm1::WinWaveIn1Open(QObject *)
 
 void TForm1::WinWaveIn1ReturnBuffer(TWinWaveDevice *dev, TWinWaveBuffer *buf)
 {
-    if (state.closing) {
+    // Closing, or switching to another source: the buffers come back to be unprepared.
+    if (state.closing || input_.switching) {
         buf->Unprepare();
         if (dev->PreparedCount() <= 0) {
+            if (!state.closing) {
+                reopenInput();
+                return;
+            }
             dev->Stop();
             dev->Close();
             close();
@@ -206,6 +211,8 @@ void TForm1::WinWaveIn1Failure(TWinWaveDevice *, const std::string &text)
 void TForm1::showCaptureNote()
 {
     QStringList parts;
+    if (!input_.note.isEmpty())
+        parts << input_.note;
     if (!failure_.isEmpty())
         parts << QStringLiteral("Sound server lost: %1. Reconnecting.").arg(failure_);
     if (lostSamples_ > 0)

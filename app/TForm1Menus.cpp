@@ -131,6 +131,7 @@ void TForm1::buildMenus()
     Play1 = item(volume, "&Sperker", "Play1");
     Rec1 = item(volume, "&Microphone", "Rec1");
     Positions1 = item(option, "Positions…", "Positions1");
+    buildInputMenu(option);
     About2 = bar->addAction(QStringLiteral("&About"));
     About2->setObjectName(QStringLiteral("About2"));
 }

@@ -9,6 +9,8 @@ namespace tamsel {
 
 namespace {
 const QString kSection = QStringLiteral("Init");
+// Settings beyond the original fourteen entries, each written only once the user changed it.
+const QString kTamselSection = QStringLiteral("Tamsel");
 
 } // namespace
 
@@ -53,6 +55,7 @@ void TForm1::IniSaveProps1AfterLoad(QObject *)
     state.beatUnit = read("vbps", 0, kStoredModeRange);
     state.rateMode = read("Average", 0, kStoredModeRange);
     state.beatErrorMode = read("vkata", 0, kStoredModeRange);
+    input_.stored = input_.loaded = IniSaveProps1->ReadStrValue(kTamselSection, QStringLiteral("Input"));
 }
 
 void TForm1::IniSaveProps1AfterSave(QObject *)
@@ -68,6 +71,8 @@ void TForm1::IniSaveProps1AfterSave(QObject *)
     write("vkata", state.beatErrorMode);
     if (N8->isChecked())
         write("BoundaryLevel", TrackBar1->value());
+    if (input_.stored != input_.loaded)
+        IniSaveProps1->WriteStrValue(kTamselSection, QStringLiteral("Input"), input_.stored);
 }
 
 } // namespace tamsel

@@ -42,9 +42,7 @@ std::unique_ptr<SoundService> chooseSource(const QCommandLineParser &args)
         options.paced = true;
         return std::make_unique<FileSoundService>(std::move(options));
     }
-    LiveCaptureOptions live;
-    live.sourceName = args.value("device").toStdString();
-    return makeLiveSoundService(live);
+    return makeLiveSoundService();
 }
 
 } // namespace
@@ -106,7 +104,9 @@ int main(int argc, char **argv)
             QTimer::singleShot(5000, window, [] { QCoreApplication::quit(); });
         }
     });
-    TForm1 form(chooseSource(args));
+    TForm1Design design;
+    design.device = args.value(QStringLiteral("device"));
+    TForm1 form(chooseSource(args), design);
     if (stopped) {
         form.winId(); // the settings are saved when the native window goes: make one
         return 0;

@@ -5,6 +5,7 @@
 
 #include "capture/HeaderQueue.h"
 #include "capture/PulseConnection.h"
+#include "capture/PulseSourceWatch.h"
 #include "capture/SampleRing.h"
 #include "capture/WaveErrorText.h"
 
@@ -32,6 +33,10 @@ public:
     int deviceId(int32_t &id) override;
     int deviceCaps(int32_t deviceId, WaveDeviceCaps &caps) override;
     std::string errorText(int result) override { return waveErrorText(result); }
+    std::vector<CaptureSource> sources() override;
+    void watchSources(std::function<void()> changed) override;
+    void selectSource(const std::string &nameOrDescription) override { wanted_ = nameOrDescription; }
+    std::string sourceInUse() override;
 
 private:
     // Everything below runs on the service's thread with the main loop locked, and does
@@ -49,12 +54,14 @@ private:
     void onTimer();
     void countSilence();
     int sourceNameFor(int32_t id, std::string &name);
+    void noteSourceInUse();
 
     LiveCaptureOptions options_;
     std::unique_ptr<PulseConnection> connection_;
     pa_stream *stream_ = nullptr;
     pa_time_event *timer_ = nullptr;
     pa_sample_spec spec_{};
+    std::string wanted_;     // the source chosen by name or description; empty: by device ID
     std::string sourceName_; // empty: the server's default source
     int32_t deviceId_ = -1;
     WaveNotify notify_;
@@ -67,14 +74,16 @@ private:
     std::mutex dataLock_; // the ring and the buffer queue, shared with the user-interface thread
     SampleRing ring_;
     HeaderQueue queue_;
+    std::string inUse_; // shared with the user-interface thread under dataLock_
+    std::unique_ptr<PulseSourceWatch> watch_;
 };
 
 int PulseSoundService::sourceNameFor(int32_t id, std::string &name)
 {
     name.clear();
-    if (!options_.sourceName.empty()) {
+    if (!wanted_.empty()) {
         for (const PulseSource &s : connection_->sources())
-            if (s.name == options_.sourceName || s.description == options_.sourceName) {
+            if (s.name == wanted_ || s.description == wanted_) {
                 name = s.name;
                 return kWaveOk;
             }
@@ -116,6 +125,7 @@ int PulseSoundService::open(int32_t deviceId, const WaveFormat &format, WaveNoti
         PulseLock lock(connection_->loop());
         result = connectStream();
         if (result == kWaveOk) {
+            noteSourceInUse();
             // The service's thread reads these from here on, under the same lock.
             deviceId_ = deviceId;
             notify_ = std::move(notify);
@@ -145,6 +155,9 @@ bool PulseSoundService::createStream()
         [](pa_stream *, void *self) { static_cast<PulseSoundService *>(self)->streamStateChanged(); }, this);
     pa_stream_set_overflow_callback(
         stream_, [](pa_stream *, void *self) { static_cast<PulseSoundService *>(self)->overflowed(); }, this);
+    pa_stream_set_moved_callback(
+        stream_, [](pa_stream *, void *self) { static_cast<PulseSoundService *>(self)->noteSourceInUse(); },
+        this);
 
     // Small fragments keep the ring fed evenly; the server's own buffer stays at its maximum.
     const uint32_t fragment = static_cast<uint32_t>(pa_usec_to_bytes(20000, &spec_));
@@ -191,6 +204,7 @@ void PulseSoundService::dropStream()
     pa_stream_set_read_callback(stream_, nullptr, nullptr);
     pa_stream_set_suspended_callback(stream_, nullptr, nullptr);
     pa_stream_set_overflow_callback(stream_, nullptr, nullptr);
+    pa_stream_set_moved_callback(stream_, nullptr, nullptr);
     pa_stream_disconnect(stream_);
     pa_stream_unref(stream_);
     stream_ = nullptr;
@@ -410,6 +424,7 @@ int PulseSoundService::close()
     queue_.clear();
     ring_.clear();
     open_ = started_ = outage_ = false;
+    inUse_.clear();
     notify_(kWimClose, 0);
     notify_ = nullptr;
     return kWaveOk;
@@ -429,7 +444,7 @@ int PulseSoundService::deviceCaps(int32_t deviceId, WaveDeviceCaps &caps)
     if (const int error = probe.connect())
         return kWaveServerBase + error;
     const std::vector<PulseSource> list = probe.sources();
-    std::string wanted = options_.sourceName;
+    std::string wanted = wanted_;
     if (wanted.empty() && deviceId == -1)
         wanted = probe.defaultSourceName();
     for (size_t i = 0; i < list.size(); ++i) {
@@ -444,6 +459,36 @@ int PulseSoundService::deviceCaps(int32_t deviceId, WaveDeviceCaps &caps)
         return kWaveOk;
     }
     return kWaveBadDevice;
+}
+
+std::vector<CaptureSource> PulseSoundService::sources()
+{
+    return watch_ ? watch_->sources() : std::vector<CaptureSource>{};
+}
+
+void PulseSoundService::watchSources(std::function<void()> changed)
+{
+    watch_.reset();
+    if (changed)
+        watch_ = std::make_unique<PulseSourceWatch>(std::move(changed));
+}
+
+std::string PulseSoundService::sourceInUse()
+{
+    std::lock_guard<std::mutex> guard(dataLock_);
+    return inUse_;
+}
+
+// The stream's source, at open and whenever the server moves the stream.
+void PulseSoundService::noteSourceInUse()
+{
+    const char *name = stream_ ? pa_stream_get_device_name(stream_) : nullptr;
+    {
+        std::lock_guard<std::mutex> guard(dataLock_);
+        inUse_ = name ? name : "";
+    }
+    if (open_)
+        notify_(kWimSources, 0);
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 // The live sound service: records from a PulseAudio (or pipewire-pulse) source on the
 // service's own thread into a ring of its own, and hands full buffers on in order.
 #include <memory>
-#include <string>
 
 #include "capture/SoundService.h"
 
@@ -10,7 +9,6 @@ namespace tamsel {
 
 struct LiveCaptureOptions {
     size_t ringSamples = 60 * 44100; // what a stalled window may fall behind before audio is lost
-    std::string sourceName;          // a source chosen by name; empty: by device ID
 };
 
 std::unique_ptr<SoundService> makeLiveSoundService(const LiveCaptureOptions &options = {});

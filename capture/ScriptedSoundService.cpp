@@ -1,5 +1,7 @@
 #include "capture/ScriptedSoundService.h"
 
+#include <algorithm>
+
 #include "capture/WaveErrorText.h"
 
 namespace tamsel {
@@ -20,6 +22,10 @@ int ScriptedSoundService::open(int32_t deviceId, const WaveFormat &format, WaveN
         return r;
     if (open_)
         return kWaveAllocated;
+    // Like the live service: a chosen source must exist.
+    if (!selected_.empty() && find(selected_) == sources_.end())
+        return kWaveBadDevice;
+    opened_ = selected_;
     open_ = true;
     started_ = false;
     deviceId_ = deviceId;
@@ -101,6 +107,31 @@ int ScriptedSoundService::deviceCaps(int32_t deviceId, WaveDeviceCaps &caps)
 std::string ScriptedSoundService::errorText(int result)
 {
     return waveErrorText(result);
+}
+
+std::vector<CaptureSource>::const_iterator ScriptedSoundService::find(const std::string &source) const
+{
+    return std::find_if(sources_.begin(), sources_.end(), [&source](const CaptureSource &s) {
+        return s.name == source || s.description == source;
+    });
+}
+
+// The chosen source, or the first one standing in for the server's default.
+std::string ScriptedSoundService::sourceInUse()
+{
+    if (!open_)
+        return {};
+    if (opened_.empty())
+        return sources_.empty() ? std::string() : sources_.front().name;
+    const auto it = find(opened_);
+    return it == sources_.end() ? opened_ : it->name;
+}
+
+void ScriptedSoundService::setSources(std::vector<CaptureSource> list)
+{
+    sources_ = std::move(list);
+    if (sourcesChanged_)
+        sourcesChanged_();
 }
 
 bool ScriptedSoundService::deliver(const std::vector<int16_t> &samples)

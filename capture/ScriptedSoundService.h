@@ -23,6 +23,13 @@ public:
     int deviceId(int32_t &id) override;
     int deviceCaps(int32_t deviceId, WaveDeviceCaps &caps) override;
     std::string errorText(int result) override;
+    std::vector<CaptureSource> sources() override { return sources_; }
+    void watchSources(std::function<void()> changed) override { sourcesChanged_ = std::move(changed); }
+    void selectSource(const std::string &nameOrDescription) override { selected_ = nameOrDescription; }
+    std::string sourceInUse() override;
+
+    // The server's sources change: the watcher hears of it.
+    void setSources(std::vector<CaptureSource> list);
 
     // Returns the oldest queued buffer holding these samples (at most its size); false when
     // no buffer is queued. The buffer comes back through the event loop, as from a device.
@@ -32,18 +39,24 @@ public:
     bool isOpen() const { return open_; }
     bool isStarted() const { return started_; }
     const WaveFormat &format() const { return format_; }
+    const std::string &selected() const { return selected_; }
     void failNext(Operation op, int result) { failures_[op] = result; }
     // Sends a loss or failure notification as the live service would.
     void notify(int message, intptr_t param) { notify_(message, param); }
 
 private:
     int failure(Operation op);
+    std::vector<CaptureSource>::const_iterator find(const std::string &source) const;
 
     std::map<Operation, int> failures_;
     HeaderQueue queue_;
     WaveNotify notify_;
     WaveFormat format_;
     int32_t deviceId_ = -1;
+    std::vector<CaptureSource> sources_;
+    std::function<void()> sourcesChanged_;
+    std::string selected_;
+    std::string opened_; // as selected at open
     bool open_ = false;
     bool started_ = false;
 };

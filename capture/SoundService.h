@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace tamsel {
 
@@ -30,7 +31,8 @@ enum WaveMessage : int {
     kWimData = 0x3C0,
     kWimLoss = 0x3C1,
     kWimFailure = 0x3C2,
-    kWimRestored = 0x3C3
+    kWimRestored = 0x3C3,
+    kWimSources = 0x3C4 // the list of sources, or the source in use, changed
 };
 
 struct WaveFormat {
@@ -76,6 +78,14 @@ inline std::string productNameOf(std::string name)
     return name;
 }
 
+// A capture source of the sound server, as the user chooses it.
+struct CaptureSource {
+    std::string name;        // the server's name for it: what the settings keep
+    std::string description; // what the user reads
+    bool monitor = false;    // records what a sink plays
+    bool operator==(const CaptureSource &) const = default;
+};
+
 // Posts one notification to the user-interface thread, in order. `param` is a WaveHeader*
 // for kWimData, a sample count for kWimLoss, an error code for kWimFailure.
 using WaveNotify = std::function<void(int message, intptr_t param)>;
@@ -94,6 +104,17 @@ public:
     virtual int deviceId(int32_t &id) = 0; // fails while closed
     virtual int deviceCaps(int32_t deviceId, WaveDeviceCaps &caps) = 0;
     virtual std::string errorText(int result) = 0;
+
+    // Choosing the source. A service without a choice (a recording) lists none.
+    // The sources as last seen, in the server's order.
+    virtual std::vector<CaptureSource> sources() { return {}; }
+    // `changed` runs on any thread after the list or the source in use changed; an empty
+    // function stops the calls, none running once this returns.
+    virtual void watchSources(std::function<void()> changed) { (void)changed; }
+    // The source the next open() records from, by name or description; empty: the default.
+    virtual void selectSource(const std::string &nameOrDescription) { (void)nameOrDescription; }
+    // The name of the source the open device records from; empty when not known.
+    virtual std::string sourceInUse() { return {}; }
 };
 
 } // namespace tamsel

@@ -54,6 +54,7 @@ TWinWaveDevice::TWinWaveDevice(QObject *owner, std::unique_ptr<SoundService> ser
 
 TWinWaveDevice::~TWinWaveDevice()
 {
+    service_->watchSources(nullptr);
     if (handleOpen_)
         service_->close();
 }
@@ -147,6 +148,9 @@ TWinWaveIn::TWinWaveIn(QObject *owner, std::unique_ptr<SoundService> service)
 {
     direction_ = kDirectionInput;
     SetID(-1);
+    // From the service's thread: only posts, like the capture notifications.
+    this->service()->watchSources(
+        [this] { QCoreApplication::postEvent(this, new WaveEvent(kWimSources, 0)); });
 }
 
 void TWinWaveIn::SetID(int32_t value)
@@ -201,6 +205,10 @@ bool TWinWaveIn::HandleMessage(int message, intptr_t param)
     case kWimFailure:
         if (OnFailure)
             OnFailure(this, service()->errorText(static_cast<int>(param)));
+        return true;
+    case kWimSources:
+        if (OnSourcesChanged)
+            OnSourcesChanged(this);
         return true;
     default: return false;
     }

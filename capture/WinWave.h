@@ -72,7 +72,8 @@ public:
     TWinWaveReturnBufferEvent OnReturnBuffer;
     TWinWaveLossEvent OnLoss;
     TWinWaveFailureEvent OnFailure;
-    TNotifyEvent OnRestore; // the sound server is back after a failure
+    TNotifyEvent OnRestore;        // the sound server is back after a failure
+    TNotifyEvent OnSourcesChanged; // the list of sources, or the source in use, changed
 
 protected:
     TWinWaveDevice(QObject *owner, std::unique_ptr<SoundService> service);

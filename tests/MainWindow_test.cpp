@@ -279,6 +279,10 @@ const MenuRow kMenuTree[] = {
     {2, "&Sperker", "Play1", -1},
     {2, "&Microphone", "Rec1", -1},
     {1, "Positions…", "Positions1", -1},
+    {1, "Input", "Input1", -1}, // the capture source; the scripted service lists none
+    {2, "Default", "InputDefault1", 1},
+    {2, "-", "", -1},
+    {2, "Show monitors", "ShowMonitors1", 0},
     {0, "&About", "About2", -1},
 };
 

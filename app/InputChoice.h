@@ -1,0 +1,32 @@
+#pragma once
+// What the window knows of its capture source: the choice the settings keep, the source
+// this run wants, and the one the device has open.
+#include <QString>
+
+namespace tamsel {
+
+struct InputChoice {
+    QString stored;                     // Input= of the settings; empty: the default source
+    QString loaded;                     // as read at start: only a change is written back
+    QString device;                     // --device: this run's source, leaving the stored one as it is
+    QString wanted;                     // this run's source: --device over the stored one, then the menu's
+    QString opened;                     // what the open device was asked for; empty after a fall-back
+    QString target;                     // the source a switch opens once the buffers are back
+    QString wantedBefore, storedBefore; // restored when a switch fails
+    QString inUse;                      // the description of the source in use, as the title shows it
+    QString note;                       // for the status bar: the wanted source is absent
+    bool switching = false;             // returning buffers are unprepared for a switch to `target`
+
+    void remember()
+    {
+        wantedBefore = wanted;
+        storedBefore = stored;
+    }
+    void restore()
+    {
+        wanted = wantedBefore;
+        stored = storedBefore;
+    }
+};
+
+} // namespace tamsel
