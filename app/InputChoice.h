@@ -13,7 +13,7 @@ struct InputChoice {
     QString opened;                     // what the open device was asked for; empty after a fall-back
     QString target;                     // the source a switch opens once the buffers are back
     QString wantedBefore, storedBefore; // restored when a switch fails
-    QString inUse;                      // the description of the source in use, as the title shows it
+    QString openedText;                 // how the menu named `opened` when it was opened
     QString note;                       // for the status bar: the wanted source is absent
     bool switching = false;             // returning buffers are unprepared for a switch to `target`
 

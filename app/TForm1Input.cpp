@@ -101,12 +101,11 @@ void TForm1::ShowMonitors1Click()
 
 void TForm1::WinWaveIn1SourcesChanged(QObject *)
 {
-    const QString inUse = input_.inUse;
     refreshInputMenu();
     if (!state.closing && !input_.switching && WinWaveIn1->Opened()) {
         if (!input_.opened.isEmpty() && !listed(input_.opened)) {
             // The source in use is gone: the default source takes over until it is back.
-            input_.note = absentNote(inUse.isEmpty() ? input_.opened : inUse);
+            input_.note = absentNote(input_.openedText);
             input_.remember();
             switchInput(QString());
         } else if (input_.opened != input_.wanted && listed(input_.wanted)) {
@@ -124,31 +123,34 @@ void TForm1::openChosenInput()
     input_.wanted = input_.device.isEmpty() ? input_.stored : input_.device;
     refreshInputMenu();
     QString error;
-    if (!input_.device.isEmpty() || input_.wanted.isEmpty() || !openInput(input_.wanted, &error)) {
-        if (!input_.wanted.isEmpty() && input_.device.isEmpty()) {
-            if (listed(input_.wanted))
-                ShowException(error); // there, but it refuses: its reason
-            else
-                input_.note = absentNote(input_.wanted);
-        }
-        const QString source = input_.device.isEmpty() ? QString() : input_.device;
-        WinWaveIn1->service()->selectSource(source.toStdString());
-        WinWaveIn1->Open(); // a failure here is the window's start-up error, as always
-        input_.opened = source;
+    if (!input_.device.isEmpty() || input_.wanted.isEmpty()) {
+        openInput(input_.wanted, nullptr); // a failure is the window's start-up error, as always
+    } else if (!openInput(input_.wanted, &error)) {
+        if (listed(input_.wanted))
+            ShowException(error); // there, but it refuses: its reason
+        else
+            input_.note = absentNote(input_.wanted);
+        openInput(QString(), nullptr);
     }
     showInputInUse();
 }
 
+// Without `error` a failure is raised on.
 bool TForm1::openInput(const QString &source, QString *error)
 {
     WinWaveIn1->service()->selectSource(source.toStdString());
     try {
         WinWaveIn1->Open();
     } catch (const EWinWave &e) {
+        if (!error)
+            throw;
         *error = QString::fromUtf8(e.what());
         return false;
     }
-    input_.opened = source;
+    input_.opened = input_.openedText = source;
+    for (const CaptureSource &s : WinWaveIn1->service()->sources())
+        if (names(s, source) && !s.description.empty())
+            input_.openedText = text(s.description);
     return true;
 }
 
@@ -201,7 +203,6 @@ void TForm1::showInputInUse()
     for (const CaptureSource &s : WinWaveIn1->service()->sources())
         if (!name.isEmpty() && text(s.name) == name && !s.description.empty())
             shown = text(s.description);
-    input_.inUse = shown;
     setWindowTitle(shown.isEmpty() ? caption_ : caption_ + QStringLiteral(" – ") + shown);
     showCaptureNote();
 }

@@ -4,12 +4,6 @@ namespace tamsel {
 
 namespace {
 constexpr pa_usec_t kReconnectUsec = 1000000;
-
-// One listing in flight; several may be, and they complete in the order they were asked.
-struct Listing {
-    std::function<void(std::vector<CaptureSource>)> done;
-    std::vector<CaptureSource> list;
-};
 } // namespace
 
 PulseSourceWatch::PulseSourceWatch(std::function<void()> changed) : changed_(std::move(changed))
@@ -53,30 +47,29 @@ void PulseSourceWatch::stateChanged(pa_context_state_t state)
             pa_operation_unref(op);
         refresh();
     } else if (!PA_CONTEXT_IS_GOOD(state)) {
-        // The server went away and its sources with it.
-        publish({});
+        // The list stays as last seen: a server that is away says nothing of which source is
+        // gone, and the capture's own reconnection covers the outage.
         scheduleReconnect();
     }
 }
 
+// A listing's reply comes in one piece, so listings in flight never mix their entries.
 void PulseSourceWatch::refresh()
 {
-    auto *listing = new Listing{[this](std::vector<CaptureSource> list) { publish(std::move(list)); }, {}};
     auto onSource = [](pa_context *, const pa_source_info *info, int eol, void *data) {
-        auto *l = static_cast<Listing *>(data);
+        auto *self = static_cast<PulseSourceWatch *>(data);
         if (eol == 0 && info) {
-            l->list.push_back({info->name ? info->name : "", info->description ? info->description : "",
-                               info->monitor_of_sink != PA_INVALID_INDEX});
+            self->incoming_.push_back({info->name ? info->name : "",
+                                       info->description ? info->description : "",
+                                       info->monitor_of_sink != PA_INVALID_INDEX});
             return;
         }
-        l->done(std::move(l->list));
-        delete l;
+        if (eol > 0)
+            self->publish(std::move(self->incoming_));
+        self->incoming_.clear();
     };
-    pa_operation *op = pa_context_get_source_info_list(connection_.context(), onSource, listing);
-    if (op)
+    if (pa_operation *op = pa_context_get_source_info_list(connection_.context(), onSource, this))
         pa_operation_unref(op);
-    else
-        delete listing;
 }
 
 // Only a changed list is news: volume and suspend events change nothing the user chooses by.

@@ -34,7 +34,8 @@ private:
     bool listed_ = false;
     mutable std::mutex lock_;
     std::vector<CaptureSource> list_;
-    PulseConnection connection_; // last: its thread ends before the members above go
+    std::vector<CaptureSource> incoming_; // the listing being received
+    PulseConnection connection_;          // last: its thread ends before the members above go
 };
 
 } // namespace tamsel
