@@ -71,7 +71,8 @@ void TForm1::IniSaveProps1AfterSave(QObject *)
     write("vkata", state.beatErrorMode);
     if (N8->isChecked())
         write("BoundaryLevel", TrackBar1->value());
-    if (input_.stored != input_.loaded)
+    // A line break in a source's name would split the file's line: such a choice lasts one run.
+    if (input_.stored != input_.loaded && !input_.stored.contains(u'\n') && !input_.stored.contains(u'\r'))
         IniSaveProps1->WriteStrValue(kTamselSection, QStringLiteral("Input"), input_.stored);
 }
 
