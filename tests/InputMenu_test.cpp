@@ -119,6 +119,26 @@ TEST(InputMenu, AbsentOddOrEmptyStoredSourcesStartOnTheDefault)
     EXPECT_TRUE(empty.form->StatusBar1->captureNote().isEmpty());
 }
 
+TEST(InputMenu, DeviceOptionTakesItsSourceForOneRunOnly)
+{
+    const QByteArray stored = QByteArray("[Tamsel]\r\nInput=") + kSources[0].name.c_str() + "\r\n";
+    Window w(stored);
+    w.form.reset();
+    w.service = new ScriptedSoundService;
+    w.service->setSources(kSources);
+    TForm1Design design;
+    design.settingsFile = w.iniPath();
+    design.device = QStringLiteral("USB Audio Device"); // by description
+    w.form = std::make_unique<TForm1>(std::unique_ptr<SoundService>(w.service), design);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.service->sourceInUse(), kSources[1].name);
+    EXPECT_TRUE(inputItem(*w.form, "USB Audio Device")->isChecked());
+    EXPECT_EQ(w.form->windowTitle(), "Tamsel – USB Audio Device");
+    w.form.reset();
+    EXPECT_TRUE(w.ini().contains(stored)) << "the stored choice stays";
+    EXPECT_TRUE(w.errors.empty());
+}
+
 // ---- against a real sound server ----
 
 namespace {
