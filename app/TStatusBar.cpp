@@ -33,15 +33,15 @@ TStatusBar::TStatusBar(QWidget *parent) : QStatusBar(parent)
         addWidget(label);
         panels_[static_cast<size_t>(i)] = label;
     }
-    note_ = new QLabel(this);
+    note_ = new ElidedLabel(this);
     note_->hide();
-    addPermanentWidget(note_);
+    addPermanentWidget(note_, 1);
 }
 
 void TStatusBar::setCaptureNote(const QString &text, bool alarm)
 {
-    note_->setText(text);
     note_->setStyleSheet(alarm ? QStringLiteral("color: #C00000; font-weight: bold;") : QString());
+    note_->setFullText(text);
     note_->setVisible(!text.isEmpty());
 }
 

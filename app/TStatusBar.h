@@ -1,9 +1,12 @@
 #pragma once
-// The status bar: eight fixed panels, plus a capture-health note at the right that
-// appears only when audio was lost or the sound server went away.
+// The status bar: eight fixed panels, plus a capture-health note in the room left at the
+// right that appears only when audio was lost or the sound server went away. The note never
+// widens the window: it is elided to its room, and the whole text is in its tooltip.
 #include <QLabel>
 #include <QStatusBar>
 #include <array>
+
+#include "app/ElidedLabel.h"
 
 namespace tamsel {
 
@@ -17,11 +20,11 @@ public:
     QString panelText(int index) const { return Panel(index)->text(); }
 
     void setCaptureNote(const QString &text, bool alarm);
-    QString captureNote() const { return note_->text(); }
+    QString captureNote() const { return note_->fullText(); }
 
 private:
     std::array<QLabel *, kPanelCount> panels_{};
-    QLabel *note_;
+    ElidedLabel *note_;
 };
 
 } // namespace tamsel

@@ -154,16 +154,22 @@ TEST(Acquisition, ErrorInHandlerIsShownAndCaptureGoesOn)
     EXPECT_EQ(w.service->queued(), 3u);
 }
 
-TEST(Acquisition, LossAndServerFailureAreShownInTheStatusBar)
+TEST(Acquisition, LossAndServerFailureAreShownInTheStatusBarWithoutWideningTheWindow)
 {
     Window w;
+    const int width = w.form->width();
     w.service->notify(kWimLoss, 44100);
+    w.service->notify(kWimLoss, -1);
     w.service->notify(kWimFailure, kWaveServerBase + 6);
     QCoreApplication::processEvents();
     EXPECT_EQ(w.form->lostSamples(), 44100);
     const QString note = w.form->StatusBar1->captureNote();
     EXPECT_NE(note.indexOf("Audio lost: 1.000 s"), -1) << note.toStdString();
     EXPECT_NE(note.indexOf("Connection refused"), -1);
+    EXPECT_NE(note.indexOf("dropped audio 1 times"), -1);
+    EXPECT_EQ(w.form->width(), width) << "the note is elided to its panel";
+    EXPECT_LE(w.form->minimumSizeHint().width(), width);
+    EXPECT_EQ(w.form->StatusBar1->findChild<ElidedLabel *>()->toolTip(), note) << "the whole text";
     w.service->notify(kWimRestored, 0);
     QCoreApplication::processEvents();
     EXPECT_EQ(w.form->StatusBar1->captureNote().indexOf("Connection refused"), -1);

@@ -1,0 +1,28 @@
+#pragma once
+// A one-line label that takes the room its layout gives it and never asks for more: a text
+// too long for it is elided, and the whole text is in its tooltip.
+#include <QLabel>
+
+namespace tamsel {
+
+class ElidedLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit ElidedLabel(QWidget *parent);
+
+    void setFullText(const QString &text);
+    QString fullText() const { return text_; }
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void elide();
+
+    QString text_;
+};
+
+} // namespace tamsel
