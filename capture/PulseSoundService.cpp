@@ -1,8 +1,10 @@
 #include "capture/PulseSoundService.h"
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
 
+#include "capture/CaptureClock.h"
 #include "capture/HeaderQueue.h"
 #include "capture/PulseConnection.h"
 #include "capture/PulseSourceWatch.h"
@@ -15,11 +17,16 @@ namespace {
 
 constexpr int kRetryMs = 1000;  // reconnection attempts while the server or source is gone
 constexpr int kSilenceMs = 250; // silence is counted at this pace while no audio can arrive
+// Silence counted by the clock during an outage stays this far behind it, so that the audio's
+// return, however late it is noticed, can still end the gap where that audio was captured.
+constexpr uint64_t kSilenceLagUs = 200000;
+// After a gap, the first returning audio's time is read off its arrivals over this long.
+constexpr uint64_t kSettleUs = 100000;
 
 class PulseSoundService : public SoundService {
 public:
     explicit PulseSoundService(const LiveCaptureOptions &options)
-        : options_(options), ring_(options.ringSamples)
+        : options_(options), clock_(44100), ring_(options.ringSamples)
     {}
     ~PulseSoundService() override { close(); }
 
@@ -52,7 +59,9 @@ private:
     int serverError() const;
     void scheduleTimer(int ms);
     void onTimer();
-    void countSilence();
+    void beginOutage();
+    bool closeGap(uint64_t now, uint64_t unread);
+    void countSilence(uint64_t until);
     int sourceNameFor(int32_t id, std::string &name);
     void noteSourceInUse();
 
@@ -68,7 +77,13 @@ private:
     bool open_ = false;
     bool started_ = false;
     bool outage_ = false;      // no audio can arrive: server gone, source gone or suspended
+    bool gapOpen_ = false;     // silence is owed from silenceFrom_ up to the returning audio
     uint64_t silenceFrom_ = 0; // monotonic time up to which silence has been counted
+    CaptureClock clock_;       // when the current stream's samples were captured
+    uint64_t readSamples_ = 0; // samples read from the current stream since the clock restarted
+    bool settling_ = false;    // the returning audio's time is being read off its arrivals
+    uint64_t settleUntil_ = 0;
+    uint64_t gapEnd_ = 0;
     uint64_t lastRetry_ = 0;
 
     std::mutex dataLock_; // the ring and the buffer queue, shared with the user-interface thread
@@ -106,6 +121,7 @@ int PulseSoundService::open(int32_t deviceId, const WaveFormat &format, WaveNoti
         format.samplesPerSec == 0)
         return kWaveBadFormat;
     spec_ = {PA_SAMPLE_S16LE, format.samplesPerSec, static_cast<uint8_t>(format.channels)};
+    clock_ = CaptureClock(format.samplesPerSec);
     try {
         connection_ = std::make_unique<PulseConnection>();
     } catch (const std::bad_alloc &) {
@@ -144,6 +160,8 @@ bool PulseSoundService::createStream()
     stream_ = pa_stream_new(connection_->context(), "Watch capture", &spec_, nullptr);
     if (!stream_)
         return false;
+    clock_.restart();
+    readSamples_ = 0;
     pa_stream_set_state_callback(
         stream_,
         [](pa_stream *, void *self) { static_cast<PulseSoundService *>(self)->streamStateChanged(); }, this);
@@ -212,14 +230,26 @@ void PulseSoundService::dropStream()
 
 void PulseSoundService::readStream()
 {
-    if (!open_)
+    if (!open_ || !stream_)
         return;
+    const size_t readable = pa_stream_readable_size(stream_);
+    if (readable == 0 || readable == static_cast<size_t>(-1))
+        return;
+    const uint64_t now = monotonicMicros();
+    const uint64_t unread = readable / pa_frame_size(&spec_);
+    if (gapOpen_ && !outage_) {
+        if (!closeGap(now, unread))
+            return; // it waits in the server's buffer meanwhile
+    } else {
+        clock_.arrived(now, readSamples_ + unread);
+    }
     const void *data = nullptr;
     size_t bytes = 0;
     while (stream_ && pa_stream_readable_size(stream_) > 0) {
         if (pa_stream_peek(stream_, &data, &bytes) < 0 || bytes == 0)
             break;
         const size_t samples = bytes / 2;
+        readSamples_ += bytes / pa_frame_size(&spec_);
         std::lock_guard<std::mutex> guard(dataLock_);
         size_t dropped = 0;
         if (!data) {
@@ -235,6 +265,30 @@ void PulseSoundService::readStream()
         if (started_)
             queue_.fillFromRing(ring_, notify_);
     }
+    if (outage_) // audio that was still on its way when the source stopped
+        silenceFrom_ = std::max(silenceFrom_, clock_.endOf(readSamples_));
+}
+
+// Audio is back after a gap. Its first sample's time is read off its arrivals over a short
+// while; the silence owed ends there, so that silence and audio add up to the time that
+// passed. Returns whether the gap is closed.
+bool PulseSoundService::closeGap(uint64_t now, uint64_t unread)
+{
+    const uint64_t first = now - std::min(now, clock_.durationOf(unread));
+    if (!settling_) {
+        settling_ = true;
+        settleUntil_ = now + kSettleUs;
+        gapEnd_ = first;
+    }
+    gapEnd_ = std::min(gapEnd_, first);
+    if (now < settleUntil_)
+        return false;
+    countSilence(gapEnd_);
+    settling_ = gapOpen_ = false;
+    clock_.restart();
+    readSamples_ = 0;
+    clock_.arrived(now, unread);
+    return true;
 }
 
 void PulseSoundService::streamStateChanged()
@@ -260,13 +314,11 @@ void PulseSoundService::streamStateChanged()
     }
     if (pa_stream_is_suspended(stream_) > 0) {
         if (!outage_) {
-            outage_ = true;
-            silenceFrom_ = monotonicMicros();
+            beginOutage();
             scheduleTimer(kSilenceMs);
         }
     } else if (outage_) {
-        countSilence();
-        outage_ = false;
+        outage_ = false; // the gap closes with the first audio that comes back
         notify_(kWimRestored, 0);
         if (started_)
             pa_operation_unref(pa_stream_cork(stream_, 0, nullptr, nullptr));
@@ -291,8 +343,7 @@ void PulseSoundService::lost(int result)
 {
     dropStream();
     if (!outage_) {
-        outage_ = true;
-        silenceFrom_ = monotonicMicros();
+        beginOutage();
         notify_(kWimFailure, result);
     }
     scheduleTimer(kSilenceMs);
@@ -316,10 +367,25 @@ void PulseSoundService::scheduleTimer(int ms)
         this);
 }
 
-void PulseSoundService::countSilence()
+// Audio stops arriving. What the source had captured but not yet handed on is lost too, so
+// the gap starts just past the last sample read, when that is known and recent.
+void PulseSoundService::beginOutage()
 {
+    outage_ = true;
+    settling_ = false;
+    if (gapOpen_)
+        return; // the silence of an earlier gap is still being counted
+    gapOpen_ = true;
     const uint64_t now = monotonicMicros();
-    const uint64_t samples = (now - silenceFrom_) * spec_.rate / 1000000u;
+    const uint64_t end = clock_.endOf(readSamples_);
+    silenceFrom_ = end != 0 && end <= now && now - end < 1000000u ? end : now;
+}
+
+void PulseSoundService::countSilence(uint64_t until)
+{
+    if (until <= silenceFrom_)
+        return;
+    const uint64_t samples = (until - silenceFrom_) * spec_.rate / 1000000u;
     if (samples == 0)
         return;
     silenceFrom_ += samples * 1000000u / spec_.rate;
@@ -345,7 +411,7 @@ void PulseSoundService::onTimer()
 {
     if (!outage_)
         return;
-    countSilence();
+    countSilence(monotonicMicros() - kSilenceLagUs);
     const uint64_t now = monotonicMicros();
     if (!stream_ && now - lastRetry_ >= kRetryMs * 1000u) {
         lastRetry_ = now;
@@ -389,6 +455,8 @@ int PulseSoundService::start()
         std::lock_guard<std::mutex> guard(dataLock_);
         started_ = true;
     }
+    clock_.restart(); // a corked stream's samples resume after a pause
+    readSamples_ = 0;
     if (stream_)
         pa_operation_unref(pa_stream_cork(stream_, 0, nullptr, nullptr));
     return kWaveOk;
@@ -423,7 +491,7 @@ int PulseSoundService::close()
     std::lock_guard<std::mutex> guard(dataLock_);
     queue_.clear();
     ring_.clear();
-    open_ = started_ = outage_ = false;
+    open_ = started_ = outage_ = gapOpen_ = settling_ = false;
     inUse_.clear();
     notify_(kWimClose, 0);
     notify_ = nullptr;
