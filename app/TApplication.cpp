@@ -47,10 +47,15 @@ void SetExceptionSink(std::function<void(const QString &)> sink)
     exceptionSink() = std::move(sink);
 }
 
+void ReportException(const QString &text)
+{
+    std::fprintf(stderr, "Quorlen: %s\n", text.toLocal8Bit().constData());
+}
+
 void ShowException(const QString &text)
 {
     if (!exceptionSink())
-        std::fprintf(stderr, "Quorlen: %s\n", text.toLocal8Bit().constData());
+        ReportException(text);
     show(exceptionSink(), QMessageBox::Critical, text);
 }
 

@@ -15,6 +15,8 @@ public:
 // Shows an error text in the standard error message box (or hands it to the sink a test set).
 void ShowException(const QString &text);
 void SetExceptionSink(std::function<void(const QString &)> sink);
+// Writes an error text to the standard error stream only, as ShowException also does.
+void ReportException(const QString &text);
 // Shows a message in a box with an OK button and waits for it to be closed (or hands it
 // to the sink a tool set).
 void ShowMessage(const QString &text);

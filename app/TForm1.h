@@ -9,9 +9,11 @@
 #include <QSplitter>
 #include <QToolButton>
 #include <array>
+#include <deque>
 #include <memory>
 
 #include "app/InputChoice.h"
+#include "app/HeldErrors.h"
 #include "app/TPaintBox.h"
 #include "app/TStatusBar.h"
 #include "capture/WinWave.h"
@@ -24,6 +26,8 @@
 #include "settings/TIniSaveProps.h"
 #include "settings/Unit1.h"
 #include "widgets/LedLabel.h"
+
+class QTimer;
 
 namespace tamsel {
 
@@ -272,6 +276,8 @@ private:
     void reopenInput();
     void showInputInUse();
     bool listed(const QString &source) const;
+    void HandleBuffer(TWinWaveDevice *dev, TWinWaveBuffer *buf);
+    void retryOpen();
 
     Recorder recorder_;
     BeatAnalyser analyser_;
@@ -283,6 +289,10 @@ private:
     QString failure_;
     QString caption_; // the layout's caption, which the language rule reads; the title adds the source
     InputChoice input_;
+    std::deque<TWinWaveBuffer *> waitingBuffers_; // came back while another was handled
+    bool handlingBuffer_ = false;
+    HeldErrors heldErrors_;
+    QTimer *openRetry_ = nullptr; // while no sound server was there to open
     bool destroyed_ = false;
     bool shown_ = false;
 };

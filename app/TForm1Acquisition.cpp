@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
+#include <QTimer>
 
 #include "app/TApplication.h"
 #include "app/TForm1.h"
@@ -19,6 +20,9 @@ namespace {
 // handler still runs between two samples of a buffer, at a small fraction of the cost of
 // pumping after each one.
 constexpr int kSamplesPerPump = 64;
+// Opening attempts while no sound server is there. Without a server the attempt fails at
+// once, so trying on the user-interface thread costs nothing noticeable.
+constexpr int kOpenRetryMs = 1000;
 } // namespace
 
 void TForm1::FormCreate()
@@ -44,7 +48,38 @@ void TForm1::FormCreate()
     WinWaveIn1->SetSamplesPerSec(44100);
     for (auto &buffer : captureBuffers)
         buffer = std::make_unique<TWinWaveBuffer>(static_cast<int32_t>(WinWaveIn1->AvgBytesPerSec() / 4));
-    openChosenInput();
+    try {
+        openChosenInput();
+    } catch (const EWinWave &e) {
+        // No sound server yet: shown as any failure, and then tried again in the background
+        // until one appears, as the live service does after losing one.
+        if (serverUnavailable(e.result())) {
+            if (!openRetry_) {
+                openRetry_ = new QTimer(this);
+                openRetry_->callOnTimeout(this, &TForm1::retryOpen);
+            }
+            openRetry_->start(kOpenRetryMs);
+            showCaptureNote();
+        }
+        throw;
+    }
+}
+
+void TForm1::retryOpen()
+{
+    if (!state.closing && !WinWaveIn1->Opened()) {
+        try {
+            openChosenInput(); // its open notification starts the capture
+        } catch (const EWinWave &e) {
+            if (serverUnavailable(e.result()))
+                return;
+            openRetry_->stop();
+            showCaptureNote();
+            throw; // a server is there, but it cannot give what is asked for
+        }
+    }
+    openRetry_->stop();
+    showCaptureNote();
 }
 
 void TForm1::WinWaveIn1Open(QObject *)
@@ -57,6 +92,30 @@ void TForm1::WinWaveIn1Open(QObject *)
 }
 
 void TForm1::WinWaveIn1ReturnBuffer(TWinWaveDevice *dev, TWinWaveBuffer *buf)
+{
+    // One buffer at a time, in capture order: a buffer that comes back while another is
+    // being handled (whose handler processes pending events) waits until that handler has
+    // returned. Errors wait too, so that no box holds a buffer.
+    waitingBuffers_.push_back(buf);
+    if (handlingBuffer_)
+        return;
+    handlingBuffer_ = true;
+    while (!waitingBuffers_.empty()) {
+        TWinWaveBuffer *next = waitingBuffers_.front();
+        waitingBuffers_.pop_front();
+        try {
+            HandleBuffer(dev, next);
+        } catch (const std::exception &e) {
+            heldErrors_.hold(QString::fromUtf8(e.what()));
+        } catch (...) {
+            heldErrors_.hold(QStringLiteral("Unknown error."));
+        }
+    }
+    handlingBuffer_ = false;
+    heldErrors_.show();
+}
+
+void TForm1::HandleBuffer(TWinWaveDevice *dev, TWinWaveBuffer *buf)
 {
     // Closing, or switching to another source: the buffers come back to be unprepared.
     if (state.closing || input_.switching) {
@@ -189,6 +248,7 @@ void TForm1::FormDestroy()
         } catch (const EWinWave &) {
         }
     }
+    waitingBuffers_.clear();
     for (auto &buffer : captureBuffers)
         buffer.reset();
 }
@@ -213,6 +273,8 @@ void TForm1::showCaptureNote()
     QStringList parts;
     if (!input_.note.isEmpty())
         parts << input_.note;
+    if (openRetry_ && openRetry_->isActive())
+        parts << QStringLiteral("No sound server: retrying");
     if (!failure_.isEmpty())
         parts << QStringLiteral("Sound server lost: %1. Reconnecting.").arg(failure_);
     if (lostSamples_ > 0)

@@ -31,10 +31,10 @@ void TForm1::RecordSweep()
     options.printMeasurement = N28->isChecked();
     const QString error = recorder_.recordSweep({gridBitmap, traceBitmap, signalBitmap, signalOverlay},
                                                 options, sweepValues(), recordFolder);
-    // Reported, but the buffer is still stored to its end: stopping it here would leave a
-    // hole in the sample history and shift the time axis of everything after it.
+    // Reported once the buffer has been handled: the buffer is still stored to its end, as
+    // stopping here would leave a hole in the sample history and shift the time axis.
     if (!error.isEmpty())
-        ShowException(error);
+        heldErrors_.hold(error, QStringLiteral("RecordSweep"));
 }
 
 } // namespace tamsel

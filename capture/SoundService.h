@@ -24,6 +24,13 @@ enum WaveResult : int {
     kWaveServerBase = 1000 // 1000 + a sound server error code
 };
 
+// A failure that may pass without the user doing anything: the sound server is not there
+// (yet) or failed, rather than a wrong source or format.
+inline bool serverUnavailable(int result)
+{
+    return result == kWaveNotEnabled || result == kWaveNoDriver || result >= kWaveServerBase;
+}
+
 // Notifications a service sends to the component's notification object.
 enum WaveMessage : int {
     kWimOpen = 0x3BE,

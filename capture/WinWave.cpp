@@ -43,7 +43,7 @@ void CheckWaveResult(SoundService *service, uint8_t direction, int result)
         text = service->errorText(result).substr(0, 511);
     if (text.empty())
         text = kNoDeviceText;
-    throw EWinWave(text);
+    throw EWinWave(text, result);
 }
 
 // ---- device ----

@@ -17,7 +17,13 @@ class TWinWaveBuffer;
 
 class EWinWave : public std::runtime_error {
 public:
-    explicit EWinWave(const std::string &text) : std::runtime_error(text) {}
+    explicit EWinWave(const std::string &text, int result = kWaveError)
+        : std::runtime_error(text), result_(result)
+    {}
+    int result() const { return result_; } // the service's result code
+
+private:
+    int result_;
 };
 
 using TNotifyEvent = std::function<void(QObject *sender)>;

@@ -1,0 +1,26 @@
+#include "app/HeldErrors.h"
+
+#include "app/TApplication.h"
+
+namespace tamsel {
+
+void HeldErrors::hold(const QString &text, const QString &failure)
+{
+    held_.append({text, failure.isEmpty() ? text : failure});
+}
+
+void HeldErrors::show()
+{
+    while (!held_.isEmpty()) {
+        const Held error = held_.takeFirst();
+        if (open_.contains(error.failure)) {
+            ReportException(error.text);
+            continue;
+        }
+        open_.insert(error.failure);
+        ShowException(error.text); // its own event loop: capture goes on under it
+        open_.remove(error.failure);
+    }
+}
+
+} // namespace tamsel
