@@ -277,6 +277,8 @@ private:
     void showInputInUse();
     bool listed(const QString &source) const;
     void HandleBuffer(TWinWaveDevice *dev, TWinWaveBuffer *buf);
+    struct Storing;
+    void storeRest(Storing &storing);
     void retryOpen();
 
     Recorder recorder_;
@@ -291,6 +293,8 @@ private:
     InputChoice input_;
     std::deque<TWinWaveBuffer *> waitingBuffers_; // came back while another was handled
     bool handlingBuffer_ = false;
+    int handlingLevel_ = 0;      // the event loop level the buffers are handled at
+    Storing *storing_ = nullptr; // the buffer whose samples are being stored
     HeldErrors heldErrors_;
     QTimer *openRetry_ = nullptr; // while no sound server was there to open
     bool destroyed_ = false;

@@ -5,7 +5,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
+#include <QThread>
 #include <QTimer>
+#include <utility>
 
 #include "app/TApplication.h"
 #include "app/TForm1.h"
@@ -95,11 +97,16 @@ void TForm1::WinWaveIn1ReturnBuffer(TWinWaveDevice *dev, TWinWaveBuffer *buf)
 {
     // One buffer at a time, in capture order: a buffer that comes back while another is
     // being handled (whose handler processes pending events) waits until that handler has
-    // returned. Errors wait too, so that no box holds a buffer.
+    // returned. Errors wait too, so that no box holds a buffer. But a handler under a modal
+    // loop opened meanwhile (the calibration's message box, a dialog from a menu) returns
+    // only when that loop ends: the buffers are handled in that loop, and the first of them
+    // stores the rest of that handler's buffer before its own.
     waitingBuffers_.push_back(buf);
-    if (handlingBuffer_)
+    const int level = QThread::currentThread()->loopLevel();
+    if (handlingBuffer_ && level == handlingLevel_)
         return;
-    handlingBuffer_ = true;
+    const bool outerHandling = std::exchange(handlingBuffer_, true);
+    const int outerLevel = std::exchange(handlingLevel_, level);
     while (!waitingBuffers_.empty()) {
         TWinWaveBuffer *next = waitingBuffers_.front();
         waitingBuffers_.pop_front();
@@ -111,8 +118,10 @@ void TForm1::WinWaveIn1ReturnBuffer(TWinWaveDevice *dev, TWinWaveBuffer *buf)
             heldErrors_.hold(QStringLiteral("Unknown error."));
         }
     }
-    handlingBuffer_ = false;
-    heldErrors_.show();
+    handlingBuffer_ = outerHandling;
+    handlingLevel_ = outerLevel;
+    if (!handlingBuffer_)
+        heldErrors_.show();
 }
 
 void TForm1::HandleBuffer(TWinWaveDevice *dev, TWinWaveBuffer *buf)
@@ -158,17 +167,38 @@ void TForm1::HandleBuffer(TWinWaveDevice *dev, TWinWaveBuffer *buf)
         OnBufferHandled(samples);
 }
 
+// A buffer's samples on their way into the history.
+struct TForm1::Storing {
+    const TWinWaveBuffer &buf;
+    SignalBars bars; // the drawing scale, taken once per buffer
+    int next = 0;    // the next sample to store
+};
+
 void TForm1::StoreSamples(const TWinWaveBuffer &buf)
 {
-    SignalBars bars(signalBitmap, state.samplesPerSweep);
-    const int n = static_cast<int>(buf.BytesRecorded() / 2);
-    const auto *bytes = reinterpret_cast<const uint8_t *>(buf.Data());
-    for (int p = 0; p < n; ++p) {
+    // Under a modal loop opened while another buffer was being stored: its rest comes first.
+    if (storing_)
+        storeRest(*storing_);
+    Storing mine{buf, SignalBars(signalBitmap, state.samplesPerSweep)};
+    struct Current {
+        Storing *&storing;
+        Storing *outer;
+        ~Current() { storing = outer; }
+    } current{storing_, std::exchange(storing_, &mine)};
+    storeRest(mine);
+}
+
+void TForm1::storeRest(Storing &storing)
+{
+    const int n = static_cast<int>(storing.buf.BytesRecorded() / 2);
+    const auto *bytes = reinterpret_cast<const uint8_t *>(storing.buf.Data());
+    while (storing.next < n) {
+        const int p = storing.next++;
         const auto s = static_cast<int16_t>(bytes[2 * p] | (bytes[2 * p + 1] << 8));
         const auto magnitude = static_cast<uint16_t>(s < 0 ? -static_cast<int32_t>(s) : s);
         state.sampleHistory[state.writeIndex] = magnitude;
         if (StartButton->isChecked())
-            bars.draw(signalBitmap, state.writeIndex, magnitude);
+            storing.bars.draw(signalBitmap, state.writeIndex, magnitude);
         ++state.writeIndex;
         if (p % kSamplesPerPump == kSamplesPerPump - 1)
             QCoreApplication::processEvents();

@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 
-#include "WindowFixture.h"
+#include "WindowDrive.h"
 #include "app/TApplication.h"
 #include "app/TForm1.h"
 #include "capture/ScriptedSoundService.h"
@@ -127,6 +127,34 @@ TEST(Acquisition, CloseWaitsUntilAllFourBuffersCameBack)
     EXPECT_FALSE(w.service->isOpen());
     EXPECT_FALSE(w.form->isVisible()) << "the second close request is granted";
     EXPECT_TRUE(w.errors.empty());
+}
+
+TEST(Acquisition, BuffersBackUnderABoxOpenedBetweenTwoSamplesAreStoredInCaptureOrder)
+{
+    Window w;
+    const int n = test::kBufferSamples;
+    // The sweep ends 101 samples into the first buffer, and a box opens there; two more
+    // buffers come back while it is open.
+    w.state().writeIndex = w.state().samplesPerSweep - 100;
+    QDialog box(w.form.get());
+    w.form->OnSweepEnd = [&] { box.exec(); };
+    int32_t storedUnderTheBox = -1;
+    test::WhileModal whileOpen(&box, [&] {
+        ASSERT_TRUE(w.service->deliver(constant(static_cast<size_t>(n), 2)));
+        ASSERT_TRUE(w.service->deliver(constant(static_cast<size_t>(n), 3)));
+        QTimer::singleShot(20, &box, [&] {
+            storedUnderTheBox = w.state().writeIndex;
+            box.done(0);
+        });
+    });
+    w.deliver(constant(static_cast<size_t>(n), 1));
+    EXPECT_EQ(storedUnderTheBox, 3 * n - 101) << "capture goes on under the box";
+    std::vector<int> runs; // the values along the history, each run once
+    for (int32_t i = 0; i < 3 * n - 101; ++i)
+        if (runs.empty() || runs.back() != w.state().sampleHistory[i])
+            runs.push_back(w.state().sampleHistory[i]);
+    EXPECT_EQ(runs, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(w.service->queued(), 4u);
 }
 
 TEST(Acquisition, FailedOpenIsShownAndTheFirstCloseIsGranted)
