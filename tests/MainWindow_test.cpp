@@ -325,11 +325,13 @@ TEST(MenuTree, CaptionsItemNamesAndCheckMarks)
         EXPECT_EQ(tree.rows[i].depth, want.depth);
         EXPECT_EQ(tree.texts[2 * i], want.caption);
         const bool submenu = i + 1 < tree.rows.size() && tree.rows[i + 1].depth > want.depth;
-        if (!submenu)
+        if (!submenu) {
             EXPECT_EQ(tree.texts[2 * i + 1], want.name);
+        }
         // F1 carries a check mark of its own (the fine control's buttons are shown).
-        if (std::string(want.name) != "F1")
+        if (std::string(want.name) != "F1") {
             EXPECT_EQ(tree.rows[i].checked, want.checked);
+        }
     }
 }
 
@@ -341,8 +343,9 @@ TEST(MenuTree, SubmenuNames)
     const Tree tree = menuTree(*w.form);
     ASSERT_EQ(tree.rows.size(), std::size(kMenuTree));
     for (size_t i = 0; i + 1 < tree.rows.size(); ++i)
-        if (tree.rows[i + 1].depth > kMenuTree[i].depth && *kMenuTree[i].name)
+        if (tree.rows[i + 1].depth > kMenuTree[i].depth && *kMenuTree[i].name) {
             EXPECT_EQ(tree.texts[2 * i + 1], kMenuTree[i].name) << kMenuTree[i].caption;
+        }
 }
 
 TEST(MenuTree, RadioItemsExcludeEachOtherWithinTheirGroupOnly)
