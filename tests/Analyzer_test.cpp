@@ -312,3 +312,54 @@ TEST(Analyzer, RecordsSnapshotsAndTheLogInABatch)
     EXPECT_EQ(snapshot.width(), 777);
     EXPECT_EQ(snapshot.height(), 254 + 63 + 20);
 }
+
+// With the microphone options left off, the analyzer prints exactly the lines it printed
+// before they existed (kept in data/, the time stamp left out). TAMSEL_RECORD_LINES=1
+// writes the file anew instead of comparing.
+TEST(Analyzer, LinesStayAsTheyWereWithTheMicrophoneOptionsOff)
+{
+    struct Case {
+        const char *name;
+        SyntheticWatchParams watch;
+        double seconds;
+        QStringList arguments;
+    };
+    SyntheticWatchParams slow;
+    slow.beatsPerHour = 18000;
+    slow.rateSecondsPerDay = 6;
+    slow.beatErrorMs = 0;
+    slow.amplitudeDegrees = 280;
+    SyntheticWatchParams fast;
+    fast.beatsPerHour = 28800;
+    fast.rateSecondsPerDay = -3;
+    fast.beatErrorMs = 0.6;
+    fast.amplitudeDegrees = 220;
+    fast.peakLevel = 24000;
+    fast.noiseLevel = 300;
+    SyntheticWatchParams even = slow;
+    even.rateSecondsPerDay = 0;
+    even.beatErrorMs = 0.4;
+    const Case cases[] = {
+        {"demo", SyntheticWatchParams{}, 22, {"--view", "10"}},
+        {"slow", slow, 62, {}},
+        {"fast", fast, 42, {"--view", "20", "--ac-mode", "--beat-error-mode", "1"}},
+        {"even", even, 22, {"--view", "10", "--rate-mode", "1", "--hires", "--threshold-position", "20000"}},
+    };
+    QStringList lines;
+    QTemporaryDir dir;
+    for (const Case &c : cases) {
+        const AnalyzerRun run = analyze(c.arguments + QStringList{writeWatch(dir, c.watch, c.seconds)});
+        ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+        for (QString line : run.lines)
+            lines << QString::fromLatin1(c.name) + ": " +
+                         line.replace(QRegularExpression("^\"\\d{14}\""), "\"\"");
+    }
+    QFile expected(QStringLiteral(TAMSEL_TEST_DATA "/analyzer_lines.txt"));
+    if (qEnvironmentVariableIsSet("TAMSEL_RECORD_LINES")) {
+        ASSERT_TRUE(expected.open(QIODevice::WriteOnly));
+        expected.write((lines.join('\n') + '\n').toUtf8());
+        return;
+    }
+    ASSERT_TRUE(expected.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(expected.readAll()).split('\n', Qt::SkipEmptyParts), lines);
+}
