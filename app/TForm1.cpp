@@ -191,6 +191,7 @@ void TForm1::wireHandlers()
         StartButton->setChecked(false);
     });
     connect(TrackBar1, &QSlider::valueChanged, this, &TForm1::TrackBar1Change);
+    connect(TrackBar1, &QSlider::actionTriggered, this, &TForm1::TrackBar1Moved);
     connect(recBtn, &QToolButton::clicked, this, &TForm1::recBtnClick);
     connect(SpeedButton7, &QToolButton::clicked, this, &TForm1::SpeedButton7Click);
     connect(SpeedButton1, &QToolButton::clicked, this, &TForm1::SpeedButton1Click);
@@ -226,6 +227,8 @@ void TForm1::wireHandlers()
     connect(Positions1, &QAction::triggered, this, &TForm1::Positions1Click);
     connect(InputGroup1, &QActionGroup::triggered, this, &TForm1::InputItemClick);
     connect(ShowMonitors1, &QAction::triggered, this, &TForm1::ShowMonitors1Click);
+    connect(InputFilter1, &QAction::triggered, this, &TForm1::InputFilter1Click);
+    connect(AutoThreshold1, &QAction::triggered, this, &TForm1::AutoThreshold1Click);
     // F1Click toggles the check mark itself: undo the toggle the menu already made.
     connect(F1, &QAction::triggered, this, [this](bool checked) {
         F1->setChecked(!checked);
@@ -262,6 +265,7 @@ AnalysisControls TForm1::controls() const
     c.acMode = SpeedButton8->isChecked();
     c.beatCounterOn = autosw->isChecked();
     c.japanese = japanese();
+    c.conditionedInput = InputFilter1->isChecked();
     return c;
 }
 

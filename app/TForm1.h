@@ -20,7 +20,9 @@
 #include "display/ChartTrace.h"
 #include "measurement/AnalysisOutput.h"
 #include "measurement/BeatAnalyser.h"
+#include "measurement/InputConditioner.h"
 #include "measurement/MeasurementState.h"
+#include "measurement/ThresholdTracker.h"
 #include "recording/Recorder.h"
 #include "settings/AboutBox.h"
 #include "settings/TIniSaveProps.h"
@@ -156,6 +158,11 @@ public:
     PositionsDialog *PositionsDlg = nullptr;               // made at its first use
     int64_t rateReadings() const { return rateReadings_; } // how often the rate readout was set
 
+    // An ordinary microphone: the input filter and the automatic threshold.
+    void InputFilter1Click();
+    void AutoThreshold1Click();
+    void TrackBar1Moved(); // by hand
+
     // Settings.
     void IniSaveProps1AfterLoad(QObject *Sender);
     void IniSaveProps1AfterSave(QObject *Sender);
@@ -238,6 +245,7 @@ public:
     QMenu *Input1;
     QActionGroup *InputGroup1;
     QAction *InputDefault1, *ShowMonitors1;
+    QAction *InputFilter1, *AutoThreshold1;
     QString recordFolder;
 
 protected:
@@ -260,6 +268,9 @@ private:
     void buildLedStrip();
     void buildMenus();
     void buildSettings(const QString &file);
+    void buildMicrophoneItems(QMenu *option);
+    uint16_t storedMagnitude(int16_t sample);
+    void followThreshold();
     void chooseLongView(int32_t seconds, QAction *item);
     void chooseShortView(int32_t seconds, QAction *item);
     void chooseZoom(int32_t factor, QAction *item);
@@ -285,6 +296,8 @@ private:
     BeatAnalyser analyser_;
     Calibration calibration_;
     ChartTrace chartTrace_;
+    InputConditioner conditioner_;
+    ThresholdTracker thresholdTracker_;
     int64_t lostSamples_ = 0;
     int64_t rateReadings_ = 0;
     int unmeasuredLosses_ = 0;

@@ -194,8 +194,7 @@ void TForm1::storeRest(Storing &storing)
     const auto *bytes = reinterpret_cast<const uint8_t *>(storing.buf.Data());
     while (storing.next < n) {
         const int p = storing.next++;
-        const auto s = static_cast<int16_t>(bytes[2 * p] | (bytes[2 * p + 1] << 8));
-        const auto magnitude = static_cast<uint16_t>(s < 0 ? -static_cast<int32_t>(s) : s);
+        const auto magnitude = storedMagnitude(static_cast<int16_t>(bytes[2 * p] | (bytes[2 * p + 1] << 8)));
         state.sampleHistory[state.writeIndex] = magnitude;
         if (StartButton->isChecked())
             storing.bars.draw(signalBitmap, state.writeIndex, magnitude);
@@ -211,6 +210,7 @@ void TForm1::storeRest(Storing &storing)
                 OnSweepEnd();
         }
     }
+    followThreshold();
 }
 
 void TForm1::StartButtonClick()

@@ -132,6 +132,7 @@ void TForm1::buildMenus()
     Rec1 = item(volume, "&Microphone", "Rec1");
     Positions1 = item(option, "Positions…", "Positions1");
     buildInputMenu(option);
+    buildMicrophoneItems(option);
     About2 = bar->addAction(QStringLiteral("&About"));
     About2->setObjectName(QStringLiteral("About2"));
 }

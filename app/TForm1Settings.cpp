@@ -1,5 +1,6 @@
 // The settings the window keeps between runs: thirteen check marks and one button state
-// through the persistence component, seven numbers through its two handlers.
+// through the persistence component, seven numbers through its two handlers, and the
+// section of settings added since.
 #include "app/TApplication.h"
 #include "app/TForm1.h"
 #include "measurement/ValueRanges.h"
@@ -9,8 +10,36 @@ namespace tamsel {
 
 namespace {
 const QString kSection = QStringLiteral("Init");
-// Settings beyond the original fourteen entries, each written only once the user changed it.
+// Settings beyond the original design live in a section of their own. A key there is
+// written only when its value differs from the default or the file already holds it, so
+// that a user who never touches these settings keeps exactly the file of before.
 const QString kTamselSection = QStringLiteral("Tamsel");
+
+void loadTamselSection(TForm1 &form)
+{
+    TIniSaveProps &ini = *form.IniSaveProps1;
+    auto flag = [&](const char *key, QAction *item) {
+        item->setChecked(IniDocument::ParseInteger(ini.ReadStrValue(kTamselSection, QString::fromLatin1(key)))
+                             .value_or(0) != 0);
+    };
+    flag("InputFilter", form.InputFilter1);
+    flag("AutoThreshold", form.AutoThreshold1);
+}
+
+void saveTamselSection(TForm1 &form)
+{
+    TIniSaveProps &ini = *form.IniSaveProps1;
+    auto put = [&](const char *key, const QString &value, bool isDefault) {
+        const QString name = QString::fromLatin1(key);
+        if (!isDefault || ini.ValueExists(kTamselSection, name))
+            ini.WriteStrValue(kTamselSection, name, value);
+    };
+    auto flag = [&](const char *key, const QAction *item) {
+        put(key, item->isChecked() ? QStringLiteral("1") : QStringLiteral("0"), !item->isChecked());
+    };
+    flag("InputFilter", form.InputFilter1);
+    flag("AutoThreshold", form.AutoThreshold1);
+}
 
 } // namespace
 
@@ -56,6 +85,7 @@ void TForm1::IniSaveProps1AfterLoad(QObject *)
     state.rateMode = read("Average", 0, kStoredModeRange);
     state.beatErrorMode = read("vkata", 0, kStoredModeRange);
     input_.stored = input_.loaded = IniSaveProps1->ReadStrValue(kTamselSection, QStringLiteral("Input"));
+    loadTamselSection(*this);
 }
 
 void TForm1::IniSaveProps1AfterSave(QObject *)
@@ -74,6 +104,7 @@ void TForm1::IniSaveProps1AfterSave(QObject *)
     // A line break in a source's name would split the file's line: such a choice lasts one run.
     if (input_.stored != input_.loaded && !input_.stored.contains(u'\n') && !input_.stored.contains(u'\r'))
         IniSaveProps1->WriteStrValue(kTamselSection, QStringLiteral("Input"), input_.stored);
+    saveTamselSection(*this);
 }
 
 } // namespace tamsel

@@ -61,6 +61,11 @@ void describeOptions(QCommandLineParser &args)
         {QStringLiteral("device"),
          QStringLiteral("Capture from this source (its name or description) instead of the default one."),
          QStringLiteral("NAME")});
+    args.addOption(
+        {QStringLiteral("input-filter"),
+         QStringLiteral("Turn the input filter on (an ordinary microphone), as its menu item does.")});
+    args.addOption({QStringLiteral("auto-threshold"),
+                    QStringLiteral("Turn the automatic threshold on, as its menu item does.")});
     args.addOption({QStringLiteral("demo"), QStringLiteral("Measure a built-in synthetic watch (21 600 bph, "
                                                            "+4 s/day, beat error 0.3 ms, 270 degrees).")});
 }
@@ -111,6 +116,10 @@ int main(int argc, char **argv)
         form.winId(); // the settings are saved when the native window goes: make one
         return 0;
     }
+    for (const auto &[option, item] :
+         {std::pair{"input-filter", form.InputFilter1}, std::pair{"auto-threshold", form.AutoThreshold1}})
+        if (args.isSet(QString::fromLatin1(option)) && !item->isChecked())
+            item->trigger();
     window = &form;
     form.show();
     return app.exec();

@@ -28,8 +28,18 @@ SyntheticWatch::SyntheticWatch(const SyntheticWatchParams &params) : p_(params)
     p_.beatsPerHour = std::clamp(finiteOr(p_.beatsPerHour, defaults.beatsPerHour), 3600.0, 72000.0);
     p_.rateSecondsPerDay = std::clamp(finiteOr(p_.rateSecondsPerDay, 0), -3600.0, 3600.0);
     p_.liftAngle = std::clamp(finiteOr(p_.liftAngle, defaults.liftAngle), 1.0, 180.0);
-    p_.peakLevel = std::clamp(finiteOr(p_.peakLevel, defaults.peakLevel), 100.0, 32000.0);
+    // A microphone too close may hear the watch far above full scale: it is clipped.
+    p_.peakLevel =
+        std::clamp(finiteOr(p_.peakLevel, defaults.peakLevel), 100.0, p_.microphone.on ? 320000.0 : 32000.0);
     p_.noiseLevel = std::clamp(finiteOr(p_.noiseLevel, 0), 0.0, 0.03 * p_.peakLevel);
+
+    MicrophoneParams &m = p_.microphone;
+    m.tockLevel = std::clamp(finiteOr(m.tockLevel, 1), 0.1, 1.5);
+    m.drift = std::clamp(finiteOr(m.drift, 0), 0.0, 0.9);
+    m.humHz = std::clamp(finiteOr(m.humHz, 50), 40.0, 70.0);
+    m.humLevel = std::clamp(finiteOr(m.humLevel, 0), 0.0, 30000.0);
+    m.hissRms = std::clamp(finiteOr(m.hissRms, 0), 0.0, 10000.0);
+    m.clicksPerMinute = std::clamp(finiteOr(m.clicksPerMinute, 0), 0.0, 600.0);
 
     const double nominal = kRate * 3600.0 / p_.beatsPerHour;
     period_ = nominal * (1 - p_.rateSecondsPerDay / 86400);
@@ -85,6 +95,10 @@ double SyntheticWatch::noise(int64_t at) const
 
 void SyntheticWatch::generate(int64_t from, int16_t *out, size_t count) const
 {
+    if (p_.microphone.on) {
+        generateHeard(from, out, count);
+        return;
+    }
     // Bursts never overlap (a burst is shorter than a beat less the beat error), so the
     // latest beat whose burst has begun is the only one that can sound.
     int64_t beat =

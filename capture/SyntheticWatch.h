@@ -14,16 +14,30 @@
 
 namespace tamsel {
 
+// An ordinary microphone instead of a contact one: each tick is three ringing bursts
+// (unlocking, impulse, drop: the drop the loudest) spread over the lift time, tocks are
+// quieter than ticks, the level drifts slowly, and mains hum, hiss and room clicks are heard.
+struct MicrophoneParams {
+    bool on = false;
+    double tockLevel = 0.7; // the tock's peak, as a fraction of the tick's
+    double drift = 0.2;     // slow level drift, as a fraction either way
+    double humHz = 50;      // mains: 50 or 60 Hz, with harmonics
+    double humLevel = 300;  // the hum's peak
+    double hissRms = 40;    // Gaussian hiss
+    double clicksPerMinute = 3;
+};
+
 struct SyntheticWatchParams {
     double beatsPerHour = 21600;
     double rateSecondsPerDay = 4; // positive: the watch gains
     double beatErrorMs = 0.3;     // odd beats come this much late
     double amplitudeDegrees = 270;
     double liftAngle = 52;
-    double peakLevel = 20000; // the peak sample, before noise
+    double peakLevel = 20000; // the peak sample, before noise (the tick's drop with a microphone)
     double noiseLevel = 150;  // uniform noise within +-noiseLevel
     uint32_t seed = 1;
     int64_t firstPeak = 2000; // sample of beat 0's peak
+    MicrophoneParams microphone;
 };
 
 class SyntheticWatch : public SampleSource {
@@ -52,6 +66,7 @@ public:
 private:
     double burst(int64_t beat, int64_t at) const;
     double noise(int64_t at) const;
+    void generateHeard(int64_t from, int16_t *out, size_t count) const; // through a microphone
 
     SyntheticWatchParams p_;
     double period_ = 0;

@@ -363,3 +363,38 @@ TEST(Analyzer, LinesStayAsTheyWereWithTheMicrophoneOptionsOff)
     ASSERT_TRUE(expected.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromUtf8(expected.readAll()).split('\n', Qt::SkipEmptyParts), lines);
 }
+
+// An ordinary microphone (hum, hiss, room clicks, quieter tocks, a drifting level) measured
+// with the input filter and the automatic threshold, everything else at its default: the
+// first sweep's line is right.
+TEST(Analyzer, MeasuresAWatchThroughAnOrdinaryMicrophone)
+{
+    struct Case {
+        double beatsPerHour, rate, beatError, amplitude, tick, tock, hiss, humHz, humLevel;
+    };
+    const Case cases[] = {
+        {18000, 6, 0.2, 280, 300, 0.6, 20, 50, 400},
+        {21600, -4, 0.4, 250, 1200, 0.5, 40, 60, 250},
+        {28800, 2, 0.1, 220, 6000, 1.0, 120, 50, 400},
+    };
+    QTemporaryDir dir;
+    for (const Case &c : cases) {
+        SyntheticWatchParams params;
+        params.beatsPerHour = c.beatsPerHour;
+        params.rateSecondsPerDay = c.rate;
+        params.beatErrorMs = c.beatError;
+        params.amplitudeDegrees = c.amplitude;
+        params.peakLevel = c.tick;
+        params.microphone = {true, c.tock, 0.25, c.humHz, c.humLevel, c.hiss, 4};
+        const AnalyzerRun run = analyze({"--input-filter", "--auto-threshold", writeWatch(dir, params, 61)});
+        ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+        ASSERT_GE(run.lines.size(), 2);
+        const QStringList fields = run.lines[0].split(',');
+        const std::string line = run.lines[0].toStdString();
+        EXPECT_EQ(fields[1].toDouble(), c.beatsPerHour / 3600) << line;
+        EXPECT_NEAR(fields[4].toDouble(), c.rate, 0.5) << line;
+        EXPECT_NEAR(fields[3].toDouble(), c.beatError, 0.1) << line;
+        const int amplitude = fields[2].toInt();
+        EXPECT_TRUE(52 < amplitude && amplitude <= 360) << line;
+    }
+}

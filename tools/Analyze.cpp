@@ -59,6 +59,8 @@ void addOptions(QCommandLineParser &args)
         args.addOption(option->option());
     const std::pair<const char *, const char *> flags[] = {
         {"hires", "High resolution pulse test."},
+        {"input-filter", "Input filter for an ordinary microphone (band filter, envelope, automatic gain)."},
+        {"auto-threshold", "The threshold follows the signal."},
         {"pulse-mode", "Pulse mode."},
         {"ac-mode", "A-C mode."},
         {"time-signal", "Run the time-signal calibration."},
@@ -93,6 +95,11 @@ QByteArray settingsFor(const QCommandLineParser &args)
         ini += "Down=1\r\n";
     if (args.isSet("hires"))
         ini += "Checked6=1\r\n";
+    if (args.isSet("input-filter") || args.isSet("auto-threshold")) {
+        ini += "\r\n[Tamsel]\r\n";
+        ini += args.isSet("input-filter") ? "InputFilter=1\r\n" : "";
+        ini += args.isSet("auto-threshold") ? "AutoThreshold=1\r\n" : "";
+    }
     return ini + "\r\n";
 }
 

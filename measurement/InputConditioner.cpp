@@ -1,0 +1,111 @@
+#include "measurement/InputConditioner.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tamsel {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kSampleRate = 44100;
+constexpr double kHighPassHz = 3000;
+constexpr double kLowPassHz = 8000;
+// Noise rises this far above the least block mean of its envelope now and then; all of it
+// is taken off, so that the pauses between beats come out as zero.
+constexpr double kQuietMargin = 1.5;
+
+enum class Kind { HighPass, LowPass };
+
+// Second-order sections after the audio filter cookbook's formulas.
+template <class Section> void design(Section &s, Kind kind, double hz, double q)
+{
+    const double w = 2 * kPi * hz / kSampleRate;
+    const double alpha = std::sin(w) / (2 * q);
+    const double c = std::cos(w);
+    const double a0 = 1 + alpha;
+    const double edge = kind == Kind::HighPass ? (1 + c) / 2 : (1 - c) / 2;
+    s.b0 = edge / a0;
+    s.b1 = (kind == Kind::HighPass ? -2 * edge : 2 * edge) / a0;
+    s.b2 = edge / a0;
+    s.a1 = -2 * c / a0;
+    s.a2 = (1 - alpha) / a0;
+}
+
+} // namespace
+
+void InputConditioner::Biquad::prime(double x)
+{
+    const double y = x * (b0 + b1 + b2) / (1 + a1 + a2);
+    z2 = b2 * x - a2 * y;
+    z1 = b1 * x - a1 * y + z2;
+}
+
+InputConditioner::InputConditioner()
+{
+    reset();
+}
+
+void InputConditioner::reset()
+{
+    // A fourth-order Butterworth high-pass as two sections, then a second-order low-pass.
+    highPass1_ = highPass2_ = lowPass_ = Biquad();
+    design(highPass1_, Kind::HighPass, kHighPassHz, 0.54119610);
+    design(highPass2_, Kind::HighPass, kHighPassHz, 1.30656296);
+    design(lowPass_, Kind::LowPass, kLowPassHz, 0.70710678);
+    // Coefficients of a wide-band quarter-turn pair of all-pass chains (Niemitalo's design).
+    const double inPhase[] = {0.6923878, 0.9360654322959, 0.9882295226860, 0.9987488452737};
+    const double quadrature[] = {0.4021921162426, 0.8561710882420, 0.9722909545651, 0.9952884791278};
+    for (size_t k = 0; k < inPhase_.size(); ++k) {
+        inPhase_[k] = Allpass{inPhase[k] * inPhase[k]};
+        quadrature_[k] = Allpass{quadrature[k] * quadrature[k]};
+    }
+    delayed_ = envelope_ = 0;
+    levels_.reset();
+    quiet_ = 0;
+    gain_ = 0;
+    settling_ = LevelTracker::kBlock;
+}
+
+// The first block gives silence while the filters and the levels find their footing: the
+// filters start as if the first sample had always been there, so that the jump from nothing
+// to a humming input does not ring.
+uint16_t InputConditioner::settle(int16_t sample)
+{
+    if (settling_-- == LevelTracker::kBlock)
+        highPass1_.prime(sample);
+    envelope(sample);
+    return 0;
+}
+
+void InputConditioner::adapt()
+{
+    quiet_ = kQuietMargin * levels_.quiet();
+    const double span = std::max({levels_.peak() - quiet_, quiet_, kLeastSpan});
+    gain_ = kTargetPeak / span;
+    flushTiny();
+}
+
+// States that decay into the denormal range would slow every sample of a silent input.
+void InputConditioner::flushTiny()
+{
+    auto flush = [](double &x) {
+        if (std::fabs(x) < 1e-20)
+            x = 0;
+    };
+    for (Biquad *section : {&highPass1_, &highPass2_, &lowPass_}) {
+        flush(section->z1);
+        flush(section->z2);
+    }
+    for (auto *chain : {&inPhase_, &quadrature_})
+        for (Allpass &section : *chain) {
+            flush(section.x1);
+            flush(section.x2);
+            flush(section.y1);
+            flush(section.y2);
+        }
+    flush(delayed_);
+    flush(envelope_);
+}
+
+} // namespace tamsel

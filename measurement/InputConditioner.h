@@ -1,0 +1,101 @@
+#pragma once
+// Makes the sound of an ordinary microphone measurable: a band filter keeps where a tick
+// sounds (about 3 to 8 kHz) and drops hum and room rumble; the burst's magnitude (the
+// rectified analytic signal) and a short envelope turn each ringing burst into one pulse; the quiet level is
+// taken off and an automatic gain brings the typical tick peak to three quarters of full scale, following the
+// watch's level over seconds. The result is a magnitude 0..32768 in place of |s|.
+#include <array>
+#include <cmath>
+#include <cstdint>
+
+#include "measurement/LevelTracker.h"
+
+namespace tamsel {
+
+class InputConditioner {
+public:
+    static constexpr double kTargetPeak = 24576; // three quarters of full scale
+    // The gain never exceeds kTargetPeak / kLeastSpan, so silence is never blown up.
+    static constexpr double kLeastSpan = 32;
+
+    InputConditioner();
+    void reset();
+
+    uint16_t next(int16_t sample)
+    {
+        if (settling_ > 0)
+            return settle(sample);
+        return scaled(envelope(sample));
+    }
+
+    double gain() const { return gain_; }
+    double quiet() const { return quiet_; }
+
+private:
+    // Transposed direct form II.
+    struct Biquad {
+        double b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
+        double z1 = 0, z2 = 0;
+        double step(double x)
+        {
+            const double y = b0 * x + z1;
+            z1 = b1 * x - a1 * y + z2;
+            z2 = b2 * x - a2 * y;
+            return y;
+        }
+        // As if the input had always been x.
+        void prime(double x);
+    };
+    // y[n] = a^2 (x[n] + y[n-2]) - x[n-2]: two chains of these differ by a quarter turn
+    // across the audio band, which gives the envelope without the carrier's ripple.
+    struct Allpass {
+        double a2 = 0;
+        double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+        double step(double x)
+        {
+            const double y = a2 * (x + y2) - x2;
+            x2 = x1;
+            x1 = x;
+            y2 = y1;
+            y1 = y;
+            return y;
+        }
+    };
+
+    static constexpr double kSmoothing = 0.08; // one pole of 12 samples (0.27 ms)
+
+    double envelope(int16_t sample)
+    {
+        const double x = lowPass_.step(highPass2_.step(highPass1_.step(sample)));
+        double i = x, q = x;
+        for (Allpass &section : inPhase_)
+            i = section.step(i);
+        for (Allpass &section : quadrature_)
+            q = section.step(q);
+        const double magnitude = std::sqrt(delayed_ * delayed_ + q * q);
+        delayed_ = i;
+        envelope_ += kSmoothing * (magnitude - envelope_);
+        if (levels_.add(envelope_))
+            adapt();
+        return envelope_;
+    }
+    uint16_t scaled(double envelope) const
+    {
+        const double out = (envelope - quiet_) * gain_;
+        return static_cast<uint16_t>(out <= 0 ? 0 : out >= 32768 ? 32768 : out);
+    }
+    uint16_t settle(int16_t sample);
+    void adapt();
+    void flushTiny();
+
+    Biquad highPass1_, highPass2_, lowPass_;
+    std::array<Allpass, 4> inPhase_, quadrature_;
+    double delayed_ = 0;
+    double envelope_ = 0;
+    LevelTracker levels_;
+    double quiet_ = 0;
+    double gain_ = 0;
+    int settling_ = 0;
+};
+
+} // namespace tamsel
