@@ -16,7 +16,7 @@ class InputConditioner {
 public:
     static constexpr double kTargetPeak = 24576; // three quarters of full scale
     // The gain never exceeds kTargetPeak / kLeastSpan, so silence is never blown up.
-    static constexpr double kLeastSpan = 32;
+    static constexpr double kLeastSpan = 64;
 
     InputConditioner();
     void reset();

@@ -398,3 +398,26 @@ TEST(Analyzer, MeasuresAWatchThroughAnOrdinaryMicrophone)
         EXPECT_TRUE(52 < amplitude && amplitude <= 360) << line;
     }
 }
+
+// A muted microphone measures nothing; one held too close (every tick clipped) still
+// gives one pulse per beat.
+TEST(Analyzer, MicrophoneOptionsOnSilenceAndOnClippedTicks)
+{
+    QTemporaryDir dir;
+    const QString silent =
+        writeSound(dir, "silent.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, 44100 * 12,
+                   [](sf_count_t i, int) { return i < 44100 * 6 ? 0.0 : ((i * 7919) % 5 - 2) / 32768.0; });
+    const AnalyzerRun quiet = analyze({"--input-filter", "--auto-threshold", silent});
+    ASSERT_EQ(quiet.exitCode, 0) << quiet.errors.toStdString();
+    EXPECT_EQ(quiet.lines, QStringList{"FINAL, 00.0,0,00.0,0,,,,0,44100"});
+
+    SyntheticWatchParams params;
+    params.beatsPerHour = 21600;
+    params.peakLevel = 150000;
+    params.microphone = {true, 0.7, 0.2, 50, 300, 60, 4};
+    const AnalyzerRun loud = analyze({"--input-filter", "--auto-threshold", writeWatch(dir, params, 12)});
+    ASSERT_EQ(loud.exitCode, 0) << loud.errors.toStdString();
+    const QStringList final = finalFields(loud);
+    EXPECT_EQ(final[1], " 06.0") << loud.lines.join('\n').toStdString();
+    EXPECT_NEAR(final[7].split(' ')[0].toDouble(), 4, 1) << loud.lines.join('\n').toStdString();
+}
