@@ -269,7 +269,7 @@ private:
     void buildMenus();
     void buildSettings(const QString &file);
     void buildMicrophoneItems(QMenu *option);
-    uint16_t storedMagnitude(int16_t sample);
+    std::vector<uint16_t> conditionedMagnitudes(const TWinWaveBuffer &buf);
     void followThreshold();
     void chooseLongView(int32_t seconds, QAction *item);
     void chooseShortView(int32_t seconds, QAction *item);

@@ -170,8 +170,9 @@ void TForm1::HandleBuffer(TWinWaveDevice *dev, TWinWaveBuffer *buf)
 // A buffer's samples on their way into the history.
 struct TForm1::Storing {
     const TWinWaveBuffer &buf;
-    SignalBars bars; // the drawing scale, taken once per buffer
-    int next = 0;    // the next sample to store
+    SignalBars bars;                   // the drawing scale, taken once per buffer
+    int next = 0;                      // the next sample to store
+    std::vector<uint16_t> conditioned; // with the input filter on, what is stored in place of |s|
 };
 
 void TForm1::StoreSamples(const TWinWaveBuffer &buf)
@@ -179,7 +180,7 @@ void TForm1::StoreSamples(const TWinWaveBuffer &buf)
     // Under a modal loop opened while another buffer was being stored: its rest comes first.
     if (storing_)
         storeRest(*storing_);
-    Storing mine{buf, SignalBars(signalBitmap, state.samplesPerSweep)};
+    Storing mine{buf, SignalBars(signalBitmap, state.samplesPerSweep), 0, conditionedMagnitudes(buf)};
     struct Current {
         Storing *&storing;
         Storing *outer;
@@ -194,7 +195,10 @@ void TForm1::storeRest(Storing &storing)
     const auto *bytes = reinterpret_cast<const uint8_t *>(storing.buf.Data());
     while (storing.next < n) {
         const int p = storing.next++;
-        const auto magnitude = storedMagnitude(static_cast<int16_t>(bytes[2 * p] | (bytes[2 * p + 1] << 8)));
+        const auto s = static_cast<int16_t>(bytes[2 * p] | (bytes[2 * p + 1] << 8));
+        const auto magnitude = storing.conditioned.empty()
+                                   ? static_cast<uint16_t>(s < 0 ? -static_cast<int32_t>(s) : s)
+                                   : storing.conditioned[static_cast<size_t>(p)];
         state.sampleHistory[state.writeIndex] = magnitude;
         if (StartButton->isChecked())
             storing.bars.draw(signalBitmap, state.writeIndex, magnitude);

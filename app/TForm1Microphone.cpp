@@ -2,6 +2,8 @@
 // it is stored, and the automatic threshold moves the track bar with the signal.
 #include <QMenu>
 #include <QSignalBlocker>
+#include <algorithm>
+#include <cstdlib>
 
 #include "app/TForm1.h"
 
@@ -23,15 +25,31 @@ void TForm1::buildMicrophoneItems(QMenu *option)
                            "The threshold follows the signal; moving the track bar turns this off");
 }
 
-uint16_t TForm1::storedMagnitude(int16_t sample)
+// A buffer's samples as the history will hold them, for the automatic threshold, and
+// conditioned all at once when the input filter is on (empty when it is off: the store
+// loop takes |s| itself).
+std::vector<uint16_t> TForm1::conditionedMagnitudes(const TWinWaveBuffer &buf)
 {
-    const uint16_t magnitude =
-        InputFilter1->isChecked()
-            ? conditioner_.next(sample)
-            : static_cast<uint16_t>(sample < 0 ? -static_cast<int32_t>(sample) : sample);
+    const bool filter = InputFilter1->isChecked();
+    if (!filter && !AutoThreshold1->isChecked())
+        return {};
+    const size_t n = buf.BytesRecorded() / 2;
+    const auto *bytes = reinterpret_cast<const uint8_t *>(buf.Data());
+    std::vector<int16_t> samples(n);
+    for (size_t i = 0; i < n; ++i)
+        samples[i] = static_cast<int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    std::vector<uint16_t> magnitudes(n);
+    if (filter)
+        conditioner_.condition(samples.data(), magnitudes.data(), n);
+    else
+        std::transform(samples.begin(), samples.end(), magnitudes.begin(),
+                       [](int16_t s) { return static_cast<uint16_t>(std::abs(int32_t{s})); });
     if (AutoThreshold1->isChecked())
-        thresholdTracker_.add(magnitude);
-    return magnitude;
+        for (uint16_t magnitude : magnitudes)
+            thresholdTracker_.add(magnitude);
+    if (!filter)
+        magnitudes.clear();
+    return magnitudes;
 }
 
 // The item's check mark has already changed.

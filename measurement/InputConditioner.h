@@ -6,6 +6,7 @@
 // watch's level over seconds. The result is a magnitude 0..32768 in place of |s|.
 #include <array>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 
 #include "measurement/LevelTracker.h"
@@ -28,8 +29,13 @@ public:
         return scaled(envelope(sample));
     }
 
+    void condition(const int16_t *samples, uint16_t *magnitudes, size_t count)
+    {
+        for (size_t i = 0; i < count; ++i)
+            magnitudes[i] = next(samples[i]);
+    }
+
     double gain() const { return gain_; }
-    double quiet() const { return quiet_; }
 
 private:
     // Transposed direct form II.
