@@ -283,6 +283,8 @@ const MenuRow kMenuTree[] = {
     {2, "Default", "InputDefault1", 1},
     {2, "-", "", -1},
     {2, "Show monitors", "ShowMonitors1", 0},
+    {1, "Input filter", "InputFilter1", 0},
+    {1, "Auto threshold", "AutoThreshold1", 0},
     {0, "&About", "About2", -1},
 };
 
