@@ -22,7 +22,12 @@ std::unique_ptr<SoundService> chooseSource(const QCommandLineParser &args)
 {
     if (args.isSet("demo")) {
         FileSoundOptions options;
-        options.source = std::make_unique<SyntheticWatch>(SyntheticWatchParams{});
+        // With the input filter, the watch as an ordinary microphone hears it.
+        SyntheticWatchParams watch;
+        watch.microphone.on = args.isSet("input-filter");
+        if (watch.microphone.on)
+            watch.peakLevel = 1000;
+        options.source = std::make_unique<SyntheticWatch>(watch);
         options.paced = true;
         options.loop = true;
         return std::make_unique<FileSoundService>(std::move(options));
@@ -66,8 +71,10 @@ void describeOptions(QCommandLineParser &args)
          QStringLiteral("Turn the input filter on (an ordinary microphone), as its menu item does.")});
     args.addOption({QStringLiteral("auto-threshold"),
                     QStringLiteral("Turn the automatic threshold on, as its menu item does.")});
-    args.addOption({QStringLiteral("demo"), QStringLiteral("Measure a built-in synthetic watch (21 600 bph, "
-                                                           "+4 s/day, beat error 0.3 ms, 270 degrees).")});
+    args.addOption({QStringLiteral("demo"),
+                    QStringLiteral("Measure a built-in synthetic watch (21 600 bph, "
+                                   "+4 s/day, beat error 0.3 ms, 270 degrees); with --input-filter, "
+                                   "as an ordinary microphone hears it.")});
 }
 
 int main(int argc, char **argv)
