@@ -48,23 +48,40 @@ InputConditioner::InputConditioner()
 
 void InputConditioner::reset()
 {
+    chain_ = Chain();
     // A fourth-order Butterworth high-pass as two sections, then a second-order low-pass.
-    highPass1_ = highPass2_ = lowPass_ = Biquad();
-    design(highPass1_, Kind::HighPass, kHighPassHz, 0.54119610);
-    design(highPass2_, Kind::HighPass, kHighPassHz, 1.30656296);
-    design(lowPass_, Kind::LowPass, kLowPassHz, 0.70710678);
+    design(chain_.highPass1, Kind::HighPass, kHighPassHz, 0.54119610);
+    design(chain_.highPass2, Kind::HighPass, kHighPassHz, 1.30656296);
+    design(chain_.lowPass, Kind::LowPass, kLowPassHz, 0.70710678);
     // Coefficients of a wide-band quarter-turn pair of all-pass chains (Niemitalo's design).
     const double inPhase[] = {0.6923878, 0.9360654322959, 0.9882295226860, 0.9987488452737};
     const double quadrature[] = {0.4021921162426, 0.8561710882420, 0.9722909545651, 0.9952884791278};
-    for (size_t k = 0; k < inPhase_.size(); ++k) {
-        inPhase_[k] = Allpass{inPhase[k] * inPhase[k]};
-        quadrature_[k] = Allpass{quadrature[k] * quadrature[k]};
+    for (size_t k = 0; k < chain_.inPhase.size(); ++k) {
+        chain_.inPhase[k] = Allpass{inPhase[k] * inPhase[k]};
+        chain_.quadrature[k] = Allpass{quadrature[k] * quadrature[k]};
     }
-    delayed_ = envelope_ = 0;
     levels_.reset();
     quiet_ = 0;
     gain_ = 0;
     settling_ = LevelTracker::kBlock;
+}
+
+void InputConditioner::condition(const int16_t *samples, uint16_t *magnitudes, size_t count)
+{
+    size_t i = 0;
+    for (; i < count && settling_ > 0; ++i)
+        magnitudes[i] = settle(samples[i]);
+    Chain chain = chain_;
+    for (; i < count; ++i) {
+        const double envelope = chain.step(samples[i]);
+        if (levels_.add(envelope)) {
+            chain_ = chain;
+            adapt();
+            chain = chain_;
+        }
+        magnitudes[i] = scaled(envelope);
+    }
+    chain_ = chain;
 }
 
 // The first block gives silence while the filters and the levels find their footing: the
@@ -73,8 +90,9 @@ void InputConditioner::reset()
 uint16_t InputConditioner::settle(int16_t sample)
 {
     if (settling_-- == LevelTracker::kBlock)
-        highPass1_.prime(sample);
-    envelope(sample);
+        chain_.highPass1.prime(sample);
+    if (levels_.add(chain_.step(sample)))
+        adapt();
     return 0;
 }
 
@@ -83,29 +101,29 @@ void InputConditioner::adapt()
     quiet_ = kQuietMargin * levels_.quiet();
     const double span = std::max({levels_.peak() - quiet_, quiet_, kLeastSpan});
     gain_ = kTargetPeak / span;
-    flushTiny();
+    chain_.flushTiny();
 }
 
 // States that decay into the denormal range would slow every sample of a silent input.
-void InputConditioner::flushTiny()
+void InputConditioner::Chain::flushTiny()
 {
     auto flush = [](double &x) {
         if (std::fabs(x) < 1e-20)
             x = 0;
     };
-    for (Biquad *section : {&highPass1_, &highPass2_, &lowPass_}) {
+    for (Biquad *section : {&highPass1, &highPass2, &lowPass}) {
         flush(section->z1);
         flush(section->z2);
     }
-    for (auto *chain : {&inPhase_, &quadrature_})
-        for (Allpass &section : *chain) {
+    for (auto *pair : {&inPhase, &quadrature})
+        for (Allpass &section : *pair) {
             flush(section.x1);
             flush(section.x2);
             flush(section.y1);
             flush(section.y2);
         }
-    flush(delayed_);
-    flush(envelope_);
+    flush(delayed);
+    flush(envelope);
 }
 
 } // namespace tamsel

@@ -26,14 +26,14 @@ public:
     {
         if (settling_ > 0)
             return settle(sample);
-        return scaled(envelope(sample));
+        const double envelope = chain_.step(sample);
+        if (levels_.add(envelope))
+            adapt();
+        return scaled(envelope);
     }
 
-    void condition(const int16_t *samples, uint16_t *magnitudes, size_t count)
-    {
-        for (size_t i = 0; i < count; ++i)
-            magnitudes[i] = next(samples[i]);
-    }
+    // A buffer at a time: the filters' states stay in registers between block ends.
+    void condition(const int16_t *samples, uint16_t *magnitudes, size_t count);
 
     double gain() const { return gain_; }
 
@@ -68,23 +68,31 @@ private:
         }
     };
 
-    static constexpr double kSmoothing = 0.08; // one pole of 12 samples (0.27 ms)
+    // The band filter, the quarter-turn pair and the envelope.
+    struct Chain {
+        static constexpr double kSmoothing = 0.08; // one pole of 12 samples (0.27 ms)
 
-    double envelope(int16_t sample)
-    {
-        const double x = lowPass_.step(highPass2_.step(highPass1_.step(sample)));
-        double i = x, q = x;
-        for (Allpass &section : inPhase_)
-            i = section.step(i);
-        for (Allpass &section : quadrature_)
-            q = section.step(q);
-        const double magnitude = std::sqrt(delayed_ * delayed_ + q * q);
-        delayed_ = i;
-        envelope_ += kSmoothing * (magnitude - envelope_);
-        if (levels_.add(envelope_))
-            adapt();
-        return envelope_;
-    }
+        Biquad highPass1, highPass2, lowPass;
+        std::array<Allpass, 4> inPhase, quadrature;
+        double delayed = 0;
+        double envelope = 0;
+
+        double step(int16_t sample)
+        {
+            const double x = lowPass.step(highPass2.step(highPass1.step(sample)));
+            double i = x, q = x;
+            for (Allpass &section : inPhase)
+                i = section.step(i);
+            for (Allpass &section : quadrature)
+                q = section.step(q);
+            const double magnitude = std::sqrt(delayed * delayed + q * q);
+            delayed = i;
+            envelope += kSmoothing * (magnitude - envelope);
+            return envelope;
+        }
+        void flushTiny();
+    };
+
     uint16_t scaled(double envelope) const
     {
         const double out = (envelope - quiet_) * gain_;
@@ -92,12 +100,8 @@ private:
     }
     uint16_t settle(int16_t sample);
     void adapt();
-    void flushTiny();
 
-    Biquad highPass1_, highPass2_, lowPass_;
-    std::array<Allpass, 4> inPhase_, quadrature_;
-    double delayed_ = 0;
-    double envelope_ = 0;
+    Chain chain_;
     LevelTracker levels_;
     double quiet_ = 0;
     double gain_ = 0;
