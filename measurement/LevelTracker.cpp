@@ -4,10 +4,25 @@
 
 namespace tamsel {
 
+// The upper median, by insertion into a sorted copy.
+template <int N> double LevelTracker::median(const Ring<N> &ring)
+{
+    std::array<double, N> sorted{};
+    for (int i = 0; i < ring.count; ++i) {
+        int j = i;
+        for (; j > 0 && sorted[j - 1] > ring.values[i]; --j)
+            sorted[j] = sorted[j - 1];
+        sorted[j] = ring.values[i];
+    }
+    return sorted[ring.count / 2];
+}
+
 void LevelTracker::closeBlock()
 {
     means_.push(sum_ / count_);
     quiet_ = *std::min_element(means_.values.begin(), means_.values.begin() + means_.count);
+    blockMaxima_.push(max_);
+    quietPeak_ = median(blockMaxima_);
     halfMax_ = std::max(halfMax_, max_);
     sum_ = max_ = 0;
     count_ = 0;
@@ -16,15 +31,7 @@ void LevelTracker::closeBlock()
     maxima_.push(halfMax_);
     halfMax_ = 0;
     halfBlocks_ = 0;
-    // The median (the upper one of an even count), by insertion into a sorted copy.
-    std::array<double, decltype(maxima_)::kSize> sorted{};
-    for (int i = 0; i < maxima_.count; ++i) {
-        int j = i;
-        for (; j > 0 && sorted[j - 1] > maxima_.values[i]; --j)
-            sorted[j] = sorted[j - 1];
-        sorted[j] = maxima_.values[i];
-    }
-    peak_ = sorted[maxima_.count / 2];
+    peak_ = median(maxima_);
 }
 
 } // namespace tamsel

@@ -30,6 +30,9 @@ public:
     // Before the first block has closed: the mean and the largest level so far.
     double quiet() const { return means_.count ? quiet_ : (count_ ? sum_ / count_ : 0); }
     double peak() const { return maxima_.count ? peak_ : std::max(halfMax_, max_); }
+    // The median of the blocks' maxima over the last second: how high the noise reaches
+    // in a short stretch without a beat.
+    double quietPeak() const { return quietPeak_; }
 
 private:
     static constexpr int kBlocksPerHalfSecond = 43;
@@ -49,16 +52,19 @@ private:
     };
 
     void closeBlock();
+    template <int N> static double median(const Ring<N> &ring);
 
     double sum_ = 0;
     double max_ = 0;
     int count_ = 0;
     double halfMax_ = 0;
     int halfBlocks_ = 0;
-    Ring<86> means_; // one second of block means
-    Ring<8> maxima_; // four seconds of half-second maxima
+    Ring<86> means_;       // one second of block means
+    Ring<86> blockMaxima_; // one second of block maxima
+    Ring<8> maxima_;       // four seconds of half-second maxima
     double quiet_ = 0;
     double peak_ = 0;
+    double quietPeak_ = 0;
 };
 
 } // namespace tamsel

@@ -15,6 +15,8 @@ public:
     static constexpr double kMargin = 0.2;
     // Noise peaks stand a few times above its mean: never below this many quiet levels.
     static constexpr double kQuietHeadroom = 6;
+    // ... and well above how high the noise between beats usually reaches.
+    static constexpr double kNoiseHeadroom = 2;
 
     void reset()
     {
