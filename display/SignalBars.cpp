@@ -76,8 +76,14 @@ void SignalBars::draw(QImage &signalBitmap, int32_t writeIndex, uint32_t value) 
     if (!drawable_ || !SignalGraph::drawable(signalBitmap.width(), signalBitmap.height()))
         return;
     const int x = columnOf(writeIndex);
+    const bool sameBar = lastKey_ != 0 && signalBitmap.cacheKey() == lastKey_ && x == lastColumn_;
+    // The top only falls as the value grows, so no higher value than the column's tallest
+    // needs its top worked out.
+    if (sameBar && value <= lastValue_)
+        return;
     const int y = topOf(value);
-    if (lastKey_ != 0 && signalBitmap.cacheKey() == lastKey_ && x == lastColumn_) {
+    if (sameBar) {
+        lastValue_ = value;
         if (y >= lastTop_)
             return; // within the bar already drawn
         Canvas canvas(signalBitmap);
@@ -95,6 +101,7 @@ void SignalBars::draw(QImage &signalBitmap, int32_t writeIndex, uint32_t value) 
     lastKey_ = signalBitmap.cacheKey();
     lastColumn_ = x;
     lastTop_ = std::min(y, baseLine_);
+    lastValue_ = value;
 }
 
 } // namespace tamsel

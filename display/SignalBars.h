@@ -46,7 +46,8 @@ private:
     mutable int runColumn_ = 0;
     mutable qint64 lastKey_ = 0; // the image's cache key right after the last bar; 0: none
     mutable int lastColumn_ = 0;
-    mutable int lastTop_ = 0; // rows lastTop_ + 1 .. base line of lastColumn_ are red
+    mutable int lastTop_ = 0;        // rows lastTop_ + 1 .. base line of lastColumn_ are red
+    mutable uint32_t lastValue_ = 0; // the largest value drawn in lastColumn_
 };
 
 } // namespace tamsel
