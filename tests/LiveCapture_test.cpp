@@ -231,9 +231,9 @@ TEST(LiveCapture, StreamRefusedWhileOpeningIsAnErrorOfTheOpen)
     std::vector<pa_stream *> streams;
     {
         PulseLock lock(other.loop());
-        const pa_sample_spec spec{PA_SAMPLE_S16LE, 44100, 1};
+        const pa_sample_spec format{PA_SAMPLE_S16LE, 44100, 1};
         for (int i = 0; i < 256; ++i) {
-            pa_stream *stream = pa_stream_new(other.context(), "other", &spec, nullptr);
+            pa_stream *stream = pa_stream_new(other.context(), "other", &format, nullptr);
             ASSERT_NE(stream, nullptr);
             pa_stream_connect_record(stream, nullptr, nullptr, PA_STREAM_START_CORKED);
             streams.push_back(stream);
