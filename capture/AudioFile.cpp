@@ -1,6 +1,7 @@
 #include "capture/AudioFile.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <samplerate.h>
 #include <sndfile.h>
@@ -34,6 +35,16 @@ void mixDown(const int16_t *frames, size_t count, int channels, int16_t *out)
         const int64_t mean = RoundHalfAway(static_cast<long double>(sum) / channels);
         out[f] = static_cast<int16_t>(std::clamp<int64_t>(mean, -32768, 32767));
     }
+}
+
+// Float and double recordings hold samples in -1..1. libsndfile's own conversion to 16 bits
+// either leaves them unscaled (all silence) or scales them to the file's own peak, which
+// would make the same recording louder or quieter by its sample format; so 1.0 is 32768
+// here, as it is for the integer formats, and the rest is clipped.
+bool isFloating(int format)
+{
+    const int subtype = format & SF_FORMAT_SUBMASK;
+    return subtype == SF_FORMAT_FLOAT || subtype == SF_FORMAT_DOUBLE;
 }
 
 } // namespace
@@ -78,8 +89,11 @@ bool AudioFile::open(const std::string &path)
     fileRate_ = info.samplerate;
     fileFrames_ = info.frames;
     ratio_ = ratio;
+    floating_ = isFloating(info.format);
     name_ = std::filesystem::path(path).filename().string();
     frames_.resize(kChunkFrames * static_cast<size_t>(channels_));
+    if (floating_)
+        floats_.resize(frames_.size());
     if (fileRate_ != kRate) {
         int err = 0;
         resampler_ = src_new(SRC_SINC_MEDIUM_QUALITY, 1, &err);
@@ -122,7 +136,20 @@ size_t AudioFile::read(int16_t *out, size_t count)
     return resampler_ ? readResampled(out, count) : readMono(out, count);
 }
 
-// At the file's rate: libsndfile's short reading converts any sample type to 16 bits.
+// Up to kChunkFrames interleaved frames as 16-bit samples.
+int64_t AudioFile::readFrames(int16_t *frames, size_t count)
+{
+    if (!floating_)
+        return sf_readf_short(file_, frames, static_cast<sf_count_t>(count));
+    const int64_t got = sf_readf_float(file_, floats_.data(), static_cast<sf_count_t>(count));
+    for (size_t i = 0; i < static_cast<size_t>(std::max<int64_t>(got, 0)) * channels_; ++i) {
+        const double v = std::nearbyint(floats_[i] * 32768.0);
+        frames[i] = std::isnan(v) ? 0 : static_cast<int16_t>(std::clamp(v, -32768.0, 32767.0));
+    }
+    return got;
+}
+
+// At the file's rate: libsndfile converts the integer sample types to 16 bits.
 size_t AudioFile::readMono(int16_t *out, size_t count)
 {
     size_t done = 0;
@@ -130,9 +157,9 @@ size_t AudioFile::readMono(int16_t *out, size_t count)
         const size_t want = std::min(count - done, kChunkFrames);
         sf_count_t got = 0;
         if (channels_ == 1) {
-            got = sf_readf_short(file_, out + done, static_cast<sf_count_t>(want));
+            got = readFrames(out + done, want);
         } else {
-            got = sf_readf_short(file_, frames_.data(), static_cast<sf_count_t>(want));
+            got = readFrames(frames_.data(), want);
             if (got > 0)
                 mixDown(frames_.data(), static_cast<size_t>(got), channels_, out + done);
         }

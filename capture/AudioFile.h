@@ -41,6 +41,7 @@ public:
     static bool readAll(const std::string &path, std::vector<int16_t> &samples, std::string &error);
 
 private:
+    int64_t readFrames(int16_t *frames, size_t count);
     size_t readMono(int16_t *out, size_t count);
     size_t readResampled(int16_t *out, size_t count);
     bool fail(const std::string &path, const std::string &reason);
@@ -53,8 +54,10 @@ private:
     int channels_ = 0;
     int64_t fileFrames_ = 0;
     double ratio_ = 1;
+    bool floating_ = false;
 
     std::vector<int16_t> frames_; // interleaved frames as read
+    std::vector<float> floats_;   // the same, as a float or double file holds them
     std::vector<int16_t> mono_;   // their mix, before resampling
     std::vector<float> in_;       // resampler input not yet consumed
     size_t inPos_ = 0, inLen_ = 0;
