@@ -2,8 +2,8 @@
 
 #include <QBuffer>
 #include <QDir>
-#include <QSaveFile>
 
+#include "files/WholeFile.h"
 #include "recording/JpegEncoder.h"
 
 namespace tamsel {
@@ -30,15 +30,8 @@ QString saveSnapshot(const QImage &image, const QString &path, bool jpeg)
     const QByteArray bytes = jpeg ? encodeJpeg(image, &reason) : encodeBitmap(image, &reason);
     if (bytes.isEmpty())
         return QStringLiteral("Cannot save the snapshot %1: %2").arg(shown, reason);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("Cannot create the snapshot %1: %2").arg(shown, file.errorString());
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        const QString text =
-            QStringLiteral("Cannot write the snapshot %1: %2").arg(shown, file.errorString());
-        file.cancelWriting();
-        return text;
-    }
+    if (const QString failure = writeWholeFile(path, bytes); !failure.isEmpty())
+        return QStringLiteral("Cannot write the snapshot %1: %2").arg(shown, failure);
     return {};
 }
 

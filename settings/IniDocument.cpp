@@ -3,9 +3,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 
 #include <cctype>
+
+#include "files/WholeFile.h"
 
 namespace tamsel {
 
@@ -26,17 +27,7 @@ IniDocument::OpenResult IniDocument::LoadFile(const QString &path)
 
 bool IniDocument::SaveFile(const QString &path) const
 {
-    // Unbuffered, so that a short write (a full disk) shows in write()'s count: a failed
-    // flush inside commit() would otherwise go unnoticed and commit a truncated file.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    const QByteArray bytes = ToBytes();
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return writeWholeFile(path, ToBytes()).isEmpty();
 }
 
 void IniDocument::Parse(const QByteArray &bytes)

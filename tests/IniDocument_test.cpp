@@ -5,8 +5,10 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "FileSizeLimit.h"
 
 using tamsel::IniDocument;
 
@@ -139,16 +141,35 @@ TEST(IniDocumentTest, FailedWriteLeavesTheOldFileWhole)
     IniDocument doc;
     doc.WriteString("Init", "big", QString(4096, u'x'));
 
-    // A disk that fills up mid-write: files may not grow past 100 bytes.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 100;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool written = doc.SaveFile(path);
-    setrlimit(RLIMIT_FSIZE, &saved);
+    bool written = true;
+    {
+        const tamsel::test::FileSizeLimit full(100);
+        ASSERT_TRUE(full.active());
+        written = doc.SaveFile(path);
+    }
     EXPECT_FALSE(written);
     EXPECT_EQ(ReadAll(path), old);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"a.ini"})); // no temporary left
+}
+
+TEST(IniDocumentTest, RewriteKeepsTheFilesMode)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.ini");
+    const QByteArray name = QFile::encodeName(path);
+    IniDocument doc;
+    doc.WriteString("Init", "new", "1");
+    const mode_t savedMask = umask(022);
+    // Shared with the group, and read-only (which only the superuser may rewrite).
+    for (const mode_t mode : {mode_t(0664), mode_t(0444)}) {
+        ASSERT_TRUE(WriteAll(path, "[Init]\r\nold=1\r\n\r\n"));
+        ASSERT_EQ(chmod(name.constData(), mode), 0);
+        const bool written = doc.SaveFile(path);
+        EXPECT_EQ(written, mode == 0664 || geteuid() == 0) << std::oct << mode;
+        struct stat info {};
+        ASSERT_EQ(stat(name.constData(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, mode) << std::oct << mode;
+        ASSERT_EQ(chmod(name.constData(), 0644), 0);
+    }
+    umask(savedMask);
 }

@@ -10,6 +10,7 @@
 
 #include <jpeglib.h>
 
+#include "FileSizeLimit.h"
 #include "display/Canvas.h"
 #include "recording/CsvLog.h"
 #include "recording/Recorder.h"
@@ -224,6 +225,26 @@ TEST_F(RecorderTest, FailedSnapshotWritesNoLineAndKeepsEarlierFiles)
     EXPECT_NE(sweep(underRegularFile(dir)), "");
     EXPECT_EQ(readAll(recorder.logPath()), log);
     EXPECT_EQ(readAll(folder + "20241201093015.bmp"), snapshot);
+}
+
+TEST_F(RecorderTest, FullDiskLeavesNoPartOfASnapshotAndNoLine)
+{
+    ASSERT_EQ(recorder.start(folder), "");
+    ASSERT_EQ(sweep(folder, true), "");
+    const QStringList before = QDir(folder).entryList(QDir::Files);
+    const QByteArray log = readAll(recorder.logPath());
+    time = time.addSecs(60);
+    for (const bool jpeg : {true, false}) {
+        QString error;
+        {
+            const test::FileSizeLimit full(200); // less than any snapshot
+            ASSERT_TRUE(full.active());
+            error = sweep(folder, jpeg);
+        }
+        EXPECT_TRUE(error.startsWith("Cannot write the snapshot")) << error.toStdString();
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files), before) << "no part of it, no temporary";
+        EXPECT_EQ(readAll(recorder.logPath()), log);
+    }
 }
 
 TEST_F(RecorderTest, FolderThatCannotBeMadeIsReported)
