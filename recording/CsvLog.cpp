@@ -19,7 +19,7 @@ QString CsvLog::create(const QString &path)
         file_.close();
     file_.setFileName(path);
     // Unbuffered: every line reaches the operating system when it is written.
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))
         return QStringLiteral("Cannot create the CSV log %1: %2")
             .arg(QDir::toNativeSeparators(path), file_.errorString());
     return {};

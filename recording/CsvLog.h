@@ -8,8 +8,8 @@ namespace tamsel {
 
 class CsvLog {
 public:
-    // Creates path as a new, empty file (an existing one is replaced); a log still open is
-    // closed first. Returns the error text, empty on success.
+    // Creates path as a new, empty file; an existing file is never replaced, but refused. A
+    // log still open is closed first. Returns the error text, empty on success.
     QString create(const QString &path);
     // Writes line and CR LF straight to the file: nothing waits in a buffer, so a crash
     // loses at most the line being written. Returns the error text, empty on success; a log

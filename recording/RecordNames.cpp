@@ -20,11 +20,16 @@ QString snapshotPath(const QString &folder, const QString &stamp, bool jpeg)
     return folder + stamp + (jpeg ? QStringLiteral(".jpg") : QStringLiteral(".bmp"));
 }
 
-QString recordFolderIn(const QString &documents, bool japanese)
+QString recordFolderIn(const QString &documents, const QString &home, bool japanese)
 {
-    QString prefix = documents;
-    while (prefix.endsWith(QLatin1Char('/')) || prefix.endsWith(QDir::separator()))
-        prefix.chop(1);
+    auto withoutSeparators = [](QString path) {
+        while (path.endsWith(QLatin1Char('/')) || path.endsWith(QDir::separator()))
+            path.chop(1);
+        return path;
+    };
+    QString prefix = documents.isEmpty() ? withoutSeparators(home) : withoutSeparators(documents);
+    if (prefix.isEmpty() && documents.isEmpty())
+        return {};
     const QString tail =
         japanese ? QStringLiteral("/My Pictures/タムセル/") : QStringLiteral("/My Pictures/Tamsel/");
     return QDir::toNativeSeparators(prefix + tail);
@@ -32,7 +37,8 @@ QString recordFolderIn(const QString &documents, bool japanese)
 
 QString recordFolder(bool japanese)
 {
-    return recordFolderIn(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation), japanese);
+    return recordFolderIn(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation),
+                          QDir::homePath(), japanese);
 }
 
 } // namespace tamsel

@@ -15,10 +15,11 @@ QString csvLogPath(const QString &folder, const QString &stamp);
 QString snapshotPath(const QString &folder, const QString &stamp, bool jpeg);
 
 // <documents>/My Pictures/Tamsel/ or, in the Japanese interface, <documents>/My Pictures/タムセル/,
-// with native separators and a trailing separator. An empty documents folder leaves the
-// prefix empty, as the shell's failure did.
-QString recordFolderIn(const QString &documents, bool japanese);
-// The same under the user's documents folder.
+// with native separators and a trailing separator. Without a documents folder it lies under
+// the home folder; without either (a home at the root of the file system counts as none) it
+// is empty, and recording is refused rather than scattered over the root.
+QString recordFolderIn(const QString &documents, const QString &home, bool japanese);
+// The same under the user's documents or home folder.
 QString recordFolder(bool japanese);
 
 } // namespace tamsel

@@ -1,6 +1,9 @@
 #include "recording/Recorder.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <filesystem>
 
 #include "recording/CsvLine.h"
 #include "recording/RecordNames.h"
@@ -8,15 +11,33 @@
 
 namespace tamsel {
 
+namespace {
+
+QString noFolderText()
+{
+    return QStringLiteral("There is no folder for the recordings: neither the documents folder nor the "
+                          "home folder is known.");
+}
+
+} // namespace
+
 QString Recorder::start(const QString &recordFolder)
 {
-    // A folder that cannot be made shows up as the failure to create the log inside it.
-    const bool folderMade = QDir().mkpath(recordFolder);
-    const QString error = log_.create(csvLogPath(recordFolder, recordStamp(now())));
-    if (!error.isEmpty() && !folderMade)
-        return QStringLiteral("Cannot create the folder %1.\n%2")
-            .arg(QDir::toNativeSeparators(recordFolder), error);
-    return error;
+    if (recordFolder.isEmpty())
+        return noFolderText();
+    // The system's own reason: a parent that cannot be written is "Permission denied", not
+    // the missing folder the log would then report.
+    std::error_code failure;
+    std::filesystem::create_directories(QFile::encodeName(recordFolder).toStdString(), failure);
+    if (failure)
+        return QStringLiteral("Cannot create the folder %1: %2")
+            .arg(QDir::toNativeSeparators(recordFolder), QString::fromStdString(failure.message()));
+    // Two presses within one second share a stamp: the later log gets a suffix.
+    const QString stamp = recordStamp(now());
+    QString path = csvLogPath(recordFolder, stamp);
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = csvLogPath(recordFolder, stamp + QStringLiteral("-%1").arg(n));
+    return log_.create(path);
 }
 
 QString Recorder::stop()
@@ -27,6 +48,8 @@ QString Recorder::stop()
 QString Recorder::recordSweep(const SnapshotLayers &layers, const SnapshotOptions &options,
                               const SweepValues &values, const QString &recordFolder)
 {
+    if (recordFolder.isEmpty())
+        return noFolderText();
     QString text;
     if (options.printMeasurement)
         text = measurementText(now(), values.panels, values.beatsPerSecond);

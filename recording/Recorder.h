@@ -26,7 +26,8 @@ public:
     void setClock(Clock clock) { clock_ = std::move(clock); }
 
     // The button went down: creates the folder with its parents and a new log named by
-    // the current stamp. Returns the error text, empty on success.
+    // the current stamp, with a suffix when a log of that name exists. An empty folder (no
+    // place for recordings is known) is refused. Returns the error text, empty on success.
     QString start(const QString &recordFolder);
     // The button went up: closes the log. Returns the error text, empty on success.
     QString stop();

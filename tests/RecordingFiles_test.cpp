@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <csetjmp>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <jpeglib.h>
@@ -164,14 +165,14 @@ TEST(CsvLog, LinesReachTheFileAsTheyAreWrittenAndErrorsAreTexts)
     EXPECT_EQ(log.appendLine("\"b\",2"), "");
     EXPECT_EQ(log.close(), "");
     EXPECT_EQ(readAll(path), "\"a\",1\r\n\"b\",2\r\n");
-    ASSERT_EQ(log.create(path), ""); // replaces the old contents
-    EXPECT_EQ(readAll(path), "");
+    EXPECT_NE(log.create(path), ""); // never replaces a log
+    EXPECT_EQ(readAll(path), "\"a\",1\r\n\"b\",2\r\n");
     EXPECT_NE(log.create(underRegularFile(dir) + "log.csv"), "");
     EXPECT_FALSE(log.isOpen());
-    if (QFile::exists("/dev/full")) { // a full disk
-        ASSERT_EQ(log.create("/dev/full"), "");
-        EXPECT_NE(log.appendLine("x"), "");
-    }
+    ASSERT_EQ(log.create(dir.filePath("full.csv")), "");
+    const test::FileSizeLimit full(3);
+    ASSERT_TRUE(full.active());
+    EXPECT_NE(log.appendLine("x,y"), "");
 }
 
 namespace {
@@ -213,6 +214,12 @@ TEST_F(RecorderTest, LogFromPressToReleaseAndOneLinePerSweep)
     ASSERT_EQ(recorder.start(folder), ""); // a new log with a new stamp
     EXPECT_EQ(recorder.logPath(), folder + "20241201093120.csv");
     EXPECT_EQ(QDir(folder).entryList({"*.csv"}).size(), 2);
+    // Pressed again within the second: the first log stays whole.
+    EXPECT_EQ(sweep(folder), "");
+    EXPECT_EQ(recorder.stop(), "");
+    ASSERT_EQ(recorder.start(folder), "");
+    EXPECT_EQ(recorder.logPath(), folder + "20241201093120-2.csv");
+    EXPECT_EQ(readAll(folder + "20241201093120.csv").count('\n'), 1);
 }
 
 TEST_F(RecorderTest, FailedSnapshotWritesNoLineAndKeepsEarlierFiles)
@@ -247,11 +254,36 @@ TEST_F(RecorderTest, FullDiskLeavesNoPartOfASnapshotAndNoLine)
     }
 }
 
-TEST_F(RecorderTest, FolderThatCannotBeMadeIsReported)
+TEST_F(RecorderTest, FolderThatCannotBeMadeIsReportedWithTheSystemsReason)
 {
+    auto reason = [](std::errc code) { return QString::fromStdString(std::make_error_code(code).message()); };
     const QString error = recorder.start(underRegularFile(dir));
-    EXPECT_TRUE(error.contains("folder")) << error.toStdString();
+    EXPECT_TRUE(error.startsWith("Cannot create the folder")) << error.toStdString();
+    EXPECT_TRUE(error.endsWith(reason(std::errc::not_a_directory))) << error.toStdString();
     EXPECT_FALSE(recorder.isLogOpen());
+    // A parent that may not be written, tried as an ordinary user (the superuser writes anyway).
+    const QString locked = dir.filePath("locked");
+    ASSERT_TRUE(QDir().mkpath(locked));
+    ASSERT_EQ(chmod(QFile::encodeName(locked).constData(), 0555), 0);
+    ASSERT_EQ(chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    auto denied = [&] {
+        return Recorder().start(locked + "/Tamsel/").endsWith(reason(std::errc::permission_denied));
+    };
+    if (geteuid() != 0) {
+        EXPECT_TRUE(denied());
+    } else {
+        EXPECT_EXIT(
+            {
+                if (setgid(65534) != 0 || setuid(65534) != 0)
+                    _exit(2);
+                _exit(denied() ? 0 : 1);
+            },
+            ::testing::ExitedWithCode(0), "");
+    }
+    // No known place at all: refused, and nothing lands in the working folder.
+    EXPECT_TRUE(recorder.start("").startsWith("There is no folder for the recordings"));
+    EXPECT_TRUE(sweep("").startsWith("There is no folder for the recordings"));
+    EXPECT_FALSE(QFile::exists("20241201093015.bmp"));
     EXPECT_NE(recorder.stop(), "");
     // with the log not open, a sweep end saves the snapshot and then reports the log
     ASSERT_TRUE(QDir().mkpath(folder));

@@ -35,9 +35,13 @@ TEST(RecordNames, StampFilesAndFolder)
     EXPECT_EQ(csvLogPath("/d/", "20241201093015"), "/d/20241201093015.csv");
     EXPECT_EQ(snapshotPath("/d/", "s", false), "/d/s.bmp");
     EXPECT_EQ(snapshotPath("/d/", "s", true), "/d/s.jpg");
-    EXPECT_EQ(recordFolderIn("/home/u/Documents", false), "/home/u/Documents/My Pictures/Tamsel/");
-    EXPECT_EQ(recordFolderIn("/home/u/Documents/", true), QString("/home/u/Documents/My Pictures/タムセル/"));
-    EXPECT_EQ(recordFolderIn("", false), "/My Pictures/Tamsel/");
+    EXPECT_EQ(recordFolderIn("/home/u/Documents", "/home/u", false), "/home/u/Documents/My Pictures/Tamsel/");
+    EXPECT_EQ(recordFolderIn("/home/u/Documents/", "/home/u", true),
+              QString("/home/u/Documents/My Pictures/タムセル/"));
+    // No documents folder: the home folder; no home either: no folder at all, never the root.
+    EXPECT_EQ(recordFolderIn("", "/home/u/", false), "/home/u/My Pictures/Tamsel/");
+    EXPECT_EQ(recordFolderIn("", "/", false), "");
+    EXPECT_EQ(recordFolderIn("", "", true), "");
 }
 
 TEST(MeasurementText, EnglishExampleLine)
