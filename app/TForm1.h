@@ -157,6 +157,9 @@ public:
     void Positions1Click();
     PositionsDialog *PositionsDlg = nullptr;               // made at its first use
     int64_t rateReadings() const { return rateReadings_; } // how often the rate readout was set
+    Recorder &recorder() { return recorder_; }
+    // Samples stored since the window was made: the position in the audio heard.
+    int64_t samplesHeard() const { return samplesHeard_; }
 
     // An ordinary microphone: the input filter and the automatic threshold.
     void InputFilter1Click();
@@ -300,6 +303,7 @@ private:
     ThresholdTracker thresholdTracker_;
     int64_t lostSamples_ = 0;
     int64_t rateReadings_ = 0;
+    int64_t samplesHeard_ = 0;
     int unmeasuredLosses_ = 0;
     QString failure_;
     QString caption_; // the layout's caption, which the language rule reads; the title adds the source

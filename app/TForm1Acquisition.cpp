@@ -203,6 +203,7 @@ void TForm1::storeRest(Storing &storing)
         if (StartButton->isChecked())
             storing.bars.draw(signalBitmap, state.writeIndex, magnitude);
         ++state.writeIndex;
+        ++samplesHeard_;
         if (p % kSamplesPerPump == kSamplesPerPump - 1)
             QCoreApplication::processEvents();
         if (state.writeIndex > state.samplesPerSweep) {

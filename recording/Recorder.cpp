@@ -21,7 +21,30 @@ QString noFolderText()
 
 } // namespace
 
+QString Recorder::counted(const QString &error)
+{
+    if (!error.isEmpty())
+        ++failures_;
+    return error;
+}
+
 QString Recorder::start(const QString &recordFolder)
+{
+    return counted(startLog(recordFolder));
+}
+
+QString Recorder::stop()
+{
+    return counted(log_.close());
+}
+
+QString Recorder::recordSweep(const SnapshotLayers &layers, const SnapshotOptions &options,
+                              const SweepValues &values, const QString &recordFolder)
+{
+    return counted(saveSweep(layers, options, values, recordFolder));
+}
+
+QString Recorder::startLog(const QString &recordFolder)
 {
     if (recordFolder.isEmpty())
         return noFolderText();
@@ -40,13 +63,8 @@ QString Recorder::start(const QString &recordFolder)
     return log_.create(path);
 }
 
-QString Recorder::stop()
-{
-    return log_.close();
-}
-
-QString Recorder::recordSweep(const SnapshotLayers &layers, const SnapshotOptions &options,
-                              const SweepValues &values, const QString &recordFolder)
+QString Recorder::saveSweep(const SnapshotLayers &layers, const SnapshotOptions &options,
+                            const SweepValues &values, const QString &recordFolder)
 {
     if (recordFolder.isEmpty())
         return noFolderText();

@@ -32,6 +32,8 @@ public:
     // The button went up: closes the log. Returns the error text, empty on success.
     QString stop();
     bool isLogOpen() const { return log_.isOpen(); }
+    // How many steps (start, sweep, stop) have failed so far: what was not written.
+    int failures() const { return failures_; }
     QString logPath() const { return log_.path(); }
 
     // A sweep ended while recording: saves the snapshot, then appends the log line with the
@@ -42,9 +44,14 @@ public:
 
 private:
     QDateTime now() const { return clock_ ? clock_() : QDateTime::currentDateTime(); }
+    QString counted(const QString &error);
+    QString startLog(const QString &recordFolder);
+    QString saveSweep(const SnapshotLayers &layers, const SnapshotOptions &options, const SweepValues &values,
+                      const QString &recordFolder);
 
     CsvLog log_;
     Clock clock_;
+    int failures_ = 0;
 };
 
 } // namespace tamsel

@@ -292,11 +292,27 @@ TEST(Analyzer, RecordsSnapshotsAndTheLogInABatch)
     params.beatsPerHour = 18000;
     const QString wav = writeWatch(dir, params, 3.5);
     const QString folder = dir.filePath("records/nested");
-    const AnalyzerRun run = analyze({"--view", "1", "--record", folder, "--jpeg", "--print-scale",
-                                     "--print-signal", "--print-values", wav});
+    const AnalyzerRun run =
+        analyze({"--view", "1", "--record", folder, "--jpeg", "--print-scale", "--print-signal",
+                 "--print-values", "--start", "2026-12-07 11:34:00", wav});
     ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
     const QStringList csvLines = run.lines.filter(QRegularExpression("^\"\\d{14}\","));
-    ASSERT_GE(csvLines.size(), 3) << "a sweep end every second";
+    ASSERT_EQ(csvLines.size(), 3) << "a sweep end every second";
+    // Stamped by when the watch was heard: one snapshot per sweep, the same on every run.
+    const QStringList stamps = {"20261207113401", "20261207113402", "20261207113403"};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(csvLines[i].startsWith('"' + stamps[i] + '"')) << csvLines[i].toStdString();
+    EXPECT_EQ(QDir(folder).entryList({"*.jpg"}, QDir::Files),
+              QStringList({stamps[0] + ".jpg", stamps[1] + ".jpg", stamps[2] + ".jpg"}));
+    // Without a start, the file's modification time less its length: 3.5 s before 11:34:03.5.
+    QFile touched(wav);
+    ASSERT_TRUE(touched.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(touched.setFileTime(QDateTime(QDate(2026, 12, 7), QTime(11, 34, 3, 500)),
+                                    QFileDevice::FileModificationTime));
+    touched.close();
+    const QString again = dir.filePath("again");
+    ASSERT_EQ(analyze({"--view", "1", "--record", again, "--jpeg", wav}).exitCode, 0);
+    EXPECT_EQ(QDir(again).entryList({"*.jpg"}, QDir::Files), QDir(folder).entryList({"*.jpg"}, QDir::Files));
     const QDir records(folder);
     const QStringList logs = records.entryList({"*.csv"}, QDir::Files);
     ASSERT_EQ(logs.size(), 1);
@@ -420,4 +436,31 @@ TEST(Analyzer, MicrophoneOptionsOnSilenceAndOnClippedTicks)
     const QStringList final = finalFields(loud);
     EXPECT_EQ(final[1], " 06.0") << loud.lines.join('\n').toStdString();
     EXPECT_NEAR(final[7].split(' ')[0].toDouble(), 4, 1) << loud.lines.join('\n').toStdString();
+TEST(Analyzer, WhatCouldNotBeWrittenEndsTheFinishedRunWithStatus3)
+{
+    QTemporaryDir dir;
+    SyntheticWatchParams params;
+    params.beatsPerHour = 18000;
+    const QString wav = writeWatch(dir, params, 2.5);
+    QFile plain(dir.filePath("plain"));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    // No folder for the records: every sweep is still measured and printed.
+    const AnalyzerRun run = analyze({"--view", "1", "--record", plain.fileName() + "/records", wav});
+    EXPECT_EQ(run.exitCode, 3) << run.errors.toStdString();
+    EXPECT_EQ(run.lines.size(), 3);
+    EXPECT_TRUE(run.lines.last().startsWith("FINAL,"));
+    EXPECT_TRUE(run.errors.contains("Cannot create the folder"));
+    // The printed lines are records too.
+    if (QFile::exists("/dev/full")) {
+        QProcess full;
+        full.setStandardOutputFile(QStringLiteral("/dev/full"));
+        full.start(QStringLiteral(TAMSEL_BINARY_DIR "/tools/quorlen-analyze"), {"--view", "1", wav});
+        ASSERT_TRUE(full.waitForFinished(120000));
+        EXPECT_EQ(full.exitCode(), 3);
+    }
+    const AnalyzerRun badStart = analyze({"--start", "7.12.2026", wav});
+    EXPECT_EQ(badStart.exitCode, 2);
+    EXPECT_TRUE(badStart.errors.contains("--start")) << badStart.errors.toStdString();
+    EXPECT_TRUE(analyze({"--help"}).lines.join('\n').contains("3 the run was finished"));
 }

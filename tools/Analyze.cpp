@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <optional>
@@ -12,6 +13,7 @@
 #include "app/RangedOption.h"
 #include "app/TApplication.h"
 #include "app/TForm1.h"
+#include "capture/AudioFile.h"
 #include "capture/FileSoundService.h"
 #include "recording/CsvLine.h"
 #include "recording/RecordNames.h"
@@ -44,13 +46,17 @@ const RangedOption kBps{"bps", "Beats per second, set by hand instead of counted
 void addOptions(QCommandLineParser &args)
 {
     args.setApplicationDescription(
-        QStringLiteral("Measures a recorded watch with the Tamsel window, headless."));
+        QStringLiteral("Measures a recorded watch with the Tamsel window, headless.\n"
+                       "Exit status: 0 done; 2 a bad option or an unreadable recording; 3 the run was "
+                       "finished, but a snapshot or CSV line could not be written."));
     args.addHelpOption();
     args.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The recording (WAV, FLAC, ...)."));
     const std::pair<const char *, const char *> valued[] = {
         {"view", "View length in seconds: 1, 2, 3, 10, 20, 30, 40, 60 (default), 120, 300, 600 or 900."},
         {"record", "Record snapshots and the CSV log into this folder."},
         {"position-names", "With --positions: the recordings' positions, such as DU,DD,CU,CD,CL."},
+        {"start", "When the recording began, as \"YYYY-MM-DD hh:mm:ss\" (default: the file's modification "
+                  "time minus its length). Stamps are this plus the audio position of each sweep end."},
     };
     for (const auto &[name, help] : valued)
         args.addOption({QString::fromLatin1(name), QString::fromUtf8(help), QStringLiteral("VALUE")});
@@ -165,6 +171,24 @@ void startRecording(TForm1 &form, const QCommandLineParser &args)
     form.recBtn->click();
 }
 
+// When the watch was heard: the recording's own time, so that the stamps of two sweeps differ
+// and every run gives the same ones.
+QDateTime recordingStart(const QCommandLineParser &args, const QString &path)
+{
+    if (args.isSet("start")) {
+        const QDateTime start =
+            QDateTime::fromString(args.value("start"), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        if (!start.isValid())
+            fail(QStringLiteral("--start needs a time as \"YYYY-MM-DD hh:mm:ss\", not \"%1\"")
+                     .arg(args.value("start")));
+        return start;
+    }
+    AudioFile file;
+    file.open(QFile::encodeName(path).toStdString());
+    const int64_t lengthMs = file.fileRate() > 0 ? file.fileFrames() * 1000 / file.fileRate() : 0;
+    return QFileInfo(path).lastModified().addMSecs(-lengthMs);
+}
+
 std::string utf8(const QString &text)
 {
     return text.toStdString();
@@ -221,13 +245,18 @@ int main(int argc, char **argv)
         [](const QString &text) { std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData()); });
     SetMessageSink([](const QString &text) { std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData()); });
     TForm1 form(std::move(service), design);
-    form.OnSweepEnd = [&form] {
+    const QDateTime start = recordingStart(args, args.positionalArguments().first());
+    const auto heardAt = [&form, start] {
+        return start.addMSecs(form.samplesHeard() * 1000 / AudioFile::kRate);
+    };
+    form.recorder().setClock(heardAt);
+    bool printed = true;
+    form.OnSweepEnd = [&form, &heardAt, &printed] {
         const TStatusBar &status = *form.StatusBar1;
         const std::string line =
-            buildCsvLine(utf8(recordStamp(QDateTime::currentDateTime())), form.state.beatsPerSecond,
-                         utf8(status.panelText(4)), utf8(status.panelText(2)), utf8(status.panelText(6)),
-                         form.state.rateRatio);
-        std::printf("%s\n", line.c_str());
+            buildCsvLine(utf8(recordStamp(heardAt())), form.state.beatsPerSecond, utf8(status.panelText(4)),
+                         utf8(status.panelText(2)), utf8(status.panelText(6)), form.state.rateRatio);
+        printed = std::printf("%s\n", line.c_str()) >= 0 && printed;
     };
     form.show();
 
@@ -240,6 +269,6 @@ int main(int argc, char **argv)
     if (form.WinWaveIn1->Opened())
         loop.exec();
     printFinal(form);
-    std::fflush(stdout);
-    return 0;
+    printed = std::fflush(stdout) == 0 && !std::ferror(stdout) && printed;
+    return printed && form.recorder().failures() == 0 ? 0 : 3;
 }
