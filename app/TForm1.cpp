@@ -50,6 +50,9 @@ TForm1::TForm1(std::unique_ptr<SoundService> service, const TForm1Design &design
     caption_ = design.caption;
     input_.device = design.device;
     setWindowTitle(caption_);
+    // The title bar has the system menu and the close button; no minimise or maximise.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
     buildMenus();
     // Client area of the designed 817 x 437 window, below its menu bar.
     resize(809, 40 + 65 + 3 + 256 + 19 + menuBar()->sizeHint().height());

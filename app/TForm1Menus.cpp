@@ -6,6 +6,7 @@
 #include "app/TForm1.h"
 #include "display/Readouts.h"
 #include "recording/RecordNames.h"
+#include "settings/DialogPlacement.h"
 
 namespace tamsel {
 
@@ -143,6 +144,7 @@ void TForm1::showEvent(QShowEvent *event)
     if (shown_)
         return;
     shown_ = true;
+    CentreOnParent(this); // it has none: the screen
     FormShow();
 }
 

@@ -23,14 +23,14 @@ TLEDLabel *ledLabel(QWidget *parent, QRect geometry, const char *hint, int horz,
     return label;
 }
 
-QToolButton *flatButton(QWidget *parent, QRect geometry, const char *hint)
+QToolButton *flatButton(QWidget *parent, QRect geometry, const char *hint, bool up)
 {
     auto *button = new QToolButton(parent);
     button->setGeometry(geometry);
     button->setToolTip(QString::fromUtf8(hint));
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
-    button->setIcon(triangleIcon(hint[5] == 'U', geometry.width(), geometry.height()));
+    button->setIcon(triangleIcon(up, geometry.width(), geometry.height()));
     button->setIconSize(geometry.size());
     button->setStyleSheet(QStringLiteral("QToolButton { border: none; background: black; }"));
     return button;
@@ -49,8 +49,8 @@ void TForm1::buildLedStrip()
     autosw->setIconSize(QSize(32, 32));
     autosw->setFocusPolicy(Qt::NoFocus);
     autosw->setStyleSheet(QStringLiteral("QToolButton { border: none; background: black; }"));
-    upBtn = flatButton(BackPanel1, {40, 8, 15, 14}, "Beat Up");
-    downBtn = flatButton(BackPanel1, {40, 23, 15, 14}, "Beat Down");
+    upBtn = flatButton(BackPanel1, {40, 8, 15, 14}, "Beat Up", true);
+    downBtn = flatButton(BackPanel1, {40, 23, 15, 14}, "Beat Down", false);
 
     bpss = ledLabel(BackPanel1, {56, 8, 97, 30}, "Beat", 9, 7);
     bpss->setDigits(3);
@@ -67,8 +67,8 @@ void TForm1::buildLedStrip()
     kaku->setStyle(lsInteger);
     LEDLabel3 = ledLabel(BackPanel1, {424, 14, 65, 24}, "degrees", 8, 5);
     LEDLabel3->setCaption(QStringLiteral("deg"));
-    SpeedButton5 = flatButton(BackPanel1, {637, 8, 15, 14}, "Dot UP");
-    SpeedButton6 = flatButton(BackPanel1, {637, 23, 15, 14}, "Dot DOWN");
+    SpeedButton5 = flatButton(BackPanel1, {637, 8, 15, 14}, "Dot UP", true);
+    SpeedButton6 = flatButton(BackPanel1, {637, 23, 15, 14}, "Dot DOWN", false);
     SpeedButton5->hide();
     SpeedButton6->hide();
     spd = ledLabel(BackPanel1, {653, 8, 97, 30}, "Rate", 9, 7);

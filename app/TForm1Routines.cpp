@@ -17,6 +17,7 @@ void TForm1::ResetMeasurement()
     spd->setValue(0);
     kaku->setValue(0);
     katatime->setValue(0);
+    katatime->setCaption(QStringLiteral("00.0")); // a text readout: its value is not shown
     colourRateReadout();
     colourBeatErrorReadout();
     setStartDown();

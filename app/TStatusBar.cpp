@@ -1,5 +1,8 @@
 #include "app/TStatusBar.h"
 
+#include <QEvent>
+#include <algorithm>
+
 namespace tamsel {
 
 namespace {
@@ -7,6 +10,7 @@ struct PanelLayout {
     int width;
     Qt::Alignment alignment;
     const char *text;
+    const char *longest = ""; // the longest text the panel shows, which it must fit
 };
 const PanelLayout kPanels[TStatusBar::kPanelCount] = {
     {150, Qt::AlignHCenter, "60sec view"},
@@ -16,7 +20,7 @@ const PanelLayout kPanels[TStatusBar::kPanelCount] = {
     {50, Qt::AlignRight, ""},
     {38, Qt::AlignLeft, "Rate:"},
     {130, Qt::AlignRight, ""},
-    {50, Qt::AlignLeft, ""},
+    {50, Qt::AlignLeft, "", "拘束時間: 999.9 msec"},
 };
 } // namespace
 
@@ -26,7 +30,6 @@ TStatusBar::TStatusBar(QWidget *parent) : QStatusBar(parent)
     setSizeGripEnabled(true);
     for (int i = 0; i < kPanelCount; ++i) {
         auto *label = new QLabel(QString::fromUtf8(kPanels[i].text), this);
-        label->setFixedWidth(kPanels[i].width);
         label->setAlignment(kPanels[i].alignment | Qt::AlignVCenter);
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
@@ -36,6 +39,27 @@ TStatusBar::TStatusBar(QWidget *parent) : QStatusBar(parent)
     note_ = new ElidedLabel(this);
     note_->hide();
     addPermanentWidget(note_, 1);
+    fitPanels();
+}
+
+// The designed widths, widened where a panel's longest text would not fit at the font in use.
+void TStatusBar::fitPanels()
+{
+    for (int i = 0; i < kPanelCount; ++i) {
+        QLabel *label = panels_[static_cast<size_t>(i)];
+        const QString shown = label->text();
+        label->setText(QString::fromUtf8(kPanels[i].longest));
+        const int needed = label->sizeHint().width(); // the text, its indent and the frame
+        label->setText(shown);
+        label->setFixedWidth(std::max(kPanels[i].width, needed));
+    }
+}
+
+void TStatusBar::changeEvent(QEvent *event)
+{
+    QStatusBar::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        fitPanels();
 }
 
 void TStatusBar::setCaptureNote(const QString &text, bool alarm)

@@ -22,7 +22,12 @@ public:
     void setCaptureNote(const QString &text, bool alarm);
     QString captureNote() const { return note_->fullText(); }
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
+    void fitPanels();
+
     std::array<QLabel *, kPanelCount> panels_{};
     ElidedLabel *note_;
 };

@@ -2,6 +2,7 @@
 // Exit.
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
 
@@ -68,6 +69,13 @@ TEST(Language, LiftTimeTextUsesTheNominalRateAndOnlyTheAcMode)
     output.amplitudeMeasured(280, true, 4410);
     EXPECT_EQ(w.form->StatusBar1->panelText(7), QStringLiteral("拘束時間: 100.0 msec"));
     EXPECT_EQ(w.form->StatusBar1->panelText(4), "280 deg");
+    // The panel is wide enough to be read, at the window's font.
+    for (const uint32_t lift : {450u, 4410u}) {
+        output.amplitudeMeasured(280, true, lift);
+        const QLabel *panel = w.form->StatusBar1->Panel(7);
+        EXPECT_EQ(panel->font(), w.form->font());
+        EXPECT_LE(panel->sizeHint().width(), panel->width()) << panel->text().toStdString();
+    }
 }
 
 TEST(Language, AnyOtherCaptionGivesEnglish)
@@ -397,4 +405,25 @@ TEST(NoiseCalibration, SetsTheThresholdRangeAndSurvivesAFullScaleSample)
     EXPECT_EQ(w.state().noiseLevel, 32769);
     EXPECT_EQ(w.form->TrackBar1->minimum(), 0);
     EXPECT_GE(w.form->TrackBar1->maximum(), 0);
+}
+
+TEST(Sights, CentredWithSystemMenuAndCloseOnlyAndButtonsPointTheirWay)
+{
+    Window w;
+    const Qt::WindowFlags flags = w.form->windowFlags();
+    EXPECT_TRUE(flags & Qt::WindowSystemMenuHint);
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    const QRect area = w.form->screen()->availableGeometry();
+    const QRect frame = w.form->frameGeometry();
+    if (frame.width() <= area.width())
+        EXPECT_NEAR(frame.center().x(), area.center().x(), 1);
+    else
+        EXPECT_EQ(frame.left(), area.left()) << "too wide to centre: kept on the screen";
+    EXPECT_NEAR(frame.center().y(), area.center().y(), 1);
+    // The fine-correction arrows point as the beat-rate arrows do.
+    auto image = [](QToolButton *b) { return b->icon().pixmap(b->iconSize()).toImage(); };
+    EXPECT_EQ(image(w.form->SpeedButton5), image(w.form->upBtn)) << "Dot UP";
+    EXPECT_EQ(image(w.form->SpeedButton6), image(w.form->downBtn)) << "Dot DOWN";
+    EXPECT_NE(image(w.form->upBtn), image(w.form->downBtn));
 }
