@@ -23,9 +23,9 @@ public:
     int32_t MeasureNoiseLevel();
 
     // The state part of starting the time-signal calibration: no correction, nominal
-    // 44 100 samples per second, calibrating. The caller then chooses the 60-second view,
-    // releases the beat counter, sets beatsPerSecond to 1, chooses zoom 1, starts a new sweep
-    // and sets timeSignalCalibrating again.
+    // 44 100 samples per second, not calibrating yet. The caller then chooses the 60-second
+    // view, releases the beat counter, sets beatsPerSecond to 1, chooses zoom 1, starts a new
+    // sweep and only then sets timeSignalCalibrating.
     void StartTimeSignal();
 
     // A step of the analysis pass for an accepted pulse while calibrating with beatCount > 1:

@@ -427,3 +427,24 @@ TEST(Sights, CentredWithSystemMenuAndCloseOnlyAndButtonsPointTheirWay)
     EXPECT_EQ(image(w.form->SpeedButton6), image(w.form->downBtn)) << "Dot DOWN";
     EXPECT_NE(image(w.form->upBtn), image(w.form->downBtn));
 }
+
+TEST(TimeSignal, CalibrationStartsWithTheNewMeasurementNotOnTheOldSweep)
+{
+    Window w;
+    int ends = 0;
+    SetMessageSink([&ends](const QString &text) { ends += text == "Time signal calibration end."; });
+    // A card ten samples per second fast; the sweep already holds 40 pulses a second apart.
+    const WatchParams pulses{
+        .beatsPerHour = 3600, .amplitudeDegrees = 0, .firstPeak = 5000, .cardRate = 44110};
+    WatchFeed before(pulses);
+    before.atLeast(w, 40 * 44100);
+    w.form->T1Click();
+    EXPECT_EQ(ends, 0) << "ended by the old sweep";
+    EXPECT_TRUE(w.state().timeSignalCalibrating);
+    EXPECT_EQ(w.state().samplesPerSecond, 44100);
+    WatchFeed after(pulses);
+    after.atLeast(w, 40 * 44100);
+    EXPECT_EQ(ends, 1);
+    EXPECT_EQ(w.state().fineCorrection, 10);
+    SetMessageSink(nullptr);
+}
