@@ -244,8 +244,8 @@ int main(int argc, char **argv)
     SetExceptionSink(
         [](const QString &text) { std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData()); });
     SetMessageSink([](const QString &text) { std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData()); });
-    TForm1 form(std::move(service), design);
     const QDateTime start = recordingStart(args, args.positionalArguments().first());
+    TForm1 form(std::move(service), design);
     const auto heardAt = [&form, start] {
         return start.addMSecs(form.samplesHeard() * 1000 / AudioFile::kRate);
     };
