@@ -224,6 +224,7 @@ int main(int argc, char **argv)
     // Every value is checked before any work is done.
     const QByteArray storedSettings = settingsFor(args);
     const WindowOptions options = windowOptions(args);
+    const QDateTime start = recordingStart(args, args.positionalArguments().first());
 
     FileSoundOptions source;
     source.path = QFile::encodeName(args.positionalArguments().first()).toStdString();
@@ -244,7 +245,6 @@ int main(int argc, char **argv)
     SetExceptionSink(
         [](const QString &text) { std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData()); });
     SetMessageSink([](const QString &text) { std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData()); });
-    const QDateTime start = recordingStart(args, args.positionalArguments().first());
     TForm1 form(std::move(service), design);
     const auto heardAt = [&form, start] {
         return start.addMSecs(form.samplesHeard() * 1000 / AudioFile::kRate);
