@@ -279,10 +279,10 @@ TEST(LiveTimeAxis, ErrorBoxesAtTheSweepEndHoldNoBuffer)
 
     EXPECT_EQ(w.form->lostSamples(), 0);
     EXPECT_GE(w.sweepRates.size(), 28u) << "sweeps went on under the boxes";
-    ASSERT_EQ(texts.size(), 2u) << "the log's failure at the click, and the snapshots' failure once";
-    EXPECT_TRUE(texts[0].contains("CSV log")) << texts[0].toStdString();
+    ASSERT_EQ(texts.size(), 2u) << "the folder's failure at the click, and the snapshots' failure once";
+    EXPECT_TRUE(texts[0].contains("Cannot create the folder")) << texts[0].toStdString();
     EXPECT_TRUE(texts[1].contains("snapshot")) << texts[1].toStdString();
-    EXPECT_EQ(reported.count("CSV log"), 1);
+    EXPECT_EQ(reported.count("Cannot create the folder"), 1);
     EXPECT_GE(reported.count("snapshot"), static_cast<qsizetype>(w.sweepRates.size()) - 1)
         << "every failed snapshot is reported";
 }
