@@ -436,6 +436,8 @@ TEST(Analyzer, MicrophoneOptionsOnSilenceAndOnClippedTicks)
     const QStringList final = finalFields(loud);
     EXPECT_EQ(final[1], " 06.0") << loud.lines.join('\n').toStdString();
     EXPECT_NEAR(final[7].split(' ')[0].toDouble(), 4, 1) << loud.lines.join('\n').toStdString();
+}
+
 TEST(Analyzer, WhatCouldNotBeWrittenEndsTheFinishedRunWithStatus3)
 {
     QTemporaryDir dir;
