@@ -11,7 +11,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -19,6 +18,7 @@
 #include "app/TApplication.h"
 #include "app/TForm1.h"
 #include "app/positions/PositionReadout.h"
+#include "files/WholeFile.h"
 #include "recording/RecordNames.h"
 
 namespace tamsel {
@@ -294,10 +294,9 @@ QString PositionsDialog::SummaryCsv() const
 
 bool PositionsDialog::SaveTo(const QString &path)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(SummaryCsv().toUtf8()) < 0 || !file.commit()) {
-        ShowException(
-            QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+    const QString error = writeWholeFile(path, SummaryCsv().toUtf8());
+    if (!error.isEmpty()) {
+        ShowException(QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), error));
         return false;
     }
     return true;
