@@ -23,18 +23,26 @@ struct AnalyzerRun {
     QString errors;
 };
 
-AnalyzerRun analyze(const QStringList &arguments, const QProcessEnvironment &environment = {})
+const QString kAnalyzer = QStringLiteral(TAMSEL_BINARY_DIR "/tools/quorlen-analyze");
+
+AnalyzerRun run(const QString &program, const QStringList &arguments,
+                const QProcessEnvironment &environment = {})
 {
     QProcess process;
     if (!environment.isEmpty())
         process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(TAMSEL_BINARY_DIR "/tools/quorlen-analyze"), arguments);
+    process.start(program, arguments);
     process.waitForFinished(120000);
     AnalyzerRun run;
     run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     run.lines = QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
     run.errors = QString::fromUtf8(process.readAllStandardError());
     return run;
+}
+
+AnalyzerRun analyze(const QStringList &arguments, const QProcessEnvironment &environment = {})
+{
+    return run(kAnalyzer, arguments, environment);
 }
 
 // Writes `frames` frames of a format libsndfile writes; `sample(i, channel)` in -1..1.
@@ -88,8 +96,14 @@ TEST(Analyzer, MeasuresASyntheticWatch)
     params.rateSecondsPerDay = 6;
     params.beatErrorMs = 0;
     params.amplitudeDegrees = 280;
-    const AnalyzerRun run = analyze({writeWatch(dir, params, 130)});
+    // Run as from a bare shell: no login session, and another platform asked for.
+    QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
+    bare.remove("XDG_RUNTIME_DIR");
+    bare.remove("DISPLAY");
+    bare.insert("QT_QPA_PLATFORM", "xcb");
+    const AnalyzerRun run = analyze({writeWatch(dir, params, 130)}, bare);
     ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_EQ(run.errors, "") << "no platform chatter, and no progress off a terminal";
     // Two sweep ends of the 60-second view, then the FINAL line.
     ASSERT_EQ(run.lines.size(), 3) << run.lines.join('\n').toStdString();
     for (int i = 0; i < 2; ++i) {
@@ -436,6 +450,47 @@ TEST(Analyzer, MicrophoneOptionsOnSilenceAndOnClippedTicks)
     const QStringList final = finalFields(loud);
     EXPECT_EQ(final[1], " 06.0") << loud.lines.join('\n').toStdString();
     EXPECT_NEAR(final[7].split(' ')[0].toDouble(), 4, 1) << loud.lines.join('\n').toStdString();
+}
+
+TEST(Analyzer, ProgressIsDrawnOnATerminalOnly)
+{
+    QTemporaryDir dir;
+    const QString wav = writeWatch(dir, SyntheticWatchParams{}, 75);
+    for (const bool quiet : {false, true}) {
+        // `script` gives the analyzer a terminal, where stdout and stderr meet in writing order.
+        const QString command = kAnalyzer + (quiet ? " --quiet " : " ") + wav;
+        const AnalyzerRun onTerminal = run("script", {"-qec", command, "/dev/null"});
+        ASSERT_EQ(onTerminal.exitCode, 0);
+        ASSERT_FALSE(onTerminal.lines.isEmpty());
+        const bool drawn = onTerminal.lines.first().contains(QRegularExpression("^\\r0 %  0:00 / 1:15"));
+        EXPECT_EQ(drawn, !quiet) << onTerminal.lines.first().toStdString();
+        // Erased before each result line, so every line of results reads as printed.
+        const QRegularExpression erased("^((\\r[^\\r]*)*\\r *\\r)?(\"\\d{14}\"|FINAL),.*\\r$");
+        for (const QString &line : onTerminal.lines)
+            EXPECT_TRUE(erased.match(line).hasMatch()) << line.toStdString();
+    }
+}
+
+TEST(Analyzer, UsageErrorsAndAReaderThatGoesAway)
+{
+    QTemporaryDir dir;
+    SyntheticWatchParams params;
+    params.beatsPerHour = 18000;
+    // Three minutes in the 1-second view: lines keep coming long after `head` has gone.
+    const QString wav = writeWatch(dir, params, 180);
+    for (const QStringList &arguments : {QStringList{}, QStringList{wav, wav}, QStringList{"--bogus", wav}}) {
+        const AnalyzerRun usage = analyze(arguments);
+        EXPECT_EQ(usage.exitCode, 2);
+        EXPECT_TRUE(usage.lines.isEmpty());
+        EXPECT_TRUE(usage.errors.startsWith("quorlen-analyze: ") && usage.errors.count('\n') == 1)
+            << usage.errors.toStdString();
+    }
+    // `head` goes away after the first line; the run ends there, without a word.
+    const AnalyzerRun piped =
+        run("bash", {"-c", "set -o pipefail; \"$0\" --view 1 \"$1\" | head -1", kAnalyzer, wav});
+    EXPECT_EQ(piped.exitCode, 3);
+    EXPECT_EQ(piped.lines.size(), 1);
+    EXPECT_EQ(piped.errors, "");
 }
 
 TEST(Analyzer, WhatCouldNotBeWrittenEndsTheFinishedRunWithStatus3)

@@ -18,6 +18,9 @@
 #include "recording/CsvLine.h"
 #include "recording/RecordNames.h"
 #include "tools/AnalyzePositions.h"
+#include "tools/ProgressLine.h"
+#include "tools/QuietMessages.h"
+#include "tools/ResultOutput.h"
 
 using namespace tamsel;
 
@@ -48,7 +51,8 @@ void addOptions(QCommandLineParser &args)
     args.setApplicationDescription(
         QStringLiteral("Measures a recorded watch with the Tamsel window, headless.\n"
                        "Exit status: 0 done; 2 a bad option or an unreadable recording; 3 the run was "
-                       "finished, but a snapshot or CSV line could not be written."));
+                       "finished, but a snapshot or CSV line could not be written, or the run stopped "
+                       "because the output could not be written."));
     args.addHelpOption();
     args.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The recording (WAV, FLAC, ...)."));
     const std::pair<const char *, const char *> valued[] = {
@@ -76,6 +80,7 @@ void addOptions(QCommandLineParser &args)
         {"print-values", "With --record: a line of the measured values at the bottom."},
         {"positions", "Each FILE is one position of a positional test; prints its summary as CSV "
                       "(--record and --time-signal do not apply)."},
+        {"quiet", "Print neither the calibration's message nor the progress on a terminal."},
     };
     for (const auto &[name, help] : flags)
         args.addOption({QString::fromLatin1(name), QString::fromUtf8(help)});
@@ -195,39 +200,56 @@ std::string utf8(const QString &text)
 }
 
 // The panels' numbers with a full stop, as in the CSV lines, so the line splits at its commas.
-void printFinal(const TForm1 &form)
+std::string finalLine(const TForm1 &form)
 {
     const TStatusBar &status = *form.StatusBar1;
     auto panel = [&status](int index) { return withFullStop(utf8(status.panelText(index))); };
-    std::printf("FINAL,%s,%d,%s,%d,%s,%s,%s,%d,%d\n", utf8(form.bpss->caption()).c_str(), form.spd->value(),
-                utf8(form.katatime->caption()).c_str(), form.kaku->value(), panel(2).c_str(),
-                panel(4).c_str(), panel(6).c_str(), form.state.fineCorrection, form.state.samplesPerSecond);
+    return "FINAL," + utf8(form.bpss->caption()) + ',' + std::to_string(form.spd->value()) + ',' +
+           utf8(form.katatime->caption()) + ',' + std::to_string(form.kaku->value()) + ',' + panel(2) + ',' +
+           panel(4) + ',' + panel(6) + ',' + std::to_string(form.state.fineCorrection) + ',' +
+           std::to_string(form.state.samplesPerSecond) + '\n';
+}
+
+double recordingSeconds(const std::string &path)
+{
+    AudioFile file;
+    return file.open(path) && file.fileRate() > 0 ? double(file.fileFrames()) / file.fileRate() : 0;
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    quietPlatformMessages();
+    prepareResultOutput();
     TApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("quorlen-analyze"));
     QCommandLineParser args;
     addOptions(args);
-    args.process(app);
+    const QString usage =
+        QStringLiteral(". Usage: quorlen-analyze [options] FILE (--help lists the options)");
+    if (!args.parse(app.arguments()))
+        fail(args.errorText().chopped(args.errorText().endsWith(QLatin1Char('.')) ? 1 : 0) + usage);
+    if (args.isSet(QStringLiteral("help")) || args.isSet(QStringLiteral("help-all")))
+        args.showHelp(0);
     if (args.isSet("positions"))
         return analyzePositions(
             args.positionalArguments(), args.value("position-names"), settingsFor(args),
             [options = windowOptions(args)](TForm1 &form) { applyOptions(form, options); });
-    if (args.positionalArguments().size() != 1)
-        fail(QStringLiteral("give exactly one recording (see --help)"));
+    if (args.positionalArguments().isEmpty())
+        fail(QStringLiteral("no recording given") + usage);
+    if (args.positionalArguments().size() > 1)
+        fail(QStringLiteral("one recording at a time") + usage);
+    const bool quiet = args.isSet("quiet");
     // Every value is checked before any work is done.
     const QByteArray storedSettings = settingsFor(args);
     const WindowOptions options = windowOptions(args);
     const QDateTime start = recordingStart(args, args.positionalArguments().first());
 
+    const std::string path = QFile::encodeName(args.positionalArguments().first()).toStdString();
     FileSoundOptions source;
-    source.path = QFile::encodeName(args.positionalArguments().first()).toStdString();
+    source.path = path;
     QEventLoop loop;
     source.onEnd = [&loop] { loop.quit(); };
     auto service = std::make_unique<FileSoundService>(std::move(source));
@@ -242,21 +264,35 @@ int main(int argc, char **argv)
         fail(QStringLiteral("cannot write a settings file in %1").arg(settingsDir.path()));
     settings.close();
 
-    SetExceptionSink(
-        [](const QString &text) { std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData()); });
-    SetMessageSink([](const QString &text) { std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData()); });
+    const FileSoundService &feed = *service;
+    ProgressLine progress(stderr, quiet ? 0 : recordingSeconds(path),
+                          [&feed] { return double(feed.samplesDelivered()) / FileSoundService::kRate; });
+    SetExceptionSink([&progress](const QString &text) {
+        progress.erase();
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    });
+    SetMessageSink([&progress, quiet](const QString &text) {
+        if (quiet)
+            return;
+        progress.erase();
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    });
+    bool outputFailed = false;
     TForm1 form(std::move(service), design);
     const auto heardAt = [&form, start] {
         return start.addMSecs(form.samplesHeard() * 1000 / AudioFile::kRate);
     };
     form.recorder().setClock(heardAt);
-    bool printed = true;
-    form.OnSweepEnd = [&form, &heardAt, &printed] {
+    form.OnSweepEnd = [&] {
         const TStatusBar &status = *form.StatusBar1;
         const std::string line =
             buildCsvLine(utf8(recordStamp(heardAt())), form.state.beatsPerSecond, utf8(status.panelText(4)),
                          utf8(status.panelText(2)), utf8(status.panelText(6)), form.state.rateRatio);
-        printed = std::printf("%s\n", line.c_str()) >= 0 && printed;
+        progress.erase();
+        if (!outputFailed && !writeResults(line + '\n')) {
+            outputFailed = true;
+            loop.quit();
+        }
     };
     form.show();
 
@@ -268,7 +304,7 @@ int main(int argc, char **argv)
 
     if (form.WinWaveIn1->Opened())
         loop.exec();
-    printFinal(form);
-    printed = std::fflush(stdout) == 0 && !std::ferror(stdout) && printed;
-    return printed && form.recorder().failures() == 0 ? 0 : 3;
+    progress.finish();
+    const bool printed = !outputFailed && writeResults(finalLine(form));
+    return printed && form.recorder().failures() == 0 ? 0 : kWriteFailed;
 }

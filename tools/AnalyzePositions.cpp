@@ -11,6 +11,7 @@
 #include "app/TForm1.h"
 #include "app/positions/PositionReadout.h"
 #include "capture/FileSoundService.h"
+#include "tools/ResultOutput.h"
 
 namespace tamsel {
 
@@ -86,9 +87,7 @@ int analyzePositions(const QStringList &files, const QString &names, const QByte
     for (qsizetype i = 0; i < files.size(); ++i)
         readings.push_back(measure(files[i], positions[static_cast<size_t>(i)], settings, prepare));
     const std::string csv = PositionTestCsv(readings, Summarise(readings));
-    std::fwrite(csv.data(), 1, csv.size(), stdout);
-    std::fflush(stdout);
-    return 0;
+    return writeResults(csv) ? 0 : kWriteFailed;
 }
 
 } // namespace tamsel

@@ -1,0 +1,19 @@
+#pragma once
+// Standard output carries the analyzer's results and nothing else. A closed pipe is not a
+// signal here but a failed write, so a reader that goes away (`| head -1`) ends the run.
+#include <string_view>
+
+namespace tamsel {
+
+// Exit status of a run of which something could not be written: a snapshot, a CSV line or
+// the results.
+constexpr int kWriteFailed = 3;
+
+// Line-buffered standard output; a closed pipe reported as a write error.
+void prepareResultOutput();
+
+// Writes and flushes the text. On failure says why on standard error (nothing when the reader
+// went away) and returns false.
+bool writeResults(std::string_view text);
+
+} // namespace tamsel
