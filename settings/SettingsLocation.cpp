@@ -12,7 +12,9 @@ QString settingsFilePathFor(const QString &executablePath, const QString &config
 {
     const QFileInfo exe(executablePath);
     const QString name = exe.completeBaseName() + QStringLiteral(".ini");
-    if (access(QFile::encodeName(exe.path()).constData(), W_OK) == 0)
+    // What lies under /usr belongs to the package manager, even when root could write there.
+    const bool installed = exe.path().startsWith(QLatin1String("/usr/"));
+    if (!installed && access(QFile::encodeName(exe.path()).constData(), W_OK) == 0)
         return exe.path() + QLatin1Char('/') + name;
     QDir().mkpath(configFolder);
     return configFolder + QLatin1Char('/') + name;

@@ -122,5 +122,7 @@ TEST(SettingsLocation, BesideTheExecutableWhenWritableElseInTheConfigurationFold
     // A folder that cannot be written (here: one that does not exist) sends the file to the
     // user's configuration folder, which is created.
     EXPECT_EQ(settingsFilePathFor("/nonexistent/bin/Quorlen", config), config + "/Quorlen.ini");
+    // An installed copy, also when run by root, who could write there.
+    EXPECT_EQ(settingsFilePathFor("/usr/bin/Quorlen", config), config + "/Quorlen.ini");
     EXPECT_TRUE(QDir(config).exists());
 }
