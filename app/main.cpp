@@ -93,7 +93,7 @@ int main(int argc, char **argv)
     TApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Quorlen"));
     app.setApplicationDisplayName(QStringLiteral("タムセル"));
-    app.setDesktopFileName(QStringLiteral("tamsel"));
+    app.setDesktopFileName(QStringLiteral("io.github.tamsel.Quorlen"));
     app.setWindowIcon(programIcon());
     QCommandLineParser args;
     describeOptions(args);

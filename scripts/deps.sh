@@ -11,6 +11,7 @@ packages=(
   fonts-noto-cjk
   pavucontrol
   locales
+  dpkg-dev file appstream desktop-file-utils librsvg2-bin groff-base
 )
 missing=()
 for p in "${packages[@]}"; do

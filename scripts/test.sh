@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds and runs the whole test suite: once optimised,
-# once under AddressSanitizer and UndefinedBehaviorSanitizer.
+# Installs what is needed, builds and runs the whole test suite: once optimised (and the
+# Debian package made from that build), once under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
@@ -8,6 +8,8 @@ export QT_QPA_PLATFORM=offscreen
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j2
 ctest --test-dir build --output-on-failure -j2
+# The Debian package, installed on this machine, used and removed again.
+bash tests/package/deb.sh build
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTAMSEL_SANITIZE=ON -DTAMSEL_BENCH=OFF
 cmake --build build-asan -j2
