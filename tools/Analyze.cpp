@@ -6,7 +6,6 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <optional>
 
@@ -21,6 +20,7 @@
 #include "tools/ProgressLine.h"
 #include "tools/QuietMessages.h"
 #include "tools/ResultOutput.h"
+#include "tools/WindowSettings.h"
 
 using namespace tamsel;
 
@@ -256,13 +256,7 @@ int main(int argc, char **argv)
     if (!service->error().empty())
         fail(QString::fromStdString(service->error()));
 
-    QTemporaryDir settingsDir;
-    TForm1Design design;
-    design.settingsFile = settingsDir.filePath(QStringLiteral("Quorlen.ini"));
-    QFile settings(design.settingsFile);
-    if (!settings.open(QIODevice::WriteOnly) || settings.write(storedSettings) < 0)
-        fail(QStringLiteral("cannot write a settings file in %1").arg(settingsDir.path()));
-    settings.close();
+    const WindowSettings stored(storedSettings);
 
     const FileSoundService &feed = *service;
     ProgressLine progress(stderr, quiet ? 0 : recordingSeconds(path),
@@ -278,7 +272,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
     });
     bool outputFailed = false;
-    TForm1 form(std::move(service), design);
+    TForm1 form(std::move(service), stored.design());
     const auto heardAt = [&form, start] {
         return start.addMSecs(form.samplesHeard() * 1000 / AudioFile::kRate);
     };

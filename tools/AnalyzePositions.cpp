@@ -2,7 +2,6 @@
 
 #include <QEventLoop>
 #include <QFile>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <optional>
 
@@ -12,6 +11,7 @@
 #include "app/positions/PositionReadout.h"
 #include "capture/FileSoundService.h"
 #include "tools/ResultOutput.h"
+#include "tools/WindowSettings.h"
 
 namespace tamsel {
 
@@ -48,15 +48,8 @@ PositionReading measure(const QString &file, WatchPosition position, const QByte
     if (!service->error().empty())
         commandLineError(QStringLiteral("%1: %2").arg(file, QString::fromStdString(service->error())));
 
-    QTemporaryDir settingsDir;
-    TForm1Design design;
-    design.settingsFile = settingsDir.filePath(QStringLiteral("Quorlen.ini"));
-    QFile ini(design.settingsFile);
-    if (!ini.open(QIODevice::WriteOnly) || ini.write(settings) < 0)
-        commandLineError(QStringLiteral("cannot write a settings file in %1").arg(settingsDir.path()));
-    ini.close();
-
-    TForm1 form(std::move(service), design);
+    const WindowSettings stored(settings);
+    TForm1 form(std::move(service), stored.design());
     std::optional<PositionReading> reading;
     int64_t rateReadings = 0;
     form.OnSweepEnd = [&] {
