@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace tamsel {
 
@@ -40,6 +41,18 @@ SyntheticWatch::SyntheticWatch(const SyntheticWatchParams &params) : p_(params)
     m.humLevel = std::clamp(finiteOr(m.humLevel, 0), 0.0, 30000.0);
     m.hissRms = std::clamp(finiteOr(m.hissRms, 0), 0.0, 10000.0);
     m.clicksPerMinute = std::clamp(finiteOr(m.clicksPerMinute, 0), 0.0, 600.0);
+    m.subEvents = m.subEvents < 5 ? 3 : std::min(m.subEvents, 6);
+    m.burstJitter = std::clamp(finiteOr(m.burstJitter, 0), 0.0, 0.9);
+    m.tockImpulseLevel = std::clamp(finiteOr(m.tockImpulseLevel, 0), 0.0, 2.0);
+    m.tockPitch = std::clamp(finiteOr(m.tockPitch, defaults.microphone.tockPitch), 0.5, 2.0);
+    m.tockDecay = std::clamp(finiteOr(m.tockDecay, 1), 0.2, 3.0); // rings shorter than two beats
+    m.pitch = std::clamp(finiteOr(m.pitch, 1), 0.5, 2.0);
+    m.highHissRms = std::clamp(finiteOr(m.highHissRms, 0), 0.0, 10000.0);
+    m.highHissHz = std::clamp(finiteOr(m.highHissHz, defaults.microphone.highHissHz), 1000.0, 20000.0);
+    m.clickLevel = std::clamp(finiteOr(m.clickLevel, 1), 0.0, 20.0);
+    std::erase_if(m.levelSteps, [](const LevelStep &s) { return !std::isfinite(s.atSeconds); });
+    for (LevelStep &step : m.levelSteps)
+        step.decibels = std::clamp(finiteOr(step.decibels, 0), -60.0, 60.0);
 
     const double nominal = kRate * 3600.0 / p_.beatsPerHour;
     period_ = nominal * (1 - p_.rateSecondsPerDay / 86400);

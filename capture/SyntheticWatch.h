@@ -9,14 +9,23 @@
 // that amplitude = lift angle x (1 + (I + d) / (4 d)), I being one beat interval.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "capture/SampleSource.h"
 
 namespace tamsel {
 
+// The watch's level changes by `decibels` from `atSeconds` on (the watch moved closer or away);
+// steps add up.
+struct LevelStep {
+    double atSeconds = 0;
+    double decibels = 0;
+};
+
 // An ordinary microphone instead of a contact one: each tick is three ringing bursts
 // (unlocking, impulse, drop: the drop the loudest) spread over the lift time, tocks are
 // quieter than ticks, the level drifts slowly, and mains hum, hiss and room clicks are heard.
+// The fields after clicksPerMinute make it harder; at their defaults they change nothing.
 struct MicrophoneParams {
     bool on = false;
     double tockLevel = 0.7; // the tock's peak, as a fraction of the tick's
@@ -25,6 +34,19 @@ struct MicrophoneParams {
     double humLevel = 300;  // the hum's peak
     double hissRms = 40;    // Gaussian hiss
     double clicksPerMinute = 3;
+    // Bursts per beat: 3 (unlocking, impulse, drop); 5 adds an echo after the unlocking and
+    // one after the impulse, both inside the lift; 6 adds one after the drop as well.
+    int subEvents = 3;
+    double burstJitter = 0;      // each burst's level varies by this fraction either way, beat by beat
+    double tockImpulseLevel = 0; // the tock's impulse as a fraction of its drop; 0: as in the tick
+    double tockPitch = 1.06;     // the tock's ringing frequencies, as a multiple of the tick's
+    double tockDecay = 1;        // the tock's ringing decay times, as a multiple of the tick's
+    double pitch = 1;            // every burst's ringing frequencies, as a multiple (the microphone's band)
+    double highHissRms = 0;      // Gaussian hiss through a high-pass (a laptop's microphone)
+    double highHissHz = 12000;   // where that high-pass begins
+    double clickLevel = 1;       // room clicks' loudness, as a multiple of the tick's peak
+    std::vector<LevelStep> levelSteps = {};
+    bool watchHeard = true; // false: a room with no watch in it (hum, hiss and clicks only)
 };
 
 struct SyntheticWatchParams {
@@ -63,10 +85,21 @@ public:
     int liftSamples() const { return lift_; } // pulse start to peak
     int64_t peakOf(int64_t beat) const;       // sample of a beat's peak
 
+    // One ringing burst of a beat as the microphone hears it. The lift runs from the start of
+    // the unlocking to the start of the drop (the beat's peakOf()): liftSamples() long.
+    struct HeardBurst {
+        enum Kind { Unlocking, UnlockingEcho, Impulse, ImpulseEcho, Drop, DropEcho } kind;
+        int64_t start; // the burst's first sample
+        double level;  // the scale of its ring (its peak is near it), before noise and clipping
+    };
+    // A beat's bursts in time order; none when no watch is heard or without a microphone.
+    std::vector<HeardBurst> heardBursts(int64_t beat) const;
+
 private:
     double burst(int64_t beat, int64_t at) const;
     double noise(int64_t at) const;
     void generateHeard(int64_t from, int16_t *out, size_t count) const; // through a microphone
+    void addHighHiss(int64_t from, std::vector<double> &v) const;
 
     SyntheticWatchParams p_;
     double period_ = 0;

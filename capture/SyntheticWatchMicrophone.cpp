@@ -22,6 +22,15 @@ double hash01(uint64_t key, uint32_t seed, uint64_t stream)
     return static_cast<double>(x >> 11) / 9007199254740992.0;
 }
 
+// Nearly Gaussian with a variance of 1/3: a sum of four uniform numbers.
+double gauss(int64_t at, uint32_t seed, uint64_t stream)
+{
+    double sum = -2;
+    for (uint64_t k = 0; k < 4; ++k)
+        sum += hash01(static_cast<uint64_t>(at), seed, (k << 60) + stream);
+    return sum;
+}
+
 // One sub-event of a tick: a struck resonance with two modes, rising over a few samples and
 // decaying within a millisecond or so.
 struct Ring {
@@ -32,10 +41,39 @@ struct Ring {
 constexpr Ring kUnlocking{5200, 7100, 18};
 constexpr Ring kImpulse{3600, 6100, 24};
 constexpr Ring kDrop{2800, 4700, 30};
-constexpr double kUnlockingLevel = 0.35;
-constexpr double kImpulseLevel = 0.6;
-constexpr double kImpulseAt = 0.45; // of the lift time, after the unlocking
+constexpr double kEchoDecay = 1.3; // an echo rings a little longer than its burst
 constexpr int kAttack = 4;
+
+// Where each kind of burst sits and how loud it is (the drop's level is 1). The plain tick has
+// the unlocking, the impulse and the drop; the full one adds echoes in the gaps and after the
+// drop, at levels that let the impulse outdo the drop when the bursts' levels vary.
+struct Layout {
+    double impulseAt; // of the lift time, after the unlocking
+    double unlocking, unlockingEcho, impulse, impulseEcho, dropEcho;
+};
+constexpr Layout kPlain{0.45, 0.35, 0, 0.6, 0, 0};
+constexpr Layout kFull{0.42, 0.5, 0.3, 0.8, 0.45, 0.55};
+constexpr double kUnlockingEchoAt = 0.4; // of the way from the unlocking to the impulse
+constexpr double kImpulseEchoAt = 0.45;  // of the way from the impulse to the drop
+constexpr int kDropEchoDelay = 62;       // samples, 1.4 ms
+
+using Kind = SyntheticWatch::HeardBurst::Kind;
+
+Ring ringOf(Kind kind)
+{
+    switch (kind) {
+    case Kind::Unlocking: return kUnlocking;
+    case Kind::UnlockingEcho: return {kUnlocking.hz1, kUnlocking.hz2, kUnlocking.decay * kEchoDecay};
+    case Kind::Impulse: return kImpulse;
+    case Kind::ImpulseEcho: return {kImpulse.hz1, kImpulse.hz2, kImpulse.decay * kEchoDecay};
+    case Kind::Drop: return kDrop;
+    case Kind::DropEcho: return {kDrop.hz1, kDrop.hz2, kDrop.decay * kEchoDecay};
+    }
+    return kDrop;
+}
+
+// Each burst's phase, apart from the beat's own.
+constexpr double kPhaseOf[] = {0, 0.5, 1, 1.5, 2, 2.5};
 
 void addRing(std::vector<double> &v, int64_t from, int64_t start, const Ring &ring, double level,
              double phase, double hzScale)
@@ -53,45 +91,121 @@ void addRing(std::vector<double> &v, int64_t from, int64_t start, const Ring &ri
     }
 }
 
+// A windowed-sinc high-pass (a Blackman window over 63 taps), scaled to pass unit-variance
+// noise at unit variance.
+std::vector<double> highPass(double hz)
+{
+    constexpr int kTaps = 63;
+    constexpr int kMid = kTaps / 2;
+    const double fc = hz / SyntheticWatch::kRate;
+    std::vector<double> h(kTaps);
+    for (int k = 0; k < kTaps; ++k) {
+        const double n = k - kMid;
+        const double sinc = n == 0 ? 2 * fc : std::sin(kTwoPi * fc * n) / (kPi * n);
+        const double window =
+            0.42 - 0.5 * std::cos(kTwoPi * k / (kTaps - 1)) + 0.08 * std::cos(2 * kTwoPi * k / (kTaps - 1));
+        h[static_cast<size_t>(k)] = -sinc * window;
+    }
+    h[kMid] += 1;
+    double power = 0;
+    for (double x : h)
+        power += x * x;
+    for (double &x : h)
+        x /= std::sqrt(power);
+    return h;
+}
+
+constexpr uint64_t kHighHissStream = 1ull << 52;
+
 } // namespace
+
+std::vector<SyntheticWatch::HeardBurst> SyntheticWatch::heardBursts(int64_t beat) const
+{
+    const MicrophoneParams &m = p_.microphone;
+    if (!m.on || !m.watchHeard || beat < 0)
+        return {};
+    const int64_t drop = peakOf(beat);
+    const double t = static_cast<double>(drop) / kRate;
+    const double drift = 1 + m.drift * std::sin(kTwoPi * t / 47 + 0.7);
+    const double jitter = 1 + 0.1 * (2 * hash01(static_cast<uint64_t>(beat), p_.seed, 1ull << 56) - 1);
+    double steps = 1;
+    for (const LevelStep &step : m.levelSteps)
+        if (drop >= step.atSeconds * kRate)
+            steps *= std::pow(10, step.decibels / 20);
+    const bool tock = beat & 1;
+    const double level = p_.peakLevel * (tock ? m.tockLevel : 1.0) * drift * jitter * steps;
+
+    const bool full = m.subEvents >= 5;
+    const Layout &layout = full ? kFull : kPlain;
+    const int64_t unlocking = drop - lift_;
+    const int64_t impulse = unlocking + std::lround(layout.impulseAt * lift_);
+    const double impulseLevel = tock && m.tockImpulseLevel > 0 ? m.tockImpulseLevel : layout.impulse;
+    std::vector<HeardBurst> bursts;
+    bursts.push_back({Kind::Unlocking, unlocking, layout.unlocking});
+    if (full)
+        bursts.push_back({Kind::UnlockingEcho,
+                          unlocking + std::lround(kUnlockingEchoAt * (impulse - unlocking)),
+                          layout.unlockingEcho});
+    bursts.push_back({Kind::Impulse, impulse, impulseLevel});
+    if (full)
+        bursts.push_back({Kind::ImpulseEcho, impulse + std::lround(kImpulseEchoAt * (drop - impulse)),
+                          layout.impulseEcho});
+    bursts.push_back({Kind::Drop, drop, 1.0});
+    if (m.subEvents >= 6)
+        bursts.push_back({Kind::DropEcho, drop + kDropEchoDelay, layout.dropEcho});
+    for (HeardBurst &b : bursts) {
+        const double vary =
+            1 + m.burstJitter * (2 * hash01(static_cast<uint64_t>(beat), p_.seed, (8ull + b.kind) << 56) - 1);
+        b.level = b.level * level * vary;
+    }
+    return bursts;
+}
+
+void SyntheticWatch::addHighHiss(int64_t from, std::vector<double> &v) const
+{
+    const std::vector<double> h = highPass(p_.microphone.highHissHz);
+    const auto half = static_cast<int64_t>(h.size() / 2);
+    std::vector<double> white(v.size() + h.size() - 1);
+    for (size_t i = 0; i < white.size(); ++i)
+        white[i] = gauss(from - half + static_cast<int64_t>(i), p_.seed, kHighHissStream) * std::sqrt(3.0);
+    for (size_t i = 0; i < v.size(); ++i) {
+        double sum = 0;
+        for (size_t k = 0; k < h.size(); ++k)
+            sum += h[k] * white[i + k];
+        v[i] += p_.microphone.highHissRms * sum;
+    }
+}
 
 void SyntheticWatch::generateHeard(int64_t from, int16_t *out, size_t count) const
 {
     const MicrophoneParams &m = p_.microphone;
     std::vector<double> v(count);
-    // Mains hum with its harmonics, peaking near humLevel; Gaussian hiss (a sum of four
-    // uniform numbers has nearly that shape).
+    // Mains hum with its harmonics, peaking near humLevel; Gaussian hiss.
     for (size_t i = 0; i < count; ++i) {
         const double t = static_cast<double>(from + static_cast<int64_t>(i)) / kRate;
         const double w = kTwoPi * m.humHz * t;
         double sample = m.humLevel * (0.55 * std::sin(w) + 0.25 * std::sin(2 * w + 1) +
                                       0.12 * std::sin(3 * w + 2) + 0.08 * std::sin(5 * w + 0.5));
-        double gauss = -2;
-        for (uint64_t k = 0; k < 4; ++k)
-            gauss += hash01(static_cast<uint64_t>(from) + i, p_.seed, k << 60);
-        sample += m.hissRms * gauss * std::sqrt(3.0);
+        sample += m.hissRms * gauss(from + static_cast<int64_t>(i), p_.seed, 0) * std::sqrt(3.0);
         v[i] = sample;
     }
+    if (m.highHissRms > 0)
+        addHighHiss(from, v);
     // The beats whose sound reaches into the range.
     const int64_t end = from + static_cast<int64_t>(count);
-    const int64_t ringLength = static_cast<int64_t>(8 * kDrop.decay);
     int64_t beat =
         std::max<int64_t>(0, static_cast<int64_t>(std::floor((from - p_.firstPeak) / period_)) - 2);
-    for (; peakOf(beat) - lift_ < end; ++beat) {
-        const int64_t drop = peakOf(beat);
-        if (drop + ringLength < from)
-            continue;
-        const double t = static_cast<double>(drop) / kRate;
-        const double drift = 1 + m.drift * std::sin(kTwoPi * t / 47 + 0.7);
-        const double jitter = 1 + 0.1 * (2 * hash01(static_cast<uint64_t>(beat), p_.seed, 1ull << 56) - 1);
-        const double level = p_.peakLevel * ((beat & 1) ? m.tockLevel : 1.0) * drift * jitter;
+    for (; m.watchHeard && peakOf(beat) - lift_ < end; ++beat) {
         const double phase = kTwoPi * hash01(static_cast<uint64_t>(beat), p_.seed, 2ull << 56);
-        // Ticks and tocks ring a little differently.
-        const double hzScale = (beat & 1) ? 1.06 : 1.0;
-        addRing(v, from, drop - lift_, kUnlocking, kUnlockingLevel * level, phase, hzScale);
-        addRing(v, from, drop - lift_ + std::lround(kImpulseAt * lift_), kImpulse, kImpulseLevel * level,
-                phase + 1, hzScale);
-        addRing(v, from, drop, kDrop, level, phase + 2, hzScale);
+        // Ticks and tocks ring differently.
+        const bool tock = beat & 1;
+        const double hzScale = (tock ? m.tockPitch : 1.0) * m.pitch;
+        for (const HeardBurst &b : heardBursts(beat)) {
+            Ring ring = ringOf(b.kind);
+            if (tock)
+                ring.decay *= m.tockDecay;
+            addRing(v, from, b.start, ring, b.level, phase + kPhaseOf[b.kind], hzScale);
+        }
     }
     // Room clicks, one somewhere in each slot, about as loud as the ticks.
     if (m.clicksPerMinute > 0) {
@@ -101,7 +215,8 @@ void SyntheticWatch::generateHeard(int64_t from, int16_t *out, size_t count) con
             const int64_t at =
                 static_cast<int64_t>(std::floor((n + hash01(key, p_.seed, 3ull << 56)) * slot));
             const Ring click{1800 + 3000 * hash01(key, p_.seed, 4ull << 56), 6500, 12};
-            addRing(v, from, at, click, p_.peakLevel * (0.7 + 0.6 * hash01(key, p_.seed, 5ull << 56)), 0, 1);
+            addRing(v, from, at, click,
+                    p_.peakLevel * m.clickLevel * (0.7 + 0.6 * hash01(key, p_.seed, 5ull << 56)), 0, 1);
         }
     }
     for (size_t i = 0; i < count; ++i)
