@@ -92,7 +92,8 @@ public:
         int64_t start; // the burst's first sample
         double level;  // the scale of its ring (its peak is near it), before noise and clipping
     };
-    // A beat's bursts in time order; none when no watch is heard or without a microphone.
+    // A beat's bursts in time order (a lift of a few samples may make some coincide); none
+    // when no watch is heard or without a microphone.
     std::vector<HeardBurst> heardBursts(int64_t beat) const;
 
 private:

@@ -126,6 +126,11 @@ inline std::vector<MicrophoneScenario> microphoneScenarios(uint32_t seed = 1)
         add("be2ms28800", "28 800 bph, 2 ms beat error, tock at 0.4 of the tick", p);
     }
     {
+        SyntheticWatchParams p = heard(18000, 3, 3.0, 220, 800);
+        p.microphone.tockLevel = 0.6;
+        add("be3ms18000", "18 000 bph, 3 ms beat error, tock at 0.6 of the tick", p);
+    }
+    {
         SyntheticWatchParams p = heard(18000, -6, 0.6, 240, 1200);
         p.microphone.humLevel = 1500;
         add("hum18000", "18 000 bph under strong 50 Hz hum (1 500)", p);
