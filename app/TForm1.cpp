@@ -40,13 +40,14 @@ QFrame *bevelPanel(QWidget *parent)
 } // namespace
 
 TForm1::TForm1(std::unique_ptr<SoundService> service, const TForm1Design &design, QWidget *parent)
-    : QMainWindow(parent), analyser_(state, *this), calibration_(state, *this)
+    : QMainWindow(parent), analyser_(state, *this), calibration_(analyser_.calibration())
 {
     WinWaveIn1 = new TWinWaveIn(this, std::move(service));
     // The capture component's design values; FormCreate sets the format actually used.
     WinWaveIn1->SetChannels(1);
     WinWaveIn1->SetBitsPerSample(8);
     buildLayout();
+    clock_ = std::make_unique<ClockControl>(state, calibration_, *StatusBar1);
     caption_ = design.caption;
     input_.device = design.device;
     setWindowTitle(caption_);
@@ -65,6 +66,7 @@ TForm1::TForm1(std::unique_ptr<SoundService> service, const TForm1Design &design
         // The window is still created and shown, without capture.
         ShowException(QString::fromUtf8(e.what()));
     }
+    clock_->show();
     // The lift angle dialog, made once after the window and reused.
     OKBottomDlg = new TOKBottomDlg(this);
 }

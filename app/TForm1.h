@@ -12,8 +12,9 @@
 #include <deque>
 #include <memory>
 
-#include "app/InputChoice.h"
+#include "app/ClockControl.h"
 #include "app/HeldErrors.h"
+#include "app/InputChoice.h"
 #include "app/TPaintBox.h"
 #include "app/TStatusBar.h"
 #include "capture/WinWave.h"
@@ -158,6 +159,7 @@ public:
     PositionsDialog *PositionsDlg = nullptr;               // made at its first use
     int64_t rateReadings() const { return rateReadings_; } // how often the rate readout was set
     Recorder &recorder() { return recorder_; }
+    ClockControl &clock() { return *clock_; }
     // Samples stored since the window was made: the position in the audio heard.
     int64_t samplesHeard() const { return samplesHeard_; }
 
@@ -260,6 +262,7 @@ protected:
     void firstBeatOfSweep() override;
     void rateMeasured(double secondsPerDay) override;
     void timeSignalCalibrationEnded() override;
+    void timeSignalNotHeard() override;
     void amplitudeMeasured(uint32_t degrees, bool valid, uint32_t liftSamples) override;
     void beatErrorMeasured(double milliseconds) override;
     void beatMarked(const Beat &beat) override;
@@ -297,7 +300,8 @@ private:
 
     Recorder recorder_;
     BeatAnalyser analyser_;
-    Calibration calibration_;
+    Calibration &calibration_; // the analyser's, which follows the time signal's pulses
+    std::unique_ptr<ClockControl> clock_;
     ChartTrace chartTrace_;
     InputConditioner conditioner_;
     ThresholdTracker thresholdTracker_;

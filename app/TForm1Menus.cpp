@@ -1,5 +1,6 @@
 // The menu tree, the options held in its check marks, the show handler, pulse and A-C
 // modes and the calibrations.
+#include <QGuiApplication>
 #include <QMenuBar>
 #include <QShowEvent>
 
@@ -297,6 +298,7 @@ void TForm1::T1Click()
     setStartDown();
     StartButtonClick();
     state.timeSignalCalibrating = true;
+    clock_->show();
 }
 
 void TForm1::F1Click()
@@ -308,12 +310,12 @@ void TForm1::F1Click()
 
 void TForm1::SpeedButton5Click()
 {
-    calibration_.StepFineCorrection(+1);
+    clock_->step(+1, QGuiApplication::keyboardModifiers().testFlag(Qt::ShiftModifier));
 }
 
 void TForm1::SpeedButton6Click()
 {
-    calibration_.StepFineCorrection(-1);
+    clock_->step(-1, QGuiApplication::keyboardModifiers().testFlag(Qt::ShiftModifier));
 }
 
 void TForm1::Exit1Click()

@@ -170,10 +170,9 @@ void TForm1::rateMeasured(double secondsPerDay)
 void TForm1::amplitudeMeasured(uint32_t degrees, bool valid, uint32_t liftSamples)
 {
     if (japanese() && SpeedButton8->isChecked())
-        StatusBar1->setPanelText(
-            7, QStringLiteral("拘束時間: ") +
-                   QString::fromStdString(
-                       FormatPicture("0.0 msec", static_cast<long double>(liftSamples) / 44100 * 1000)));
+        StatusBar1->setPanelText(7, QStringLiteral("拘束時間: ") +
+                                        QString::fromStdString(FormatPicture(
+                                            "0.0 msec", liftSamples / (44100 * state.clockFactor()) * 1000)));
     else
         StatusBar1->setPanelText(7, QString());
     StatusBar1->setPanelText(4, QString::fromStdString(FormatPicture("0 deg", degrees)));

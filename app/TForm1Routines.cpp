@@ -81,7 +81,14 @@ void TForm1::firstBeatOfSweep()
 
 void TForm1::timeSignalCalibrationEnded()
 {
+    clock_->calibrationEnded(true);
     ShowMessage(QStringLiteral("Time signal calibration end."));
+}
+
+void TForm1::timeSignalNotHeard()
+{
+    clock_->calibrationEnded(false);
+    ShowMessage(QStringLiteral("No time signal heard"));
 }
 
 void TForm1::beatMarked(const Beat &beat)
@@ -96,6 +103,8 @@ void TForm1::beatMarked(const Beat &beat)
 void TForm1::passEnded()
 {
     PaintBox1->draw(0, 0, ChartTrace::composite(gridBitmap, rulerBitmap, traceBitmap, state));
+    if (state.timeSignalCalibrating)
+        clock_->show(); // the time left
 }
 
 } // namespace tamsel

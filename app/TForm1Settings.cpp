@@ -14,6 +14,7 @@ const QString kSection = QStringLiteral("Init");
 // written only when its value differs from the default or the file already holds it, so
 // that a user who never touches these settings keeps exactly the file of before.
 const QString kTamselSection = QStringLiteral("Tamsel");
+const QString kClockKey = QStringLiteral("ClockCorrection");
 
 void loadTamselSection(TForm1 &form)
 {
@@ -24,6 +25,7 @@ void loadTamselSection(TForm1 &form)
     };
     flag("InputFilter", form.InputFilter1);
     flag("AutoThreshold", form.AutoThreshold1);
+    form.state.clockCorrection = ClockControl::fromStored(ini.ReadStrValue(kTamselSection, kClockKey));
 }
 
 void saveTamselSection(TForm1 &form)
@@ -39,6 +41,8 @@ void saveTamselSection(TForm1 &form)
     };
     flag("InputFilter", form.InputFilter1);
     flag("AutoThreshold", form.AutoThreshold1);
+    put("ClockCorrection", ClockControl::storedText(form.state.clockCorrection),
+        form.state.clockCorrection == 0);
 }
 
 } // namespace

@@ -36,6 +36,9 @@ TStatusBar::TStatusBar(QWidget *parent) : QStatusBar(parent)
         addWidget(label);
         panels_[static_cast<size_t>(i)] = label;
     }
+    clock_ = new QLabel(this);
+    clock_->hide();
+    addPermanentWidget(clock_);
     note_ = new ElidedLabel(this);
     note_->hide();
     addPermanentWidget(note_, 1);
@@ -60,6 +63,12 @@ void TStatusBar::changeEvent(QEvent *event)
     QStatusBar::changeEvent(event);
     if (event->type() == QEvent::FontChange)
         fitPanels();
+}
+
+void TStatusBar::setClockNote(const QString &text)
+{
+    clock_->setText(text);
+    clock_->setVisible(!text.isEmpty());
 }
 
 void TStatusBar::setCaptureNote(const QString &text, bool alarm)

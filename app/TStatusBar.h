@@ -19,6 +19,10 @@ public:
     void setPanelText(int index, const QString &text) { Panel(index)->setText(text); }
     QString panelText(int index) const { return Panel(index)->text(); }
 
+    // The clock correction in force, or the time-signal calibration's time left; hidden when empty.
+    void setClockNote(const QString &text);
+    QString clockNote() const { return clock_->text(); }
+
     void setCaptureNote(const QString &text, bool alarm);
     QString captureNote() const { return note_->fullText(); }
 
@@ -29,6 +33,7 @@ private:
     void fitPanels();
 
     std::array<QLabel *, kPanelCount> panels_{};
+    QLabel *clock_;
     ElidedLabel *note_;
 };
 

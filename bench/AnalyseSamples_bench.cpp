@@ -22,6 +22,7 @@ public:
     void firstBeatOfSweep() override {}
     void rateMeasured(double) override { ++results; }
     void timeSignalCalibrationEnded() override {}
+    void timeSignalNotHeard() override {}
     void amplitudeMeasured(uint32_t, bool, uint32_t) override { ++results; }
     void beatErrorMeasured(double) override { ++results; }
     void beatMarked(const Beat &) override { ++beats; }

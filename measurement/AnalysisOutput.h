@@ -35,6 +35,7 @@ public:
     virtual void firstBeatOfSweep() = 0;                 // chart: start band, trace pen black
     virtual void rateMeasured(double secondsPerDay) = 0; // spd and status panel 6
     virtual void timeSignalCalibrationEnded() = 0;       // modal "Time signal calibration end."
+    virtual void timeSignalNotHeard() = 0;               // the calibration ended without a time signal
     // Amplitude in degrees (unsigned 32-bit), whether it is valid, and the lift time in samples
     // of the last computation (for the lift-time text).
     virtual void amplitudeMeasured(uint32_t degrees, bool valid, uint32_t liftSamples) = 0;

@@ -88,12 +88,11 @@ void BeatAnalyser::HandleCandidate(int32_t index, const AnalysisControls &contro
     }
     beat.beatTime = controls.acMode ? static_cast<int32_t>(beat.pulseStart) : index;
     const bool counted = state_.beatRateSet() && CountBeat(beat);
-    if (state_.beatRateSet() && state_.beatCount > 1) {
-        if (state_.timeSignalCalibrating)
-            calibration_.EndTimeSignalIfDue();
-        else if (counted) // a pulse that added no beat leaves the rate as it was
-            measures_.UpdateRate(beat);
-    }
+    if (state_.beatRateSet() && state_.timeSignalCalibrating)
+        calibration_.TimeSignalPulse(beat, counted);
+    else if (state_.beatRateSet() && state_.beatCount > 1 &&
+             counted) // a pulse that added no beat leaves the rate
+        measures_.UpdateRate(beat);
     measures_.UpdateBeatHistory(beat, controls);
     output_.beatMarked(beat);
 }
@@ -169,7 +168,7 @@ bool BeatAnalyser::CountBeat(Beat &beat)
     if (state_.beatCount == 0) {
         output_.firstBeatOfSweep();
         state_.beatCount = 1;
-        state_.intervalStart = state_.lastBeatIndex = beat.beatTime;
+        state_.intervalStart = state_.lastBeatIndex = state_.previousBeatIndex = beat.beatTime;
         beat.inStep = true;
         return true;
     }
@@ -179,6 +178,7 @@ bool BeatAnalyser::CountBeat(Beat &beat)
     const int64_t d = static_cast<int64_t>(beat.beatTime) - state_.lastBeatIndex;
     if (low * period <= d && d <= high * period) {
         ++state_.beatCount;
+        state_.previousBeatIndex = state_.lastBeatIndex;
         state_.lastBeatIndex = beat.beatTime;
         beat.inStep = true;
         return true;
@@ -191,6 +191,7 @@ bool BeatAnalyser::CountBeat(Beat &beat)
     if (n == 0)
         return false;
     state_.beatCount = static_cast<int32_t>(state_.beatCount + n);
+    state_.previousBeatIndex = static_cast<int32_t>(state_.lastBeatIndex + (n - 1) * WholeSamples(period));
     state_.lastBeatIndex = static_cast<int32_t>(state_.lastBeatIndex + n * WholeSamples(period));
     return true;
 }

@@ -38,6 +38,9 @@ public:
     // candidate needs after it before the pass looks at it.
     int64_t SearchHalfWidth() const;
 
+    // The calibrations, whose time-signal fit follows the pulses of this pass.
+    Calibration &calibration() { return calibration_; }
+
 private:
     void HandleCandidate(int32_t index, const AnalysisControls &controls);
     int64_t LastReadable() const;

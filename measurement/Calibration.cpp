@@ -1,15 +1,22 @@
 #include "measurement/Calibration.h"
 
 #include <algorithm>
-#include <cstdlib>
+#include <cmath>
 
 #include "measurement/Numbers.h"
 
 namespace tamsel {
 
 namespace {
-constexpr int64_t kTimeSignalSeconds = Calibration::kTimeSignalPulses - 1;
 constexpr int64_t kNoiseSeconds = 10;
+constexpr long double kSecondsPerDay = 86400;
+
+// Thousandths of a second per day: what the settings file and the analyzer keep, far below
+// what any calibration resolves.
+double Thousandths(long double secondsPerDay)
+{
+    return static_cast<double>(std::nearbyint(secondsPerDay * 1000) / 1000) + 0.0; // no -0
+}
 } // namespace
 
 int32_t Calibration::MeasureNoiseLevel()
@@ -27,29 +34,53 @@ int32_t Calibration::MeasureNoiseLevel()
 
 void Calibration::StartTimeSignal()
 {
+    // A calibration restarted before the last one ended keeps what was in force before both.
+    if (!state_.timeSignalCalibrating) {
+        fineBefore_ = state_.fineCorrection;
+        clockBefore_ = state_.clockCorrection;
+    }
+    fit_.restart();
     state_.fineCorrection = 0;
+    state_.clockCorrection = 0;
     // Not yet: passes over the old sweep follow, and its pulses must not end the calibration.
     state_.timeSignalCalibrating = false;
     state_.samplesPerSecond = kNominalSampleRate;
 }
 
-int64_t Calibration::CorrectionFor(int64_t excess)
+double Calibration::ClockCorrectionFor(long double trueRate, int32_t samplesPerSecond)
 {
-    return RoundHalfAway(static_cast<long double>(excess) / kTimeSignalSeconds);
+    return Thousandths((trueRate / samplesPerSecond - 1) * kSecondsPerDay);
 }
 
-bool Calibration::EndTimeSignalIfDue()
+double Calibration::CorrectionInForce(const MeasurementState &state)
+{
+    return static_cast<double>((state.trueSamplesPerSecond() / kNominalSampleRate - 1) * kSecondsPerDay);
+}
+
+bool Calibration::TimeSignalPulse(const Beat &beat, bool counted)
 {
     MeasurementState &s = state_;
-    if (!s.timeSignalCalibrating || s.beatCount != kTimeSignalPulses)
+    if (!s.timeSignalCalibrating)
+        return false;
+    if (counted && s.beatCount == 1)
+        fit_.restart();
+    const TimeSignalFit::Verdict verdict =
+        counted ? fit_.counted(beat.beatTime, s.beatCount - 1) : fit_.uncounted(beat.beatTime);
+    if (verdict == TimeSignalFit::Verdict::Listening)
         return false;
     s.timeSignalCalibrating = false;
-    const int64_t excess =
-        static_cast<int64_t>(s.scanIndex) - s.intervalStart - kTimeSignalSeconds * kNominalSampleRate;
-    const int64_t correction = CorrectionFor(excess);
-    s.fineCorrection = std::llabs(correction) < kCorrectionLimit ? static_cast<int32_t>(correction) : 0;
-    // Kept equal to 44 100 + fineCorrection, whatever was stepped by hand meanwhile.
+    if (verdict == TimeSignalFit::Verdict::NotHeard) {
+        s.fineCorrection = fineBefore_;
+        s.clockCorrection = clockBefore_;
+        s.samplesPerSecond = kNominalSampleRate + s.fineCorrection;
+        output_.timeSignalNotHeard();
+        return true;
+    }
+    // Pulses 0.1 % apart at most: the whole samples stay far inside their range.
+    const long double trueRate = fit_.samplesPerSecond();
+    s.fineCorrection = static_cast<int32_t>(RoundHalfAway(trueRate - kNominalSampleRate));
     s.samplesPerSecond = kNominalSampleRate + s.fineCorrection;
+    s.clockCorrection = ClockCorrectionFor(trueRate, s.samplesPerSecond);
     output_.timeSignalCalibrationEnded();
     return true;
 }
@@ -61,6 +92,15 @@ bool Calibration::StepFineCorrection(int32_t step)
         return false;
     state_.fineCorrection = static_cast<int32_t>(next);
     state_.samplesPerSecond = kNominalSampleRate + state_.fineCorrection;
+    return true;
+}
+
+bool Calibration::StepClockCorrection(int32_t tenths)
+{
+    const double next = Thousandths(state_.clockCorrection + tenths / 10.0L);
+    if (!kClockCorrectionRange.holds(next))
+        return false;
+    state_.clockCorrection = next;
     return true;
 }
 

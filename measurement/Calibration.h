@@ -5,16 +5,12 @@
 
 #include "measurement/AnalysisOutput.h"
 #include "measurement/MeasurementState.h"
+#include "measurement/TimeSignalFit.h"
 
 namespace tamsel {
 
 class Calibration {
 public:
-    // The pulse that ends the time-signal calibration, counted from the first of a sweep.
-    static constexpr int32_t kTimeSignalPulses = 34;
-    // A correction this large or larger (about 1.1 %) is a failed measurement.
-    static constexpr int32_t kCorrectionLimit = 500;
-
     Calibration(MeasurementState &state, AnalysisOutput &output) : state_(state), output_(output) {}
 
     // Sets noiseLevel to the largest sample of the first ten seconds of the sweep (as far as
@@ -25,25 +21,38 @@ public:
     // The state part of starting the time-signal calibration: no correction, nominal
     // 44 100 samples per second, not calibrating yet. The caller then chooses the 60-second
     // view, releases the beat counter, sets beatsPerSecond to 1, chooses zoom 1, starts a new
-    // sweep and only then sets timeSignalCalibrating.
+    // sweep and only then sets timeSignalCalibrating. The corrections in force are kept to
+    // come back if no time signal is heard.
     void StartTimeSignal();
 
-    // A step of the analysis pass for an accepted pulse while calibrating with beatCount > 1:
-    // at the 34th pulse it ends the calibration, sets the correction from the time since the
-    // first pulse and tells the output (which shows its modal message). Returns whether it ended.
-    bool EndTimeSignalIfDue();
+    // A step of the analysis pass for every accepted pulse while calibrating; `counted`:
+    // whether it added to beatCount. A new sweep starts the fit anew. Once the pulses have
+    // spanned TimeSignalFit::kSeconds whole seconds, sets fineCorrection (whole samples per
+    // second) and clockCorrection (the rest) and tells the output; at a sound that is no
+    // time signal, puts the corrections back and tells the output so. Returns whether it ended.
+    bool TimeSignalPulse(const Beat &beat, bool counted);
+    // Seconds of time signal still to hear in this sweep.
+    int32_t TimeSignalSecondsLeft() const { return fit_.secondsLeft(); }
 
-    // The correction in samples per second for pulses that came `excess` samples later in
-    // total over 33 seconds than at 44 100 per second: halves away from zero.
-    static int64_t CorrectionFor(int64_t excess);
+    // The clock correction (s/day, to a thousandth) that makes a card of `trueRate` samples
+    // per true second right when samplesPerSecond is `samplesPerSecond`.
+    static double ClockCorrectionFor(long double trueRate, int32_t samplesPerSecond);
+    // The whole correction in force against the nominal 44 100, in s/day: positive when the
+    // card is taken to run fast.
+    static double CorrectionInForce(const MeasurementState &state);
 
     // "Dot UP" (+1) and "Dot DOWN" (-1). A step that would leave the allowed range changes
     // nothing and answers false.
     bool StepFineCorrection(int32_t step);
+    // The same with Shift: the clock correction by tenths of a second per day.
+    bool StepClockCorrection(int32_t tenths);
 
 private:
     MeasurementState &state_;
     AnalysisOutput &output_;
+    TimeSignalFit fit_;
+    int32_t fineBefore_ = 0;
+    double clockBefore_ = 0;
 };
 
 } // namespace tamsel

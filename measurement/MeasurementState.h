@@ -28,6 +28,7 @@ struct MeasurementState {
     int32_t scanIndex = 0;
     int32_t intervalStart = 0;
     int32_t lastBeatIndex = 0;
+    int32_t previousBeatIndex = 0; // the counted beat before lastBeatIndex
     int32_t beatMark1 = 0;
     int32_t beatMark2 = 0;
     int32_t beatMark3 = 0;
@@ -38,6 +39,11 @@ struct MeasurementState {
     bool timeSignalCalibrating = false;
     bool rulerShown = false;
     int32_t fineCorrection = 0; // settings key Hosei
+    // s/day (settings key ClockCorrection): positive when the sound card's clock runs fast by
+    // that much against samplesPerSecond, so that one true second holds
+    // samplesPerSecond x (1 + clockCorrection / 86 400) samples. Applied to the measured times
+    // (rate, beat error, lift time), never to the sweep or the chart.
+    double clockCorrection = 0;
     int32_t rulerX = 0;
     int32_t rulerY = 0;
     int32_t beatUnit = 0;      // settings key vbps
@@ -47,11 +53,16 @@ struct MeasurementState {
     bool beatRateSet() const { return beatsPerSecond > 0; }
     // Nominal samples between two beats; meaningful only while a beat rate is set.
     long double beatPeriod() const { return static_cast<long double>(samplesPerSecond) / beatsPerSecond; }
+    // The same in true time, by the clock correction: what measured times are turned into
+    // seconds with. Equal to the nominal ones, bit for bit, while the correction is 0.
+    long double clockFactor() const { return 1 + static_cast<long double>(clockCorrection) / 86400; }
+    long double trueSamplesPerSecond() const { return samplesPerSecond * clockFactor(); }
+    long double trueBeatPeriod() const { return trueSamplesPerSecond() / beatsPerSecond; }
 
     // Per-sweep detection state, cleared at every sweep wrap and reset.
     void clearSweepDetection()
     {
-        scanIndex = intervalStart = lastBeatIndex = beatCount = beatMark1 = beatMark2 = 0;
+        scanIndex = intervalStart = lastBeatIndex = previousBeatIndex = beatCount = beatMark1 = beatMark2 = 0;
     }
 };
 

@@ -27,15 +27,24 @@ void Measures::UpdateRate(const Beat &beat)
 void Measures::UpdateAverageRate()
 {
     const MeasurementState &s = state_;
-    const int32_t n = s.beatCount - 1;
+    int32_t n = s.beatCount - 1;
     const long double bps = s.beatsPerSecond;
     // Only on whole seconds of beats (every two seconds at rates such as 5.5 per second).
     if (n <= 0 || !IsWhole(n / bps))
         return;
     if (RoundHalfAway(bps) != bps && !IsWhole(n / (bps * 2)))
         return;
-    const int32_t span = s.lastBeatIndex - s.intervalStart;
-    const long double ratio = (s.beatPeriod() * n - span) / n / s.samplesPerSecond * bps;
+    // Whole tick-tock pairs only: an odd count runs from a tick to a tock, and the beat error
+    // would enter the rate as beat error / span. The last interval is left out.
+    int32_t end = s.lastBeatIndex;
+    if (n % 2 != 0) {
+        end = s.previousBeatIndex;
+        --n;
+    }
+    if (n <= 0)
+        return;
+    const int32_t span = end - s.intervalStart;
+    const long double ratio = (s.trueBeatPeriod() * n - span) / n / s.trueSamplesPerSecond() * bps;
     state_.rateRatio = static_cast<double>(ratio);
     output_.rateMeasured(static_cast<double>(state_.rateRatio * kSecondsPerDay));
 }
@@ -55,7 +64,7 @@ void Measures::UpdateTwoBeatRate(const Beat &beat)
         return;
     }
     s.intervalStart = s.lastBeatIndex;
-    const long double ratio = static_cast<long double>(span) / s.samplesPerSecond * s.beatsPerSecond / 2;
+    const long double ratio = span / s.trueSamplesPerSecond() * s.beatsPerSecond / 2;
     s.rateRatio = static_cast<double>(ratio);
     output_.rateMeasured(static_cast<double>((1 - static_cast<long double>(s.rateRatio)) * kSecondsPerDay));
 }
@@ -120,9 +129,9 @@ void Measures::MeasureBeatError()
     if (s.beatErrorMode == 0) {
         if (!s.beatRateSet())
             return;
-        e = std::fabs(s.beatPeriod() - std::abs(first)) / s.samplesPerSecond * 1000;
+        e = std::fabs(s.trueBeatPeriod() - std::abs(first)) / s.trueSamplesPerSecond() * 1000;
     } else {
-        e = static_cast<long double>(std::abs(first - second)) / s.samplesPerSecond * 1000 / 2;
+        e = std::abs(first - second) / s.trueSamplesPerSecond() * 1000 / 2;
     }
     output_.beatErrorMeasured(static_cast<double>(e));
 }

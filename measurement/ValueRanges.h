@@ -26,6 +26,13 @@ constexpr IntRange kZoomRange{1, 8};
 // history with its extra entry.
 constexpr IntRange kFineCorrectionRange{1 - kNominalSampleRate,
                                         (SampleHistory::kCapacity - 1) / 900 - kNominalSampleRate};
+// The clock correction in s/day, either way (1 s/day is 0.51 samples per second).
+struct RealRange {
+    double min;
+    double max;
+    constexpr bool holds(double value) const { return min <= value && value <= max; } // never NaN
+};
+constexpr RealRange kClockCorrectionRange{-500, 500};
 // Stored display modes: 0, and any other value for the second mode.
 constexpr IntRange kStoredModeRange{std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()};
 

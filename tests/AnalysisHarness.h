@@ -26,6 +26,7 @@ public:
         if (onCalibrationEnd) // runs where the window's modal message would
             onCalibrationEnd();
     }
+    void timeSignalNotHeard() override { ++timeSignalsNotHeard; }
     void amplitudeMeasured(uint32_t a, bool valid, uint32_t lift) override
     {
         amplitudes.push_back({a, valid, lift});
@@ -35,7 +36,8 @@ public:
     void passEnded() override { ++passEnds; }
     void beatRateCounted() override { ++beatRateCounts; }
 
-    int passes = 0, passEnds = 0, firstBeats = 0, calibrationEnds = 0, beatRateCounts = 0;
+    int passes = 0, passEnds = 0, firstBeats = 0, calibrationEnds = 0, timeSignalsNotHeard = 0,
+        beatRateCounts = 0;
     std::vector<double> rates, beatErrors;
     std::vector<Amplitude> amplitudes;
     std::vector<Beat> beats;

@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <samplerate.h>
 #include <sndfile.h>
 
 #include <cmath>
@@ -181,6 +182,8 @@ TEST(Analyzer, ValuesOutsideAnOptionsRangeAreRefusedInOneLine)
                                                              {"bps", "inf"},
                                                              {"bps", "1e9"},
                                                              {"noise", "-2147483648"},
+                                                             {"clock-correction", "500.5"},
+                                                             {"clock-correction", "nan"},
                                                              {"threshold-position", "x"}};
     for (const auto &[name, value] : refused) {
         const AnalyzerRun run = analyze({QStringLiteral("--%1").arg(name), value, wav});
@@ -195,8 +198,8 @@ TEST(Analyzer, ValuesOutsideAnOptionsRangeAreRefusedInOneLine)
     }
     // The help gives each range.
     const AnalyzerRun help = analyze({"--help"});
-    for (const char *range : {"from 10 to 90", "from -44099 to 44100", "from 0 to 1", "from 1 to 8",
-                              "from 0.1 to 999.9", "from 0 to 32769", "from 0 to 32768"})
+    for (const char *range : {"from 10 to 90", "from -44099 to 44100", "from -500 to 500", "from 0 to 1",
+                              "from 1 to 8", "from 0.1 to 999.9", "from 0 to 32769", "from 0 to 32768"})
         EXPECT_TRUE(help.lines.join(' ').simplified().contains(QLatin1String(range))) << range;
 }
 
@@ -233,7 +236,7 @@ TEST(Analyzer, TimeSignalCalibration)
 {
     QTemporaryDir dir;
     // One short pulse per second, 44 110 samples apart: a card 10 samples per second fast.
-    const QString wav = writeSound(dir, "pulses.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, 44110 * 40,
+    const QString wav = writeSound(dir, "pulses.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, 44110 * 62,
                                    [](sf_count_t i, int) {
                                        const sf_count_t k = (i - 20000) % 44110;
                                        return i >= 20000 && k < 40 ? 0.8 * std::exp(-k / 10.0) : 0.0;
@@ -241,9 +244,84 @@ TEST(Analyzer, TimeSignalCalibration)
     const AnalyzerRun run = analyze({"--time-signal", wav});
     ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
     EXPECT_TRUE(run.errors.contains("Time signal calibration end."));
-    const QStringList final = finalFields(run);
+    ASSERT_GE(run.lines.size(), 2);
+    EXPECT_EQ(run.lines.last(), "CLOCK,0.000") << "whole samples: no rest";
+    const QStringList final = run.lines[run.lines.size() - 2].split(',');
     EXPECT_EQ(final[8], "10");
     EXPECT_EQ(final[9], "44110");
+
+    // A watch is no time signal: the stored correction stays, and no CLOCK line.
+    const AnalyzerRun watch =
+        analyze({"--time-signal", "--hosei", "3", "--clock-correction", "0.4", writeWatch(dir, {}, 20)});
+    ASSERT_EQ(watch.exitCode, 0) << watch.errors.toStdString();
+    EXPECT_TRUE(watch.errors.contains("No time signal heard")) << watch.errors.toStdString();
+    EXPECT_FALSE(watch.errors.contains("Time signal calibration end."));
+    EXPECT_EQ(finalFields(watch)[8], "3");
+}
+
+// A sound card 37 ppm fast (+3.2 s/day), made by resampling what a true one would record:
+// a time signal through it calibrates the card, and a watch at +3.0 s/day then reads so.
+TEST(Analyzer, TheClockCalibratedToATenthOfASecondPerDay)
+{
+    QTemporaryDir dir;
+    const double card = 1.000037;
+    auto throughCard = [&](const char *name, const std::vector<float> &heard) {
+        std::vector<float> recorded(static_cast<size_t>(heard.size() * card) + 64);
+        SRC_DATA data{};
+        data.data_in = heard.data();
+        data.input_frames = static_cast<long>(heard.size());
+        data.data_out = recorded.data();
+        data.output_frames = static_cast<long>(recorded.size());
+        data.src_ratio = card;
+        EXPECT_EQ(src_simple(&data, SRC_SINC_FASTEST, 1), 0);
+        return writeSound(dir, name, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, data.output_frames_gen,
+                          [&](sf_count_t i, int) { return double(recorded[static_cast<size_t>(i)]); });
+    };
+    std::vector<float> pulses(44100 * 62);
+    for (size_t i = 20000; i < pulses.size(); ++i)
+        pulses[i] =
+            (i - 20000) % 44100 < 40 ? float(0.8 * std::exp(-double((i - 20000) % 44100) / 10)) : 0.0f;
+    const AnalyzerRun calibration = analyze({"--time-signal", throughCard("pulses.wav", pulses)});
+    ASSERT_EQ(calibration.exitCode, 0) << calibration.errors.toStdString();
+    ASSERT_TRUE(calibration.lines.last().startsWith("CLOCK,")) << calibration.lines.join('\n').toStdString();
+    const QString clock = calibration.lines.last().mid(6);
+    const QString hosei = calibration.lines[calibration.lines.size() - 2].split(',')[8];
+    EXPECT_EQ(hosei, "2");
+
+    SyntheticWatchParams params;
+    params.rateSecondsPerDay = 3.0;
+    const SyntheticWatch watch(params);
+    std::vector<int16_t> ticks(44100 * 62);
+    watch.generate(0, ticks.data(), ticks.size());
+    std::vector<float> heard(ticks.begin(), ticks.end());
+    for (float &v : heard)
+        v /= 32768;
+    const QString wav = throughCard("watch.wav", heard);
+    const AnalyzerRun corrected = analyze({"--hosei", hosei, "--clock-correction", clock, wav});
+    const AnalyzerRun wholeSamples = analyze({"--hosei", hosei, wav});
+    ASSERT_EQ(corrected.exitCode, 0) << corrected.errors.toStdString();
+    ASSERT_EQ(corrected.lines.size(), 2) << "one sweep, then FINAL";
+    EXPECT_NEAR(corrected.lines[0].split(',')[4].toDouble(), 3.0, 0.15) << corrected.lines[0].toStdString();
+    EXPECT_NEAR(wholeSamples.lines[0].split(',')[4].toDouble(), 3.0, 1.0) << "whole samples per second only";
+}
+
+// Beat error does not bias the averaged rate: every sweep of the 10-second view reads right,
+// whether it holds an odd or an even number of beat intervals.
+TEST(Analyzer, BeatErrorLeavesTheAveragedRateAlone)
+{
+    QTemporaryDir dir;
+    for (const double bph : {10800, 21600, 28800}) {
+        SyntheticWatchParams params;
+        params.beatsPerHour = bph;
+        params.rateSecondsPerDay = 4;
+        params.beatErrorMs = 0.5;
+        const AnalyzerRun run = analyze({"--view", "10", writeWatch(dir, params, 32)});
+        ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+        ASSERT_EQ(run.lines.size(), 4) << "three sweeps, then FINAL";
+        for (int i = 0; i < 3; ++i)
+            EXPECT_NEAR(run.lines[i].split(',')[4].toDouble(), 4, 0.2)
+                << bph << ": " << run.lines[i].toStdString();
+    }
 }
 
 TEST(Analyzer, OtherFormatsAreConvertedNotMisread)
@@ -378,8 +456,12 @@ TEST(Analyzer, LinesStayAsTheyWereWithTheMicrophoneOptionsOff)
     QStringList lines;
     QTemporaryDir dir;
     for (const Case &c : cases) {
-        const AnalyzerRun run = analyze(c.arguments + QStringList{writeWatch(dir, c.watch, c.seconds)});
+        const QString wav = writeWatch(dir, c.watch, c.seconds);
+        const AnalyzerRun run = analyze(c.arguments + QStringList{wav});
         ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+        // A clock correction of 0 is none at all.
+        EXPECT_EQ(analyze(c.arguments + QStringList{"--clock-correction", "0", wav}).lines, run.lines)
+            << c.name;
         for (QString line : run.lines)
             lines << QString::fromLatin1(c.name) + ": " +
                          line.replace(QRegularExpression("^\"\\d{14}\""), "\"\"");

@@ -26,19 +26,32 @@ protected:
         return SyntheticWatch(WatchParams{
             .beatsPerHour = 3600, .amplitudeDegrees = 0, .firstPeak = 5000, .cardRate = cardRate});
     }
-    // Ends the calibration with the 34th pulse `excess` samples later than 33 s at 44 100/s.
-    void EndWith(int64_t excess)
+    // Feeds `seconds` of a recording in capture buffers, as the window does.
+    template <typename Source> void Feed(const Source &source, double seconds)
     {
-        s.timeSignalCalibrating = true;
-        s.beatCount = 34;
-        s.intervalStart = 7000;
-        s.scanIndex = static_cast<int32_t>(7000 + 33 * 44100 + excess);
-        EXPECT_TRUE(calibration.EndTimeSignalIfDue());
+        for (int64_t at = 0; at + 11024 <= seconds * 44100; at += 11024)
+            FeedBuffer(s, analyser, controls, source.Samples(at, 11024));
+    }
+
+    template <typename Source> void ExpectNoTimeSignalIn(const Source &source)
+    {
+        s.fineCorrection = 3;
+        s.samplesPerSecond = 44103;
+        s.clockCorrection = 0.4;
+        StartTimeSignal();
+        Feed(source, 62);
+        EXPECT_EQ(out.timeSignalsNotHeard, 1);
+        EXPECT_EQ(out.calibrationEnds, 0);
+        EXPECT_FALSE(s.timeSignalCalibrating);
+        EXPECT_EQ(s.fineCorrection, 3);
+        EXPECT_EQ(s.samplesPerSecond, 44103);
+        EXPECT_EQ(s.clockCorrection, 0.4);
     }
 
     MeasurementState s;
     RecordingOutput out;
-    Calibration calibration{s, out};
+    BeatAnalyser analyser{s, out};
+    Calibration &calibration = analyser.calibration(); // the one whose fit follows the pulses
     AnalysisControls controls{.thresholdLevel = 8000};
 };
 
@@ -59,26 +72,47 @@ TEST_F(CalibrationTest, NoiseLevelFromTheFirstTenSeconds)
     EXPECT_EQ(calibration.MeasureNoiseLevel(), 601);
 }
 
-TEST_F(CalibrationTest, EndRoundsTheCorrectionAndRefusesFiveHundred)
+// A card 37 ppm fast, a time signal that drops two seconds: the fit gives the whole samples
+// per second and the rest as the clock correction, to far better than 0.1 s/day.
+TEST_F(CalibrationTest, TimeSignalFitsTheCardToATenthOfASecondPerDay)
 {
-    EXPECT_EQ(Calibration::CorrectionFor(-314), -10);
-    EXPECT_EQ(Calibration::CorrectionFor(-313), -9);
-    EndWith(16483);
-    EXPECT_EQ(s.fineCorrection, 499);
-    EXPECT_EQ(s.samplesPerSecond, 44599);
-    EXPECT_FALSE(s.timeSignalCalibrating);
-    EndWith(16484); // 500: a failed measurement, with the same message
-    EXPECT_EQ(s.fineCorrection, 0);
-    EXPECT_EQ(s.samplesPerSecond, 44100);
-    EndWith(-314);
-    EXPECT_EQ(s.samplesPerSecond, 44090);
-    EXPECT_EQ(out.calibrationEnds, 3);
+    s.fineCorrection = 7;
+    StartTimeSignal();
+    SyntheticWatch signal = TimeSignal(44100 * 1.000037);
+    signal.Miss(29); // as a radio's time signal does
+    signal.Miss(40);
+    Feed(signal, 62);
+    EXPECT_EQ(out.calibrationEnds, 1);
+    EXPECT_EQ(s.fineCorrection, 2);
+    EXPECT_EQ(s.samplesPerSecond, 44102);
+    EXPECT_NEAR(s.clockCorrection, (44100 * 1.000037 / 44102 - 1) * 86400, 0.02);
+    EXPECT_NEAR(Calibration::CorrectionInForce(s), 0.000037 * 86400, 0.02);
+}
 
-    for (int32_t count : {33, 35}) { // only the 34th pulse ends it
-        s.timeSignalCalibrating = true;
-        s.beatCount = count;
-        EXPECT_FALSE(calibration.EndTimeSignalIfDue());
-    }
+// A watch heard instead of a time signal, or random clicks: no calibration, and the
+// corrections in force before it stay.
+TEST_F(CalibrationTest, AWatchIsNoTimeSignal)
+{
+    // 28 800 bph at +0 s/day: every eighth tick is a pulse exactly a second after another.
+    ExpectNoTimeSignalIn(SyntheticWatch(WatchParams{.beatsPerHour = 28800}));
+}
+
+TEST_F(CalibrationTest, RandomClicksAreNoTimeSignal)
+{
+    struct Clicks { // 2.5 a second
+        std::vector<int16_t> Samples(int64_t from, int64_t count) const
+        {
+            std::vector<int16_t> v(static_cast<size_t>(count));
+            for (int64_t i = 0; i < count; ++i) {
+                uint64_t x = static_cast<uint64_t>(from + i) * 0x9E3779B97F4A7C15ull;
+                x ^= x >> 29;
+                x *= 0xBF58476D1CE4E5B9ull;
+                v[static_cast<size_t>(i)] = (x >> 40) % 17640 == 0 ? 20000 : 0;
+            }
+            return v;
+        }
+    };
+    ExpectNoTimeSignalIn(Clicks{});
 }
 
 TEST_F(CalibrationTest, FineSteps)
@@ -97,35 +131,47 @@ TEST_F(CalibrationTest, FineSteps)
     s.fineCorrection = 2;
     s.samplesPerSecond = 44102;
     s.samplesPerSweep = s.samplesPerSecond * 60;
-    BeatAnalyser analyser(s, out);
     SyntheticWatch watch{WatchParams{}};
     for (int64_t at = 0; at + 11024 <= 20 * 44100; at += 11024)
         FeedBuffer(s, analyser, controls, watch.Samples(at, 11024));
     ASSERT_FALSE(out.rates.empty());
     EXPECT_NEAR(out.rates.back(), 3.918, 0.15);
+
+    // With Shift, tenths of a second per day: 39 down takes the two whole samples back.
+    for (int i = 0; i < 39; ++i)
+        EXPECT_TRUE(calibration.StepClockCorrection(-1));
+    EXPECT_EQ(s.clockCorrection, -3.9);
+    s.clockCorrection = 499.95;
+    EXPECT_FALSE(calibration.StepClockCorrection(+1)) << "beyond 500 s/day";
+    s.clockCorrection = -3.9;
+    out.rates.clear();
+    s.writeIndex = 0;
+    s.clearSweepDetection();
+    for (int64_t at = 0; at + 11024 <= 20 * 44100; at += 11024)
+        FeedBuffer(s, analyser, controls, watch.Samples(at, 11024));
+    ASSERT_FALSE(out.rates.empty());
+    EXPECT_NEAR(out.rates.back(), 3.918 - 3.9, 0.15);
 }
 
 TEST_F(CalibrationTest, TimeSignalOfACardTenSamplesFast)
 {
     StartTimeSignal();
     EXPECT_EQ(s.fineCorrection, 0);
-    BeatAnalyser analyser(s, out);
     size_t ratesBeforeEnd = 99;
     out.onCalibrationEnd = [&] { ratesBeforeEnd = out.rates.size(); };
     const SyntheticWatch signal = TimeSignal(44110);
-    for (int64_t at = 0; at + 11024 <= 40 * 44100; at += 11024)
-        FeedBuffer(s, analyser, controls, signal.Samples(at, 11024));
+    Feed(signal, 62);
     EXPECT_EQ(out.calibrationEnds, 1);
     EXPECT_EQ(ratesBeforeEnd, 0u); // no rate readout while calibrating
     EXPECT_EQ(s.fineCorrection, 10);
     EXPECT_EQ(s.samplesPerSecond, 44110);
+    EXPECT_EQ(s.clockCorrection, 0);
     EXPECT_EQ(s.beatsPerSecond, 1.0);
 }
 
 TEST_F(CalibrationTest, BuffersHandledUnderTheEndMessageAreAnalysed)
 {
     StartTimeSignal();
-    BeatAnalyser analyser(s, out);
     const SyntheticWatch signal = TimeSignal(44090);
     int64_t next = 0;
     auto feedNext = [&] {
@@ -137,14 +183,15 @@ TEST_F(CalibrationTest, BuffersHandledUnderTheEndMessageAreAnalysed)
         for (int i = 0; i < 12; ++i)
             feedNext();
     };
-    while (next + 11024 <= 45 * 44100)
+    while (next + 11024 <= 70 * 44100)
         feedNext();
     EXPECT_EQ(out.calibrationEnds, 1);
     EXPECT_EQ(s.fineCorrection, -10);
-    for (int64_t k = 34; k < 44; ++k) { // every pulse after the 34th is found once
+    for (int64_t k = 59; k < 66; ++k) { // every pulse after the last one fitted is found once
+        const int64_t sweep = s.samplesPerSweep + 1;
         int found = 0;
         for (const Beat &b : out.beats)
-            found += b.peakIndex == signal.PeakOf(k);
+            found += b.peakIndex == signal.PeakOf(k) % sweep;
         EXPECT_EQ(found, 1) << k;
     }
     EXPECT_EQ(out.passes, out.passEnds);
@@ -153,12 +200,15 @@ TEST_F(CalibrationTest, BuffersHandledUnderTheEndMessageAreAnalysed)
 TEST_F(CalibrationTest, PassResumingAfterTheEndMessageSkipsNoSamples)
 {
     StartTimeSignal();
-    BeatAnalyser analyser(s, out);
-    const int32_t last = 33 * 44100 + 5000;
-    s.beatCount = 33;
+    // Pulses at seconds 0 to 57 heard; the one at 58 will end the calibration.
+    for (int32_t k = 0; k < 58; ++k) {
+        s.beatCount = k + 1;
+        calibration.TimeSignalPulse(Beat{.beatTime = 5000 + k * 44100}, true);
+    }
+    const int32_t last = 57 * 44100 + 5000;
     s.intervalStart = 5000;
     s.lastBeatIndex = s.scanIndex = last;
-    s.sampleHistory[last + 44100] = 20000; // the 34th pulse
+    s.sampleHistory[last + 44100] = 20000; // the last pulse
     s.writeIndex = last + 44100 + 17640;
     const int32_t nestedEnd = s.writeIndex + 11024;
     const int32_t pulse = nestedEnd - 17640 + 100; // beyond what the nested pass may look at

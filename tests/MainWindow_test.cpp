@@ -442,9 +442,13 @@ TEST(TimeSignal, CalibrationStartsWithTheNewMeasurementNotOnTheOldSweep)
     EXPECT_EQ(ends, 0) << "ended by the old sweep";
     EXPECT_TRUE(w.state().timeSignalCalibrating);
     EXPECT_EQ(w.state().samplesPerSecond, 44100);
+    EXPECT_EQ(w.form->StatusBar1->clockNote(), "Time signal: 58 s left");
     WatchFeed after(pulses);
-    after.atLeast(w, 40 * 44100);
+    after.atLeast(w, 30 * 44100);
+    EXPECT_EQ(w.form->StatusBar1->clockNote(), "Time signal: 29 s left");
+    after.atLeast(w, 32 * 44100);
     EXPECT_EQ(ends, 1);
     EXPECT_EQ(w.state().fineCorrection, 10);
+    EXPECT_EQ(w.form->StatusBar1->clockNote(), "Clock +19.6 s/day") << "10 samples a second";
     SetMessageSink(nullptr);
 }

@@ -26,7 +26,8 @@ TEST(Settings, ChoicesSurviveARestart)
     w.form->SpeedButton8->click();
     w.form->N81->trigger();
     w.form->spdClick();
-    w.form->SpeedButton5Click(); // Dot UP
+    w.form->SpeedButton5Click();    // Dot UP
+    w.form->clock().step(-1, true); // with Shift
     w.restart();
     EXPECT_TRUE(w.form->jpeg1->isChecked());
     EXPECT_FALSE(w.form->bitmap1->isChecked());
@@ -36,6 +37,9 @@ TEST(Settings, ChoicesSurviveARestart)
     EXPECT_EQ(w.state().zoom, 8);
     EXPECT_EQ(w.state().rateMode, 1);
     EXPECT_EQ(w.state().samplesPerSecond, 44101);
+    EXPECT_EQ(w.state().clockCorrection, -0.1);
+    EXPECT_TRUE(w.ini().contains("[Tamsel]\r\nClockCorrection=-0.1\r\n"));
+    EXPECT_EQ(w.form->StatusBar1->clockNote(), "Clock +1.9 s/day");
     EXPECT_FALSE(w.ini().contains("Split"));
 }
 
@@ -82,6 +86,14 @@ TEST(Settings, BadValuesFallBackAndNeverCrash)
     EXPECT_EQ(w.state().noiseLevel, 1000);
     EXPECT_FALSE(w.form->N2->isChecked()) << "a check mark that is not a number reads 0";
     EXPECT_TRUE(w.errors.empty());
+
+    // The clock correction: only a number from -500 to 500 s/day.
+    for (const char *clock : {"abc", "500.01", "-1e9", "nan", "inf", "3,5"}) {
+        Window stored(
+            QStringLiteral("[Tamsel]\r\nClockCorrection=%1\r\n").arg(QLatin1String(clock)).toLatin1());
+        EXPECT_EQ(stored.state().clockCorrection, 0) << clock;
+    }
+    EXPECT_EQ(Window("[Tamsel]\r\nClockCorrection=-499.5\r\n").state().clockCorrection, -499.5);
 
     // Whole numbers outside their ranges fall back too.
     for (const char *noise : {"-2147483648", "0x80000000", "2147483647"}) {

@@ -43,6 +43,10 @@ const RangedOption kRateMode{"rate-mode", "0: averaged rate (default), 1: two-be
 const RangedOption kBeatErrorMode{"beat-error-mode", "0 (default) or 1.", IntRange{0, 1}};
 const RangedOption kLiftAngle{"lift-angle", "Lift angle in degrees (default 52).",
                               IntRange{TOKBottomDlg::MinValue, TOKBottomDlg::MaxValue}};
+const RangedOption kClockCorrection{"clock-correction",
+                                    "The sound card's clock runs fast by this many s/day, beyond --hosei "
+                                    "(default 0; --time-signal prints it as CLOCK).",
+                                    kClockCorrectionRange.min, kClockCorrectionRange.max};
 // The reach of the Beat Up and Beat Down buttons.
 const RangedOption kBps{"bps", "Beats per second, set by hand instead of counted.", 0.1, 999.9};
 
@@ -64,8 +68,8 @@ void addOptions(QCommandLineParser &args)
     };
     for (const auto &[name, help] : valued)
         args.addOption({QString::fromLatin1(name), QString::fromUtf8(help), QStringLiteral("VALUE")});
-    for (const RangedOption *option :
-         {&kZoom, &kThresholdPosition, &kNoise, &kHosei, &kRateMode, &kBeatErrorMode, &kLiftAngle, &kBps})
+    for (const RangedOption *option : {&kZoom, &kThresholdPosition, &kNoise, &kHosei, &kClockCorrection,
+                                       &kRateMode, &kBeatErrorMode, &kLiftAngle, &kBps})
         args.addOption(option->option());
     const std::pair<const char *, const char *> flags[] = {
         {"hires", "High resolution pulse test."},
@@ -73,7 +77,9 @@ void addOptions(QCommandLineParser &args)
         {"auto-threshold", "The threshold follows the signal."},
         {"pulse-mode", "Pulse mode."},
         {"ac-mode", "A-C mode."},
-        {"time-signal", "Run the time-signal calibration."},
+        {"time-signal", "Run the time-signal calibration; when it hears a time signal, the last line is "
+                        "CLOCK,<s/day>, the clock correction it measured (pass it on with the FINAL line's "
+                        "fine correction: --hosei H --clock-correction S)."},
         {"jpeg", "With --record: JPEG snapshots (default: bitmaps)."},
         {"print-scale", "With --record: the chart frame under the trace."},
         {"print-signal", "With --record: the signal graph below the chart."},
@@ -106,10 +112,12 @@ QByteArray settingsFor(const QCommandLineParser &args)
         ini += "Down=1\r\n";
     if (args.isSet("hires"))
         ini += "Checked6=1\r\n";
-    if (args.isSet("input-filter") || args.isSet("auto-threshold")) {
+    const std::optional<double> clock = kClockCorrection.real(args);
+    if (args.isSet("input-filter") || args.isSet("auto-threshold") || clock) {
         ini += "\r\n[Tamsel]\r\n";
         ini += args.isSet("input-filter") ? "InputFilter=1\r\n" : "";
         ini += args.isSet("auto-threshold") ? "AutoThreshold=1\r\n" : "";
+        ini += clock ? "ClockCorrection=" + QByteArray::number(*clock, 'g', 17) + "\r\n" : "";
     }
     return ini + "\r\n";
 }
@@ -299,6 +307,10 @@ int main(int argc, char **argv)
     if (form.WinWaveIn1->Opened())
         loop.exec();
     progress.finish();
-    const bool printed = !outputFailed && writeResults(finalLine(form));
+    bool printed = !outputFailed && writeResults(finalLine(form));
+    // Full stops in every locale, as in the other lines.
+    if (printed && args.isSet("time-signal") && form.clock().timeSignalHeard())
+        printed =
+            writeResults("CLOCK," + QString::number(form.state.clockCorrection, 'f', 3).toStdString() + '\n');
     return printed && form.recorder().failures() == 0 ? 0 : kWriteFailed;
 }

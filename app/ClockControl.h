@@ -1,0 +1,38 @@
+#pragma once
+// The clock correction in the window: the fine buttons with Shift step it by tenths of a
+// second per day, and the status bar shows the correction in force ("Clock +1.3 s/day") or,
+// while the time-signal calibration listens, how long it still needs.
+#include <QString>
+
+#include "app/TStatusBar.h"
+#include "measurement/Calibration.h"
+
+namespace tamsel {
+
+class ClockControl {
+public:
+    ClockControl(MeasurementState &state, Calibration &calibration, TStatusBar &status)
+        : state_(state), calibration_(calibration), status_(status)
+    {}
+
+    // A fine button (+1 or -1): whole samples per second, or with Shift 0.1 s/day.
+    void step(int32_t direction, bool shift);
+    // Refreshes the status bar's clock note (after a pass, a start or an end).
+    void show();
+    // How the last time-signal calibration ended: true when a time signal was heard.
+    void calibrationEnded(bool heard);
+    bool timeSignalHeard() const { return heard_; }
+
+    // The stored text of a correction, and a stored text read back: not a number, or one
+    // outside -500..500, gives 0.
+    static QString storedText(double secondsPerDay);
+    static double fromStored(const QString &text);
+
+private:
+    MeasurementState &state_;
+    Calibration &calibration_;
+    TStatusBar &status_;
+    bool heard_ = false;
+};
+
+} // namespace tamsel
