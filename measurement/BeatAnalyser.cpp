@@ -88,10 +88,11 @@ void BeatAnalyser::HandleCandidate(int32_t index, const AnalysisControls &contro
     }
     beat.beatTime = controls.acMode ? static_cast<int32_t>(beat.pulseStart) : index;
     const bool counted = state_.beatRateSet() && CountBeat(beat);
+    // While calibrating, every pulse goes to the time-signal fit instead of the rate; a pulse
+    // that added no beat leaves the rate as it was.
     if (state_.beatRateSet() && state_.timeSignalCalibrating)
         calibration_.TimeSignalPulse(beat, counted);
-    else if (state_.beatRateSet() && state_.beatCount > 1 &&
-             counted) // a pulse that added no beat leaves the rate
+    else if (state_.beatRateSet() && state_.beatCount > 1 && counted)
         measures_.UpdateRate(beat);
     measures_.UpdateBeatHistory(beat, controls);
     output_.beatMarked(beat);
