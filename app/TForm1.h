@@ -156,8 +156,7 @@ public:
 
     // The positional test.
     void Positions1Click();
-    PositionsDialog *PositionsDlg = nullptr;               // made at its first use
-    int64_t rateReadings() const { return rateReadings_; } // how often the rate readout was set
+    PositionsDialog *PositionsDlg = nullptr; // made at its first use
     Recorder &recorder() { return recorder_; }
     ClockControl &clock() { return *clock_; }
     // Samples stored since the window was made: the position in the audio heard.
@@ -275,7 +274,10 @@ private:
     void buildMenus();
     void buildSettings(const QString &file);
     void buildMicrophoneItems(QMenu *option);
-    std::vector<uint16_t> conditionedMagnitudes(const TWinWaveBuffer &buf);
+    std::vector<uint16_t> conditionedMagnitudes(const TWinWaveBuffer &buf, size_t from);
+    void restartConditioning();
+    void storeRestAsSet();
+    void countRestart();
     void followThreshold();
     void chooseLongView(int32_t seconds, QAction *item);
     void chooseShortView(int32_t seconds, QAction *item);
@@ -306,7 +308,6 @@ private:
     InputConditioner conditioner_;
     ThresholdTracker thresholdTracker_;
     int64_t lostSamples_ = 0;
-    int64_t rateReadings_ = 0;
     int64_t samplesHeard_ = 0;
     int unmeasuredLosses_ = 0;
     QString failure_;

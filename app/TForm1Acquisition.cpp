@@ -180,7 +180,7 @@ void TForm1::StoreSamples(const TWinWaveBuffer &buf)
     // Under a modal loop opened while another buffer was being stored: its rest comes first.
     if (storing_)
         storeRest(*storing_);
-    Storing mine{buf, SignalBars(signalBitmap, state.samplesPerSweep), 0, conditionedMagnitudes(buf)};
+    Storing mine{buf, SignalBars(signalBitmap, state.samplesPerSweep), 0, conditionedMagnitudes(buf, 0)};
     struct Current {
         Storing *&storing;
         Storing *outer;
@@ -218,10 +218,26 @@ void TForm1::storeRest(Storing &storing)
     followThreshold();
 }
 
+// The input filter was switched while a buffer is being stored (from a handler run between
+// two of its samples): the rest of it is stored as the filter now says.
+void TForm1::storeRestAsSet()
+{
+    if (storing_)
+        storing_->conditioned = conditionedMagnitudes(storing_->buf, static_cast<size_t>(storing_->next));
+}
+
+// Every restart of the measurement and every gap in its audio comes through here: what was
+// measured before it and what comes after are not one stretch of the watch's sound.
+void TForm1::countRestart()
+{
+    ++state.restarts;
+}
+
 void TForm1::StartButtonClick()
 {
     if (!StartButton->isChecked())
         return;
+    countRestart();
     ResetMeasurement();
     state.writeIndex = 0;
     for (TLEDLabel *readout : {spd, kaku, katatime, bpss})
@@ -294,6 +310,7 @@ void TForm1::WinWaveIn1Loss(TWinWaveDevice *, int64_t samples)
         lostSamples_ += samples;
     else
         ++unmeasuredLosses_;
+    countRestart();
     showCaptureNote();
 }
 

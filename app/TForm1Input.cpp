@@ -190,6 +190,7 @@ void TForm1::reopenInput()
     if (input_.opened == input_.wanted)
         input_.note.clear();
     refreshInputMenu();
+    restartConditioning();
     setStartDown();
     StartButtonClick(); // a new measurement, from the new source's first sample
     showInputInUse();

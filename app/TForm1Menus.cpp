@@ -248,6 +248,7 @@ void TForm1::NOn1Click()
     StatusBar1->setPanelText(4, QString());
     StatusBar1->setPanelText(7, QString());
     kaku->setValue(1000);
+    state.reading.amplitudeValid = false;
 }
 
 void TForm1::NOff1Click()

@@ -25,10 +25,10 @@ void TForm1::buildMicrophoneItems(QMenu *option)
                            "The threshold follows the signal; moving the track bar turns this off");
 }
 
-// A buffer's samples as the history will hold them, for the automatic threshold, and
-// conditioned all at once when the input filter is on (empty when it is off: the store
-// loop takes |s| itself).
-std::vector<uint16_t> TForm1::conditionedMagnitudes(const TWinWaveBuffer &buf)
+// Samples `from` on of a buffer as the history will hold them: conditioned all at once when
+// the input filter is on; with it off the store loop takes |s| itself (empty), and the
+// automatic threshold follows |s| here.
+std::vector<uint16_t> TForm1::conditionedMagnitudes(const TWinWaveBuffer &buf, size_t from)
 {
     const bool filter = InputFilter1->isChecked();
     if (!filter && !AutoThreshold1->isChecked())
@@ -36,28 +36,33 @@ std::vector<uint16_t> TForm1::conditionedMagnitudes(const TWinWaveBuffer &buf)
     const size_t n = buf.BytesRecorded() / 2;
     const auto *bytes = reinterpret_cast<const uint8_t *>(buf.Data());
     std::vector<int16_t> samples(n);
-    for (size_t i = 0; i < n; ++i)
+    for (size_t i = from; i < n; ++i)
         samples[i] = static_cast<int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    if (!filter) {
+        for (size_t i = from; i < n; ++i)
+            thresholdTracker_.add(static_cast<uint16_t>(std::abs(int32_t{samples[i]})));
+        return {};
+    }
     std::vector<uint16_t> magnitudes(n);
-    if (filter)
-        conditioner_.condition(samples.data(), magnitudes.data(), n);
-    else
-        std::transform(samples.begin(), samples.end(), magnitudes.begin(),
-                       [](int16_t s) { return static_cast<uint16_t>(std::abs(int32_t{s})); });
-    if (AutoThreshold1->isChecked())
-        for (uint16_t magnitude : magnitudes)
-            thresholdTracker_.add(magnitude);
-    if (!filter)
-        magnitudes.clear();
+    if (from < n)
+        conditioner_.condition(samples.data() + from, magnitudes.data() + from, n - from);
     return magnitudes;
+}
+
+// A new sound to condition: the levels learnt from the old one would mislead.
+void TForm1::restartConditioning()
+{
+    conditioner_.reset();
+    thresholdTracker_.reset();
 }
 
 // The item's check mark has already changed.
 void TForm1::InputFilter1Click()
 {
-    conditioner_.reset();
-    thresholdTracker_.reset();
-    // A sweep holding both kinds of sample would measure nonsense: a new measurement.
+    restartConditioning();
+    // A sweep holding both kinds of sample would measure nonsense: a new measurement, and the
+    // rest of a buffer being stored is stored as the item now says.
+    storeRestAsSet();
     StartButtonClick();
 }
 
@@ -77,7 +82,8 @@ void TForm1::followThreshold()
 {
     if (!AutoThreshold1->isChecked())
         return;
-    const std::optional<int32_t> level = thresholdTracker_.threshold();
+    const std::optional<int32_t> level =
+        InputFilter1->isChecked() ? ThresholdTracker::threshold(conditioner_) : thresholdTracker_.threshold();
     if (!level)
         return;
     const int position = std::clamp(32768 - *level, TrackBar1->minimum(), TrackBar1->maximum());

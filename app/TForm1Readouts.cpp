@@ -161,7 +161,9 @@ void TForm1::downBtnClick()
 
 void TForm1::rateMeasured(double secondsPerDay)
 {
-    ++rateReadings_;
+    ++state.reading.rates;
+    state.reading.rate = secondsPerDay;
+    state.reading.beatsPerSecond = state.beatsPerSecond;
     colourRateReadout();
     spd->setValue(static_cast<int32_t>(RoundHalfAway(secondsPerDay)));
     StatusBar1->setPanelText(6, QString::fromStdString(FormatPicture("0.000 sec/day", secondsPerDay)));
@@ -177,10 +179,13 @@ void TForm1::amplitudeMeasured(uint32_t degrees, bool valid, uint32_t liftSample
         StatusBar1->setPanelText(7, QString());
     StatusBar1->setPanelText(4, QString::fromStdString(FormatPicture("0 deg", degrees)));
     kaku->setValue(valid ? static_cast<int32_t>(degrees) : 1000);
+    state.reading.amplitude = degrees;
+    state.reading.amplitudeValid = valid;
 }
 
 void TForm1::beatErrorMeasured(double milliseconds)
 {
+    state.reading.beatError = milliseconds;
     colourBeatErrorReadout();
     katatime->setCaption(QString::fromStdString(ledNumber("00.0", milliseconds)));
     StatusBar1->setPanelText(2, QString::fromStdString(FormatPicture("0.000 msec", milliseconds)));
@@ -188,6 +193,7 @@ void TForm1::beatErrorMeasured(double milliseconds)
 
 void TForm1::beatRateCounted()
 {
+    state.reading.beatsPerSecond = state.beatsPerSecond;
     ShowBeatRate();
     DrawRuler();
 }

@@ -16,6 +16,8 @@ void TForm1::ResetMeasurement()
     state.clearSweepDetection();
     spd->setValue(0);
     kaku->setValue(0);
+    state.reading.amplitude = 0;
+    state.reading.amplitudeValid = false;
     katatime->setValue(0);
     katatime->setCaption(QStringLiteral("00.0")); // a text readout: its value is not shown
     colourRateReadout();

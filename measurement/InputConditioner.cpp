@@ -14,6 +14,9 @@ constexpr double kLowPassHz = 8000;
 // Noise rises this far above the least block mean of its envelope now and then; all of it
 // is taken off, so that the pauses between beats come out as zero.
 constexpr double kQuietMargin = 1.5;
+// After a louder sound the gain comes back with a time constant of four seconds (per block of
+// 11.6 ms): the level trackers need two or three seconds to take in a watch moved closer.
+const double kRelease = std::exp(-LevelTracker::kBlock / (4 * kSampleRate));
 
 enum class Kind { HighPass, LowPass };
 
@@ -63,6 +66,9 @@ void InputConditioner::reset()
     levels_.reset();
     quiet_ = 0;
     gain_ = 0;
+    attackSpan_ = 0;
+    ahead_.fill(0);
+    aheadAt_ = 0;
     settling_ = LevelTracker::kBlock;
 }
 
@@ -79,7 +85,7 @@ void InputConditioner::condition(const int16_t *samples, uint16_t *magnitudes, s
             adapt();
             chain = chain_;
         }
-        magnitudes[i] = scaled(envelope);
+        magnitudes[i] = scaled(lookAhead(envelope));
     }
     chain_ = chain;
 }
@@ -91,17 +97,28 @@ uint16_t InputConditioner::settle(int16_t sample)
 {
     if (settling_-- == LevelTracker::kBlock)
         chain_.highPass1.prime(sample);
-    if (levels_.add(chain_.step(sample)))
+    const double envelope = chain_.step(sample);
+    if (levels_.add(envelope))
         adapt();
+    lookAhead(envelope);
     return 0;
 }
 
 void InputConditioner::adapt()
 {
     quiet_ = kQuietMargin * levels_.quiet();
-    const double span = std::max({levels_.peak() - quiet_, quiet_, kLeastSpan});
+    attackSpan_ *= kRelease;
+    const double span = std::max({levels_.peak() - quiet_, quiet_, kLeastSpan, attackSpan_});
     gain_ = kTargetPeak / span;
     chain_.flushTiny();
+}
+
+// This envelope comes out at the target peak, and whatever follows it up to twice as loud
+// fits without another change.
+void InputConditioner::attack(double envelope)
+{
+    attackSpan_ = envelope - quiet_;
+    gain_ = kTargetPeak / attackSpan_;
 }
 
 // States that decay into the denormal range would slow every sample of a silent input.

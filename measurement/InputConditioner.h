@@ -2,8 +2,11 @@
 // Makes the sound of an ordinary microphone measurable: a band filter keeps where a tick
 // sounds (about 3 to 8 kHz) and drops hum and room rumble; the burst's magnitude (the
 // rectified analytic signal) and a short envelope turn each ringing burst into one pulse; the quiet level is
-// taken off and an automatic gain brings the typical tick peak to three quarters of full scale, following the
-// watch's level over seconds. The result is a magnitude 0..32768 in place of |s|.
+// taken off and an automatic gain brings the typical tick peak to half of full scale, following the watch's
+// level over seconds. A louder sound lowers the gain at once (a look-ahead of 1.5 ms sees it coming, so the
+// change falls before its pulse), and the gain comes back over seconds: a pulse is never clipped into a
+// plateau. The result is a magnitude 0..32768 in place of |s|.
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstddef>
@@ -15,9 +18,12 @@ namespace tamsel {
 
 class InputConditioner {
 public:
-    static constexpr double kTargetPeak = 24576; // three quarters of full scale
+    // Half of full scale: louder ticks, tocks and a watch moved closer stay below the ceiling.
+    static constexpr double kTargetPeak = 16384;
     // The gain never exceeds kTargetPeak / kLeastSpan, so silence is never blown up.
     static constexpr double kLeastSpan = 64;
+    // Samples between an envelope's arrival and its output: longer than a pulse's rise.
+    static constexpr size_t kLookAhead = 64;
 
     InputConditioner();
     void reset();
@@ -29,13 +35,18 @@ public:
         const double envelope = chain_.step(sample);
         if (levels_.add(envelope))
             adapt();
-        return scaled(envelope);
+        return scaled(lookAhead(envelope));
     }
 
     // A buffer at a time: the filters' states stay in registers between block ends.
     void condition(const int16_t *samples, uint16_t *magnitudes, size_t count);
 
     double gain() const { return gain_; }
+    bool settled() const { return settling_ == 0; }
+    // How high the noise between beats and a typical beat reach in the output, as the levels
+    // stand: what the automatic threshold lies between.
+    double noiseReach() const { return std::max(0.0, (levels_.quietPeak() - quiet_) * gain_); }
+    double typicalPeak() const { return std::max(0.0, (levels_.peak() - quiet_) * gain_); }
 
 private:
     // Transposed direct form II.
@@ -98,13 +109,30 @@ private:
         const double out = (envelope - quiet_) * gain_;
         return static_cast<uint16_t>(out <= 0 ? 0 : out >= 32768 ? 32768 : out);
     }
+    // The newest envelope enters the look-ahead line, after lowering the gain if it would pass
+    // full scale; the envelope that leaves the line is returned.
+    double lookAhead(double envelope)
+    {
+        if ((envelope - quiet_) * gain_ > kCeiling)
+            attack(envelope);
+        const double leaving = ahead_[aheadAt_];
+        ahead_[aheadAt_] = envelope;
+        aheadAt_ = (aheadAt_ + 1) % kLookAhead;
+        return leaving;
+    }
     uint16_t settle(int16_t sample);
     void adapt();
+    void attack(double envelope);
+
+    static constexpr double kCeiling = 32767;
 
     Chain chain_;
     LevelTracker levels_;
     double quiet_ = 0;
     double gain_ = 0;
+    double attackSpan_ = 0; // the span a louder sound asked for, released over seconds
+    std::array<double, kLookAhead> ahead_{};
+    size_t aheadAt_ = 0;
     int settling_ = 0;
 };
 

@@ -14,6 +14,17 @@ constexpr bool fineCorrectionAllowed(int64_t correction)
     return kFineCorrectionRange.holds(correction);
 }
 
+// The latest values the measurement handed to the readouts, as numbers, whichever measurement
+// made them: what a reading of the watch is taken from.
+struct LatestReading {
+    int64_t rates = 0;           // rates measured since the window was made
+    double rate = 0;             // s/day, the latest measured
+    double beatError = 0;        // ms, the latest measured
+    uint32_t amplitude = 0;      // degrees
+    bool amplitudeValid = false; // measured since the readouts were last cleared, and valid
+    double beatsPerSecond = 0;   // the beat rate in use when the latest of them was measured
+};
+
 struct MeasurementState {
     int32_t samplesPerSecond = 0;
     int32_t samplesPerSweep = 0;
@@ -49,6 +60,10 @@ struct MeasurementState {
     int32_t beatUnit = 0;      // settings key vbps
     int32_t rateMode = 0;      // settings key Average
     int32_t beatErrorMode = 0; // settings key vkata
+    LatestReading reading;
+    // Bumped at every restart of the measurement (Start, the input filter switched, another
+    // source) and every gap in its audio: a reading spans one measurement only while it stays.
+    int64_t restarts = 0;
 
     bool beatRateSet() const { return beatsPerSecond > 0; }
     // Nominal samples between two beats; meaningful only while a beat rate is set.

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "WindowDrive.h"
+#include "capture/SyntheticWatch.h"
 #include "measurement/InputConditioner.h"
 
 using namespace tamsel;
@@ -81,9 +82,110 @@ TEST(Microphone, AutoThresholdFollowsTheSignalUntilTheTrackBarIsMovedByHand)
     w.form->TrackBar1->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     EXPECT_FALSE(w.form->AutoThreshold1->isChecked());
     const int byHand = w.form->TrackBar1->value();
-    feed.watch = SyntheticWatch(WatchParams{.peakLevel = 5000, .noise = 50});
+    feed.watch = test::SyntheticWatch(WatchParams{.peakLevel = 5000, .noise = 50});
     feed.atLeast(w, 3 * 44100);
     EXPECT_EQ(w.form->TrackBar1->value(), byHand);
+}
+
+// Without the filter, under mains hum a third as loud as the ticks: the automatic threshold
+// clears the hum's peaks and stays under every tick and tock, so no beat is missed (a missed
+// tock shows as a beat error of about 200 ms).
+TEST(Microphone, AutoThresholdUnderHumMissesNoBeat)
+{
+    Window w;
+    w.form->N101Click();
+    w.form->AutoThreshold1->trigger();
+    const test::SyntheticWatch watch(
+        WatchParams{.rateSecondsPerDay = 3, .beatErrorMs = 0.2, .peakLevel = 6000});
+    std::vector<double> beatErrors;
+    for (int64_t at = 0; at < 12 * 44100; at += kBufferSamples) {
+        std::vector<int16_t> samples = watch.Samples(at, kBufferSamples);
+        for (int i = 0; i < kBufferSamples; ++i)
+            samples[static_cast<size_t>(i)] += static_cast<int16_t>(
+                std::lround(2000 * std::sin(2 * M_PI * 50 * static_cast<double>(at + i) / 44100)));
+        w.deliver(samples);
+        if (w.state().reading.beatError != 0)
+            beatErrors.push_back(w.state().reading.beatError);
+    }
+    EXPECT_EQ(w.state().beatsPerSecond, 5);
+    ASSERT_GT(beatErrors.size(), 20u);
+    for (double ms : beatErrors)
+        ASSERT_NEAR(ms, 0.2, 0.1);
+    EXPECT_NEAR(w.state().reading.rate, 3, 0.5);
+    const int level = 32768 - w.form->TrackBar1->value();
+    EXPECT_GT(level, 2200) << "above the hum and the noise";
+}
+
+// A watch moved closer (+12 dB) is never clipped by the conditioner's gain: every beat after
+// the step still peaks on its own, below full scale and well above the noise.
+TEST(Microphone, AWatchMovedCloserIsNeverClipped)
+{
+    Window w;
+    w.form->InputFilter1->trigger();
+    SyntheticWatchParams params;
+    params.peakLevel = 1500;
+    params.microphone = {true, 0.7, 0.1, 50, 100, 20, 0};
+    const tamsel::SyntheticWatch watch(params);
+    const int64_t step = 6 * 44100;
+    std::vector<int16_t> samples(kBufferSamples);
+    for (int64_t at = 0; at < step + 4 * 44100; at += kBufferSamples) {
+        watch.generate(at, samples.data(), samples.size());
+        for (int i = 0; i < kBufferSamples; ++i)
+            if (at + i >= step)
+                samples[static_cast<size_t>(i)] = static_cast<int16_t>(
+                    std::clamp(std::lround(3.981 * samples[static_cast<size_t>(i)]), -32768L, 32767L));
+        w.deliver(samples);
+    }
+    const uint16_t *history = w.state().sampleHistory.data();
+    const auto period = static_cast<int64_t>(std::lround(watch.period()));
+    for (int64_t from = step; from + period <= w.state().writeIndex; from += period) {
+        const uint16_t largest = *std::max_element(history + from, history + from + period);
+        ASSERT_LT(largest, 32768) << "clipped at " << from;
+        ASSERT_GT(largest, InputConditioner::kTargetPeak / 4) << "lost at " << from;
+    }
+}
+
+// The filter switched on between two samples of a buffer, and then another source: what is
+// stored from there on is the new sound conditioned afresh, not |s| nor a gain learnt before.
+TEST(Microphone, TheFilterSwitchedMidBufferAndANewSourceAreConditionedAfresh)
+{
+    Window w;
+    w.service->setSources({{"a", "Microphone A", false}, {"b", "Microphone B", false}});
+    QCoreApplication::processEvents();
+    WatchFeed feed;
+    feed.buffers(w, 4);
+    // The click comes while the buffer is being stored (here: posted at a sweep's end within it).
+    w.state().writeIndex = w.state().samplesPerSweep - 100;
+    w.form->OnSweepEnd = [&w] {
+        QMetaObject::invokeMethod(
+            w.form.get(), [&w] { w.form->InputFilter1->trigger(); }, Qt::QueuedConnection);
+    };
+    const std::vector<int16_t> next = feed.watch.Samples(feed.position, kBufferSamples);
+    w.deliver(next);
+    w.form->OnSweepEnd = nullptr;
+    ASSERT_TRUE(w.form->InputFilter1->isChecked());
+    const int rest = w.state().writeIndex;
+    ASSERT_TRUE(0 < rest && rest < kBufferSamples) << rest;
+    InputConditioner fresh;
+    for (int i = 0; i < rest; ++i)
+        ASSERT_EQ(w.state().sampleHistory[i],
+                  fresh.next(next[static_cast<size_t>(kBufferSamples - rest + i)]))
+            << i;
+
+    feed.buffers(w, 8); // peaks of 20 000: a low gain
+    for (QAction *item : w.form->Input1->actions())
+        if (item->text() == "Microphone B")
+            item->trigger();
+    for (int i = 0; i < 4; ++i) // the buffers come back before the device switches
+        w.deliver(std::vector<int16_t>(kBufferSamples, 7));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(w.service->sourceInUse(), "b");
+    const std::vector<int16_t> quiet =
+        test::SyntheticWatch(WatchParams{.peakLevel = 1000, .noise = 20}).Samples(0, kBufferSamples);
+    w.deliver(quiet);
+    fresh.reset();
+    for (int i = 0; i < kBufferSamples; ++i)
+        ASSERT_EQ(w.state().sampleHistory[i], fresh.next(quiet[static_cast<size_t>(i)])) << i;
 }
 
 // A muted microphone (digital silence, then a bit of noise) and a loud hum give nothing:

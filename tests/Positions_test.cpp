@@ -233,3 +233,46 @@ TEST(Positions, CancelAndDisturbancesLeaveTheWindowMeasuring)
     EXPECT_TRUE(QDir(records.path()).isEmpty());
     EXPECT_TRUE(w.errors.empty());
 }
+
+// The measurement restarted under the run by something else (Start pressed in the window, the
+// input filter switched on and off again, audio lost and filled with silence): each time the
+// position starts over, so that its reading is of one uninterrupted measurement.
+TEST(Positions, ARestartUnderTheRunStartsThePositionOver)
+{
+    Window w;
+    w.form->N101Click();
+    w.form->Positions1->trigger();
+    PositionsDialog &d = *w.form->PositionsDlg;
+    d.SettleEdit->setValue(1);
+    for (int i = 1; i < 6; ++i)
+        d.PositionList->item(i)->setCheckState(Qt::Unchecked);
+    WatchFeed feed(watch(3, 280));
+    d.StartBtn->click();
+    const std::function<void()> restarts[] = {
+        [&w] { w.form->StartButton->click(); },
+        [&w] { w.form->InputFilter1->trigger(); },
+        [&w] { w.form->InputFilter1->trigger(); },
+        [&w] {
+            w.service->notify(kWimLoss, 4410);
+            QCoreApplication::processEvents();
+        },
+    };
+    for (const auto &restart : restarts) {
+        feedUntil(w, feed, d, Phase::Measuring);
+        feed.buffers(w, 8);
+        const int64_t before = w.state().restarts;
+        restart();
+        EXPECT_EQ(w.state().restarts, before + 1);
+        feed.buffers(w, 1);
+        EXPECT_EQ(d.run().phase(), Phase::Settling);
+    }
+    feedUntil(w, feed, d, Phase::Done);
+    ASSERT_EQ(d.run().readings().size(), 1u);
+    const PositionReading &r = d.run().readings()[0];
+    EXPECT_TRUE(r.counted());
+    EXPECT_NEAR(r.rate, 3, 0.5);
+    EXPECT_NEAR(r.beatError, 0, 0.05);
+    EXPECT_NEAR(r.amplitude, 280, 3);
+    EXPECT_EQ(r.beatsPerHour, 18000);
+    EXPECT_TRUE(w.errors.empty());
+}

@@ -51,16 +51,16 @@ PositionReading measure(const QString &file, WatchPosition position, const QByte
     const WindowSettings stored(settings);
     TForm1 form(std::move(service), stored.design());
     std::optional<PositionReading> reading;
-    int64_t rateReadings = 0;
+    int64_t rates = 0;
     form.OnSweepEnd = [&] {
-        reading = ReadPosition(form, position, rateReadings);
-        rateReadings = form.rateReadings();
+        reading = ReadPosition(form.state, position, rates);
+        rates = form.state.reading.rates;
     };
     form.show();
     prepare(form);
     if (form.WinWaveIn1->Opened())
         loop.exec();
-    return reading.value_or(ReadPosition(form, position, rateReadings));
+    return reading.value_or(ReadPosition(form.state, position, rates));
 }
 
 } // namespace

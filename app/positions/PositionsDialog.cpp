@@ -162,16 +162,18 @@ void PositionsDialog::BufferHandled(int samples)
     // Time counts only while the window measures (not while Stop or a modal dialog holds it).
     if (!run_.running() || !form_.StartButton->isChecked())
         return;
-    if (form_.state.viewSeconds != viewSeconds_) {
+    // A change of view, or a restart of the measurement that was not ours (Start, the input
+    // filter, another source, a gap in the audio): the position starts over.
+    if (form_.state.viewSeconds != viewSeconds_ || form_.state.restarts != restarts_) {
         run_.restartPosition();
         restartMeasurement();
     } else if (run_.advance(samples)) {
         if (run_.phase() == PositionRun::Phase::Settling) {
             restartMeasurement();
-            rateReadingsBefore_ = form_.rateReadings();
+            ratesBefore_ = form_.state.reading.rates;
             run_.startMeasuring(measureSamples());
         } else {
-            run_.record(ReadPosition(form_, run_.current(), rateReadingsBefore_));
+            run_.record(ReadPosition(form_.state, run_.current(), ratesBefore_));
             addResultRow(run_.readings().back());
         }
     }
@@ -197,6 +199,7 @@ void PositionsDialog::restartMeasurement()
 {
     form_.StartButton->click();
     viewSeconds_ = form_.state.viewSeconds;
+    restarts_ = form_.state.restarts;
 }
 
 int64_t PositionsDialog::measureSamples() const

@@ -1,7 +1,8 @@
 #pragma once
 // The positional test: a dialog of its own, beside the main window, which goes on measuring
 // live. It leads the user through the chosen positions, restarts the window's measurement
-// for each, reads the readouts at the end of the measuring time and shows the summary.
+// for each, takes the measurement's reading at the end of the measuring time and shows the
+// summary.
 #include <QDialog>
 
 #include "app/positions/PositionRun.h"
@@ -64,8 +65,9 @@ private:
 
     TForm1 &form_;
     PositionRun run_;
-    int64_t rateReadingsBefore_ = 0;
+    int64_t ratesBefore_ = 0;
     int32_t viewSeconds_ = 0; // the view the current position is measured in
+    int64_t restarts_ = 0;    // the measurement's restarts when we last restarted it
 };
 
 } // namespace tamsel
