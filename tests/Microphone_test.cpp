@@ -125,15 +125,14 @@ TEST(Microphone, AWatchMovedCloserIsNeverClipped)
     SyntheticWatchParams params;
     params.peakLevel = 1500;
     params.microphone = {true, 0.7, 0.1, 50, 100, 20, 0};
-    const tamsel::SyntheticWatch watch(params);
+    params.microphone.subEvents = 6;
+    params.microphone.burstJitter = 0.25;
     const int64_t step = 6 * 44100;
+    params.microphone.levelSteps = {{6, 12}};
+    const tamsel::SyntheticWatch watch(params);
     std::vector<int16_t> samples(kBufferSamples);
     for (int64_t at = 0; at < step + 4 * 44100; at += kBufferSamples) {
         watch.generate(at, samples.data(), samples.size());
-        for (int i = 0; i < kBufferSamples; ++i)
-            if (at + i >= step)
-                samples[static_cast<size_t>(i)] = static_cast<int16_t>(
-                    std::clamp(std::lround(3.981 * samples[static_cast<size_t>(i)]), -32768L, 32767L));
         w.deliver(samples);
     }
     const uint16_t *history = w.state().sampleHistory.data();
