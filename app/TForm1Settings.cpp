@@ -52,6 +52,7 @@ void TForm1::buildSettings(const QString &file)
     IniSaveProps1 = new TIniSaveProps(this);
     IniSaveProps1->setObjectName(QStringLiteral("IniSaveProps1"));
     IniSaveProps1->SetFileName(file);
+    IniSaveProps1->SetJapanese(japanese());
     TProps &props = IniSaveProps1->Props();
     props.Add(Panel1, QStringLiteral("Height"), kSection, QStringLiteral("Split"), false);
     props.Add(N2, QStringLiteral("Checked"), kSection, QStringLiteral("CenterStart"));

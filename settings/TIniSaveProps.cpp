@@ -58,7 +58,9 @@ void TIniSaveProps::BeginRead()
         auto document = std::make_unique<IniDocument>();
         const QString path = EffectiveFileName();
         if (document->LoadFile(path) == IniDocument::OpenResult::Unreadable)
-            throw ESaveProps(QStringLiteral("ファイル %1 は開けません").arg(path));
+            throw ESaveProps((japanese_ ? QStringLiteral("ファイル %1 は開けません")
+                                        : QStringLiteral("Cannot open the file %1"))
+                                 .arg(path));
         document_ = std::move(document);
         documentPath_ = path;
     }
@@ -86,7 +88,9 @@ void TIniSaveProps::EndWrite()
         return;
     const std::unique_ptr<IniDocument> document = std::move(document_);
     if (!document->SaveFile(documentPath_))
-        throw ESaveProps(QStringLiteral("ファイル %1 を作成できません").arg(documentPath_));
+        throw ESaveProps((japanese_ ? QStringLiteral("ファイル %1 を作成できません")
+                                    : QStringLiteral("Cannot create the file %1"))
+                             .arg(documentPath_));
 }
 
 bool TIniSaveProps::ValueExists(const QString &Section, const QString &Key)

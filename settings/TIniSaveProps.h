@@ -19,6 +19,8 @@ public:
     void SetFileName(const QString &name) { fileName_ = name; }
     // FileName, or the running executable's path with the extension ".ini".
     QString EffectiveFileName() const;
+    // The language of the file's error texts: the design's Japanese ones unless told otherwise.
+    void SetJapanese(bool japanese) { japanese_ = japanese; }
 
     int32_t ReadOrdValue(const QString &Section, const QString &Key) override;
     QString ReadStrValue(const QString &Section, const QString &Key) override;
@@ -44,6 +46,7 @@ private:
     std::unique_ptr<IniDocument> document_;
     QString documentPath_; // where the open document came from and goes back to
     int useCount_ = 0;
+    bool japanese_ = true;
 };
 
 } // namespace tamsel

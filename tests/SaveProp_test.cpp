@@ -233,6 +233,13 @@ TEST_F(SavePropTest, FileErrorsCarryTheirTexts)
     } catch (const ESaveProps &e) {
         EXPECT_EQ(e.Message(), QString::fromUtf8("ファイル %1 を作成できません").arg(lost));
     }
+    props->SetJapanese(false); // the English interface's text
+    try {
+        props->Save();
+        FAIL() << "no error";
+    } catch (const ESaveProps &e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Cannot create the file %1").arg(lost));
+    }
     props->SetFileName(path);
     props->Save();
     EXPECT_EQ(ReadAll(path), QByteArray("[Init]\r\nChecked=1\r\n\r\n"));
