@@ -1,6 +1,7 @@
 #include <QCommandLineParser>
 #include <QFile>
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
 
 #include "app/TApplication.h"
@@ -80,6 +81,8 @@ void describeOptions(QCommandLineParser &args)
 int main(int argc, char **argv)
 {
     catchTerminationSignals();
+    // Past a file-size limit a write fails and is reported, rather than killing the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     {
         // --help is answered before any display is needed. The window system's own options
         // are known only to the application below, so other errors are reported there.

@@ -10,6 +10,11 @@ QString recordStamp(const QDateTime &time)
     return time.toString(QStringLiteral("yyyyMMddHHmmss"));
 }
 
+QString numbered(const QString &stamp, int n)
+{
+    return n <= 1 ? stamp : stamp + QStringLiteral("-%1").arg(n);
+}
+
 QString csvLogPath(const QString &folder, const QString &stamp)
 {
     return folder + stamp + QStringLiteral(".csv");

@@ -9,6 +9,9 @@ namespace tamsel {
 // minutes and seconds, two digits each, nothing between them.
 QString recordStamp(const QDateTime &time);
 
+// The n-th name for a stamp: the stamp itself, then stamp-2, stamp-3, ...
+QString numbered(const QString &stamp, int n);
+
 // folder + stamp + ".csv"; the folder ends with a separator.
 QString csvLogPath(const QString &folder, const QString &stamp);
 // folder + stamp + ".jpg" or ".bmp".

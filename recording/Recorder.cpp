@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <filesystem>
 
 #include "recording/CsvLine.h"
@@ -55,31 +54,33 @@ QString Recorder::startLog(const QString &recordFolder)
     if (failure)
         return QStringLiteral("Cannot create the folder %1: %2")
             .arg(QDir::toNativeSeparators(recordFolder), QString::fromStdString(failure.message()));
-    // Two presses within one second share a stamp: the later log gets a suffix.
+    // Two presses within one second, or two programs, share a stamp: the later log gets a suffix.
     const QString stamp = recordStamp(now());
-    QString path = csvLogPath(recordFolder, stamp);
-    for (int n = 2; QFileInfo::exists(path); ++n)
-        path = csvLogPath(recordFolder, stamp + QStringLiteral("-%1").arg(n));
-    return log_.create(path);
+    return log_.create([&](int n) { return csvLogPath(recordFolder, numbered(stamp, n)); });
 }
 
 QString Recorder::saveSweep(const SnapshotLayers &layers, const SnapshotOptions &options,
                             const SweepValues &values, const QString &recordFolder)
 {
-    if (recordFolder.isEmpty())
-        return noFolderText();
     QString text;
     if (options.printMeasurement)
         text = measurementText(now(), values.panels, values.beatsPerSecond);
-    const QImage image = composeSnapshot(layers, options, text);
     const QString stamp = recordStamp(now()); // read anew, after the text
-    const QString error = saveSnapshot(image, snapshotPath(recordFolder, stamp, options.jpeg), options.jpeg);
-    if (!error.isEmpty())
-        return error;
+    const QString snapshotError =
+        recordFolder.isEmpty()
+            ? noFolderText()
+            : saveSnapshot(
+                  composeSnapshot(layers, options, text),
+                  [&](int n) { return snapshotPath(recordFolder, numbered(stamp, n), options.jpeg); },
+                  options.jpeg);
+    // The line is the sweep's measurement, worth keeping without its picture.
     const std::string line =
         buildCsvLine(stamp.toStdString(), values.beatsPerSecond, values.panels[4].toStdString(),
                      values.panels[2].toStdString(), values.panels[6].toStdString(), values.rateRatio);
-    return log_.appendLine(line);
+    const QString lineError = log_.appendLine(line);
+    if (snapshotError.isEmpty() || lineError.isEmpty())
+        return snapshotError + lineError;
+    return snapshotError + QLatin1Char('\n') + lineError;
 }
 
 } // namespace tamsel

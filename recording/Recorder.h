@@ -26,7 +26,7 @@ public:
     void setClock(Clock clock) { clock_ = std::move(clock); }
 
     // The button went down: creates the folder with its parents and a new log named by
-    // the current stamp, with a suffix when a log of that name exists. An empty folder (no
+    // the current stamp, with a suffix when a file of that name exists. An empty folder (no
     // place for recordings is known) is refused. Returns the error text, empty on success.
     QString start(const QString &recordFolder);
     // The button went up: closes the log. Returns the error text, empty on success.
@@ -36,9 +36,10 @@ public:
     int failures() const { return failures_; }
     QString logPath() const { return log_.path(); }
 
-    // A sweep ended while recording: saves the snapshot, then appends the log line with the
-    // snapshot's stamp. A snapshot that cannot be saved ends the step before the line.
-    // Returns the error text, empty on success; nothing is retried.
+    // A sweep ended while recording: saves the snapshot as a new file (named by the stamp,
+    // with a suffix when that name is taken), then appends the log line with the stamp. The
+    // line is written also when the snapshot could not be. Returns the error texts, one a
+    // line, empty on success; nothing is retried.
     QString recordSweep(const SnapshotLayers &layers, const SnapshotOptions &options,
                         const SweepValues &values, const QString &recordFolder);
 

@@ -3,7 +3,6 @@
 #include <QBuffer>
 #include <QDir>
 
-#include "files/WholeFile.h"
 #include "recording/JpegEncoder.h"
 
 namespace tamsel {
@@ -23,16 +22,23 @@ QByteArray encodeBitmap(const QImage &image, QString *error)
     return bytes;
 }
 
-QString saveSnapshot(const QImage &image, const QString &path, bool jpeg)
+QString saveSnapshot(const QImage &image, const NameTry &nameFor, bool jpeg)
 {
-    const QString shown = QDir::toNativeSeparators(path);
     QString reason;
     const QByteArray bytes = jpeg ? encodeJpeg(image, &reason) : encodeBitmap(image, &reason);
     if (bytes.isEmpty())
-        return QStringLiteral("Cannot save the snapshot %1: %2").arg(shown, reason);
-    if (const QString failure = writeWholeFile(path, bytes); !failure.isEmpty())
-        return QStringLiteral("Cannot write the snapshot %1: %2").arg(shown, failure);
+        return QStringLiteral("Cannot save the snapshot %1: %2")
+            .arg(QDir::toNativeSeparators(nameFor(1)), reason);
+    if (writeNewWholeFile(nameFor, bytes, &reason).isEmpty())
+        return QStringLiteral("Cannot write the snapshot %1: %2")
+            .arg(QDir::toNativeSeparators(nameFor(1)), reason);
     return {};
+}
+
+QString saveSnapshot(const QImage &image, const QString &path, bool jpeg)
+{
+    return saveSnapshot(
+        image, [&path](int n) { return n == 1 ? path : QString(); }, jpeg);
 }
 
 } // namespace tamsel

@@ -2,11 +2,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <csetjmp>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 #include <jpeglib.h>
@@ -169,10 +171,21 @@ TEST(CsvLog, LinesReachTheFileAsTheyAreWrittenAndErrorsAreTexts)
     EXPECT_EQ(readAll(path), "\"a\",1\r\n\"b\",2\r\n");
     EXPECT_NE(log.create(underRegularFile(dir) + "log.csv"), "");
     EXPECT_FALSE(log.isOpen());
-    ASSERT_EQ(log.create(dir.filePath("full.csv")), "");
-    const test::FileSizeLimit full(3);
-    ASSERT_TRUE(full.active());
-    EXPECT_NE(log.appendLine("x,y"), "");
+    // A line that does not fit is taken off again, with the system's reason.
+    const QString limited = dir.filePath("full.csv");
+    ASSERT_EQ(log.create(limited), "");
+    ASSERT_EQ(log.appendLine("a,b"), "");
+    {
+        const test::FileSizeLimit full(8);
+        ASSERT_TRUE(full.active());
+        const QString error = log.appendLine("x,y");
+        EXPECT_TRUE(
+            error.endsWith(QString::fromStdString(std::make_error_code(std::errc::file_too_large).message())))
+            << error.toStdString();
+    }
+    EXPECT_EQ(readAll(limited), "a,b\r\n");
+    EXPECT_EQ(log.appendLine("c"), "");
+    EXPECT_EQ(readAll(limited), "a,b\r\nc\r\n");
 }
 
 namespace {
@@ -205,8 +218,8 @@ TEST_F(RecorderTest, LogFromPressToReleaseAndOneLinePerSweep)
     EXPECT_EQ(recorder.logPath(), folder + "20241201093015.csv");
     time = time.addSecs(60);
     EXPECT_EQ(sweep(folder, true), "");
-    EXPECT_EQ(sweep(folder, true), ""); // same second: same stamp, the snapshot is replaced
-    EXPECT_EQ(QDir(folder).entryList({"*.jpg"}), QStringList{"20241201093115.jpg"});
+    EXPECT_EQ(sweep(folder, true), ""); // same second: same stamp, a second snapshot
+    EXPECT_EQ(QDir(folder).entryList({"*.jpg"}), QStringList({"20241201093115-2.jpg", "20241201093115.jpg"}));
     const QByteArray line = "\"20241201093115\",5.5,275,0.200,-3.125,-0.0000361689814814815\r\n";
     EXPECT_EQ(readAll(recorder.logPath()), line + line);
     EXPECT_EQ(recorder.stop(), "");
@@ -222,36 +235,72 @@ TEST_F(RecorderTest, LogFromPressToReleaseAndOneLinePerSweep)
     EXPECT_EQ(readAll(folder + "20241201093120.csv").count('\n'), 1);
 }
 
-TEST_F(RecorderTest, FailedSnapshotWritesNoLineAndKeepsEarlierFiles)
+TEST_F(RecorderTest, FailedSnapshotStillWritesItsLineAndKeepsEarlierFiles)
 {
     ASSERT_EQ(recorder.start(folder), "");
     ASSERT_EQ(sweep(folder), "");
     const QByteArray snapshot = readAll(folder + "20241201093015.bmp");
     const QByteArray log = readAll(recorder.logPath());
     time = time.addSecs(1);
-    EXPECT_NE(sweep(underRegularFile(dir)), "");
-    EXPECT_EQ(readAll(recorder.logPath()), log);
+    const QString error = sweep(underRegularFile(dir));
+    EXPECT_TRUE(error.startsWith("Cannot write the snapshot")) << error.toStdString();
+    EXPECT_FALSE(error.contains('\n'));
+    EXPECT_EQ(readAll(recorder.logPath()), log + QByteArray(log).replace("093015", "093016"));
     EXPECT_EQ(readAll(folder + "20241201093015.bmp"), snapshot);
+    EXPECT_EQ(recorder.failures(), 1);
 }
 
-TEST_F(RecorderTest, FullDiskLeavesNoPartOfASnapshotAndNoLine)
+TEST_F(RecorderTest, FullDiskLeavesNoPartOfASnapshotNorOfALine)
 {
     ASSERT_EQ(recorder.start(folder), "");
     ASSERT_EQ(sweep(folder, true), "");
-    const QStringList before = QDir(folder).entryList(QDir::Files);
+    const QStringList before = QDir(folder).entryList(QDir::Files | QDir::Hidden);
     const QByteArray log = readAll(recorder.logPath());
     time = time.addSecs(60);
     for (const bool jpeg : {true, false}) {
         QString error;
         {
-            const test::FileSizeLimit full(200); // less than any snapshot
+            const test::FileSizeLimit full(log.size() + 10); // less than any snapshot or line
             ASSERT_TRUE(full.active());
             error = sweep(folder, jpeg);
         }
-        EXPECT_TRUE(error.startsWith("Cannot write the snapshot")) << error.toStdString();
-        EXPECT_EQ(QDir(folder).entryList(QDir::Files), before) << "no part of it, no temporary";
-        EXPECT_EQ(readAll(recorder.logPath()), log);
+        // Both failures, each with the system's reason.
+        const QStringList errors = error.split('\n');
+        ASSERT_EQ(errors.size(), 2) << error.toStdString();
+        EXPECT_TRUE(errors[0].startsWith("Cannot write the snapshot")) << error.toStdString();
+        EXPECT_TRUE(errors[1].startsWith("Cannot write to the CSV log")) << error.toStdString();
+        for (const QString &each : errors)
+            EXPECT_TRUE(each.endsWith(
+                QString::fromStdString(std::make_error_code(std::errc::file_too_large).message())));
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), before)
+            << "no part of it, no temporary";
+        EXPECT_EQ(readAll(recorder.logPath()), log) << "ends in its last whole line";
     }
+}
+
+TEST_F(RecorderTest, TakenNamesGetASuffixAndLinksAreNotFollowed)
+{
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString victim = dir.filePath("victim");
+    QFile file(victim);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("victim");
+    file.close();
+    // Another run's snapshot, and links to a file elsewhere, at the names this run takes.
+    const QString theirs = folder + "20241201093015.bmp";
+    ASSERT_TRUE(QFile::copy(victim, theirs));
+    ASSERT_TRUE(QFile::link(victim, folder + "20241201093015.jpg"));
+    ASSERT_TRUE(QFile::link(victim, folder + "20241201093015.csv"));
+    ASSERT_EQ(recorder.start(folder), "");
+    EXPECT_EQ(recorder.logPath(), folder + "20241201093015-2.csv");
+    EXPECT_EQ(sweep(folder), "");
+    EXPECT_EQ(sweep(folder, true), "");
+    EXPECT_EQ(readAll(theirs), "victim");
+    EXPECT_FALSE(QImage(folder + "20241201093015-2.bmp").isNull());
+    EXPECT_FALSE(QFileInfo(folder + "20241201093015.jpg").isSymLink()) << "the link is replaced";
+    EXPECT_FALSE(QImage(folder + "20241201093015.jpg").isNull());
+    EXPECT_EQ(readAll(victim), "victim");
+    EXPECT_EQ(readAll(recorder.logPath()).count('\n'), 2);
 }
 
 TEST_F(RecorderTest, FolderThatCannotBeMadeIsReportedWithTheSystemsReason)

@@ -10,6 +10,9 @@ namespace tamsel {
 void prepareResultOutput()
 {
     std::signal(SIGPIPE, SIG_IGN);
+    // Past a file-size limit (`ulimit -f`) a write fails too, rather than killing the run halfway
+    // through a line of the log.
+    std::signal(SIGXFSZ, SIG_IGN);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
 }
 

@@ -9,7 +9,7 @@ namespace tamsel {
 // the results.
 constexpr int kWriteFailed = 3;
 
-// Line-buffered standard output; a closed pipe reported as a write error.
+// Line-buffered standard output; a closed pipe or a file-size limit reported as a write error.
 void prepareResultOutput();
 
 // Writes and flushes the text. On failure says why on standard error (nothing when the reader
