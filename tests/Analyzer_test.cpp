@@ -10,6 +10,7 @@
 #include <sndfile.h>
 
 #include <cmath>
+#include <system_error>
 
 #include "CommaLocale.h"
 #include "capture/SyntheticWatch.h"
@@ -565,7 +566,10 @@ TEST(Analyzer, UsageErrorsAndAReaderThatGoesAway)
     params.beatsPerHour = 18000;
     // Three minutes in the 1-second view: lines keep coming long after `head` has gone.
     const QString wav = writeWatch(dir, params, 180);
-    for (const QStringList &arguments : {QStringList{}, QStringList{wav, wav}, QStringList{"--bogus", wav}}) {
+    // An option that does nothing without its companion is refused like a bad one.
+    for (const QStringList &arguments :
+         {QStringList{}, QStringList{wav, wav}, QStringList{"--bogus", wav}, QStringList{"--record", "", wav},
+          QStringList{"--jpeg", wav}, QStringList{"--position-names", "DU", wav}}) {
         const AnalyzerRun usage = analyze(arguments);
         EXPECT_EQ(usage.exitCode, 2);
         EXPECT_TRUE(usage.lines.isEmpty());
@@ -602,9 +606,107 @@ TEST(Analyzer, WhatCouldNotBeWrittenEndsTheFinishedRunWithStatus3)
         full.start(QStringLiteral(TAMSEL_BINARY_DIR "/tools/quorlen-analyze"), {"--view", "1", wav});
         ASSERT_TRUE(full.waitForFinished(120000));
         EXPECT_EQ(full.exitCode(), 3);
+        full.start(QStringLiteral(TAMSEL_BINARY_DIR "/tools/quorlen-analyze"), {"--help"});
+        ASSERT_TRUE(full.waitForFinished(120000));
+        EXPECT_EQ(full.exitCode(), 3) << "the help that could not be written";
     }
     const AnalyzerRun badStart = analyze({"--start", "7.12.2026", wav});
     EXPECT_EQ(badStart.exitCode, 2);
     EXPECT_TRUE(badStart.errors.contains("--start")) << badStart.errors.toStdString();
     EXPECT_TRUE(analyze({"--help"}).lines.join('\n').contains("3 the run was finished"));
+}
+
+// A length no reader can vouch for (a cut stream claims the longest there is) stamps from the
+// file's own time; a recording on standard input, from when the run began.
+TEST(Analyzer, RecordingsOfUnknownLengthAndOnStandardInput)
+{
+    QTemporaryDir dir;
+    SyntheticWatchParams params;
+    params.beatsPerHour = 18000;
+    const SyntheticWatch watch(params);
+    std::vector<int16_t> samples(44100 * 4);
+    watch.generate(0, samples.data(), samples.size());
+    const QString ogg = writeSound(
+        dir, "watch.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 44100, 1, static_cast<sf_count_t>(samples.size()),
+        [&](sf_count_t i, int) { return samples[static_cast<size_t>(i)] / 32768.0; });
+    QFile cut(ogg);
+    ASSERT_TRUE(cut.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(cut.resize(cut.size() * 3 / 4)); // in the middle of a page
+    ASSERT_TRUE(
+        cut.setFileTime(QDateTime(QDate(2026, 12, 7), QTime(11, 34, 0)), QFileDevice::FileModificationTime));
+    cut.close();
+    const AnalyzerRun fromCut = analyze({"--view", "1", ogg});
+    ASSERT_EQ(fromCut.exitCode, 0) << fromCut.errors.toStdString();
+    ASSERT_GE(fromCut.lines.size(), 3);
+    EXPECT_TRUE(fromCut.lines[0].startsWith("\"20261207113401\",")) << fromCut.lines[0].toStdString();
+    EXPECT_TRUE(fromCut.lines[1].startsWith("\"20261207113402\",")) << fromCut.lines[1].toStdString();
+
+    const QString wav = writeWatch(dir, params, 3.5);
+    const AnalyzerRun fromFile = analyze({"--view", "1", wav});
+    ASSERT_EQ(fromFile.lines.size(), 4);
+    for (const QString name : {"-", "/dev/stdin"}) {
+        const QString before = QDateTime::currentDateTime().addSecs(1).toString("yyyyMMddHHmmss");
+        const AnalyzerRun piped =
+            run("bash", {"-c", "cat \"$1\" | \"$0\" --view 1 \"$2\"", kAnalyzer, wav, name});
+        const QString after = QDateTime::currentDateTime().addSecs(1).toString("yyyyMMddHHmmss");
+        ASSERT_EQ(piped.exitCode, 0) << name.toStdString() << ' ' << piped.errors.toStdString();
+        ASSERT_EQ(piped.lines.size(), fromFile.lines.size());
+        const QString stamp = piped.lines[0].mid(1, 14);
+        EXPECT_TRUE(before <= stamp && stamp <= after) << stamp.toStdString();
+        for (int i = 0; i < fromFile.lines.size(); ++i)
+            EXPECT_EQ(piped.lines[i].mid(16), fromFile.lines[i].mid(16)) << "the same measurement";
+    }
+}
+
+// Two runs at once into one folder, with one start, keep every file; a file-size limit
+// (`ulimit -f`) refuses what does not fit, and the log still ends in a whole line.
+TEST(Analyzer, RunsIntoOneFolderKeepEveryFileAndTheLogEndsWhole)
+{
+    QTemporaryDir dir;
+    SyntheticWatchParams params;
+    params.beatsPerHour = 18000;
+    const QString wav = writeWatch(dir, params, 3.5);
+    const QString folder = dir.filePath("records");
+    const QStringList arguments = {
+        "--view", "1", "--record", folder, "--jpeg", "--start", "2026-12-07 11:34:00", wav};
+    QProcess first, second;
+    first.start(kAnalyzer, arguments);
+    second.start(kAnalyzer, arguments);
+    ASSERT_TRUE(first.waitForFinished(120000) && second.waitForFinished(120000));
+    EXPECT_EQ(first.exitCode(), 0) << first.readAllStandardError().toStdString();
+    EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardError().toStdString();
+    const QDir records(folder);
+    EXPECT_EQ(records.entryList({"*.csv"}), QStringList({"20261207113400-2.csv", "20261207113400.csv"}));
+    EXPECT_EQ(records.entryList({"*.jpg"}),
+              QStringList({"20261207113401-2.jpg", "20261207113401.jpg", "20261207113402-2.jpg",
+                           "20261207113402.jpg", "20261207113403-2.jpg", "20261207113403.jpg"}));
+    for (const QString &log : records.entryList({"*.csv"})) {
+        QFile file(records.filePath(log));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll().count("\r\n"), 3) << log.toStdString();
+    }
+
+    // 1 KiB: no snapshot fits, and the log only its first lines.
+    const QString longer = writeWatch(dir, params, 40.5);
+    const QString limited = dir.filePath("limited");
+    const AnalyzerRun cut =
+        run("bash", {"-c", "ulimit -f 1; exec \"$0\" --view 1 --record \"$1\" --jpeg \"$2\"", kAnalyzer,
+                     limited, longer});
+    EXPECT_EQ(cut.exitCode, 3);
+    ASSERT_EQ(cut.lines.size(), 41) << "every sweep is still measured and printed";
+    EXPECT_TRUE(cut.errors.contains("Cannot write to the CSV log")) << cut.errors.toStdString();
+    EXPECT_TRUE(cut.errors.contains(
+        QString::fromStdString(std::make_error_code(std::errc::file_too_large).message())));
+    const QStringList logs = QDir(limited).entryList({"*.csv"});
+    ASSERT_EQ(logs.size(), 1);
+    QFile log(QDir(limited).filePath(logs[0]));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QByteArray logged = log.readAll();
+    QByteArray fitting;
+    for (const QString &line : cut.lines.mid(0, 40))
+        if (fitting.size() + line.size() + 2 <= 1024)
+            fitting += line.toUtf8() + "\r\n";
+    EXPECT_EQ(logged, fitting) << "as many whole lines as fit";
+    EXPECT_EQ(QDir(limited).entryList({"*.jpg"}), QStringList()) << "no part of a snapshot, no temporary";
+    EXPECT_EQ(QDir(limited).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }

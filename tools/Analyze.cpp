@@ -19,6 +19,7 @@
 #include "tools/AnalyzePositions.h"
 #include "tools/ProgressLine.h"
 #include "tools/QuietMessages.h"
+#include "tools/RecordingSource.h"
 #include "tools/ResultOutput.h"
 #include "tools/WindowSettings.h"
 
@@ -58,13 +59,15 @@ void addOptions(QCommandLineParser &args)
                        "finished, but a snapshot or CSV line could not be written, or the run stopped "
                        "because the output could not be written."));
     args.addHelpOption();
-    args.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The recording (WAV, FLAC, ...)."));
+    args.addPositionalArgument(QStringLiteral("FILE"),
+                               QStringLiteral("The recording (WAV, FLAC, ...); - for standard input."));
     const std::pair<const char *, const char *> valued[] = {
         {"view", "View length in seconds: 1, 2, 3, 10, 20, 30, 40, 60 (default), 120, 300, 600 or 900."},
         {"record", "Record snapshots and the CSV log into this folder."},
         {"position-names", "With --positions: the recordings' positions, such as DU,DD,CU,CD,CL."},
         {"start", "When the recording began, as \"YYYY-MM-DD hh:mm:ss\" (default: the file's modification "
-                  "time minus its length). Stamps are this plus the audio position of each sweep end."},
+                  "time minus its length; for standard input, when the run began). Stamps are this plus the "
+                  "audio position of each sweep end."},
     };
     for (const auto &[name, help] : valued)
         args.addOption({QString::fromLatin1(name), QString::fromUtf8(help), QStringLiteral("VALUE")});
@@ -184,22 +187,28 @@ void startRecording(TForm1 &form, const QCommandLineParser &args)
     form.recBtn->click();
 }
 
-// When the watch was heard: the recording's own time, so that the stamps of two sweeps differ
-// and every run gives the same ones.
-QDateTime recordingStart(const QCommandLineParser &args, const QString &path)
+// When the recording began, if given.
+std::optional<QDateTime> givenStart(const QCommandLineParser &args)
 {
-    if (args.isSet("start")) {
-        const QDateTime start =
-            QDateTime::fromString(args.value("start"), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        if (!start.isValid())
-            fail(QStringLiteral("--start needs a time as \"YYYY-MM-DD hh:mm:ss\", not \"%1\"")
-                     .arg(args.value("start")));
-        return start;
-    }
-    AudioFile file;
-    file.open(QFile::encodeName(path).toStdString());
-    const int64_t lengthMs = file.fileRate() > 0 ? file.fileFrames() * 1000 / file.fileRate() : 0;
-    return QFileInfo(path).lastModified().addMSecs(-lengthMs);
+    if (!args.isSet("start"))
+        return std::nullopt;
+    const QDateTime start = QDateTime::fromString(args.value("start"), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (!start.isValid())
+        fail(QStringLiteral("--start needs a time as \"YYYY-MM-DD hh:mm:ss\", not \"%1\"")
+                 .arg(args.value("start")));
+    return start;
+}
+
+// An option that does nothing without another is a mistake to point out, not to ignore.
+void refuseOptionsWithoutCompanions(const QCommandLineParser &args)
+{
+    if (args.isSet("record") && args.value("record").isEmpty())
+        fail(QStringLiteral("--record needs a folder"));
+    for (const char *name : {"jpeg", "print-scale", "print-signal", "print-values"})
+        if (args.isSet(name) && !args.isSet("record"))
+            fail(QStringLiteral("--%1 applies only with --record").arg(QLatin1String(name)));
+    if (args.isSet("position-names") && !args.isSet("positions"))
+        fail(QStringLiteral("--position-names applies only with --positions"));
 }
 
 std::string utf8(const QString &text)
@@ -218,16 +227,11 @@ std::string finalLine(const TForm1 &form)
            std::to_string(form.state.samplesPerSecond) + '\n';
 }
 
-double recordingSeconds(const std::string &path)
-{
-    AudioFile file;
-    return file.open(path) && file.fileRate() > 0 ? double(file.fileFrames()) / file.fileRate() : 0;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
+    const QDateTime runBegan = QDateTime::currentDateTime();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     quietPlatformMessages();
     prepareResultOutput();
@@ -240,7 +244,8 @@ int main(int argc, char **argv)
     if (!args.parse(app.arguments()))
         fail(args.errorText().chopped(args.errorText().endsWith(QLatin1Char('.')) ? 1 : 0) + usage);
     if (args.isSet(QStringLiteral("help")) || args.isSet(QStringLiteral("help-all")))
-        args.showHelp(0);
+        return writeResults(args.helpText().toLocal8Bit().toStdString()) ? 0 : kWriteFailed;
+    refuseOptionsWithoutCompanions(args);
     if (args.isSet("positions"))
         return analyzePositions(
             args.positionalArguments(), args.value("position-names"), settingsFor(args),
@@ -253,21 +258,22 @@ int main(int argc, char **argv)
     // Every value is checked before any work is done.
     const QByteArray storedSettings = settingsFor(args);
     const WindowOptions options = windowOptions(args);
-    const QDateTime start = recordingStart(args, args.positionalArguments().first());
+    // The stamps are the recording's own time, so that two sweeps differ and every run gives the same.
+    RecordingSource recording = openRecording(args.positionalArguments().first(), givenStart(args), runBegan);
+    if (!recording.file)
+        fail(QString::fromStdString(recording.error));
+    const QDateTime start = recording.start;
 
-    const std::string path = QFile::encodeName(args.positionalArguments().first()).toStdString();
     FileSoundOptions source;
-    source.path = path;
+    source.source = std::move(recording.file);
     QEventLoop loop;
     source.onEnd = [&loop] { loop.quit(); };
     auto service = std::make_unique<FileSoundService>(std::move(source));
-    if (!service->error().empty())
-        fail(QString::fromStdString(service->error()));
 
     const WindowSettings stored(storedSettings);
 
     const FileSoundService &feed = *service;
-    ProgressLine progress(stderr, quiet ? 0 : recordingSeconds(path),
+    ProgressLine progress(stderr, quiet ? 0 : recording.seconds,
                           [&feed] { return double(feed.samplesDelivered()) / FileSoundService::kRate; });
     SetExceptionSink([&progress](const QString &text) {
         progress.erase();
