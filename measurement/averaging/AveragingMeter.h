@@ -1,0 +1,99 @@
+#pragma once
+// The measurement of a watch heard through an ordinary microphone, averaged over many beats:
+// the band where the ticks stand highest, the beat rate from the envelope's periodicity, a
+// template of tick and of tock, each beat placed by correlation with its template, and the
+// rate, beat error and lift time from lines through the beat times.
+//
+// All times are in input samples counted from the last reset; the caller turns them into
+// seconds (it knows the sound card's true rate).
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+#include "measurement/averaging/BandBank.h"
+#include "measurement/averaging/BeatLines.h"
+#include "measurement/averaging/BeatTemplate.h"
+#include "measurement/averaging/Periodicity.h"
+
+namespace tamsel {
+
+class AveragingMeter {
+public:
+    enum class Hearing {
+        Listening, // too little sound yet to decide
+        NoWatch,   // no beat stands out of the noise
+        Weak,      // a watch, but barely out of the noise
+        Good,
+    };
+
+    struct Reading {
+        double beatsPerHour = 0;
+        double beatPeriod = 0; // input samples, measured
+        double beatError = 0;  // input samples
+        double lift = 0;       // input samples, 0 when the sub-events could not be told apart
+        int beats = 0;         // beats behind the reading
+    };
+
+    struct Beat {
+        double time = 0; // input samples
+        bool tock = false;
+        bool fits = false; // matched its template; else it was set aside
+    };
+
+    AveragingMeter();
+    void reset();
+    // A beat rate set by hand (beats per hour), which always wins; 0 lets the sound decide.
+    void setHandRate(double beatsPerHour);
+
+    void add(const int16_t *samples, size_t count);
+
+    Hearing hearing() const { return hearing_; }
+    // Valid once the averaging has settled: a few seconds after the watch is first heard.
+    bool hasReading() const { return reading_.beats > 0; }
+    const Reading &reading() const { return reading_; }
+    // Beats placed since the last call, oldest first.
+    std::vector<Beat> takeBeats();
+
+    // For the picture: the averaged tick and tock, their sub-events, and their scale.
+    const BeatTemplate &tickTemplate() const { return templates_[0]; }
+    const BeatTemplate &tockTemplate() const { return templates_[1]; }
+    int64_t samplesHeard() const { return heard_; }
+
+private:
+    void tryToLock();
+    void lockOn(int band, const Periodicity &period);
+    void track();
+    void check();
+    void measure();
+    void unlock(Hearing why);
+    double expected(bool tock, int64_t cycle) const; // window start, envelope samples
+
+    BandBank bank_;
+    PeriodFinder finder_;
+    Hearing hearing_ = Hearing::Listening;
+    double handRate_ = 0;
+    int64_t heard_ = 0;
+    int64_t nextDecision_ = 0; // input samples
+    int misses_ = 0;           // failed checks in a row while locked
+
+    // While locked on:
+    bool locked_ = false;
+    int band_ = 0;
+    double beatsPerHour_ = 0;
+    double cycle_ = 0;           // envelope samples, from the fit once there is one
+    double startOf_[2] = {0, 0}; // window starts of tick and tock at cycle 0
+    int half_ = 0;               // samples of template on each side of a beat's centre
+    std::array<BeatTemplate, 2> templates_;
+    int64_t nextCycle_ = 0;
+    bool nextIsTock_ = false;
+    std::deque<PlacedBeat> placed_; // the recent ones that fitted, for the lines
+    std::deque<bool> recentFits_;   // whether each recent beat fitted
+    std::vector<Beat> fresh_;
+    BeatLines lines_;
+    double onset_[2] = {0, 0}; // the first sub-event in each template, envelope samples
+    double strength_ = 0;      // of the periodicity at the last check
+    Reading reading_;
+};
+
+} // namespace tamsel

@@ -1,0 +1,54 @@
+#pragma once
+// The microphone's sound split into a few bands, each turned into an envelope at a quarter of
+// the sample rate. Which band a tick stands highest in depends on the microphone, so every
+// band is kept and the measurement chooses.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "measurement/averaging/EnvelopeRing.h"
+
+namespace tamsel {
+
+class BandBank {
+public:
+    static constexpr int kBands = 4;
+    static constexpr int kDecimation = 4;                // envelope samples are 4 input samples apart
+    static constexpr double kEnvelopeRate = 44100.0 / 4; // per second
+
+    struct Band {
+        double lowHz, highHz;
+    };
+    static constexpr std::array<Band, kBands> kBandEdges{
+        {{1500, 4000}, {3000, 8000}, {5000, 12000}, {8000, 16000}}};
+
+    BandBank();
+    void reset();
+    void add(const int16_t *samples, size_t count);
+
+    const EnvelopeRing &envelope(int band) const { return rings_[static_cast<size_t>(band)]; }
+    // Input samples that envelope sample i stands for: i * kDecimation + delay (the filters' lag).
+    static double inputTime(double envelopeIndex);
+
+private:
+    struct Biquad {
+        double b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0, z1 = 0, z2 = 0;
+        double step(double x)
+        {
+            const double y = b0 * x + z1;
+            z1 = b1 * x - a1 * y + z2;
+            z2 = b2 * x - a2 * y;
+            return y;
+        }
+    };
+    struct Channel {
+        std::array<Biquad, 4> sections;  // 4th-order high-pass, then 4th-order low-pass
+        double energy1 = 0, energy2 = 0; // the squared output, smoothed twice
+    };
+
+    std::array<Channel, kBands> channels_;
+    std::array<EnvelopeRing, kBands> rings_;
+    int phase_ = 0;
+};
+
+} // namespace tamsel

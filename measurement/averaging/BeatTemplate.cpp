@@ -1,0 +1,153 @@
+#include "measurement/averaging/BeatTemplate.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tamsel {
+
+namespace {
+
+// A sub-event's peak stands at least this share of the template's range above its floor...
+constexpr double kSubEventShare = 0.15;
+// ...and is the highest point within this many samples (0.5 ms at 11 025/s) either way.
+constexpr int kSubEventReach = 6;
+// Sub-events further apart than this (15 ms) belong to different sounds.
+constexpr int kClusterGap = 165;
+
+void normalise(std::vector<float> &v)
+{
+    double sum = 0, squares = 0;
+    for (float x : v)
+        sum += x;
+    const double mean = sum / static_cast<double>(v.size());
+    for (float &x : v) {
+        x = static_cast<float>(x - mean);
+        squares += static_cast<double>(x) * x;
+    }
+    const double spread = std::sqrt(squares / static_cast<double>(v.size()));
+    for (float &x : v)
+        x = spread > 0 ? static_cast<float>(x / spread) : 0.0f;
+}
+
+} // namespace
+
+void BeatTemplate::start(const std::vector<float> &shape)
+{
+    shape_ = shape;
+    normalise(shape_);
+    beats_ = 1;
+}
+
+BeatTemplate::Match BeatTemplate::match(const EnvelopeRing &envelope, int64_t from, int reach) const
+{
+    Match best;
+    const int n = length();
+    if (n == 0 || !envelope.holds(from - reach, from + reach + n))
+        return best;
+    std::vector<float> x(static_cast<size_t>(n + 2 * reach));
+    envelope.copy(from - reach, static_cast<int64_t>(x.size()), x.data());
+    std::vector<double> fits(static_cast<size_t>(2 * reach + 1));
+    double sum = 0, squares = 0;
+    for (int i = 0; i < n; ++i) {
+        sum += x[static_cast<size_t>(i)];
+        squares += static_cast<double>(x[static_cast<size_t>(i)]) * x[static_cast<size_t>(i)];
+    }
+    int bestLag = 0;
+    for (int lag = 0; lag <= 2 * reach; ++lag) {
+        if (lag > 0) { // slide the window's sums by one sample
+            const double out = x[static_cast<size_t>(lag - 1)], in = x[static_cast<size_t>(lag + n - 1)];
+            sum += in - out;
+            squares += in * in - out * out;
+        }
+        double dot = 0;
+        const float *w = x.data() + lag;
+        for (int i = 0; i < n; ++i)
+            dot += static_cast<double>(shape_[static_cast<size_t>(i)]) * w[i];
+        const double variance = squares / n - (sum / n) * (sum / n);
+        // The template has zero mean and unit spread, so this is the correlation coefficient.
+        const double fit = variance > 0 ? dot / n / std::sqrt(variance) : -1;
+        fits[static_cast<size_t>(lag)] = fit;
+        if (fit > fits[static_cast<size_t>(bestLag)])
+            bestLag = lag;
+    }
+    double offset = 0;
+    if (bestLag > 0 && bestLag < 2 * reach) {
+        const double a = fits[static_cast<size_t>(bestLag - 1)], b = fits[static_cast<size_t>(bestLag)],
+                     c = fits[static_cast<size_t>(bestLag + 1)];
+        const double d = a - 2 * b + c;
+        if (d < 0)
+            offset = std::clamp(0.5 * (a - c) / d, -0.5, 0.5);
+    }
+    best.offset = bestLag - reach + offset;
+    best.fit = fits[static_cast<size_t>(bestLag)];
+    return best;
+}
+
+void BeatTemplate::learn(const EnvelopeRing &envelope, int64_t from)
+{
+    const int n = length();
+    if (n == 0 || !envelope.holds(from, from + n))
+        return;
+    std::vector<float> beat(static_cast<size_t>(n));
+    envelope.copy(from, n, beat.data());
+    normalise(beat);
+    beats_ = std::min(beats_ + 1, kMostBeats);
+    const float weight = 1.0f / static_cast<float>(beats_);
+    for (int i = 0; i < n; ++i)
+        shape_[static_cast<size_t>(i)] +=
+            weight * (beat[static_cast<size_t>(i)] - shape_[static_cast<size_t>(i)]);
+}
+
+BeatTemplate::SubEvents BeatTemplate::subEvents() const
+{
+    SubEvents events;
+    const int n = length();
+    if (n == 0)
+        return events;
+    std::vector<float> sorted(shape_);
+    std::nth_element(sorted.begin(), sorted.begin() + n / 5, sorted.end());
+    const double floor = sorted[static_cast<size_t>(n / 5)];
+    const auto top = std::max_element(shape_.begin(), shape_.end());
+    const int peakAt = static_cast<int>(top - shape_.begin());
+    const double least = floor + kSubEventShare * (*top - floor);
+    std::vector<int> peaks;
+    for (int i = 1; i + 1 < n; ++i) {
+        const float v = shape_[static_cast<size_t>(i)];
+        if (v < least)
+            continue;
+        bool highest = true;
+        for (int j = std::max(0, i - kSubEventReach); j <= std::min(n - 1, i + kSubEventReach) && highest;
+             ++j) {
+            const float u = shape_[static_cast<size_t>(j)];
+            highest = j == i || (u < v || (u == v && j > i)); // the first of equal samples
+        }
+        if (highest)
+            peaks.push_back(i);
+    }
+    // The cluster around the template's peak.
+    auto main = std::find(peaks.begin(), peaks.end(), peakAt);
+    if (main == peaks.end())
+        return events;
+    auto first = main, last = main;
+    while (first != peaks.begin() && *first - *(first - 1) <= kClusterGap)
+        --first;
+    while (last + 1 != peaks.end() && *(last + 1) - *last <= kClusterGap)
+        ++last;
+    for (auto p = first; p <= last; ++p) {
+        // Half way up from the floor, by interpolation between the two samples around it.
+        const double half = floor + 0.5 * (shape_[static_cast<size_t>(*p)] - floor);
+        int i = *p;
+        const int previous = p == first ? 0 : *(p - 1);
+        while (i > previous + 1 && shape_[static_cast<size_t>(i - 1)] > half)
+            --i;
+        double rise = i;
+        if (i > 0) {
+            const double below = shape_[static_cast<size_t>(i - 1)], above = shape_[static_cast<size_t>(i)];
+            rise = i - 1 + (above > below ? (half - below) / (above - below) : 1.0);
+        }
+        events.rises.push_back(rise);
+    }
+    return events;
+}
+
+} // namespace tamsel

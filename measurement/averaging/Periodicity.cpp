@@ -1,0 +1,173 @@
+#include "measurement/averaging/Periodicity.h"
+
+#include <kiss_fftr.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "measurement/averaging/BandBank.h"
+#include "measurement/averaging/StandardRates.h"
+
+namespace tamsel {
+
+namespace {
+
+constexpr int kGroup = 4; // envelope samples averaged into one of the series
+constexpr double kSeriesRate = BandBank::kEnvelopeRate / kGroup;
+constexpr size_t kFftSize = size_t{1} << 16; // room for 11 s without wrapping the correlation
+// A watch's rate lies within this of its standard one (about 1 000 s/day).
+constexpr double kRateTolerance = 0.012;
+// Beat error shifts a tock off the middle of the cycle by up to a few milliseconds.
+constexpr double kBeatErrorReach = 0.004;
+// A beat apart the repetition is weaker (tick against tock, split by beat error), but never
+// this much weaker than at the cycle; half a beat apart a watch does not repeat at all.
+constexpr double kLeastBeatShare = 0.2;
+// Rates whose cycle repeats at least this share of the best one are candidates; the fastest wins.
+constexpr double kCandidateShare = 0.5;
+constexpr double kLeastStrength = 0.1;
+constexpr double kLeastContrast = 6; // times the typical correlation of noise
+
+double median(std::vector<float> v)
+{
+    if (v.empty())
+        return 0;
+    auto mid = v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2);
+    std::nth_element(v.begin(), mid, v.end());
+    return *mid;
+}
+
+} // namespace
+
+struct PeriodFinder::Fft {
+    kiss_fftr_cfg forward = kiss_fftr_alloc(static_cast<int>(kFftSize), 0, nullptr, nullptr);
+    kiss_fftr_cfg inverse = kiss_fftr_alloc(static_cast<int>(kFftSize), 1, nullptr, nullptr);
+    std::vector<kiss_fft_cpx> spectrum = std::vector<kiss_fft_cpx>(kFftSize / 2 + 1);
+    ~Fft()
+    {
+        kiss_fftr_free(forward);
+        kiss_fftr_free(inverse);
+    }
+};
+
+PeriodFinder::PeriodFinder() : fft_(new Fft), series_(kFftSize), correlation_(kFftSize) {}
+
+PeriodFinder::~PeriodFinder()
+{
+    delete fft_;
+}
+
+// correlation_[k] for the first n entries of series_ (the rest zero), unbiased and scaled to 1 at 0.
+void PeriodFinder::autocorrelate(size_t n)
+{
+    std::fill(series_.begin() + static_cast<std::ptrdiff_t>(n), series_.end(), 0.0f);
+    kiss_fftr(fft_->forward, series_.data(), fft_->spectrum.data());
+    for (kiss_fft_cpx &c : fft_->spectrum) {
+        c.r = c.r * c.r + c.i * c.i;
+        c.i = 0;
+    }
+    kiss_fftri(fft_->inverse, fft_->spectrum.data(), correlation_.data());
+    const double zero = correlation_[0];
+    for (size_t k = 0; k < n; ++k)
+        correlation_[k] = zero > 0 ? static_cast<float>(correlation_[k] / zero * n / (n - k)) : 0.0f;
+}
+
+Periodicity PeriodFinder::find(const EnvelopeRing &envelope, double seconds, double handBeatsPerHour)
+{
+    Periodicity result;
+    const int64_t available = envelope.end() - envelope.begin();
+    const int64_t wanted = static_cast<int64_t>(seconds * BandBank::kEnvelopeRate);
+    const int64_t length = std::min(available, wanted) / kGroup * kGroup;
+    if (length < kLeastSeconds * BandBank::kEnvelopeRate)
+        return result;
+    const size_t n = static_cast<size_t>(length / kGroup);
+    const int64_t from = envelope.end() - length;
+    for (size_t j = 0; j < n; ++j) {
+        float sum = 0;
+        for (int g = 0; g < kGroup; ++g)
+            sum += envelope[from + static_cast<int64_t>(j) * kGroup + g];
+        series_[j] = sum / kGroup;
+    }
+    // Compressed against the typical level, so that a loud click or a level step weighs no more
+    // than a beat; then the slow part (a level changing over a second) taken off.
+    double floor =
+        median(std::vector<float>(series_.begin(), series_.begin() + static_cast<std::ptrdiff_t>(n)));
+    if (floor <= 0)
+        return result; // digital silence
+    for (size_t j = 0; j < n; ++j)
+        series_[j] = static_cast<float>(std::log1p(series_[j] / floor));
+    std::vector<double> prefix(n + 1, 0.0);
+    for (size_t j = 0; j < n; ++j)
+        prefix[j + 1] = prefix[j] + series_[j];
+    const auto half = static_cast<ptrdiff_t>(kSeriesRate / 2);
+    for (size_t j = 0; j < n; ++j) {
+        const ptrdiff_t lo = std::max<ptrdiff_t>(0, static_cast<ptrdiff_t>(j) - half);
+        const ptrdiff_t hi =
+            std::min<ptrdiff_t>(static_cast<ptrdiff_t>(n), static_cast<ptrdiff_t>(j) + half + 1);
+        series_[j] -= static_cast<float>((prefix[static_cast<size_t>(hi)] - prefix[static_cast<size_t>(lo)]) /
+                                         (hi - lo));
+    }
+    autocorrelate(n);
+
+    const size_t lastLag = n * 2 / 3; // beyond it too few products to trust
+    auto peak = [&](double lag, double tolerance, double *at) {
+        const double reach = kBeatErrorReach * kSeriesRate;
+        const auto lo = static_cast<size_t>(std::max(1.0, lag * (1 - tolerance) - reach));
+        const auto hi = std::min(lastLag, static_cast<size_t>(lag * (1 + tolerance) + reach + 1));
+        double best = -1;
+        size_t bestAt = lo;
+        for (size_t k = lo; k < hi; ++k)
+            if (correlation_[k] > best)
+                best = correlation_[bestAt = k];
+        if (at) {
+            double offset = 0;
+            if (bestAt > 0 && bestAt + 1 < lastLag) {
+                const double a = correlation_[bestAt - 1], b = correlation_[bestAt],
+                             c = correlation_[bestAt + 1];
+                const double d = a - 2 * b + c;
+                if (d < 0)
+                    offset = std::clamp(0.5 * (a - c) / d, -0.5, 0.5);
+            }
+            *at = bestAt + offset;
+        }
+        return hi > lo ? best : -1.0;
+    };
+
+    std::vector<double> rates;
+    if (handBeatsPerHour > 0)
+        rates.push_back(handBeatsPerHour);
+    else
+        rates.assign(kStandardBeatsPerHour.begin(), kStandardBeatsPerHour.end());
+    struct Candidate {
+        double bph, beat, cycle, cycleAt;
+    };
+    std::vector<Candidate> candidates;
+    double best = 0;
+    for (double bph : rates) {
+        const double period = kSeriesRate * 3600 / bph;
+        if (2 * period * (1 + kRateTolerance) >= lastLag)
+            continue;
+        Candidate c{bph, peak(period, kRateTolerance, nullptr), 0, 0};
+        c.cycle = peak(2 * period, kRateTolerance, &c.cycleAt);
+        candidates.push_back(c);
+        best = std::max(best, c.cycle);
+    }
+    const Candidate *chosen = nullptr;
+    for (const Candidate &c : candidates)
+        if (c.cycle >= kCandidateShare * best && c.beat >= kLeastBeatShare * c.cycle &&
+            (!chosen || c.bph > chosen->bph))
+            chosen = &c;
+    if (!chosen)
+        return result;
+
+    std::vector<float> spread;
+    for (size_t k = static_cast<size_t>(0.03 * kSeriesRate); k < lastLag; ++k)
+        spread.push_back(std::fabs(correlation_[k]));
+    result.noise = 1.4826 * median(std::move(spread));
+    result.beatsPerHour = chosen->bph;
+    result.cycle = chosen->cycleAt * kGroup;
+    result.strength = chosen->cycle;
+    result.heard = result.strength >= kLeastStrength && result.strength >= kLeastContrast * result.noise;
+    return result;
+}
+
+} // namespace tamsel
