@@ -17,6 +17,7 @@
 #include "app/InputChoice.h"
 #include "app/TPaintBox.h"
 #include "app/TStatusBar.h"
+#include "app/microphone/MicrophoneMeasurement.h"
 #include "capture/WinWave.h"
 #include "display/ChartTrace.h"
 #include "measurement/AnalysisOutput.h"
@@ -306,6 +307,7 @@ private:
     std::unique_ptr<ClockControl> clock_;
     ChartTrace chartTrace_;
     InputConditioner conditioner_;
+    MicrophoneMeasurement microphone_{*this}; // with the input filter on, in place of beat detection
     ThresholdTracker thresholdTracker_;
     int64_t lostSamples_ = 0;
     int64_t samplesHeard_ = 0;

@@ -158,9 +158,12 @@ void TForm1::HandleBuffer(TWinWaveDevice *dev, TWinWaveBuffer *buf)
     const int samples = static_cast<int>(buf->BytesRecorded() / 2);
     StoreSamples(*buf);
     PaintBox2->draw(0, 0, SignalGraph::composite(signalBitmap, signalOverlay));
-    AnalyseSamples();
-    if (state.samplesPerSecond <= state.writeIndex && state.writeIndex < 3 * state.samplesPerSecond)
-        CountBeats();
+    // With the input filter on, the averaging measurement has taken the buffer as it was stored.
+    if (!InputFilter1->isChecked()) {
+        AnalyseSamples();
+        if (state.samplesPerSecond <= state.writeIndex && state.writeIndex < 3 * state.samplesPerSecond)
+            CountBeats();
+    }
     requeue.armed = false;
     buf->Queue();
     if (OnBufferHandled)
@@ -173,6 +176,7 @@ struct TForm1::Storing {
     SignalBars bars;                   // the drawing scale, taken once per buffer
     int next = 0;                      // the next sample to store
     std::vector<uint16_t> conditioned; // with the input filter on, what is stored in place of |s|
+    bool measured = false;             // the averaging measurement has had the whole buffer
 };
 
 void TForm1::StoreSamples(const TWinWaveBuffer &buf)
@@ -200,7 +204,7 @@ void TForm1::storeRest(Storing &storing)
                                    ? static_cast<uint16_t>(s < 0 ? -static_cast<int32_t>(s) : s)
                                    : storing.conditioned[static_cast<size_t>(p)];
         state.sampleHistory[state.writeIndex] = magnitude;
-        if (StartButton->isChecked())
+        if (StartButton->isChecked() && storing.conditioned.empty())
             storing.bars.draw(signalBitmap, state.writeIndex, magnitude);
         ++state.writeIndex;
         ++samplesHeard_;
@@ -216,6 +220,10 @@ void TForm1::storeRest(Storing &storing)
         }
     }
     followThreshold();
+    if (!storing.conditioned.empty() && !storing.measured) {
+        storing.measured = true;
+        microphone_.add(storing.buf);
+    }
 }
 
 // The input filter was switched while a buffer is being stored (from a handler run between
@@ -239,6 +247,7 @@ void TForm1::StartButtonClick()
         return;
     countRestart();
     ResetMeasurement();
+    microphone_.reset();
     state.writeIndex = 0;
     for (TLEDLabel *readout : {spd, kaku, katatime, bpss})
         readout->setValue(0);

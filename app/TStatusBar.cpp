@@ -39,6 +39,9 @@ TStatusBar::TStatusBar(QWidget *parent) : QStatusBar(parent)
     clock_ = new QLabel(this);
     clock_->hide();
     addPermanentWidget(clock_);
+    watchNote_ = new QLabel(this);
+    watchNote_->hide();
+    addPermanentWidget(watchNote_);
     note_ = new ElidedLabel(this);
     note_->hide();
     addPermanentWidget(note_, 1);
@@ -76,6 +79,12 @@ void TStatusBar::setCaptureNote(const QString &text, bool alarm)
     note_->setStyleSheet(alarm ? QStringLiteral("color: #C00000; font-weight: bold;") : QString());
     note_->setFullText(text);
     note_->setVisible(!text.isEmpty());
+}
+
+void TStatusBar::setWatchNote(const QString &text)
+{
+    watchNote_->setText(text);
+    watchNote_->setVisible(!text.isEmpty());
 }
 
 } // namespace tamsel

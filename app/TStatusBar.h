@@ -1,6 +1,7 @@
 #pragma once
 // The status bar: eight fixed panels, plus a capture-health note in the room left at the
-// right that appears only when audio was lost or the sound server went away. The note never
+// right that appears only when audio was lost or the sound server went away, and left of it
+// a short note that appears when the pulses heard are no watch's. The capture note never
 // widens the window: it is elided to its room, and the whole text is in its tooltip.
 #include <QLabel>
 #include <QStatusBar>
@@ -25,6 +26,9 @@ public:
 
     void setCaptureNote(const QString &text, bool alarm);
     QString captureNote() const { return note_->fullText(); }
+    // Whether a watch is heard, beside the capture note; empty while there is nothing to say.
+    void setWatchNote(const QString &text);
+    QString watchNote() const { return watchNote_->text(); }
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -35,6 +39,7 @@ private:
     std::array<QLabel *, kPanelCount> panels_{};
     QLabel *clock_;
     ElidedLabel *note_;
+    QLabel *watchNote_;
 };
 
 } // namespace tamsel

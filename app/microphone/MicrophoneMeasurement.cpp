@@ -1,0 +1,140 @@
+#include "app/microphone/MicrophoneMeasurement.h"
+
+#include "app/TForm1.h"
+#include "display/SignalGraph.h"
+#include "display/TemplateGraph.h"
+#include "measurement/Numbers.h"
+
+namespace tamsel {
+
+namespace {
+constexpr long double kSecondsPerDay = 86400.0L;
+} // namespace
+
+void MicrophoneMeasurement::reset()
+{
+    meter_.reset();
+    showing_ = false;
+}
+
+void MicrophoneMeasurement::add(const TWinWaveBuffer &buf)
+{
+    const size_t count = buf.BytesRecorded() / 2;
+    const auto *bytes = reinterpret_cast<const uint8_t *>(buf.Data());
+    std::vector<int16_t> samples(count);
+    for (size_t i = 0; i < count; ++i)
+        samples[i] = static_cast<int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    MeasurementState &state = form_.state;
+    // A rate set by hand always wins over the one heard.
+    const bool counting = form_.autosw->isChecked();
+    meter_.setHandRate(!counting && state.beatRateSet() ? state.beatsPerSecond * 3600 : 0);
+    meter_.add(samples.data(), count);
+    form_.StatusBar1->setWatchNote(hearingText());
+    if (!form_.StartButton->isChecked())
+        meter_.takeBeats(); // stored, but neither drawn nor shown while Start is up
+    else if (meter_.hasReading())
+        showReading();
+    else if (showing_ && meter_.hearing() == AveragingMeter::Hearing::NoWatch)
+        clearReadouts();
+    markBeats();
+    drawTemplates();
+}
+
+QString MicrophoneMeasurement::hearingText() const
+{
+    switch (meter_.hearing()) {
+    case AveragingMeter::Hearing::NoWatch: return QStringLiteral("No watch heard");
+    case AveragingMeter::Hearing::Weak: return QStringLiteral("Weak signal: the watch is barely heard");
+    default: return QString();
+    }
+}
+
+// The beats as dots on the chart, at their correlated times within the sweep.
+void MicrophoneMeasurement::markBeats()
+{
+    MeasurementState &state = form_.state;
+    AnalysisOutput &output = form_;
+    const std::vector<AveragingMeter::Beat> beats = meter_.takeBeats();
+    if (!form_.StartButton->isChecked() || !state.beatRateSet() || !meter_.hasReading())
+        return;
+    // The newest sample heard is the history's last entry.
+    const int64_t newest = meter_.samplesHeard() - 1;
+    output.passStarted();
+    for (const AveragingMeter::Beat &b : beats) {
+        const int64_t index = state.writeIndex - 1 - (newest - std::llround(b.time));
+        if (index < 0 || index > state.writeIndex)
+            continue; // heard in the sweep before
+        Beat beat;
+        beat.peakIndex = beat.pulseEnd = beat.latePeak = beat.beatTime = static_cast<int32_t>(index);
+        beat.pulseStart = static_cast<uint32_t>(index);
+        beat.inStep = b.fits;
+        if (state.beatCount == 0)
+            output.firstBeatOfSweep();
+        ++state.beatCount;
+        output.beatMarked(beat);
+    }
+    output.passEnded();
+}
+
+void MicrophoneMeasurement::showReading()
+{
+    MeasurementState &state = form_.state;
+    AnalysisOutput &output = form_;
+    const AveragingMeter::Reading &r = meter_.reading();
+    if (form_.autosw->isChecked() && state.beatsPerSecond != r.beatsPerHour / 3600) {
+        state.beatsPerSecond = r.beatsPerHour / 3600;
+        output.beatRateCounted();
+    }
+    if (!state.beatRateSet())
+        return;
+    const long double secondsPerSample = 1.0L / state.samplesPerSecond;
+    const long double nominal = state.beatPeriod();
+    const long double ratio = (nominal - r.beatPeriod) / nominal;
+    state.rateRatio = static_cast<double>(ratio);
+    output.rateMeasured(static_cast<double>(ratio * kSecondsPerDay));
+    output.beatErrorMeasured(static_cast<double>(r.beatError * secondsPerSample * 1000));
+    if (r.lift > 0) {
+        const long double degrees = state.liftAngle * (1 + (r.beatPeriod + r.lift) / (4 * r.lift));
+        const auto shown = static_cast<uint32_t>(Round(std::min(degrees, 1e6L)));
+        output.amplitudeMeasured(shown, state.liftAngle < degrees && degrees <= 360,
+                                 static_cast<uint32_t>(Round(r.lift)));
+    }
+    showing_ = true;
+}
+
+// Nothing is shown, as for silence.
+void MicrophoneMeasurement::clearReadouts()
+{
+    MeasurementState &state = form_.state;
+    if (form_.autosw->isChecked()) {
+        state.beatsPerSecond = 0;
+        form_.ShowBeatRate();
+        form_.DrawRuler();
+    }
+    state.rateRatio = 0;
+    form_.spd->setValue(0);
+    form_.kaku->setValue(0);
+    form_.katatime->setValue(0);
+    form_.katatime->setCaption(QStringLiteral("00.0"));
+    for (int panel : {2, 4, 6, 7})
+        form_.StatusBar1->setPanelText(panel, QString());
+    showing_ = false;
+}
+
+void MicrophoneMeasurement::drawTemplates()
+{
+    if (!form_.StartButton->isChecked())
+        return;
+    TemplatePicture picture;
+    picture.tick = meter_.tickTemplate().shape();
+    picture.tock = meter_.tockTemplate().shape();
+    if (!picture.tick.empty()) {
+        picture.tickEvents = meter_.tickTemplate().subEvents().rises;
+        picture.tockEvents = meter_.tockTemplate().subEvents().rises;
+    }
+    picture.samplesPerPoint = BandBank::kDecimation;
+    form_.signalBitmap =
+        TemplateGraph::draw(form_.signalBitmap.width(), form_.signalBitmap.height(), picture);
+}
+
+} // namespace tamsel
