@@ -24,8 +24,9 @@ constexpr size_t kRecentBeats = 24;
 constexpr double kLeastRecentFit = 0.4; // share of recent beats that must fit to stay locked
 constexpr double kGoodRecentFit = 0.75;
 constexpr double kGoodStrength = 0.25;
-constexpr int kStrikes = 3;     // failed checks in a row before letting go
-constexpr int kLeastCycles = 6; // tick-tock cycles on the lines before a reading
+constexpr int kStrikes = 3;              // failed checks in a row before letting go
+constexpr int kLeastCycles = 6;          // tick-tock cycles on the lines before a reading
+constexpr double kLeastReadingAfter = 4; // seconds locked on without a reading: let go
 
 double envelopeIndex(double inputTime)
 {
@@ -167,7 +168,7 @@ void AveragingMeter::lockOn(int band, const Periodicity &period)
     nextCycle_ = 0;
     nextIsTock_ = false;
     misses_ = 0;
-    hearing_ = Hearing::Weak; // until the first reading
+    lockedAt_ = heard_; // what was said of the sound stands until the first reading
 }
 
 double AveragingMeter::expected(bool tock, int64_t cycle) const
@@ -221,7 +222,9 @@ void AveragingMeter::check()
         fitting += f ? 1 : 0;
     const bool lost = recentFits_.size() >= kRecentBeats &&
                       fitting < kLeastRecentFit * static_cast<double>(recentFits_.size());
-    misses_ = sameRate && !lost ? 0 : misses_ + 1;
+    // A watch gives a reading within seconds; what repeats without one is no watch's beat.
+    const bool unread = !hasReading() && heard_ - lockedAt_ > kLeastReadingAfter * kInputRate;
+    misses_ = sameRate && !lost && !unread ? 0 : misses_ + 1;
     if (misses_ >= kStrikes) {
         unlock(Hearing::NoWatch);
         tryToLock();

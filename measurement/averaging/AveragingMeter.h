@@ -76,6 +76,7 @@ private:
     int64_t heard_ = 0;
     int64_t nextDecision_ = 0; // input samples
     int misses_ = 0;           // failed checks in a row while locked
+    int64_t lockedAt_ = 0;     // input samples heard when it locked on
 
     // While locked on:
     bool locked_ = false;
