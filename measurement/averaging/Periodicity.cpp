@@ -24,7 +24,10 @@ constexpr double kBeatErrorReach = 0.004;
 constexpr double kLeastBeatShare = 0.2;
 // Rates whose cycle repeats at least this share of the best one are candidates; the fastest wins.
 constexpr double kCandidateShare = 0.5;
-constexpr double kLeastStrength = 0.1;
+constexpr double kLeastStrength = 0.08;
+constexpr double kLeastBeatContrast = 4;
+// Louder than this over the typical level counts no more: a click weighs no more than a tick.
+constexpr double kMostOverFloor = 20;
 constexpr double kLeastContrast = 6; // times the typical correlation of noise
 
 double median(std::vector<float> v)
@@ -94,7 +97,7 @@ Periodicity PeriodFinder::find(const EnvelopeRing &envelope, double seconds, dou
     if (floor <= 0)
         return result; // digital silence
     for (size_t j = 0; j < n; ++j)
-        series_[j] = static_cast<float>(std::log1p(series_[j] / floor));
+        series_[j] = static_cast<float>(std::min(series_[j] / floor, kMostOverFloor));
     std::vector<double> prefix(n + 1, 0.0);
     for (size_t j = 0; j < n; ++j)
         prefix[j + 1] = prefix[j] + series_[j];
@@ -132,6 +135,24 @@ Periodicity PeriodFinder::find(const EnvelopeRing &envelope, double seconds, dou
         return hi > lo ? best : -1.0;
     };
 
+    std::vector<float> spread;
+    for (size_t k = static_cast<size_t>(0.03 * kSeriesRate); k < lastLag; ++k)
+        spread.push_back(std::fabs(correlation_[k]));
+    result.noise = 1.4826 * median(std::move(spread));
+
+    // Tick to tock and tock to tick lie beat error either side of one beat: their mean, at the
+    // best split, is how much a beat apart repeats.
+    auto beatApart = [&](double period) {
+        const auto reach = static_cast<size_t>(kBeatErrorReach * kSeriesRate);
+        const auto lo = static_cast<size_t>(std::max<double>(reach + 1, period * (1 - kRateTolerance)));
+        const auto hi = std::min(lastLag - reach, static_cast<size_t>(period * (1 + kRateTolerance) + 1));
+        double best = -1;
+        for (size_t k = lo; k < hi; ++k)
+            for (size_t d = 0; d <= reach; ++d)
+                best = std::max(best, 0.5 * (correlation_[k - d] + correlation_[k + d]));
+        return best;
+    };
+
     std::vector<double> rates;
     if (handBeatsPerHour > 0)
         rates.push_back(handBeatsPerHour);
@@ -144,25 +165,22 @@ Periodicity PeriodFinder::find(const EnvelopeRing &envelope, double seconds, dou
     double best = 0;
     for (double bph : rates) {
         const double period = kSeriesRate * 3600 / bph;
-        if (2 * period * (1 + kRateTolerance) >= lastLag)
+        if (2 * period * (1 + kRateTolerance) + kBeatErrorReach * kSeriesRate >= lastLag)
             continue;
-        Candidate c{bph, peak(period, kRateTolerance, nullptr), 0, 0};
+        Candidate c{bph, beatApart(period), 0, 0};
         c.cycle = peak(2 * period, kRateTolerance, &c.cycleAt);
         candidates.push_back(c);
         best = std::max(best, c.cycle);
     }
+    // The fastest rate that repeats nearly as well as the best, and also a beat apart, clearly.
     const Candidate *chosen = nullptr;
     for (const Candidate &c : candidates)
         if (c.cycle >= kCandidateShare * best && c.beat >= kLeastBeatShare * c.cycle &&
-            (!chosen || c.bph > chosen->bph))
+            c.beat >= kLeastBeatContrast * result.noise && (!chosen || c.bph > chosen->bph))
             chosen = &c;
     if (!chosen)
         return result;
 
-    std::vector<float> spread;
-    for (size_t k = static_cast<size_t>(0.03 * kSeriesRate); k < lastLag; ++k)
-        spread.push_back(std::fabs(correlation_[k]));
-    result.noise = 1.4826 * median(std::move(spread));
     result.beatsPerHour = chosen->bph;
     result.cycle = chosen->cycleAt * kGroup;
     result.strength = chosen->cycle;
