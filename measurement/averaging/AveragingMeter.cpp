@@ -12,7 +12,8 @@ constexpr double kEnvelopeRate = BandBank::kEnvelopeRate;
 constexpr int64_t kDecideEvery = 22050;    // while listening: twice a second
 constexpr int64_t kCheckEvery = 44100;     // while locked on: once a second
 constexpr double kPeriodSeconds = 6;       // of envelope behind each decision
-constexpr double kFoldSeconds = 4;         // of beats laid over one another for the first templates
+constexpr double kFoldSeconds = 6;         // of beats laid over one another for the first templates
+constexpr double kMostBeatError = 0.02;    // seconds a tock may lie off the middle of the cycle
 constexpr double kNoWatchAfter = 4;        // seconds heard before "no watch" is said
 constexpr double kFitSeconds = 30;         // beats behind the lines
 constexpr double kLeastFit = 0.3;          // a beat that fits its template less is set aside
@@ -116,7 +117,8 @@ void AveragingMeter::tryToLock()
 }
 
 // The first templates come from the last seconds laid over one another at the cycle found:
-// the median of each point across cycles, so that a click in one cycle leaves no trace.
+// the mean of each point across cycles, less its highest values, so that a click in one
+// cycle leaves no trace.
 void AveragingMeter::lockOn(int band, const Periodicity &period)
 {
     const EnvelopeRing &envelope = bank_.envelope(band);
@@ -128,11 +130,15 @@ void AveragingMeter::lockOn(int band, const Periodicity &period)
         return;
     const double from = static_cast<double>(envelope.end()) - cycles * cycle - 1;
     std::vector<float> profile(static_cast<size_t>(points)), column(static_cast<size_t>(cycles));
+    const int kept = cycles - std::max(1, cycles / 6);
     for (int m = 0; m < points; ++m) {
         for (int c = 0; c < cycles; ++c)
             column[static_cast<size_t>(c)] = envelope[std::llround(from + c * cycle + m)];
-        std::nth_element(column.begin(), column.begin() + cycles / 2, column.end());
-        profile[static_cast<size_t>(m)] = column[static_cast<size_t>(cycles / 2)];
+        std::nth_element(column.begin(), column.begin() + kept, column.end());
+        float sum = 0;
+        for (int c = 0; c < kept; ++c)
+            sum += column[static_cast<size_t>(c)];
+        profile[static_cast<size_t>(m)] = sum / static_cast<float>(kept);
     }
     // A beat's centre: the most sound within a few milliseconds, around the cycle.
     const int box = std::max(1, static_cast<int>(kCentreSmoothing * kEnvelopeRate));
@@ -144,8 +150,9 @@ void AveragingMeter::lockOn(int band, const Periodicity &period)
         around[static_cast<size_t>(m)] = sum;
     }
     const int tick = static_cast<int>(std::max_element(around.begin(), around.end()) - around.begin());
-    int tockAfter = points / 4;
-    for (int d = points / 4; d <= 3 * points / 4; ++d)
+    const int tockReach = std::min(points / 4, static_cast<int>(kMostBeatError * kEnvelopeRate));
+    int tockAfter = points / 2 - tockReach;
+    for (int d = tockAfter; d <= points / 2 + tockReach; ++d)
         if (around[static_cast<size_t>((tick + d) % points)] >
             around[static_cast<size_t>((tick + tockAfter) % points)])
             tockAfter = d;
@@ -238,20 +245,18 @@ void AveragingMeter::measure()
         return;
     lines_ = lines;
     cycle_ = lines.cycle / BandBank::kDecimation;
-    double lift[2] = {0, 0};
-    for (int kind = 0; kind < 2; ++kind) {
-        const BeatTemplate::SubEvents events = templates_[static_cast<size_t>(kind)].subEvents();
-        onset_[kind] = events.first();
-        if (events.rises.size() >= 2)
-            lift[kind] = (events.last() - events.first()) * BandBank::kDecimation;
-    }
-    const double tick = lines.tickAt + onset_[0] * BandBank::kDecimation;
-    const double tock = lines.tockAt + onset_[1] * BandBank::kDecimation;
-    const double apart = std::fmod(std::fmod(tock - tick, lines.cycle) + lines.cycle, lines.cycle);
+    // Tick and tock matched to each other, pattern for pattern; the lift from both at once.
+    const BeatTemplate &tick = templates_[0], &tock = templates_[1];
+    const double shift = tick.shiftTo(tock);
+    const BeatTemplate::SubEvents events = BeatTemplate::subEventsOf(tick.combinedWith(tock, shift));
+    onset_[0] = events.first();
+    onset_[1] = events.first() + shift;
+    const double apartLines = lines.tockAt - lines.tickAt + shift * BandBank::kDecimation;
+    const double apart = std::fmod(std::fmod(apartLines, lines.cycle) + lines.cycle, lines.cycle);
     reading_.beatsPerHour = beatsPerHour_;
     reading_.beatPeriod = lines.cycle / 2;
     reading_.beatError = std::fabs(apart - lines.cycle / 2);
-    reading_.lift = lift[0] > 0 && lift[1] > 0 ? (lift[0] + lift[1]) / 2 : std::max(lift[0], lift[1]);
+    reading_.lift = (events.drop() - events.first()) * BandBank::kDecimation;
     reading_.beats = lines.used;
     int fitting = 0;
     for (bool f : recentFits_)

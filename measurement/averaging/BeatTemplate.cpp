@@ -7,8 +7,12 @@ namespace tamsel {
 
 namespace {
 
-// A sub-event's peak stands at least this share of the template's range above its floor...
-constexpr double kSubEventShare = 0.15;
+// A sub-event's peak stands at least this share of the template's range above its floor, and
+// well out of the floor's own unevenness...
+constexpr double kSubEventShare = 0.05;
+constexpr double kSubEventSpreads = 6;
+// The drop is the last sub-event at least this share of the loudest.
+constexpr double kDropShare = 0.85;
 // ...and is the highest point within this many samples (0.5 ms at 11 025/s) either way.
 constexpr int kSubEventReach = 6;
 // Sub-events further apart than this (15 ms) belong to different sounds.
@@ -98,18 +102,74 @@ void BeatTemplate::learn(const EnvelopeRing &envelope, int64_t from)
             weight * (beat[static_cast<size_t>(i)] - shape_[static_cast<size_t>(i)]);
 }
 
-BeatTemplate::SubEvents BeatTemplate::subEvents() const
+double BeatTemplate::shiftTo(const BeatTemplate &other) const
+{
+    const int n = std::min(length(), other.length());
+    const int reach = n / 3;
+    if (n == 0)
+        return 0;
+    std::vector<double> fits(static_cast<size_t>(2 * reach + 1));
+    int best = reach;
+    for (int s = -reach; s <= reach; ++s) {
+        double dot = 0, aa = 0, bb = 0;
+        for (int i = std::max(0, -s); i < std::min(n, n - s); ++i) {
+            const double a = shape_[static_cast<size_t>(i)], b = other.shape_[static_cast<size_t>(i + s)];
+            dot += a * b;
+            aa += a * a;
+            bb += b * b;
+        }
+        const double fit = aa > 0 && bb > 0 ? dot / std::sqrt(aa * bb) : -1;
+        fits[static_cast<size_t>(s + reach)] = fit;
+        if (fit > fits[static_cast<size_t>(best)])
+            best = s + reach;
+    }
+    double offset = 0;
+    if (best > 0 && best < 2 * reach) {
+        const double a = fits[static_cast<size_t>(best - 1)], b = fits[static_cast<size_t>(best)],
+                     c = fits[static_cast<size_t>(best + 1)];
+        const double d = a - 2 * b + c;
+        if (d < 0)
+            offset = std::clamp(0.5 * (a - c) / d, -0.5, 0.5);
+    }
+    return best - reach + offset;
+}
+
+std::vector<float> BeatTemplate::combinedWith(const BeatTemplate &other, double shift) const
+{
+    std::vector<float> both(shape_);
+    const int n = std::min(length(), other.length());
+    for (int i = 0; i < n; ++i) {
+        const double at = i + shift;
+        const auto j = static_cast<int>(std::floor(at));
+        if (j < 0 || j + 1 >= other.length())
+            continue;
+        const double w = at - j;
+        const double moved =
+            (1 - w) * other.shape_[static_cast<size_t>(j)] + w * other.shape_[static_cast<size_t>(j + 1)];
+        both[static_cast<size_t>(i)] = static_cast<float>(0.5 * (both[static_cast<size_t>(i)] + moved));
+    }
+    return both;
+}
+
+BeatTemplate::SubEvents BeatTemplate::subEventsOf(const std::vector<float> &shape_)
 {
     SubEvents events;
-    const int n = length();
+    const int n = static_cast<int>(shape_.size());
     if (n == 0)
         return events;
     std::vector<float> sorted(shape_);
     std::nth_element(sorted.begin(), sorted.begin() + n / 5, sorted.end());
     const double floor = sorted[static_cast<size_t>(n / 5)];
+    std::nth_element(sorted.begin(), sorted.begin() + n / 2, sorted.end());
+    const double middle = sorted[static_cast<size_t>(n / 2)];
+    for (float &v : sorted)
+        v = std::fabs(v - static_cast<float>(middle));
+    std::nth_element(sorted.begin(), sorted.begin() + n / 2, sorted.end());
+    const double spread = 1.4826 * sorted[static_cast<size_t>(n / 2)];
     const auto top = std::max_element(shape_.begin(), shape_.end());
     const int peakAt = static_cast<int>(top - shape_.begin());
-    const double least = floor + kSubEventShare * (*top - floor);
+    const double least =
+        std::max(floor + kSubEventShare * (*top - floor), middle + kSubEventSpreads * spread);
     std::vector<int> peaks;
     for (int i = 1; i + 1 < n; ++i) {
         const float v = shape_[static_cast<size_t>(i)];
@@ -146,8 +206,20 @@ BeatTemplate::SubEvents BeatTemplate::subEvents() const
             rise = i - 1 + (above > below ? (half - below) / (above - below) : 1.0);
         }
         events.rises.push_back(rise);
+        events.heights.push_back(shape_[static_cast<size_t>(*p)] - floor);
     }
     return events;
+}
+
+double BeatTemplate::SubEvents::drop() const
+{
+    if (rises.empty())
+        return 0;
+    const double loudest = *std::max_element(heights.begin(), heights.end());
+    size_t drop = rises.size() - 1;
+    while (drop > 0 && heights[drop] < kDropShare * loudest)
+        --drop;
+    return rises[drop];
 }
 
 } // namespace tamsel

@@ -17,10 +17,13 @@ public:
         double offset = 0; // where the template fits best, from the window's start (fractional)
         double fit = -1;   // correlation coefficient there, -1..1
     };
+    // The lift runs from the first sub-event (unlocking) to the drop: the last one that is
+    // nearly as loud as the loudest, so that an echo after the drop does not count.
     struct SubEvents {
-        std::vector<double> rises; // each sub-event's half-rise point, in template samples
+        std::vector<double> rises;   // each sub-event's half-rise point, in template samples
+        std::vector<double> heights; // its peak above the floor
         double first() const { return rises.empty() ? 0 : rises.front(); }
-        double last() const { return rises.empty() ? 0 : rises.back(); }
+        double drop() const;
     };
 
     void start(const std::vector<float> &shape);
@@ -34,8 +37,15 @@ public:
     Match match(const EnvelopeRing &envelope, int64_t from, int reach) const;
     // Takes the beat whose window starts at `from` into the average.
     void learn(const EnvelopeRing &envelope, int64_t from);
-    // The sub-events that stand out of the template's floor, in one cluster around its peak.
-    SubEvents subEvents() const;
+    // The sub-events that stand out of a template's floor, in one cluster around its peak.
+    SubEvents subEvents() const { return subEventsOf(shape_); }
+    static SubEvents subEventsOf(const std::vector<float> &shape);
+    // How far the other template's pattern lies after this one's within its window (fractional
+    // samples): tick and tock of one escapement have the same sub-events at the same spacing,
+    // so matching the whole patterns finds like with like however their levels differ.
+    double shiftTo(const BeatTemplate &other) const;
+    // This template and the other moved back by `shift`, averaged: sub-events of both at once.
+    std::vector<float> combinedWith(const BeatTemplate &other, double shift) const;
 
 private:
     std::vector<float> shape_; // zero mean, unit spread
