@@ -28,6 +28,26 @@ constexpr double kGoodStrength = 0.25;
 constexpr int kStrikes = 3;              // failed checks in a row before letting go
 constexpr int kLeastCycles = 6;          // tick-tock cycles on the lines before a reading
 constexpr double kLeastReadingAfter = 4; // seconds locked on without a reading: let go
+constexpr double kPairReach = 6;         // envelope samples (0.5 ms) between paired sub-events
+
+// Matching whole patterns lines up the bursts' middles, which a tock that dies away sooner
+// moves early. The bursts' rises move less: each tick sub-event is paired with the tock
+// sub-event the pattern match puts beside it, and the rises' mean distance, weighted by how
+// loud each pair is, is the shift.
+double refinedShift(const BeatTemplate::SubEvents &tick, const BeatTemplate::SubEvents &tock, double shift)
+{
+    double sum = 0, weights = 0;
+    for (size_t i = 0; i < tick.rises.size(); ++i)
+        for (size_t j = 0; j < tock.rises.size(); ++j) {
+            const double apart = tock.rises[j] - tick.rises[i];
+            if (std::fabs(apart - shift) > kPairReach)
+                continue;
+            const double weight = std::min(tick.heights[i], tock.heights[j]);
+            sum += weight * apart;
+            weights += weight;
+        }
+    return weights > 0 ? sum / weights : shift;
+}
 
 double envelopeIndex(double inputTime)
 {
@@ -247,7 +267,7 @@ void AveragingMeter::measure()
     cycle_ = lines.cycle / BandBank::kDecimation;
     // Tick and tock matched to each other, pattern for pattern; the lift from both at once.
     const BeatTemplate &tick = templates_[0], &tock = templates_[1];
-    const double shift = tick.shiftTo(tock);
+    const double shift = refinedShift(tick.subEvents(), tock.subEvents(), tick.shiftTo(tock));
     const BeatTemplate::SubEvents events = BeatTemplate::subEventsOf(tick.combinedWith(tock, shift));
     onset_[0] = events.first();
     onset_[1] = events.first() + shift;
