@@ -129,8 +129,8 @@ void MicrophoneMeasurement::drawTemplates()
     picture.tick = meter_.tickTemplate().shape();
     picture.tock = meter_.tockTemplate().shape();
     if (!picture.tick.empty()) {
-        picture.tickEvents = meter_.tickTemplate().subEvents().rises;
-        picture.tockEvents = meter_.tockTemplate().subEvents().rises;
+        picture.tickEvents = meter_.tickEvents().rises;
+        picture.tockEvents = meter_.tockEvents().rises;
     }
     picture.samplesPerPoint = BandBank::kDecimation;
     form_.signalBitmap =

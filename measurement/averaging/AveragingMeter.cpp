@@ -89,6 +89,7 @@ void AveragingMeter::unlock(Hearing why)
     placed_.clear();
     recentFits_.clear();
     lines_ = BeatLines();
+    events_ = {};
     reading_ = Reading();
 }
 
@@ -265,24 +266,36 @@ void AveragingMeter::measure()
         return;
     lines_ = lines;
     cycle_ = lines.cycle / BandBank::kDecimation;
-    // Tick and tock matched to each other, pattern for pattern; the lift from both at once.
-    const BeatTemplate &tick = templates_[0], &tock = templates_[1];
-    const double shift = refinedShift(tick.subEvents(), tock.subEvents(), tick.shiftTo(tock));
-    const BeatTemplate::SubEvents events = BeatTemplate::subEventsOf(tick.combinedWith(tock, shift));
-    onset_[0] = events.first();
-    onset_[1] = events.first() + shift;
+    if (!hasReading() || heard_ >= nextAnalysis_)
+        analyseTemplates();
+    const double shift = onset_[1] - onset_[0];
     const double apartLines = lines.tockAt - lines.tickAt + shift * BandBank::kDecimation;
     const double apart = std::fmod(std::fmod(apartLines, lines.cycle) + lines.cycle, lines.cycle);
     reading_.beatsPerHour = beatsPerHour_;
     reading_.beatPeriod = lines.cycle / 2;
     reading_.beatError = std::fabs(apart - lines.cycle / 2);
-    reading_.lift = (events.drop() - events.first()) * BandBank::kDecimation;
+    reading_.lift = lift_;
     reading_.beats = lines.used;
     int fitting = 0;
     for (bool f : recentFits_)
         fitting += f ? 1 : 0;
     const bool steady = fitting >= kGoodRecentFit * static_cast<double>(recentFits_.size());
     hearing_ = steady && strength_ >= kGoodStrength ? Hearing::Good : Hearing::Weak;
+}
+
+// Tick and tock matched to each other, pattern for pattern, and the lift from both at once.
+// The templates change slowly, so once a second is enough.
+void AveragingMeter::analyseTemplates()
+{
+    nextAnalysis_ = heard_ + kCheckEvery;
+    const BeatTemplate &tick = templates_[0], &tock = templates_[1];
+    events_[0] = tick.subEvents();
+    events_[1] = tock.subEvents();
+    const double shift = refinedShift(events_[0], events_[1], tick.shiftTo(tock));
+    const BeatTemplate::SubEvents both = BeatTemplate::subEventsOf(tick.combinedWith(tock, shift));
+    onset_[0] = both.first();
+    onset_[1] = both.first() + shift;
+    lift_ = (both.drop() - both.first()) * BandBank::kDecimation;
 }
 
 } // namespace tamsel

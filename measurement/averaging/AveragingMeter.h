@@ -58,6 +58,8 @@ public:
     // For the picture: the averaged tick and tock, their sub-events, and their scale.
     const BeatTemplate &tickTemplate() const { return templates_[0]; }
     const BeatTemplate &tockTemplate() const { return templates_[1]; }
+    const BeatTemplate::SubEvents &tickEvents() const { return events_[0]; }
+    const BeatTemplate::SubEvents &tockEvents() const { return events_[1]; }
     int64_t samplesHeard() const { return heard_; }
 
 private:
@@ -66,6 +68,7 @@ private:
     void track();
     void check();
     void measure();
+    void analyseTemplates();
     void unlock(Hearing why);
     double expected(bool tock, int64_t cycle) const; // window start, envelope samples
 
@@ -93,7 +96,10 @@ private:
     std::vector<Beat> fresh_;
     BeatLines lines_;
     double onset_[2] = {0, 0}; // the first sub-event in each template, envelope samples
-    double strength_ = 0;      // of the periodicity at the last check
+    double lift_ = 0;          // input samples
+    std::array<BeatTemplate::SubEvents, 2> events_;
+    int64_t nextAnalysis_ = 0;
+    double strength_ = 0; // of the periodicity at the last check
     Reading reading_;
 };
 
