@@ -270,7 +270,6 @@ AnalysisControls TForm1::controls() const
     c.acMode = SpeedButton8->isChecked();
     c.beatCounterOn = autosw->isChecked();
     c.japanese = japanese();
-    c.conditionedInput = InputFilter1->isChecked();
     return c;
 }
 

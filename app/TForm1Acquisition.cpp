@@ -159,11 +159,9 @@ void TForm1::HandleBuffer(TWinWaveDevice *dev, TWinWaveBuffer *buf)
     StoreSamples(*buf);
     PaintBox2->draw(0, 0, SignalGraph::composite(signalBitmap, signalOverlay));
     // With the input filter on, the averaging measurement has taken the buffer as it was stored.
-    if (!InputFilter1->isChecked()) {
-        AnalyseSamples();
-        if (state.samplesPerSecond <= state.writeIndex && state.writeIndex < 3 * state.samplesPerSecond)
-            CountBeats();
-    }
+    AnalyseSamples();
+    if (state.samplesPerSecond <= state.writeIndex && state.writeIndex < 3 * state.samplesPerSecond)
+        CountBeats();
     requeue.armed = false;
     buf->Queue();
     if (OnBufferHandled)

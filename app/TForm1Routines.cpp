@@ -43,14 +43,17 @@ void TForm1::DrawRuler()
     rulerBitmap = ChartRuler::draw(PaintBox1->width(), PaintBox1->height(), state);
 }
 
+// With the input filter on, the averaging measurement finds the beats and their rate.
 void TForm1::AnalyseSamples()
 {
-    analyser_.AnalyseSamples(controls());
+    if (!InputFilter1->isChecked())
+        analyser_.AnalyseSamples(controls());
 }
 
 void TForm1::CountBeats()
 {
-    analyser_.CountBeats(controls());
+    if (!InputFilter1->isChecked())
+        analyser_.CountBeats(controls());
 }
 
 void TForm1::Panel4Resize()

@@ -24,7 +24,6 @@ struct AnalysisControls {
     bool acMode = false;           // SpeedButton8 down
     bool beatCounterOn = true;     // autosw pressed
     bool japanese = false;         // the language rule of the window
-    bool conditionedInput = false; // Input filter checked: a tick is several pulses
 };
 
 class AnalysisOutput {

@@ -122,10 +122,6 @@ bool BeatAnalyser::IsBeatPeak(int32_t index, const AnalysisControls &controls) c
     }
     if (state_.beatCount > 0)
         return verdict;
-    // A conditioned tick is a pulse per sub-event: the first beat of a sweep must be the
-    // largest of them, as every later beat is, or the averaged rate starts at the wrong one.
-    if (controls.conditionedInput && !verdict)
-        return false;
     // First beat of the sweep: a pulse must follow about one period later. The confirmation
     // decides even over a larger neighbour; without the samples to look at, the verdict stands.
     int64_t start = state_.beatRateSet() ? a + WholeSamples(state_.beatPeriod()) - kConfirmLead

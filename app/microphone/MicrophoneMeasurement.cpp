@@ -87,8 +87,9 @@ void MicrophoneMeasurement::showReading()
     }
     if (!state.beatRateSet())
         return;
-    const long double secondsPerSample = 1.0L / state.samplesPerSecond;
-    const long double nominal = state.beatPeriod();
+    // Samples become time by the sound card's true rate (the clock correction).
+    const long double secondsPerSample = 1.0L / state.trueSamplesPerSecond();
+    const long double nominal = state.trueBeatPeriod();
     const long double ratio = (nominal - r.beatPeriod) / nominal;
     state.rateRatio = static_cast<double>(ratio);
     output.rateMeasured(static_cast<double>(ratio * kSecondsPerDay));
