@@ -113,6 +113,9 @@ void MicrophoneMeasurement::clearReadouts()
         form_.DrawRuler();
     }
     state.rateRatio = 0;
+    state.reading.amplitude = 0;
+    state.reading.amplitudeValid = false;
+    state.reading.beatsPerSecond = state.beatsPerSecond;
     form_.spd->setValue(0);
     form_.kaku->setValue(0);
     form_.katatime->setValue(0);
