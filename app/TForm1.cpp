@@ -7,6 +7,7 @@
 
 #include "app/HoverHint.h"
 #include "app/TApplication.h"
+#include "app/trend/Trend.h"
 #include "settings/SettingsLocation.h"
 #include "widgets/Glyphs.h"
 #include <QMouseEvent>
@@ -40,7 +41,8 @@ QFrame *bevelPanel(QWidget *parent)
 } // namespace
 
 TForm1::TForm1(std::unique_ptr<SoundService> service, const TForm1Design &design, QWidget *parent)
-    : QMainWindow(parent), analyser_(state, *this), calibration_(analyser_.calibration())
+    : QMainWindow(parent), trend_(std::make_unique<Trend>(*this)), analyser_(state, *this),
+      calibration_(analyser_.calibration())
 {
     WinWaveIn1 = new TWinWaveIn(this, std::move(service));
     // The capture component's design values; FormCreate sets the format actually used.
@@ -230,6 +232,7 @@ void TForm1::wireHandlers()
     for (const auto &[action, handler] : items)
         connect(action, &QAction::triggered, this, handler);
     connect(Positions1, &QAction::triggered, this, &TForm1::Positions1Click);
+    connect(Trend1, &QAction::triggered, this, &TForm1::Trend1Click);
     connect(InputGroup1, &QActionGroup::triggered, this, &TForm1::InputItemClick);
     connect(ShowMonitors1, &QAction::triggered, this, &TForm1::ShowMonitors1Click);
     connect(InputFilter1, &QAction::triggered, this, &TForm1::InputFilter1Click);

@@ -36,6 +36,7 @@ class QTimer;
 namespace tamsel {
 
 class PositionsDialog;
+class Trend;
 
 // What a window is built with besides its layout: tests and tools choose these.
 struct TForm1Design {
@@ -163,6 +164,10 @@ public:
     // Samples stored since the window was made: the position in the audio heard.
     int64_t samplesHeard() const { return samplesHeard_; }
 
+    // View ▸ Trend…: the run's trend, kept from the start (app/trend/).
+    void Trend1Click();
+    Trend &trend() { return *trend_; }
+
     // An ordinary microphone: the input filter and the automatic threshold.
     void InputFilter1Click();
     void AutoThreshold1Click();
@@ -247,6 +252,7 @@ public:
     QAction *Play1, *Rec1;
     QAction *About2;
     QAction *Positions1;
+    QAction *Trend1;
     QMenu *Input1;
     QActionGroup *InputGroup1;
     QAction *InputDefault1, *ShowMonitors1;
@@ -302,6 +308,7 @@ private:
     void retryOpen();
 
     Recorder recorder_;
+    std::unique_ptr<Trend> trend_;
     BeatAnalyser analyser_;
     Calibration &calibration_; // the analyser's, which follows the time signal's pulses
     std::unique_ptr<ClockControl> clock_;

@@ -12,6 +12,7 @@
 #include "app/TApplication.h"
 #include "app/TForm1.h"
 #include "app/positions/PositionsDialog.h"
+#include "app/trend/Trend.h"
 #include "display/SignalBars.h"
 #include "display/SignalGraph.h"
 
@@ -213,6 +214,7 @@ void TForm1::storeRest(Storing &storing)
             state.clearSweepDetection();
             if (recBtn->isChecked())
                 RecordSweep();
+            trend_->sweepEnded();
             if (OnSweepEnd)
                 OnSweepEnd();
         }
@@ -318,6 +320,7 @@ void TForm1::WinWaveIn1Loss(TWinWaveDevice *, int64_t samples)
     else
         ++unmeasuredLosses_;
     countRestart();
+    trend_->gap();
     showCaptureNote();
 }
 

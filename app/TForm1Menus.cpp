@@ -67,6 +67,8 @@ void TForm1::buildMenus()
     N31 = item(view, "3sec", "N31", views);
     N21 = item(view, "2sec", "N21", views);
     N11 = item(view, "1sec", "N11", views);
+    view->addSeparator();
+    Trend1 = item(view, "Trend…", "Trend1");
 
     QMenu *option = bar->addMenu(QStringLiteral("&Option"));
     option->setObjectName(QStringLiteral("O1"));

@@ -1,6 +1,7 @@
 // The window's shared drawing routines and what it does with the analysis pass's results.
 #include "app/TApplication.h"
 #include "app/TForm1.h"
+#include "app/trend/Trend.h"
 #include "display/Canvas.h"
 #include "display/ChartFrame.h"
 #include "display/ChartRuler.h"
@@ -14,6 +15,7 @@ void TForm1::ResetMeasurement()
     traceBitmap = chartTrace_.newLayer(PaintBox1->width(), PaintBox1->height());
     DrawRuler();
     state.clearSweepDetection();
+    trend_->gap();
     spd->setValue(0);
     kaku->setValue(0);
     state.reading.amplitude = 0;

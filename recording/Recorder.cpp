@@ -20,6 +20,12 @@ QString noFolderText()
 
 } // namespace
 
+std::string csvLineOf(const QString &stamp, const SweepValues &values)
+{
+    return buildCsvLine(stamp.toStdString(), values.beatsPerSecond, values.panels[4].toStdString(),
+                        values.panels[2].toStdString(), values.panels[6].toStdString(), values.rateRatio);
+}
+
 QString Recorder::counted(const QString &error)
 {
     if (!error.isEmpty())
@@ -74,10 +80,7 @@ QString Recorder::saveSweep(const SnapshotLayers &layers, const SnapshotOptions 
                   [&](int n) { return snapshotPath(recordFolder, numbered(stamp, n), options.jpeg); },
                   options.jpeg);
     // The line is the sweep's measurement, worth keeping without its picture.
-    const std::string line =
-        buildCsvLine(stamp.toStdString(), values.beatsPerSecond, values.panels[4].toStdString(),
-                     values.panels[2].toStdString(), values.panels[6].toStdString(), values.rateRatio);
-    const QString lineError = log_.appendLine(line);
+    const QString lineError = log_.appendLine(csvLineOf(stamp, values));
     if (snapshotError.isEmpty() || lineError.isEmpty())
         return snapshotError + lineError;
     return snapshotError + QLatin1Char('\n') + lineError;

@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QString>
 #include <functional>
+#include <string>
 
 #include "recording/CsvLog.h"
 #include "recording/MeasurementText.h"
@@ -17,6 +18,9 @@ struct SweepValues {
     double rateRatio = 0;
     StatusTexts panels; // status bar panels 0 to 6
 };
+
+// The CSV log's line for a sweep's values, with the stamp given.
+std::string csvLineOf(const QString &stamp, const SweepValues &values);
 
 class Recorder {
 public:

@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake pkg-config
-  qt6-base-dev libgl-dev
+  qt6-base-dev qt6-svg-dev libgl-dev
   libpulse-dev libsndfile1-dev libsamplerate0-dev libjpeg62-turbo-dev libkissfft-dev
   libgtest-dev libbenchmark-dev
   pulseaudio pulseaudio-utils xvfb xauth x11-apps imagemagick

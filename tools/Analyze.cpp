@@ -17,9 +17,12 @@
 #include "recording/CsvLine.h"
 #include "recording/RecordNames.h"
 #include "tools/AnalyzePositions.h"
+#include "tools/LiveRun.h"
+#include "tools/LongRunOutput.h"
 #include "tools/ProgressLine.h"
 #include "tools/QuietMessages.h"
 #include "tools/RecordingSource.h"
+#include "tools/Report.h"
 #include "tools/ResultOutput.h"
 #include "tools/WindowSettings.h"
 
@@ -60,7 +63,8 @@ void addOptions(QCommandLineParser &args)
                        "because the output could not be written."));
     args.addHelpOption();
     args.addPositionalArgument(QStringLiteral("FILE"),
-                               QStringLiteral("The recording (WAV, FLAC, ...); - for standard input."));
+                               QStringLiteral("The recording (WAV, FLAC, ...; - for standard input), or with "
+                                              "--report a CSV log Tamsel wrote (FILE.csv)."));
     const std::pair<const char *, const char *> valued[] = {
         {"view", "View length in seconds: 1, 2, 3, 10, 20, 30, 40, 60 (default), 120, 300, 600 or 900."},
         {"record", "Record snapshots and the CSV log into this folder."},
@@ -68,6 +72,12 @@ void addOptions(QCommandLineParser &args)
         {"start", "When the recording began, as \"YYYY-MM-DD hh:mm:ss\" (default: the file's modification "
                   "time minus its length; for standard input, when the run began). Stamps are this plus the "
                   "audio position of each sweep end."},
+        {"device",
+         "With --live: capture from this source (its name or description) instead of the default one."},
+        {"duration",
+         "With --live: end after this long, as 90s, 30m, 24h or 2d (default: at SIGINT or SIGTERM)."},
+        {"report", "Draw the run's trend and summary into this FILE.svg, FILE.png or FILE.pdf, and print "
+                   "the SUMMARY line after FINAL."},
     };
     for (const auto &[name, help] : valued)
         args.addOption({QString::fromLatin1(name), QString::fromUtf8(help), QStringLiteral("VALUE")});
@@ -89,6 +99,8 @@ void addOptions(QCommandLineParser &args)
         {"print-values", "With --record: a line of the measured values at the bottom."},
         {"positions", "Each FILE is one position of a positional test; prints its summary as CSV "
                       "(--record and --time-signal do not apply)."},
+        {"live", "Measure the sound server's source instead of a recording, until --duration or SIGINT or "
+                 "SIGTERM, printing each sweep's line as it ends."},
         {"quiet", "Print neither the calibration's message nor the progress on a terminal."},
     };
     for (const auto &[name, help] : flags)
@@ -250,31 +262,58 @@ int main(int argc, char **argv)
         return analyzePositions(
             args.positionalArguments(), args.value("position-names"), settingsFor(args),
             [options = windowOptions(args)](TForm1 &form) { applyOptions(form, options); });
-    if (args.positionalArguments().isEmpty())
+    const bool live = args.isSet("live");
+    if (live && !args.positionalArguments().isEmpty())
+        fail(QStringLiteral("--live measures the sound server's source, not a recording") + usage);
+    if (!live && (args.isSet("duration") || args.isSet("device")))
+        fail(QStringLiteral("--duration and --device go with --live") + usage);
+    if (live && args.isSet("start"))
+        fail(QStringLiteral("--start applies to a recording, not to --live") + usage);
+    if (!live && args.positionalArguments().isEmpty())
         fail(QStringLiteral("no recording given") + usage);
     if (args.positionalArguments().size() > 1)
         fail(QStringLiteral("one recording at a time") + usage);
+    const QString reportPath = args.value("report");
+    if (const QString error = args.isSet("report") ? reportPathError(reportPath) : QString();
+        !error.isEmpty())
+        fail(error);
+    if (!live && args.positionalArguments().first().endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
+        return analyzeCsvLog(args.positionalArguments().first(), reportPath);
+    const std::optional<int64_t> duration = args.isSet("duration") ? durationMs(args.value("duration")) : 0;
+    if (!duration)
+        fail(QStringLiteral("--duration needs a length such as 90s, 30m, 24h or 2d, not \"%1\"")
+                 .arg(args.value("duration")));
+    const QString input = live ? QStringLiteral("live capture") : args.positionalArguments().first();
     const bool quiet = args.isSet("quiet");
     // Every value is checked before any work is done.
     const QByteArray storedSettings = settingsFor(args);
     const WindowOptions options = windowOptions(args);
     // The stamps are the recording's own time, so that two sweeps differ and every run gives the same.
-    RecordingSource recording = openRecording(args.positionalArguments().first(), givenStart(args), runBegan);
-    if (!recording.file)
-        fail(QString::fromStdString(recording.error));
+    RecordingSource recording;
+    if (!live) {
+        recording = openRecording(input, givenStart(args), runBegan);
+        if (!recording.file)
+            fail(QString::fromStdString(recording.error));
+    }
     const QDateTime start = recording.start;
 
-    FileSoundOptions source;
-    source.source = std::move(recording.file);
     QEventLoop loop;
-    source.onEnd = [&loop] { loop.quit(); };
-    auto service = std::make_unique<FileSoundService>(std::move(source));
+    std::unique_ptr<FileSoundService> service; // none: the live sound server
+    if (!live) {
+        FileSoundOptions source;
+        source.source = std::move(recording.file);
+        source.onEnd = [&loop] { loop.quit(); };
+        service = std::make_unique<FileSoundService>(std::move(source));
+    }
 
     const WindowSettings stored(storedSettings);
+    TForm1Design design = stored.design();
+    design.device = args.value("device");
 
-    const FileSoundService &feed = *service;
-    ProgressLine progress(stderr, quiet ? 0 : recording.seconds,
-                          [&feed] { return double(feed.samplesDelivered()) / FileSoundService::kRate; });
+    const FileSoundService *feed = service.get();
+    ProgressLine progress(stderr, quiet || live ? 0 : recording.seconds, [feed] {
+        return feed ? double(feed->samplesDelivered()) / FileSoundService::kRate : 0.0;
+    });
     SetExceptionSink([&progress](const QString &text) {
         progress.erase();
         std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
@@ -286,9 +325,13 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
     });
     bool outputFailed = false;
-    TForm1 form(std::move(service), stored.design());
-    const auto heardAt = [&form, start] {
-        return start.addMSecs(form.samplesHeard() * 1000 / AudioFile::kRate);
+    std::optional<LongRunOutput> longRun;
+    if (args.isSet("report"))
+        longRun.emplace(reportPath);
+    TForm1 form(std::move(service), design);
+    const auto heardAt = [&form, start, live] {
+        return live ? QDateTime::currentDateTime()
+                    : start.addMSecs(form.samplesHeard() * 1000 / AudioFile::kRate);
     };
     form.recorder().setClock(heardAt);
     form.OnSweepEnd = [&] {
@@ -297,6 +340,8 @@ int main(int argc, char **argv)
             buildCsvLine(utf8(recordStamp(heardAt())), form.state.beatsPerSecond, utf8(status.panelText(4)),
                          utf8(status.panelText(2)), utf8(status.panelText(6)), form.state.rateRatio);
         progress.erase();
+        if (longRun)
+            longRun->sweepLine(line);
         if (!outputFailed && !writeResults(line + '\n')) {
             outputFailed = true;
             loop.quit();
@@ -310,10 +355,21 @@ int main(int argc, char **argv)
     if (args.isSet("record"))
         startRecording(form, args);
 
-    if (form.WinWaveIn1->Opened())
+    if (live) {
+        endLiveRunOn(*duration > 0 ? duration : std::nullopt, &form, [&loop] { loop.quit(); });
+        reportCaptureHealth(
+            form,
+            [&longRun] {
+                if (longRun)
+                    longRun->gap();
+            },
+            [](const QString &note) { std::fprintf(stderr, "%s\n", note.toLocal8Bit().constData()); });
+    }
+    if (live || form.WinWaveIn1->Opened())
         loop.exec();
     progress.finish();
-    bool printed = !outputFailed && writeResults(finalLine(form));
+    bool printed = !outputFailed && writeResults(finalLine(form)) &&
+                   (!longRun || longRun->finish(QFileInfo(input).fileName()));
     // Full stops in every locale, as in the other lines.
     if (printed && args.isSet("time-signal") && form.clock().timeSignalHeard())
         printed =

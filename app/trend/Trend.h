@@ -1,0 +1,35 @@
+#pragma once
+// The trend of the run the window measures: every finished sweep's values, the same the CSV
+// log receives, kept from the start (whether or not the Trend window is open), with a gap
+// where the measurement restarted or audio was lost.
+#include "measurement/LongRun.h"
+
+#include <optional>
+
+namespace tamsel {
+
+class TForm1;
+class TrendWindow;
+
+class Trend {
+public:
+    explicit Trend(TForm1 &form) : form_(form) {}
+
+    // At every sweep end, after the recording: the sweep's values as the CSV line gives them.
+    void sweepEnded();
+    // The next sweep is not joined to the last.
+    void gap() { run_.series.markGap(); }
+    // View ▸ Trend…: the window, made at its first use beside the main window, shown.
+    void show();
+
+    const LongRun &run() const { return run_; }
+    TrendWindow *window() const { return window_; }
+
+private:
+    TForm1 &form_;
+    LongRun run_;
+    std::optional<int64_t> firstSample_; // the first point's place in the audio heard
+    TrendWindow *window_ = nullptr;      // a child window of the form
+};
+
+} // namespace tamsel

@@ -1,0 +1,94 @@
+#include "app/trend/TrendWindow.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QPainter>
+#include <QPushButton>
+#include <QSvgGenerator>
+#include <QVBoxLayout>
+
+#include "app/TApplication.h"
+#include "app/trend/TrendView.h"
+#include "display/TrendPlot.h"
+#include "files/WholeFile.h"
+
+namespace tamsel {
+
+TrendWindow::TrendWindow(const LongRun &run, QWidget *parent)
+    : QWidget(parent, Qt::Window), run_(run), view_(new TrendView(run, this))
+{
+    setObjectName(QStringLiteral("TrendWindow"));
+    setWindowTitle(QStringLiteral("Trend"));
+    SaveButton = new QPushButton(QStringLiteral("Save image…"), this);
+    CopyButton = new QPushButton(QStringLiteral("Copy"), this);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(SaveButton);
+    buttons->addWidget(CopyButton);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(view_, 1);
+    layout->addLayout(buttons);
+    connect(SaveButton, &QPushButton::clicked, this, &TrendWindow::saveClicked);
+    connect(CopyButton, &QPushButton::clicked, this, &TrendWindow::copyClicked);
+    resize(640, 760);
+}
+
+void TrendWindow::runChanged()
+{
+    if (isVisible())
+        view_->update();
+}
+
+QString TrendWindow::saveImage(const QString &path) const
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    const QString type = QFileInfo(path).suffix().toLower();
+    if (type == QLatin1String("svg")) {
+        QSvgGenerator generator;
+        generator.setOutputDevice(&buffer);
+        generator.setSize(view_->size());
+        generator.setViewBox(view_->rect());
+        generator.setTitle(QStringLiteral("Trend"));
+        QPainter painter(&generator);
+        painter.fillRect(view_->rect(), Qt::white);
+        TrendPlot::draw(painter, view_->rect(), run_);
+    } else if (type == QLatin1String("png")) {
+        view_->image().save(&buffer, "PNG");
+    } else {
+        return QStringLiteral("An image is saved as .png or .svg, not as \"%1\"")
+            .arg(QFileInfo(path).fileName());
+    }
+    const QString error = bytes.isEmpty() ? QStringLiteral("nothing was drawn") : writeWholeFile(path, bytes);
+    if (!error.isEmpty())
+        return QStringLiteral("Cannot save the image %1: %2").arg(QDir::toNativeSeparators(path), error);
+    return {};
+}
+
+void TrendWindow::saveClicked()
+{
+    QString filter;
+    QString path =
+        QFileDialog::getSaveFileName(this, QStringLiteral("Save image"), QString(),
+                                     QStringLiteral("PNG image (*.png);;SVG image (*.svg)"), &filter);
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += filter.startsWith(QLatin1String("SVG")) ? QStringLiteral(".svg") : QStringLiteral(".png");
+    if (const QString error = saveImage(path); !error.isEmpty())
+        ShowException(error);
+}
+
+void TrendWindow::copyClicked()
+{
+    QApplication::clipboard()->setImage(view_->image());
+}
+
+} // namespace tamsel

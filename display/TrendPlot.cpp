@@ -1,0 +1,220 @@
+#include "display/TrendPlot.h"
+
+#include <QPainter>
+#include <QVector>
+#include <cmath>
+
+#include "display/AxisTicks.h"
+#include "measurement/FormatPicture.h"
+
+namespace tamsel {
+
+namespace {
+
+constexpr int kLeft = 58, kRight = 12, kGap = 18, kLabel = 18;
+
+using Value = double (*)(const SweepPoint &);
+
+QString tickText(double value, int decimals)
+{
+    const std::string picture = decimals > 0 ? "0." + std::string(static_cast<size_t>(decimals), '0') : "0";
+    return QString::fromStdString(FormatPicture(picture, value));
+}
+
+QString clockText(double seconds)
+{
+    const auto minutes = static_cast<long>(std::lround(seconds / 60));
+    return QStringLiteral("%1:%2").arg(minutes / 60).arg(minutes % 60, 2, 10, QLatin1Char('0'));
+}
+
+// A value's pixel along [from, to] for the axis.
+double place(double value, const AxisTicks &axis, double from, double to)
+{
+    return from + (value - axis.low) / (axis.high - axis.low) * (to - from);
+}
+
+AxisTicks valueAxis(const std::vector<SweepPoint> &points, Value value)
+{
+    double low = INFINITY, high = -INFINITY;
+    for (const SweepPoint &p : points)
+        if (const double v = value(p); std::isfinite(v)) {
+            low = std::min(low, v);
+            high = std::max(high, v);
+        }
+    return low <= high ? roundTicks(low, high, 4) : roundTicks(0, 1, 4);
+}
+
+void frameWithGrid(QPainter &painter, const QRectF &frame, const AxisTicks &y, const QString &title)
+{
+    painter.setPen(QColor(225, 225, 225));
+    for (double tick : y.values()) {
+        const double py = place(tick, y, frame.bottom(), frame.top());
+        painter.drawLine(QPointF(frame.left(), py), QPointF(frame.right(), py));
+    }
+    painter.setPen(Qt::black);
+    for (double tick : y.values()) {
+        const double py = place(tick, y, frame.bottom(), frame.top());
+        painter.drawText(QRectF(frame.left() - kLeft, py - 8, kLeft - 4, 16),
+                         Qt::AlignRight | Qt::AlignVCenter, tickText(tick, y.decimals));
+    }
+    painter.drawRect(frame);
+    painter.drawText(frame.adjusted(6, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop, title);
+}
+
+// The points as one polyline per stretch without a gap, at most one vertical stroke (least to
+// greatest) and one joining segment per pixel column.
+void drawDecimated(QPainter &painter, const QRectF &frame, const std::vector<SweepPoint> &points, Value value,
+                   const AxisTicks &time, const AxisTicks &y, const QColor &colour)
+{
+    QVector<QLineF> lines;
+    struct Column {
+        long x = 0;
+        double first = 0, last = 0, low = 0, high = 0;
+    } column;
+    bool open = false, joined = false;
+    QPointF previous;
+    auto flush = [&] {
+        if (!open)
+            return;
+        const double px = static_cast<double>(column.x) + 0.5;
+        if (joined)
+            lines.append(QLineF(previous, QPointF(px, column.first)));
+        lines.append(QLineF(px, column.low, px, column.high));
+        previous = QPointF(px, column.last);
+        joined = true;
+        open = false;
+    };
+    for (const SweepPoint &p : points) {
+        const double v = value(p);
+        if (p.gapBefore || !std::isfinite(v)) {
+            flush();
+            joined = false;
+            if (!std::isfinite(v))
+                continue;
+        }
+        const long x = std::lround(std::floor(place(p.seconds, time, frame.left(), frame.right())));
+        const double py = place(v, y, frame.bottom(), frame.top());
+        if (open && x == column.x) {
+            column.last = py;
+            column.low = std::min(column.low, py);
+            column.high = std::max(column.high, py);
+        } else {
+            flush();
+            column = {x, py, py, py, py};
+            open = true;
+        }
+    }
+    flush();
+    painter.setPen(QPen(colour, 1.5));
+    painter.drawLines(lines);
+}
+
+void timePlot(QPainter &painter, const QRectF &frame, const std::vector<SweepPoint> &points, Value value,
+              const AxisTicks &time, const QString &title, const QColor &colour)
+{
+    const AxisTicks y = valueAxis(points, value);
+    frameWithGrid(painter, frame, y, title);
+    painter.setPen(QColor(235, 235, 235));
+    for (double tick : time.values()) {
+        const double px = place(tick, time, frame.left(), frame.right());
+        painter.drawLine(QPointF(px, frame.top() + 1), QPointF(px, frame.bottom() - 1));
+    }
+    painter.save();
+    painter.setClipRect(frame);
+    drawDecimated(painter, frame, points, value, time, y, colour);
+    painter.restore();
+}
+
+void timeLabels(QPainter &painter, const QRectF &frame, const AxisTicks &time)
+{
+    painter.setPen(Qt::black);
+    for (double tick : time.values()) {
+        const double px = place(tick, time, frame.left(), frame.right());
+        painter.drawText(QRectF(px - 30, frame.bottom() + 2, 60, kLabel - 2), Qt::AlignHCenter | Qt::AlignTop,
+                         clockText(tick));
+    }
+    painter.drawText(QRectF(frame.left() - kLeft, frame.bottom() + 2, kLeft - 30, kLabel - 2),
+                     Qt::AlignRight | Qt::AlignTop, QStringLiteral("h:mm"));
+}
+
+void isochronismPlot(QPainter &painter, const QRectF &frame, const LongRun &run)
+{
+    const auto &points = run.series.points();
+    const AxisTicks x = valueAxis(points, [](const SweepPoint &p) { return p.amplitude; });
+    const AxisTicks y =
+        valueAxis(points, [](const SweepPoint &p) { return std::isnan(p.amplitude) ? NAN : p.rate; });
+    frameWithGrid(painter, frame, y, QStringLiteral("Rate (s/day) against amplitude (°)"));
+    painter.setPen(Qt::black);
+    for (double tick : x.values()) {
+        const double px = place(tick, x, frame.left(), frame.right());
+        painter.drawLine(QPointF(px, frame.bottom()), QPointF(px, frame.bottom() + 3));
+        painter.drawText(QRectF(px - 30, frame.bottom() + 2, 60, kLabel - 2), Qt::AlignHCenter | Qt::AlignTop,
+                         tickText(tick, x.decimals));
+    }
+    // One dot per occupied 2-pixel cell.
+    const int columns = std::max(1, static_cast<int>(frame.width() / 2) + 1);
+    const int rows = std::max(1, static_cast<int>(frame.height() / 2) + 1);
+    std::vector<bool> taken(static_cast<size_t>(columns) * static_cast<size_t>(rows));
+    QVector<QPointF> dots;
+    for (const SweepPoint &p : points) {
+        if (std::isnan(p.amplitude) || !std::isfinite(p.rate))
+            continue;
+        const double px = place(p.amplitude, x, frame.left(), frame.right());
+        const double py = place(p.rate, y, frame.bottom(), frame.top());
+        const int cx = std::clamp(static_cast<int>((px - frame.left()) / 2), 0, columns - 1);
+        const int cy = std::clamp(static_cast<int>((py - frame.top()) / 2), 0, rows - 1);
+        const size_t cell = static_cast<size_t>(cy) * static_cast<size_t>(columns) + static_cast<size_t>(cx);
+        if (!taken[cell]) {
+            taken[cell] = true;
+            dots.append(QPointF(frame.left() + 2 * cx + 1, frame.top() + 2 * cy + 1));
+        }
+    }
+    painter.save();
+    painter.setClipRect(frame);
+    painter.setPen(QPen(QColor(40, 90, 200), 4, Qt::SolidLine, Qt::RoundCap));
+    painter.drawPoints(dots);
+    const IsochronismFit &fit = run.summary.fit();
+    if (fit.slope()) {
+        painter.setPen(QPen(QColor(200, 40, 40), 2));
+        painter.drawLine(QPointF(frame.left(), place(*fit.rateAt(x.low), y, frame.bottom(), frame.top())),
+                         QPointF(frame.right(), place(*fit.rateAt(x.high), y, frame.bottom(), frame.top())));
+    }
+    painter.restore();
+    const auto slope = fit.slopePer100();
+    painter.setPen(Qt::black);
+    painter.drawText(frame.adjusted(0, 2, -6, 0), Qt::AlignRight | Qt::AlignTop,
+                     slope ? QStringLiteral("Slope %1 s/day per 100° lost")
+                                 .arg(QString::fromStdString(FormatPicture("0.0", *slope)))
+                           : QStringLiteral("Slope not known"));
+}
+
+} // namespace
+
+void TrendPlot::draw(QPainter &painter, const QRect &area, const LongRun &run)
+{
+    QFont font = painter.font();
+    font.setPixelSize(12);
+    painter.setFont(font);
+    const auto &points = run.series.points();
+    const AxisTicks time = timeTicks(points.empty() ? 0 : points.back().seconds, 8);
+    const double left = area.left() + kLeft, width = area.width() - kLeft - kRight;
+    const double isoHeight = std::max(60.0, (area.height() - 3 * kGap - 2 * kLabel) * 0.34);
+    const double plotHeight = std::max(30.0, (area.height() - isoHeight - 3 * kGap - 2 * kLabel) / 3);
+    const Value values[] = {[](const SweepPoint &p) { return p.rate; },
+                            [](const SweepPoint &p) { return p.amplitude; },
+                            [](const SweepPoint &p) { return p.beatError; }};
+    const QString titles[] = {QStringLiteral("Rate (s/day)"), QStringLiteral("Amplitude (°)"),
+                              QStringLiteral("Beat error (ms)")};
+    const QColor colours[] = {QColor(40, 90, 200), QColor(30, 140, 60), QColor(200, 90, 20)};
+    double top = area.top() + kGap / 2.0;
+    QRectF frame;
+    for (int i = 0; i < 3; ++i) {
+        frame = QRectF(left, top, width, plotHeight);
+        timePlot(painter, frame, points, values[i], time, titles[i], colours[i]);
+        top += plotHeight + kGap / 2.0;
+    }
+    timeLabels(painter, frame, time);
+    isochronismPlot(painter, QRectF(left, top + kLabel + kGap, width, isoHeight), run);
+}
+
+} // namespace tamsel

@@ -1,0 +1,150 @@
+#include "measurement/CsvLogReader.h"
+
+#include <charconv>
+#include <cmath>
+#include <vector>
+
+namespace tamsel {
+
+namespace {
+
+std::vector<std::string_view> fields(std::string_view line)
+{
+    std::vector<std::string_view> out;
+    size_t from = 0;
+    for (size_t comma; (comma = line.find(',', from)) != std::string_view::npos; from = comma + 1)
+        out.push_back(line.substr(from, comma - from));
+    out.push_back(line.substr(from));
+    return out;
+}
+
+// A plain decimal number as the log writes it: optional minus, digits, optional full stop and
+// digits. Nothing else (no exponent, no blanks, no comma) is Tamsel's.
+std::optional<double> number(std::string_view text)
+{
+    size_t i = text.starts_with('-') ? 1 : 0;
+    size_t digits = 0, stops = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] >= '0' && text[i] <= '9')
+            ++digits;
+        else if (text[i] == '.' && stops++ == 0)
+            continue;
+        else
+            return std::nullopt;
+    }
+    double value = 0;
+    if (digits == 0 || std::from_chars(text.data(), text.data() + text.size(), value).ec != std::errc())
+        return std::nullopt;
+    return value;
+}
+
+// Either empty (not shown) or a number.
+bool optionalNumber(std::string_view text, std::optional<double> &out)
+{
+    if (text.empty())
+        return true;
+    out = number(text);
+    return out.has_value();
+}
+
+int64_t daysFromCivil(int64_t y, int64_t m, int64_t d)
+{
+    y -= m <= 2;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const int64_t yoe = y - era * 400;
+    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+std::optional<int64_t> stampSeconds(std::string_view quoted)
+{
+    if (quoted.size() != 16 || quoted.front() != '"' || quoted.back() != '"')
+        return std::nullopt;
+    const std::string_view digits = quoted.substr(1, 14);
+    for (char c : digits)
+        if (c < '0' || c > '9')
+            return std::nullopt;
+    auto part = [&](size_t at, size_t length) {
+        int64_t v = 0;
+        for (size_t i = at; i < at + length; ++i)
+            v = v * 10 + (digits[i] - '0');
+        return v;
+    };
+    const int64_t month = part(4, 2), day = part(6, 2), hour = part(8, 2), minute = part(10, 2),
+                  second = part(12, 2);
+    if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 60)
+        return std::nullopt;
+    return daysFromCivil(part(0, 4), month, day) * 86400 + hour * 3600 + minute * 60 + second;
+}
+
+} // namespace
+
+std::optional<CsvSweep> parseCsvLine(std::string_view line)
+{
+    const auto parts = fields(line);
+    if (parts.size() != 6)
+        return std::nullopt;
+    CsvSweep sweep;
+    const auto stamp = stampSeconds(parts[0]);
+    const auto bps = number(parts[1]);
+    if (!stamp || !bps || !number(parts[5]) || !optionalNumber(parts[2], sweep.amplitude) ||
+        !optionalNumber(parts[3], sweep.beatError) || !optionalNumber(parts[4], sweep.rate))
+        return std::nullopt;
+    sweep.stamp = *stamp;
+    sweep.beatsPerSecond = *bps;
+    return sweep;
+}
+
+std::optional<SweepPoint> CsvPoints::point(const CsvSweep &sweep)
+{
+    if (!sweep.rate || !sweep.beatError) {
+        gap_ = true;
+        return std::nullopt;
+    }
+    SweepPoint p;
+    p.rate = *sweep.rate;
+    p.beatError = *sweep.beatError;
+    p.amplitude = sweep.amplitude.value_or(std::nan(""));
+    if (!first_)
+        first_ = sweep.stamp;
+    if (last_) {
+        const int64_t step = sweep.stamp - *last_;
+        const bool jump = step_ && step > 2 * *step_ + 1;
+        p.gapBefore = gap_ || jump || step < 0;
+        if (!jump && step > 0)
+            step_ = step;
+    }
+    gap_ = false;
+    last_ = sweep.stamp;
+    p.seconds = static_cast<double>(sweep.stamp - *first_);
+    return p;
+}
+
+std::string readCsvLog(std::string_view text, const std::function<void(const SweepPoint &)> &onPoint)
+{
+    if (text.find_first_not_of(" \t\r\n") == std::string_view::npos)
+        return "the CSV log is empty";
+    CsvPoints points;
+    size_t lineNumber = 0;
+    for (size_t from = 0; from < text.size();) {
+        const size_t end = text.find('\n', from);
+        const bool ended = end != std::string_view::npos;
+        std::string_view line = text.substr(from, ended ? end - from : std::string_view::npos);
+        from = ended ? end + 1 : text.size();
+        ++lineNumber;
+        if (line.ends_with('\r'))
+            line.remove_suffix(1);
+        const auto sweep = parseCsvLine(line);
+        if (!sweep) {
+            if (!ended && lineNumber > 1)
+                break;
+            return "line " + std::to_string(lineNumber) + " is not a line of Tamsel's CSV log";
+        }
+        if (const auto p = points.point(*sweep))
+            onPoint(*p);
+    }
+    return {};
+}
+
+} // namespace tamsel

@@ -1,0 +1,43 @@
+#pragma once
+// Tamsel's own CSV log read back: six fields per line,
+//   "yyyymmddhhnnss",beats per second,amplitude,beat error,rate,rate ratio
+// with full stops, amplitude, beat error and rate possibly empty, lines ended by CR LF.
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "measurement/SweepSeries.h"
+
+namespace tamsel {
+
+struct CsvSweep {
+    int64_t stamp = 0; // seconds of the stamp's civil time since 1970-01-01 00:00:00
+    double beatsPerSecond = 0;
+    std::optional<double> amplitude, beatError, rate;
+};
+
+// One line without its line end; none when it is not a line of Tamsel's log.
+std::optional<CsvSweep> parseCsvLine(std::string_view line);
+
+// The log's lines as points: time since the first line, and a gap where the step from the last
+// line is more than twice the step before it and a second (the stamps have whole seconds):
+// the log itself keeps no mark of a restart or of lost audio. A line without a rate or beat
+// error (nothing measured yet) is no point and leaves a gap.
+class CsvPoints {
+public:
+    std::optional<SweepPoint> point(const CsvSweep &sweep);
+
+private:
+    std::optional<int64_t> first_, last_, step_;
+    bool gap_ = false;
+};
+
+// The whole text of a log: each measured line goes to onPoint. Returns the error text, empty on
+// success: an empty text, or any line that is not Tamsel's, is refused (naming the line). A
+// last line without its line end that cannot be read was cut short while being written and is
+// left out.
+std::string readCsvLog(std::string_view text, const std::function<void(const SweepPoint &)> &onPoint);
+
+} // namespace tamsel

@@ -1,0 +1,99 @@
+// quorlen-analyze --live as a night's logging runs it, in half a minute: a watch heard through a
+// real sound server, its sweep lines as they end, the server restarted under it, and SIGTERM
+// ending the run with FINAL, the report and the SUMMARY line. Runs only inside
+// tests/e2e/live_analyze.sh, which provides the sound server.
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sndfile.h>
+
+#include "capture/SyntheticWatch.h"
+
+using namespace tamsel;
+
+namespace {
+
+void waitFor(QProcess &process, int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms)
+        process.waitForReadyRead(std::max<int>(1, ms - static_cast<int>(clock.elapsed())));
+}
+
+void restartServer()
+{
+    QProcess restart;
+    restart.start("bash", {qEnvironmentVariable("TAMSEL_PULSE_SERVER_SCRIPT"), "restart"});
+    ASSERT_TRUE(restart.waitForFinished(30000));
+}
+
+} // namespace
+
+TEST(LiveAnalyze, LogsAWatchThroughAServerRestartUntilSigterm)
+{
+    if (!qEnvironmentVariableIsSet("TAMSEL_LIVE_ANALYZE"))
+        GTEST_SKIP() << "needs the sound server of tests/e2e/live_analyze.sh";
+    QTemporaryDir dir;
+    SyntheticWatchParams params;
+    params.beatsPerHour = 18000;
+    params.rateSecondsPerDay = 8;
+    params.beatErrorMs = 0;
+    params.firstPeak = 44100 + 2000;
+    const SyntheticWatch watch(params);
+    std::vector<int16_t> samples(44100 * 40);
+    watch.generate(0, samples.data(), samples.size());
+    std::fill_n(samples.begin(), 44100, int16_t{0});
+    const QString wav = dir.filePath("watch.wav");
+    SF_INFO info{};
+    info.samplerate = 44100;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE *file = sf_open(wav.toLocal8Bit().constData(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr);
+    sf_write_short(file, samples.data(), static_cast<sf_count_t>(samples.size()));
+    sf_close(file);
+
+    QProcess analyzer;
+    const QString report = dir.filePath("night.svg");
+    analyzer.start(QStringLiteral(TAMSEL_BINARY_DIR "/tools/quorlen-analyze"),
+                   {"--live", "--view", "3", "--duration", "1h", "--report", report});
+    ASSERT_TRUE(analyzer.waitForStarted());
+    QProcess player;
+    player.start("paplay", {wav});
+    ASSERT_TRUE(player.waitForStarted());
+    waitFor(analyzer, 12000);
+    const QString before = QString::fromUtf8(analyzer.readAllStandardOutput());
+    EXPECT_GE(before.count('\n'), 2) << "sweep lines while it runs";
+
+    restartServer();
+    player.waitForFinished(5000);
+    player.start("paplay", {wav});
+    ASSERT_TRUE(player.waitForStarted());
+    waitFor(analyzer, 14000);
+    ASSERT_EQ(analyzer.state(), QProcess::Running) << "it survives the restart";
+    const QString after = QString::fromUtf8(analyzer.readAllStandardOutput());
+    EXPECT_GE(after.count('\n'), 2) << "sweep lines after the restart";
+
+    ::kill(static_cast<pid_t>(analyzer.processId()), SIGTERM);
+    ASSERT_TRUE(analyzer.waitForFinished(15000)) << "SIGTERM must end the run";
+    player.kill();
+    player.waitForFinished();
+    EXPECT_EQ(analyzer.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(analyzer.exitCode(), 0);
+    const QStringList end =
+        QString::fromUtf8(analyzer.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_GE(end.size(), 2);
+    EXPECT_TRUE(end[end.size() - 2].startsWith("FINAL, 05.0,")) << end.join('\n').toStdString();
+    EXPECT_TRUE(end.last().startsWith("SUMMARY,")) << end.last().toStdString();
+    const QString errors = QString::fromUtf8(analyzer.readAllStandardError());
+    EXPECT_TRUE(errors.contains("Sound server lost")) << errors.toStdString();
+    EXPECT_TRUE(errors.contains("Sound server back")) << errors.toStdString();
+    for (const QString &line : (before + after).split('\n', Qt::SkipEmptyParts))
+        EXPECT_EQ(line.split(',').size(), 6) << line.toStdString();
+    EXPECT_TRUE(QFile::exists(report));
+}

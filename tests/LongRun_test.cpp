@@ -1,0 +1,115 @@
+// A long run read back from Tamsel's CSV log: the summary and isochronism fit of two hours of
+// a watch whose amplitude falls while its rate runs away, the points kept within bounded
+// memory, and refusal of what is not Tamsel's log.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "measurement/CsvLogReader.h"
+#include "measurement/LongRun.h"
+
+using namespace tamsel;
+
+namespace {
+
+// 2026-12-07 10:00:00 plus `seconds`, as the log's stamp.
+std::string stamp(int seconds)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "\"20261207%02d%02d%02d\"", 10 + seconds / 3600, seconds / 60 % 60,
+                  seconds % 60);
+    return text;
+}
+
+// Two hours of 1-second sweeps: amplitude 300 to 200 degrees, rate +6 to -4 s/day, each with
+// a little scatter, as the CSV log holds them. Five minutes are missing (a restart) after the
+// first hour, one sweep there has nothing measured yet, some have no amplitude, and the last
+// line was cut short by a crash.
+std::string twoHourLog()
+{
+    std::string log;
+    for (int t = 0; t < 7200; ++t) {
+        if (t >= 3600 && t < 3900)
+            continue;
+        const double f = t / 7200.0;
+        const double wobble = std::sin(t * 12.9898) * 0.4;
+        char line[160];
+        if (t == 3900)
+            std::snprintf(line, sizeof line, "%s,5.0,,,,0.0000000000000000000\r\n", stamp(t).c_str());
+        else if (t % 97 == 0)
+            std::snprintf(line, sizeof line, "%s,5.0,,%.3f,%.3f,0.0000694444444444444\r\n", stamp(t).c_str(),
+                          0.3 + wobble / 10, 6 - 10 * f + wobble);
+        else
+            std::snprintf(line, sizeof line, "%s,5.0,%d,%.3f,%.3f,0.0000694444444444444\r\n",
+                          stamp(t).c_str(), static_cast<int>(std::lround(300 - 100 * f + 3 * wobble)),
+                          0.3 + wobble / 10, 6 - 10 * f + wobble);
+        log += line;
+    }
+    return log + stamp(7200) + ",5.0,20";
+}
+
+TEST(LongRun, TwoHoursOfCsvLogGiveTheSummaryAndIsochronismOfTheWatch)
+{
+    LongRun run;
+    run.series = SweepSeries(1000);
+    const std::string log = twoHourLog();
+    ASSERT_EQ(readCsvLog(log, [&run](const SweepPoint &p) { run.add(p); }), "");
+
+    const RunSummary &s = run.summary;
+    EXPECT_EQ(s.sweeps(), 7200 - 300 - 1);
+    EXPECT_NEAR(s.rate().mean, 1.0, 0.3);
+    EXPECT_NEAR(s.rate().max, 6, 0.5);
+    EXPECT_NEAR(s.rate().min, -4, 0.5);
+    EXPECT_NEAR(s.amplitude().spread(), 100, 10);
+    ASSERT_TRUE(s.fit().slopePer100());
+    EXPECT_NEAR(*s.fit().slopePer100(), -10, 1);
+    EXPECT_DOUBLE_EQ(s.seconds(), 7200); // from one sweep before the first line to the last
+
+    // Memory stays bounded, yet the points still span the run and the restart stays a gap.
+    const auto &points = run.series.points();
+    EXPECT_LE(points.size(), 1000u);
+    EXPECT_GE(points.size(), 500u);
+    EXPECT_EQ(points.front().seconds, 0);
+    EXPECT_GT(points.back().seconds, 7100);
+    int gaps = 0;
+    for (size_t i = 1; i < points.size(); ++i)
+        if (points[i].gapBefore) {
+            ++gaps;
+            EXPECT_GT(points[i].seconds, 3900);
+            EXPECT_LT(points[i - 1].seconds, 3600);
+        }
+    EXPECT_EQ(gaps, 1);
+}
+
+TEST(LongRun, SummaryLineHasFullStopsAndEmptyFieldsForWhatIsNotKnown)
+{
+    LongRun run;
+    run.add({0, 4.25, NAN, 0.5, false});
+    run.add({10, -1.5, NAN, 0.7, false});
+    EXPECT_EQ(run.summary.line(), "SUMMARY,20,1.375,-1.500,4.250,,,,0.600,0.700,");
+    run.add({20, 2, 250, 0.1, false});
+    run.add({30, 3, 260, 0.1, false});
+    EXPECT_EQ(run.summary.line(), "SUMMARY,40,1.938,-1.500,4.250,255.0,250.0,260.0,0.350,0.700,-10.00");
+}
+
+TEST(LongRun, OnlyTamselsOwnLogIsRead)
+{
+    auto read = [](const std::string &text) { return readCsvLog(text, [](const SweepPoint &) {}); };
+    EXPECT_EQ(read("\"20261207100000\",5.0,275,0.200,-3.125,0.0000694444444444444\r\n"), "");
+    EXPECT_NE(read(""), "");
+    EXPECT_NE(read("\r\n  \n"), "");
+    for (const char *foreign : {
+             "time,rate,amplitude\n\"20261207100000\",5.0,275,0.200,-3.125,0.0\r\n",
+             "\"20261207100000\";5,0;275;0,200;-3,125;0,0\r\n",            // another program's CSV
+             "\"20261207100000\",5.0,275,0.200,-3.125\r\n",                // a field short
+             "\"20261307100000\",5.0,275,0.200,-3.125,0.0\r\n",            // month 13
+             "\"20261207100000\",5.0,275 deg,0.200,-3.125,0.0\r\n",        // a unit left in
+             "\"20261207100000\",5.0,275,0.200,1e3,0.0\r\n",               // not how the log writes
+             "\"20261207100000\",5.0,275,0.200,-3.125,0.0\r\ngarbage\r\n", // a whole line that is not
+         })
+        EXPECT_NE(read(foreign), "") << foreign;
+}
+
+} // namespace

@@ -1,0 +1,176 @@
+// quorlen-analyze --report over a run whose amplitude falls while its rate runs away: the
+// summary against the watch's truth and against the CSV lines it printed, the same summary
+// from those lines given as a CSV log, and bad input refused with nothing written.
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <algorithm>
+
+#include "CommaLocale.h"
+#include "capture/SyntheticWatch.h"
+
+using namespace tamsel;
+
+namespace {
+
+const QString kAnalyzer = QStringLiteral(TAMSEL_BINARY_DIR "/tools/quorlen-analyze");
+
+struct AnalyzerRun {
+    int exitCode = -1;
+    QStringList lines;
+    QString errors;
+};
+
+AnalyzerRun analyze(const QStringList &arguments, const QProcessEnvironment &environment = {})
+{
+    QProcess process;
+    if (!environment.isEmpty())
+        process.setProcessEnvironment(environment);
+    process.start(kAnalyzer, arguments);
+    process.waitForFinished(120000);
+    AnalyzerRun run;
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.lines = QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    run.errors = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+constexpr double kSeconds = 480;
+
+// 18 000 bph, amplitude falling linearly from 300 to 200 degrees and the rate from +6 to -4
+// s/day over the recording: a watch of its own every ten seconds (an even number of beats,
+// so tick and tock keep their order), each taking over where the last beat left off.
+// Eight minutes rather than hours keep the test quick; the threshold crossing that times a
+// beat moves with the lift time as the amplitude falls, which over eight minutes still stays
+// well inside the bounds (the two-hour run's numbers are checked on its log, LongRun_test).
+QString writeUnwindingWatch(const QTemporaryDir &dir)
+{
+    std::vector<int16_t> samples;
+    const auto total = static_cast<size_t>(kSeconds * 44100);
+    int64_t peak = 2000;
+    while (samples.size() < total) {
+        const double f = static_cast<double>(samples.size()) / static_cast<double>(total);
+        SyntheticWatchParams params;
+        params.beatsPerHour = 18000;
+        params.rateSecondsPerDay = 6 - 10 * f;
+        params.amplitudeDegrees = 300 - 100 * f;
+        params.beatErrorMs = 0.2;
+        params.firstPeak = peak;
+        const SyntheticWatch watch(params);
+        peak = watch.peakOf(50);
+        const auto end = std::min<int64_t>(static_cast<int64_t>(total), (watch.peakOf(49) + peak) / 2);
+        const auto from = static_cast<int64_t>(samples.size());
+        samples.resize(static_cast<size_t>(end));
+        watch.generate(from, samples.data() + from, static_cast<size_t>(end - from));
+    }
+    const QString path = dir.filePath("unwinding.wav");
+    SF_INFO info{};
+    info.samplerate = 44100;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE *file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
+    EXPECT_NE(file, nullptr);
+    sf_write_short(file, samples.data(), static_cast<sf_count_t>(samples.size()));
+    sf_close(file);
+    return path;
+}
+
+TEST(Report, SummaryOfAnUnwindingWatchFromItsRecordingAndFromItsCsvLog)
+{
+    QTemporaryDir dir;
+    const QString wav = writeUnwindingWatch(dir);
+    // In a comma locale: the SUMMARY line is for programs and keeps its full stops.
+    QProcessEnvironment comma = QProcessEnvironment::systemEnvironment();
+    comma.insert("LOCPATH", QString::fromStdString(commaLocaleFolder()));
+    comma.insert("LC_ALL", QLatin1String(kCommaLocale));
+    const AnalyzerRun run = analyze({"--view", "30", "--report", dir.filePath("run.svg"), wav}, comma);
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    ASSERT_GE(run.lines.size(), 12);
+    ASSERT_TRUE(run.lines[run.lines.size() - 2].startsWith("FINAL,"));
+    const QString summaryLine = run.lines.last();
+    const QStringList summary = summaryLine.split(',');
+    ASSERT_EQ(summary.size(), 11) << summaryLine.toStdString();
+    ASSERT_EQ(summary[0], "SUMMARY");
+
+    // The numbers behind the plots are the CSV lines' own.
+    const QStringList csv = run.lines.mid(0, run.lines.size() - 2);
+    double rateSum = 0, amplitudeLow = 1e9, amplitudeHigh = -1e9, rateLow = 1e9;
+    for (const QString &line : csv) {
+        const QStringList f = line.split(',');
+        ASSERT_EQ(f.size(), 6) << line.toStdString();
+        rateSum += f[4].toDouble();
+        rateLow = std::min(rateLow, f[4].toDouble());
+        amplitudeLow = std::min(amplitudeLow, f[2].toDouble());
+        amplitudeHigh = std::max(amplitudeHigh, f[2].toDouble());
+    }
+    EXPECT_NEAR(summary[2].toDouble(), rateSum / csv.size(), 0.0006);
+    EXPECT_NEAR(summary[3].toDouble(), rateLow, 0.0006);
+    EXPECT_EQ(summary[6].toDouble(), amplitudeLow);
+    EXPECT_EQ(summary[7].toDouble(), amplitudeHigh);
+    // And they tell the watch's truth. Each sweep's values are its averages, so the sweeps,
+    // 30 s long, see the watch from 15 s in to 15 s before their last end.
+    const double seconds = summary[1].toDouble();
+    EXPECT_NEAR(seconds, kSeconds, 31);
+    EXPECT_NEAR(summary[2].toDouble(), 6 - 10 * (seconds / 2) / kSeconds, 0.3);
+    EXPECT_NEAR(summary[10].toDouble(), -10, 1);
+    EXPECT_NEAR(amplitudeHigh - amplitudeLow, 100 * (seconds - 30) / kSeconds, 10);
+    QFile svg(dir.filePath("run.svg"));
+    ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
+    const QByteArray picture = svg.readAll();
+    EXPECT_TRUE(picture.contains("<svg")) << "a whole SVG document";
+    EXPECT_TRUE(picture.contains(summaryLine.toUtf8())) << "its description is the summary";
+
+    // The same lines as the CSV log the window writes, in place of the recording.
+    QFile log(dir.filePath("run.csv"));
+    ASSERT_TRUE(log.open(QIODevice::WriteOnly));
+    log.write((csv.join("\r\n") + "\r\n").toUtf8());
+    log.close();
+    for (const char *report : {"again.pdf", "again.png"}) {
+        const AnalyzerRun fromLog = analyze({"--report", dir.filePath(report), dir.filePath("run.csv")});
+        ASSERT_EQ(fromLog.exitCode, 0) << fromLog.errors.toStdString();
+        EXPECT_EQ(fromLog.lines, QStringList{summaryLine});
+        EXPECT_GT(QFileInfo(dir.filePath(report)).size(), 1000);
+    }
+}
+
+TEST(Report, BadInputIsRefusedInOneLineWithNothingWritten)
+{
+    QTemporaryDir dir;
+    auto write = [&](const char *name, const QByteArray &bytes) {
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return file.fileName();
+    };
+    const QString good =
+        write("good.csv", "\"20261207100000\",5.0,275,0.200,-3.125,0.0000694444444444444\r\n");
+    const QString foreign = write("foreign.csv", "date,rate,amplitude\r\n2026-12-07,3.1,275\r\n");
+    const QString empty = write("empty.csv", "");
+    write("kept.svg", "an older report");
+    const QString existing = dir.filePath("kept.svg");
+    const QString intoFile = write("plain", "x") + "/report.svg";
+    const std::vector<QStringList> cases = {
+        {"--report", existing, foreign},
+        {"--report", existing, empty},
+        {"--report", dir.filePath("report.jpg"), good},
+        {"--report", intoFile, good},
+        {"--report", dir.filePath("no/such/folder/report.svg"), good},
+    };
+    const QStringList before = QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QStringList &arguments : cases) {
+        const AnalyzerRun run = analyze(arguments);
+        EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();
+        EXPECT_EQ(run.errors.count('\n'), 1) << run.errors.toStdString();
+        EXPECT_TRUE(run.lines.isEmpty());
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot), before);
+    }
+    QFile kept(existing);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "an older report");
+}
+
+} // namespace

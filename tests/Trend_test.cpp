@@ -1,0 +1,77 @@
+// View ▸ Trend… beside a window that goes on measuring: the points are the CSV log's values,
+// a restart leaves a gap, and the picture is saved (PNG, SVG, whole) and copied.
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "WindowDrive.h"
+#include "app/trend/Trend.h"
+#include "app/trend/TrendWindow.h"
+
+using namespace tamsel;
+using namespace tamsel::test;
+
+TEST(Trend, PointsAreTheLogsValuesWithAGapAtARestartAndThePictureIsSavedAndCopied)
+{
+    QTemporaryDir temp;
+    Window w;
+    WatchParams params;
+    params.beatsPerHour = 18000;
+    params.rateSecondsPerDay = 6;
+    params.beatErrorMs = 0.3;
+    WatchFeed feed(params);
+    w.form->recordFolder = temp.filePath("logs/");
+    w.form->N101Click();
+    w.form->recBtn->click();
+    feed.atLeast(w, 44100 * 41);
+    w.form->Trend1->trigger();
+    TrendWindow *window = w.form->trend().window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->isWindow());
+    EXPECT_FALSE(window->isModal());
+    w.form->N101Click(); // a restart of the measurement
+    feed.atLeast(w, 44100 * 31);
+    w.form->recBtn->click();
+
+    QFile log(w.form->recorder().logPath());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    std::vector<QList<QByteArray>> measured;
+    for (const QByteArray &line : log.readAll().split('\n'))
+        if (const auto fields = line.trimmed().split(','); fields.size() == 6 && !fields[4].isEmpty())
+            measured.push_back(fields);
+    const auto &points = w.form->trend().run().series.points();
+    ASSERT_EQ(points.size(), measured.size());
+    ASSERT_GE(points.size(), 5u);
+    int gaps = 0;
+    for (size_t i = 0; i < points.size(); ++i) {
+        EXPECT_EQ(points[i].amplitude, measured[i][2].toDouble());
+        EXPECT_EQ(points[i].beatError, measured[i][3].toDouble());
+        EXPECT_EQ(points[i].rate, measured[i][4].toDouble());
+        gaps += i > 0 && points[i].gapBefore;
+        if (i > 0 && !points[i].gapBefore) {
+            EXPECT_NEAR(points[i].seconds - points[i - 1].seconds, 10, 0.01) << "timed by the audio heard";
+        }
+    }
+    EXPECT_EQ(gaps, 1);
+
+    // Saved whole as PNG or SVG; anything else is refused with nothing written.
+    EXPECT_EQ(window->saveImage(temp.filePath("trend.png")), "");
+    EXPECT_EQ(QImage(temp.filePath("trend.png")).size(),
+              window->findChild<QWidget *>(QStringLiteral("TrendView"))->size());
+    EXPECT_EQ(window->saveImage(temp.filePath("trend.svg")), "");
+    QFile svg(temp.filePath("trend.svg"));
+    ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(svg.readAll().contains("</svg>"));
+    EXPECT_NE(window->saveImage(temp.filePath("trend.gif")), "");
+    EXPECT_NE(window->saveImage(temp.filePath("no/folder/trend.png")), "");
+    EXPECT_EQ(QDir(temp.path()).entryList(QDir::Files).size(), 2);
+
+    window->CopyButton->click();
+    EXPECT_FALSE(QApplication::clipboard()->image().isNull());
+}

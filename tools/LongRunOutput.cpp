@@ -1,0 +1,52 @@
+#include "tools/LongRunOutput.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cstdio>
+
+#include "app/RangedOption.h"
+#include "tools/Report.h"
+#include "tools/ResultOutput.h"
+
+namespace tamsel {
+
+void LongRunOutput::sweepLine(const std::string &line)
+{
+    if (const auto sweep = parseCsvLine(line))
+        if (const auto point = points_.point(*sweep))
+            run_.add(*point);
+}
+
+bool LongRunOutput::finish(const QString &source)
+{
+    if (!reportPath_.isEmpty()) {
+        const QString error = writeReport(reportPath_, run_, source);
+        if (!error.isEmpty()) {
+            std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
+            return false;
+        }
+    }
+    return writeResults(run_.summary.line() + '\n');
+}
+
+int analyzeCsvLog(const QString &path, const QString &reportPath)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        commandLineError(
+            QStringLiteral("Cannot read %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+    const QByteArray text = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        commandLineError(
+            QStringLiteral("Cannot read %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+    LongRunOutput output(reportPath);
+    const std::string error = readCsvLog(std::string_view(text.constData(), static_cast<size_t>(text.size())),
+                                         [&output](const SweepPoint &point) { output.add(point); });
+    if (!error.empty())
+        commandLineError(
+            QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), QString::fromStdString(error)));
+    return output.finish(QFileInfo(path).fileName()) ? 0 : kWriteFailed;
+}
+
+} // namespace tamsel

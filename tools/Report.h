@@ -1,0 +1,16 @@
+#pragma once
+// The report of a long run: the summary table and the trend's plots, as SVG, PNG or PDF
+// by the file name's extension, written whole or not at all.
+#include <QString>
+
+#include "measurement/LongRun.h"
+
+namespace tamsel {
+
+// Empty when a report can be written at path (a known extension, in a folder that exists and
+// can be written), else why not: checked before any work.
+QString reportPathError(const QString &path);
+// Draws and writes the report; source names what was measured. Returns the error, empty on success.
+QString writeReport(const QString &path, const LongRun &run, const QString &source);
+
+} // namespace tamsel
