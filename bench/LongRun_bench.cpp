@@ -24,17 +24,21 @@ namespace {
 
 constexpr int kSweeps = 86400;
 
-// A day of a watch running down: amplitude 310 to 190 degrees, rate +5 to -7 s/day, with scatter.
+// A day of a watch running down: amplitude 310 to 190 degrees, rate +5 to -7 s/day, with scatter,
+// and twenty minutes missing after the seventh hour (a restart).
 QByteArray dayLog()
 {
     QByteArray log;
     log.reserve(kSweeps * 64);
     char line[128];
-    for (int t = 0; t < kSweeps; ++t) {
-        const double f = t / double(kSweeps), wobble = std::sin(t * 12.9898) * 0.6;
+    for (int t = 0; t < kSweeps + 1200; ++t) { // 86 400 lines
+        if (t >= 7 * 3600 && t < 7 * 3600 + 1200)
+            continue;
+        const double f = t / double(kSweeps + 1200), wobble = std::sin(t * 12.9898) * 0.6;
+        const double beatError = 0.3 + 0.04 * std::sin(t * 2 * M_PI / 21600) + wobble / 40;
         std::snprintf(line, sizeof line, "\"%08d%02d%02d%02d\",5.0,%d,%.3f,%.3f,0.0000578703703703704\r\n",
                       20261207 + (t >= 14 * 3600 ? 1 : 0), (10 + t / 3600) % 24, t / 60 % 60, t % 60,
-                      static_cast<int>(std::lround(310 - 120 * f + 4 * wobble)), 0.3 + wobble / 10,
+                      static_cast<int>(std::lround(310 - 120 * f + 4 * wobble)), beatError,
                       5 - 12 * f + wobble);
         log += line;
     }

@@ -133,7 +133,7 @@ void timeLabels(QPainter &painter, const QRectF &frame, const AxisTicks &time)
         painter.drawText(QRectF(px - 30, frame.bottom() + 2, 60, kLabel - 2), Qt::AlignHCenter | Qt::AlignTop,
                          clockText(tick));
     }
-    painter.drawText(QRectF(frame.left() - kLeft, frame.bottom() + 2, kLeft - 30, kLabel - 2),
+    painter.drawText(QRectF(frame.left() - kLeft, frame.bottom() + 2, kLeft - 20, kLabel - 2),
                      Qt::AlignRight | Qt::AlignTop, QStringLiteral("h:mm"));
 }
 
@@ -198,8 +198,8 @@ void TrendPlot::draw(QPainter &painter, const QRect &area, const LongRun &run)
     const auto &points = run.series.points();
     const AxisTicks time = timeTicks(points.empty() ? 0 : points.back().seconds, 8);
     const double left = area.left() + kLeft, width = area.width() - kLeft - kRight;
-    const double isoHeight = std::max(60.0, (area.height() - 3 * kGap - 2 * kLabel) * 0.34);
-    const double plotHeight = std::max(30.0, (area.height() - isoHeight - 3 * kGap - 2 * kLabel) / 3);
+    const double isoHeight = std::max(60.0, (area.height() - 4 * kGap - 2 * kLabel) * 0.34);
+    const double plotHeight = std::max(30.0, (area.height() - isoHeight - 4 * kGap - 2 * kLabel) / 3);
     const Value values[] = {[](const SweepPoint &p) { return p.rate; },
                             [](const SweepPoint &p) { return p.amplitude; },
                             [](const SweepPoint &p) { return p.beatError; }};
@@ -211,10 +211,10 @@ void TrendPlot::draw(QPainter &painter, const QRect &area, const LongRun &run)
     for (int i = 0; i < 3; ++i) {
         frame = QRectF(left, top, width, plotHeight);
         timePlot(painter, frame, points, values[i], time, titles[i], colours[i]);
-        top += plotHeight + kGap / 2.0;
+        top += plotHeight + kGap;
     }
     timeLabels(painter, frame, time);
-    isochronismPlot(painter, QRectF(left, top + kLabel + kGap, width, isoHeight), run);
+    isochronismPlot(painter, QRectF(left, frame.bottom() + kLabel + kGap, width, isoHeight), run);
 }
 
 } // namespace tamsel

@@ -247,6 +247,8 @@ const MenuRow kMenuTree[] = {
     {1, "3sec", "N31", 0},
     {1, "2sec", "N21", 0},
     {1, "1sec", "N11", 0},
+    {1, "-", "", -1},
+    {1, "Trend…", "Trend1", -1},
     {0, "&Option", "O1", -1},
     {1, "Center &Start", "O2", -1},
     {2, "&No", "N3", 0},

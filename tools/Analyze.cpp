@@ -62,9 +62,10 @@ void addOptions(QCommandLineParser &args)
                        "finished, but a snapshot or CSV line could not be written, or the run stopped "
                        "because the output could not be written."));
     args.addHelpOption();
-    args.addPositionalArgument(QStringLiteral("FILE"),
-                               QStringLiteral("The recording (WAV, FLAC, ...; - for standard input), or with "
-                                              "--report a CSV log Tamsel wrote (FILE.csv)."));
+    args.addPositionalArgument(
+        QStringLiteral("FILE"),
+        QStringLiteral("The recording (WAV, FLAC, ...; - for standard input), or a "
+                       "CSV log Tamsel wrote (FILE.csv) for its SUMMARY line and --report."));
     const std::pair<const char *, const char *> valued[] = {
         {"view", "View length in seconds: 1, 2, 3, 10, 20, 30, 40, 60 (default), 120, 300, 600 or 900."},
         {"record", "Record snapshots and the CSV log into this folder."},

@@ -20,14 +20,11 @@ void LongRunOutput::sweepLine(const std::string &line)
 
 bool LongRunOutput::finish(const QString &source)
 {
-    if (!reportPath_.isEmpty()) {
-        const QString error = writeReport(reportPath_, run_, source);
-        if (!error.isEmpty()) {
-            std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
-            return false;
-        }
-    }
-    return writeResults(run_.summary.line() + '\n');
+    // The summary is printed even when the report could not be written: it holds good.
+    const QString error = reportPath_.isEmpty() ? QString() : writeReport(reportPath_, run_, source);
+    if (!error.isEmpty())
+        std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
+    return writeResults(run_.summary.line() + '\n') && error.isEmpty();
 }
 
 int analyzeCsvLog(const QString &path, const QString &reportPath)

@@ -20,8 +20,8 @@ public:
     void add(const SweepPoint &point) { run_.add(point); }
     // The next sweep is not joined to the last (lost audio).
     void gap() { run_.series.markGap(); }
-    // Writes the report and prints the SUMMARY line. Returns false (having said why on
-    // standard error) when either could not be written.
+    // Writes the report and prints the SUMMARY line (also when the report failed). Returns
+    // false (having said why on standard error) when either could not be written.
     bool finish(const QString &source);
 
 private:
