@@ -92,7 +92,8 @@ void drawDecimated(QPainter &painter, const QRectF &frame, const std::vector<Swe
             if (!std::isfinite(v))
                 continue;
         }
-        const long x = std::lround(std::floor(place(p.seconds, time, frame.left(), frame.right())));
+        const long x = std::lround(
+            std::floor(std::clamp(place(p.seconds, time, frame.left(), frame.right()), -1e6, 1e6)));
         const double py = place(v, y, frame.bottom(), frame.top());
         if (open && x == column.x) {
             column.last = py;
@@ -161,8 +162,9 @@ void isochronismPlot(QPainter &painter, const QRectF &frame, const LongRun &run)
             continue;
         const double px = place(p.amplitude, x, frame.left(), frame.right());
         const double py = place(p.rate, y, frame.bottom(), frame.top());
-        const int cx = std::clamp(static_cast<int>((px - frame.left()) / 2), 0, columns - 1);
-        const int cy = std::clamp(static_cast<int>((py - frame.top()) / 2), 0, rows - 1);
+        // Clamped before the conversion: a value far off the axis must not overflow an int.
+        const int cx = static_cast<int>(std::clamp((px - frame.left()) / 2, 0.0, columns - 1.0));
+        const int cy = static_cast<int>(std::clamp((py - frame.top()) / 2, 0.0, rows - 1.0));
         const size_t cell = static_cast<size_t>(cy) * static_cast<size_t>(columns) + static_cast<size_t>(cx);
         if (!taken[cell]) {
             taken[cell] = true;

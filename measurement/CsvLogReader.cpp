@@ -19,7 +19,8 @@ std::vector<std::string_view> fields(std::string_view line)
 }
 
 // A plain decimal number as the log writes it: optional minus, digits, optional full stop and
-// digits. Nothing else (no exponent, no blanks, no comma) is Tamsel's.
+// digits. Nothing else (no exponent, no blanks, no comma) is Tamsel's, nor a number past a
+// billion, which no reading reaches and which would only break the plots' scales.
 std::optional<double> number(std::string_view text)
 {
     size_t i = text.starts_with('-') ? 1 : 0;
@@ -33,7 +34,8 @@ std::optional<double> number(std::string_view text)
             return std::nullopt;
     }
     double value = 0;
-    if (digits == 0 || std::from_chars(text.data(), text.data() + text.size(), value).ec != std::errc())
+    if (digits == 0 || std::from_chars(text.data(), text.data() + text.size(), value).ec != std::errc() ||
+        std::fabs(value) > 1e9)
         return std::nullopt;
     return value;
 }

@@ -107,6 +107,7 @@ TEST(LongRun, OnlyTamselsOwnLogIsRead)
              "\"20261307100000\",5.0,275,0.200,-3.125,0.0\r\n",            // month 13
              "\"20261207100000\",5.0,275 deg,0.200,-3.125,0.0\r\n",        // a unit left in
              "\"20261207100000\",5.0,275,0.200,1e3,0.0\r\n",               // not how the log writes
+             "\"20261207100000\",5.0,275,0.200,12345678901,0.0\r\n",       // past any reading
              "\"20261207100000\",5.0,275,0.200,-3.125,0.0\r\ngarbage\r\n", // a whole line that is not
          })
         EXPECT_NE(read(foreign), "") << foreign;
