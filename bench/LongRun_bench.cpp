@@ -48,6 +48,7 @@ QByteArray dayLog()
 double processSeconds(const QByteArray &report, const QByteArray &csv, double *cpu)
 {
     timespec start, end;
+    std::fflush(stdout); // or the child would print what waits in the buffer again
     clock_gettime(CLOCK_MONOTONIC, &start);
     const pid_t child = fork();
     if (child == 0) {
