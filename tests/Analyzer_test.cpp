@@ -251,6 +251,13 @@ TEST(Analyzer, TimeSignalCalibration)
     const QStringList final = run.lines[run.lines.size() - 2].split(',');
     EXPECT_EQ(final[8], "10");
     EXPECT_EQ(final[9], "44110");
+    // With --report the SUMMARY line follows FINAL, and CLOCK stays the last line.
+    const AnalyzerRun reported = analyze({"--time-signal", "--report", dir.filePath("run.svg"), wav});
+    ASSERT_EQ(reported.exitCode, 0) << reported.errors.toStdString();
+    ASSERT_GE(reported.lines.size(), 3);
+    EXPECT_EQ(reported.lines.last(), "CLOCK,0.000");
+    EXPECT_TRUE(reported.lines[reported.lines.size() - 2].startsWith("SUMMARY,"));
+    EXPECT_TRUE(reported.lines[reported.lines.size() - 3].startsWith("FINAL,"));
 
     // A watch is no time signal: the stored correction stays, and no CLOCK line.
     const AnalyzerRun watch =
@@ -599,7 +606,8 @@ TEST(Analyzer, UsageErrorsAndAReaderThatGoesAway)
     // An option that does nothing without its companion is refused like a bad one.
     for (const QStringList &arguments :
          {QStringList{}, QStringList{wav, wav}, QStringList{"--bogus", wav}, QStringList{"--record", "", wav},
-          QStringList{"--jpeg", wav}, QStringList{"--position-names", "DU", wav}}) {
+          QStringList{"--jpeg", wav}, QStringList{"--position-names", "DU", wav},
+          QStringList{"--duration", "1h", wav}, QStringList{"--live", "--start", "2026-12-07 10:00:00"}}) {
         const AnalyzerRun usage = analyze(arguments);
         EXPECT_EQ(usage.exitCode, 2);
         EXPECT_TRUE(usage.lines.isEmpty());

@@ -369,11 +369,12 @@ int main(int argc, char **argv)
     if (live || form.WinWaveIn1->Opened())
         loop.exec();
     progress.finish();
-    bool printed = !outputFailed && writeResults(finalLine(form)) &&
-                   (!longRun || longRun->finish(QFileInfo(input).fileName()));
+    bool printed = !outputFailed && writeResults(finalLine(form));
+    // A report that could not be written still leaves the clock correction worth printing.
+    const bool reported = !printed || !longRun || longRun->finish(QFileInfo(input).fileName());
     // Full stops in every locale, as in the other lines.
     if (printed && args.isSet("time-signal") && form.clock().timeSignalHeard())
         printed =
             writeResults("CLOCK," + QString::number(form.state.clockCorrection, 'f', 3).toStdString() + '\n');
-    return printed && form.recorder().failures() == 0 ? 0 : kWriteFailed;
+    return printed && reported && form.recorder().failures() == 0 ? 0 : kWriteFailed;
 }
