@@ -36,12 +36,14 @@ class QTimer;
 namespace tamsel {
 
 class PositionsDialog;
+class RecordingsMenu;
 
 // What a window is built with besides its layout: tests and tools choose these.
 struct TForm1Design {
     QString caption = QStringLiteral("Tamsel"); // "タムセル" gives the Japanese interface
     QString settingsFile;                       // empty: the usual place
-    QString device; // the source for this run (name or description) over the stored choice
+    QString device;    // the source for this run (name or description) over the stored choice
+    QString recording; // the name of a recording replayed in place of the live capture
 };
 
 class TForm1 : public QMainWindow, public AnalysisOutput {
@@ -162,6 +164,14 @@ public:
     ClockControl &clock() { return *clock_; }
     // Samples stored since the window was made: the position in the audio heard.
     int64_t samplesHeard() const { return samplesHeard_; }
+
+    // Recordings: File / Open recording..., Live input and Save audio... (app/recordings/).
+    RecordingsMenu *Recordings1 = nullptr;
+    void playRecording(std::unique_ptr<SoundService> service, const QString &name);
+    void playLive();
+    bool playingRecording() const { return !input_.recording.isEmpty(); }
+    // Runs with every capture buffer before its samples are stored.
+    std::function<void(const TWinWaveBuffer &)> OnSamplesHeard;
 
     // An ordinary microphone: the input filter and the automatic threshold.
     void InputFilter1Click();

@@ -2,9 +2,12 @@
 // line out, and a clear refusal of what it cannot read.
 #include <QDir>
 #include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTimeZone>
 #include <gtest/gtest.h>
 #include <samplerate.h>
 #include <sndfile.h>
@@ -232,6 +235,59 @@ TEST(Analyzer, LinesAreTheSameInACommaLocale)
     }
     EXPECT_EQ(inComma.lines[2], inC.lines[2]);
     EXPECT_EQ(finalFields(inComma)[3], "00.3");
+}
+
+// --json names the CSV line's values (full stops in a comma locale, the time with its offset);
+// --header names the CSV fields.
+TEST(Analyzer, JsonLinesCarryTheCsvValues)
+{
+    QTemporaryDir dir;
+    SyntheticWatchParams params;
+    params.beatsPerHour = 18000;
+    params.rateSecondsPerDay = -3.3;
+    params.beatErrorMs = 0.4;
+    const QString wav = writeWatch(dir, params, 25);
+    QProcessEnvironment comma = QProcessEnvironment::systemEnvironment();
+    comma.insert("LOCPATH", QString::fromStdString(commaLocaleFolder()));
+    comma.insert("LC_ALL", QLatin1String(kCommaLocale));
+    comma.insert("TZ", "Europe/Berlin");
+    QProcessEnvironment c = comma;
+    c.insert("LC_ALL", "C.UTF-8");
+    const QStringList options = {"--view", "10", "--start", "2026-01-15 10:00:00", wav};
+    const AnalyzerRun csv = analyze(QStringList{"--header"} + options, c);
+    const AnalyzerRun json = analyze(QStringList{"--json"} + options, comma);
+    ASSERT_EQ(json.exitCode, 0) << json.errors.toStdString();
+    ASSERT_EQ(csv.lines.size(), 4);
+    EXPECT_EQ(csv.lines[0], "stamp,beats per second,amplitude deg,beat error ms,rate s/day,rate ratio");
+    ASSERT_EQ(json.lines.size(), 3) << json.lines.join('\n').toStdString();
+    for (int i = 0; i < 3; ++i) {
+        QJsonParseError error{};
+        const QJsonObject o = QJsonDocument::fromJson(json.lines[i].toUtf8(), &error).object();
+        ASSERT_EQ(error.error, QJsonParseError::NoError) << json.lines[i].toStdString();
+        EXPECT_EQ(o["samples_lost"].toInteger(-1), 0);
+        EXPECT_GT(o["lift_time_ms"].toDouble(), 5) << json.lines[i].toStdString();
+        EXPECT_LT(o["lift_time_ms"].toDouble(), 30);
+        if (i == 2) {
+            EXPECT_EQ(o["type"], "final");
+            const QStringList final = csv.lines[3].split(',');
+            EXPECT_EQ(QString::number(o["rate_s_per_day"].toDouble(), 'f', 3) + " sec/day", final[7]);
+            EXPECT_EQ(QString::number(o["amplitude_deg"].toDouble(), 'f', 0) + " deg", final[6]);
+            continue;
+        }
+        const QStringList fields = csv.lines[1 + i].split(',');
+        EXPECT_EQ(o["type"], "sweep");
+        const QString time = o["time"].toString();
+        EXPECT_TRUE(time.endsWith("+01:00")) << time.toStdString();
+        EXPECT_EQ(QDateTime::fromString(time, Qt::ISODate)
+                      .toTimeZone(QTimeZone("Europe/Berlin"))
+                      .toString("\"yyyyMMddHHmmss\""),
+                  fields[0]);
+        EXPECT_EQ(o["bph"].toDouble(), fields[1].toDouble() * 3600);
+        EXPECT_EQ(o["amplitude_deg"].toDouble(), fields[2].toDouble());
+        EXPECT_EQ(o["beat_error_ms"].toDouble(), fields[3].toDouble());
+        EXPECT_NEAR(o["beat_error_ms"].toDouble(), 0.4, 0.05);
+        EXPECT_EQ(o["rate_s_per_day"].toDouble(), fields[4].toDouble());
+    }
 }
 
 TEST(Analyzer, TimeSignalCalibration)

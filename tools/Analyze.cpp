@@ -21,6 +21,7 @@
 #include "tools/QuietMessages.h"
 #include "tools/RecordingSource.h"
 #include "tools/ResultOutput.h"
+#include "tools/SweepJson.h"
 #include "tools/WindowSettings.h"
 
 using namespace tamsel;
@@ -59,15 +60,18 @@ void addOptions(QCommandLineParser &args)
                        "finished, but a snapshot or CSV line could not be written, or the run stopped "
                        "because the output could not be written."));
     args.addHelpOption();
+    args.addVersionOption();
     args.addPositionalArgument(QStringLiteral("FILE"),
                                QStringLiteral("The recording (WAV, FLAC, ...); - for standard input."));
     const std::pair<const char *, const char *> valued[] = {
         {"view", "View length in seconds: 1, 2, 3, 10, 20, 30, 40, 60 (default), 120, 300, 600 or 900."},
         {"record", "Record snapshots and the CSV log into this folder."},
         {"position-names", "With --positions: the recordings' positions, such as DU,DD,CU,CD,CL."},
-        {"start", "When the recording began, as \"YYYY-MM-DD hh:mm:ss\" (default: the file's modification "
-                  "time minus its length; for standard input, when the run began). Stamps are this plus the "
-                  "audio position of each sweep end."},
+        {"start",
+         "When the recording began, as \"YYYY-MM-DD hh:mm:ss\" (default: the start time a recording saved by "
+         "the window holds, else the file's modification time minus its length; for standard input, when the "
+         "run began). Stamps are this plus the "
+         "audio position of each sweep end."},
     };
     for (const auto &[name, help] : valued)
         args.addOption({QString::fromLatin1(name), QString::fromUtf8(help), QStringLiteral("VALUE")});
@@ -89,6 +93,9 @@ void addOptions(QCommandLineParser &args)
         {"print-values", "With --record: a line of the measured values at the bottom."},
         {"positions", "Each FILE is one position of a positional test; prints its summary as CSV "
                       "(--record and --time-signal do not apply)."},
+        {"json", "Print one JSON object per sweep and one for the final state, one a line, instead of "
+                 "the CSV lines (not with --positions)."},
+        {"header", "Print a header line over the CSV lines (not with --json or --positions)."},
         {"quiet", "Print neither the calibration's message nor the progress on a terminal."},
     };
     for (const auto &[name, help] : flags)
@@ -237,6 +244,7 @@ int main(int argc, char **argv)
     prepareResultOutput();
     TApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("quorlen-analyze"));
+    app.setApplicationVersion(QStringLiteral(TAMSEL_VERSION));
     QCommandLineParser args;
     addOptions(args);
     const QString usage =
@@ -246,6 +254,8 @@ int main(int argc, char **argv)
     if (args.isSet(QStringLiteral("help")) || args.isSet(QStringLiteral("help-all")))
         return writeResults(args.helpText().toLocal8Bit().toStdString()) ? 0 : kWriteFailed;
     refuseOptionsWithoutCompanions(args);
+    if (args.isSet(QStringLiteral("version")))
+        args.showVersion();
     if (args.isSet("positions"))
         return analyzePositions(
             args.positionalArguments(), args.value("position-names"), settingsFor(args),
@@ -291,13 +301,18 @@ int main(int argc, char **argv)
         return start.addMSecs(form.samplesHeard() * 1000 / AudioFile::kRate);
     };
     form.recorder().setClock(heardAt);
+    const bool json = args.isSet("json");
+    if (args.isSet("header") && !json && !writeResults(std::string(kCsvHeader) + '\n'))
+        return kWriteFailed;
     form.OnSweepEnd = [&] {
         const TStatusBar &status = *form.StatusBar1;
-        const std::string line =
-            buildCsvLine(utf8(recordStamp(heardAt())), form.state.beatsPerSecond, utf8(status.panelText(4)),
-                         utf8(status.panelText(2)), utf8(status.panelText(6)), form.state.rateRatio);
+        const std::string line = json ? sweepJson(form, heardAt(), "sweep")
+                                      : buildCsvLine(utf8(recordStamp(heardAt())), form.state.beatsPerSecond,
+                                                     utf8(status.panelText(4)), utf8(status.panelText(2)),
+                                                     utf8(status.panelText(6)), form.state.rateRatio) +
+                                            '\n';
         progress.erase();
-        if (!outputFailed && !writeResults(line + '\n')) {
+        if (!outputFailed && !writeResults(line)) {
             outputFailed = true;
             loop.quit();
         }
@@ -313,10 +328,12 @@ int main(int argc, char **argv)
     if (form.WinWaveIn1->Opened())
         loop.exec();
     progress.finish();
-    bool printed = !outputFailed && writeResults(finalLine(form));
+    bool printed =
+        !outputFailed && writeResults(json ? sweepJson(form, heardAt(), "final") : finalLine(form));
     // Full stops in every locale, as in the other lines.
     if (printed && args.isSet("time-signal") && form.clock().timeSignalHeard())
-        printed =
-            writeResults("CLOCK," + QString::number(form.state.clockCorrection, 'f', 3).toStdString() + '\n');
+        printed = writeResults(
+            json ? clockJson(form.state.clockCorrection)
+                 : "CLOCK," + QString::number(form.state.clockCorrection, 'f', 3).toStdString() + '\n');
     return printed && form.recorder().failures() == 0 ? 0 : kWriteFailed;
 }
