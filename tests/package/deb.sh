@@ -94,7 +94,10 @@ env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen HOME="$work/home" XD
 status=$?
 set -e
 [ $status -eq 0 ] || [ $status -eq 124 ] || fail "Quorlen by its desktop entry exited with $status: $(cat "$work/gui")"
-grep -qx 'bpss= 05.0' "$work/readouts" 2>/dev/null || fail "the desktop entry did not open the WAV: $(cat "$work/readouts" "$work/gui" 2>&1)"
+# Without a sound server only the recording can give beats; how many a second the window
+# has counted by then depends on where its first second falls, so any count will do.
+grep -qE '^beatsPerSecond=[1-9]' "$work/readouts" 2>/dev/null ||
+  fail "the desktop entry did not open the WAV: $(cat "$work/readouts" "$work/gui" 2>&1)"
 
 cleanup
 trap - EXIT
