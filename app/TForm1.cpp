@@ -41,7 +41,8 @@ QFrame *bevelPanel(QWidget *parent)
 } // namespace
 
 TForm1::TForm1(std::unique_ptr<SoundService> service, const TForm1Design &design, QWidget *parent)
-    : QMainWindow(parent), analyser_(state, *this), calibration_(analyser_.calibration())
+    : QMainWindow(parent), watchGate_(*this), analyser_(state, watchGate_),
+      calibration_(analyser_.calibration())
 {
     WinWaveIn1 = new TWinWaveIn(this, std::move(service));
     // The capture component's design values; FormCreate sets the format actually used.

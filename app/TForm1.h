@@ -18,6 +18,7 @@
 #include "app/TPaintBox.h"
 #include "app/TStatusBar.h"
 #include "app/microphone/MicrophoneMeasurement.h"
+#include "app/WatchGate.h"
 #include "capture/WinWave.h"
 #include "display/ChartTrace.h"
 #include "measurement/AnalysisOutput.h"
@@ -312,6 +313,7 @@ private:
     void retryOpen();
 
     Recorder recorder_;
+    WatchGate watchGate_; // before the analyser, which hands its results to it
     BeatAnalyser analyser_;
     Calibration &calibration_; // the analyser's, which follows the time signal's pulses
     std::unique_ptr<ClockControl> clock_;

@@ -14,6 +14,7 @@ void TForm1::ResetMeasurement()
     traceBitmap = chartTrace_.newLayer(PaintBox1->width(), PaintBox1->height());
     DrawRuler();
     state.clearSweepDetection();
+    watchGate_.Reset();
     spd->setValue(0);
     kaku->setValue(0);
     state.reading.amplitude = 0;

@@ -305,12 +305,12 @@ int main(int argc, char **argv)
     if (args.isSet("header") && !json && !writeResults(std::string(kCsvHeader) + '\n'))
         return kWriteFailed;
     form.OnSweepEnd = [&] {
-        const TStatusBar &status = *form.StatusBar1;
-        const std::string line = json ? sweepJson(form, heardAt(), "sweep")
-                                      : buildCsvLine(utf8(recordStamp(heardAt())), form.state.beatsPerSecond,
-                                                     utf8(status.panelText(4)), utf8(status.panelText(2)),
-                                                     utf8(status.panelText(6)), form.state.rateRatio) +
-                                            '\n';
+        const SweepValues shown = form.sweepValues();
+        const std::string line =
+            json ? sweepJson(form, heardAt(), "sweep")
+                 : buildCsvLine(utf8(recordStamp(heardAt())), shown.beatsPerSecond, utf8(shown.panels[4]),
+                                utf8(shown.panels[2]), utf8(shown.panels[6]), shown.rateRatio) +
+                       '\n';
         progress.erase();
         if (!outputFailed && !writeResults(line)) {
             outputFailed = true;
