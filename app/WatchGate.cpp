@@ -161,7 +161,7 @@ void WatchGate::judge()
         return;
     if (now == WatchVerdict::Watch) {
         if (before == WatchVerdict::NoWatch)
-            noWatchUntil_ = WatchLikeness::AgreeingSince(train);
+            noWatchUntil_ = likeness_.AgreeingSince(train);
         form_.StatusBar1->setWatchNote(QString());
         showHeld();
     } else if (now == WatchVerdict::NoWatch) {

@@ -13,26 +13,15 @@ constexpr double kRateTolerance = 0.02;
 // A tick lasts the lift and its echoes, well under half a beat interval even at the least
 // amplitude shown; a tone, a hum or a level lasts as long as the pulse search looks.
 constexpr double kWidestPulse = 0.5;
-// A tick and the following tock span two beat intervals to within this share, whatever the
-// beat error; each interval stays within a quarter of a beat interval (the most beat error
-// shown) and a little jitter of the nominal one.
-constexpr double kPairTolerance = 0.1;
-constexpr double kShortestInterval = 0.6;
-constexpr double kLongestInterval = 1.4;
-constexpr double kGapTolerance = 0.3;
-// Fewer judged pairs than this leave the verdict as it was.
-constexpr size_t kLeastPairs = 4;
+// An interval spans one to three beats (beats missed, or not looked at by the end of a sweep),
+// each give or take the most beat error shown (a quarter of one) and jitter; two consecutive
+// intervals, where tick and tock errors cancel, span their beats to within a fifth of one.
+constexpr double kBeatTolerance = 0.35;
+constexpr double kPairTolerance = 0.2;
+constexpr double kMostBeatsPerInterval = 3;
 // Shares of agreeing interval pairs to become a watch, and to stay one.
 constexpr double kBecomeWatch = 0.75;
 constexpr double kStayWatch = 0.5;
-
-// An interval of two beats or more, give or take the most beat error and jitter: beats missed, or not looked
-// at (the end of a sweep). Neither for nor against a watch.
-bool Gap(double interval, double period)
-{
-    const double beats = std::round(interval / period);
-    return beats >= 2 && std::fabs(interval - beats * period) <= kGapTolerance * period;
-}
 
 double Median(std::span<const double> values)
 {
@@ -42,43 +31,40 @@ double Median(std::span<const double> values)
     return *middle;
 }
 
-// Whether two consecutive intervals make up one tick and one tock.
-bool TickAndTock(double first, double second, double period)
+// The beats an interval spans, or 0 when it spans no whole number of them.
+double Beats(double interval, double period)
 {
-    const auto single = [period](double d) {
-        return kShortestInterval * period <= d && d <= kLongestInterval * period;
-    };
-    return single(first) && single(second) &&
-           std::fabs(first + second - 2 * period) <= kPairTolerance * 2 * period;
+    const double beats = std::round(interval / period);
+    return beats >= 1 && beats <= kMostBeatsPerInterval &&
+                   std::fabs(interval - beats * period) <= kBeatTolerance * period
+               ? beats
+               : 0;
 }
 
-// The pairs of consecutive intervals that are judged (no gap in them), and how many of them
-// agree.
-struct Pairs {
-    size_t judged = 0;
-    size_t agreeing = 0;
-};
-
-Pairs JudgePairs(std::span<const double> t, double period)
+// Whether two consecutive intervals keep the beat of a watch.
+bool TickAndTock(double first, double second, double period)
 {
-    Pairs pairs;
-    for (size_t i = 2; i < t.size(); ++i) {
-        const double first = t[i - 1] - t[i - 2], second = t[i] - t[i - 1];
-        if (Gap(first, period) || Gap(second, period))
-            continue;
-        ++pairs.judged;
-        pairs.agreeing += TickAndTock(first, second, period) ? 1 : 0;
-    }
-    return pairs;
+    const double beats = Beats(first, period) + Beats(second, period);
+    return Beats(first, period) > 0 && Beats(second, period) > 0 &&
+           std::fabs(first + second - beats * period) <= kPairTolerance * period;
+}
+
+// The share of consecutive interval pairs that keep the beat.
+double AgreeingShare(std::span<const double> t, double period)
+{
+    size_t agreeing = 0;
+    for (size_t i = 2; i < t.size(); ++i)
+        agreeing += TickAndTock(t[i - 1] - t[i - 2], t[i] - t[i - 1], period) ? 1 : 0;
+    return static_cast<double>(agreeing) / static_cast<double>(t.size() - 2);
 }
 } // namespace
 
-double WatchLikeness::AgreeingSince(const PulseTrain &pulses)
+double WatchLikeness::AgreeingSince(const PulseTrain &pulses) const
 {
     const auto t = pulses.times;
     if (t.empty())
         return 0;
-    const double period = pulses.samplesPerSecond / pulses.beatsPerSecond;
+    const double period = pulses.samplesPerSecond / pulses.beatsPerSecond / beatsPerPeriod_;
     size_t first = t.size() - 1;
     for (size_t k = t.size() - 1; k >= 2 && TickAndTock(t[k - 1] - t[k - 2], t[k] - t[k - 1], period); --k)
         first = k - 2;
@@ -109,16 +95,22 @@ WatchVerdict WatchLikeness::Judge(const PulseTrain &pulses)
     if (!(bps > 0) || !std::isfinite(bps) || !(pulses.samplesPerSecond > 0) ||
         pulses.times.size() < kLeastPulses)
         return verdict_;
-    const double period = pulses.samplesPerSecond / bps;
-    bool watch = pulses.beatRateByHand || StandardBeatRate(bps);
-    if (watch && pulses.widths.size() == pulses.times.size())
-        watch = Median(pulses.widths) <= kWidestPulse * period;
-    if (watch) {
-        const Pairs pairs = JudgePairs(pulses.times, period);
-        if (pairs.judged < kLeastPairs)
-            return verdict_;
-        const double needed = verdict_ == WatchVerdict::Watch ? kStayWatch : kBecomeWatch;
-        watch = static_cast<double>(pairs.agreeing) >= needed * static_cast<double>(pairs.judged);
+    const bool rate = pulses.beatRateByHand || StandardBeatRate(bps);
+    const bool widthsKnown = pulses.widths.size() == pulses.times.size();
+    const double width = widthsKnown ? Median(pulses.widths) : 0;
+    const double needed = verdict_ == WatchVerdict::Watch ? kStayWatch : kBecomeWatch;
+    bool watch = false;
+    // The pulses keep the beat rate in use, or twice it: a counter that heard only the louder
+    // of tick and tock counted half the beats, and the measures then take every other one.
+    for (const int beatsPerPeriod : {1, 2}) {
+        const double period = pulses.samplesPerSecond / bps / beatsPerPeriod;
+        const bool standard = pulses.beatRateByHand || StandardBeatRate(bps * beatsPerPeriod);
+        if (rate && standard && width <= kWidestPulse * period &&
+            AgreeingShare(pulses.times, period) >= needed) {
+            watch = true;
+            beatsPerPeriod_ = beatsPerPeriod;
+            break;
+        }
     }
     verdict_ = watch ? WatchVerdict::Watch : WatchVerdict::NoWatch;
     return verdict_;

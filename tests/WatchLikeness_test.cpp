@@ -53,9 +53,10 @@ TEST(WatchLikeness, AWatchIsHeardThroughBeatErrorJitterAndAMissedBeat)
         WatchLikeness likeness;
         const double bps = bph / 3600 * (1 + 200.0 / 86400); // gaining 200 s/day
         EXPECT_EQ(Judge(likeness, WatchTimes(bps, 14, 0.22, 0.02, {5, 9, 10}), bps), WatchVerdict::Watch);
-        // Once heard, a missed beat and a stray pulse among the latest dozen keep it heard.
+        // Once heard, a missed beat and two stray pulses among the latest dozen keep it heard.
         std::vector<double> rough = WatchTimes(bps, 12, 0.1, 0.02, {3});
-        rough.insert(rough.begin() + 7, (rough[6] + rough[7]) / 2 + 700);
+        rough.insert(rough.begin() + 10, rough[9] + (rough[10] - rough[9]) / 4);
+        rough.insert(rough.begin() + 7, rough[6] + (rough[7] - rough[6]) / 4);
         EXPECT_EQ(Judge(likeness, rough, bps), WatchVerdict::Watch);
         WatchLikeness fresh;
         EXPECT_EQ(Judge(fresh, rough, bps), WatchVerdict::NoWatch) << "but not at first hearing";
