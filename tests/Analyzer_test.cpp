@@ -845,7 +845,7 @@ TEST(Analyzer, NoReadingWithoutAWatch)
     QProcess positions;
     positions.start(kAnalyzer, QStringList{"--positions", "--position-names", "DU,DD,CU"} + files.mid(0, 3));
     ASSERT_TRUE(positions.waitForFinished(120000));
-    const QStringList rows = QString::fromUtf8(positions.readAllStandardOutput()).split("\r\n");
+    const QStringList rows = QString::fromUtf8(positions.readAllStandardOutput()).split(QLatin1Char('\n'));
     ASSERT_GE(rows.size(), 4);
     for (int i = 1; i <= 3; ++i)
         EXPECT_TRUE(rows[i].endsWith(",,,,,no beats")) << rows[i].toStdString();
