@@ -2,6 +2,9 @@
 // What the window knows of its capture source: the choice the settings keep, the source
 // this run wants, and the one the device has open.
 #include <QString>
+#include <memory>
+
+#include "capture/SoundService.h"
 
 namespace tamsel {
 
@@ -16,6 +19,10 @@ struct InputChoice {
     QString openedText;                 // how the menu named `opened` when it was opened
     QString note;                       // for the status bar: the wanted source is absent
     bool switching = false;             // returning buffers are unprepared for a switch to `target`
+    // A recording in place of the live capture: the service a switch puts in place, the live
+    // one set aside meanwhile, and the recording's name (empty: live).
+    std::unique_ptr<SoundService> next, aside;
+    QString recording, nextRecording;
 
     void remember()
     {

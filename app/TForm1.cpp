@@ -7,6 +7,7 @@
 
 #include "app/HoverHint.h"
 #include "app/TApplication.h"
+#include "app/recordings/RecordingsMenu.h"
 #include "app/trend/Trend.h"
 #include "settings/SettingsLocation.h"
 #include "widgets/Glyphs.h"
@@ -41,8 +42,8 @@ QFrame *bevelPanel(QWidget *parent)
 } // namespace
 
 TForm1::TForm1(std::unique_ptr<SoundService> service, const TForm1Design &design, QWidget *parent)
-    : QMainWindow(parent), trend_(std::make_unique<Trend>(*this)), analyser_(state, *this),
-      calibration_(analyser_.calibration())
+    : QMainWindow(parent), trend_(std::make_unique<Trend>(*this)), watchGate_(*this),
+      analyser_(state, watchGate_), calibration_(analyser_.calibration())
 {
     WinWaveIn1 = new TWinWaveIn(this, std::move(service));
     // The capture component's design values; FormCreate sets the format actually used.
@@ -52,6 +53,7 @@ TForm1::TForm1(std::unique_ptr<SoundService> service, const TForm1Design &design
     clock_ = std::make_unique<ClockControl>(state, calibration_, *StatusBar1);
     caption_ = design.caption;
     input_.device = design.device;
+    input_.recording = design.recording;
     setWindowTitle(caption_);
     // The title bar has the system menu and the close button; no minimise or maximise.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -233,6 +235,16 @@ void TForm1::wireHandlers()
         connect(action, &QAction::triggered, this, handler);
     connect(Positions1, &QAction::triggered, this, &TForm1::Positions1Click);
     connect(Trend1, &QAction::triggered, this, &TForm1::Trend1Click);
+    const std::pair<QAction *, void (RecordingsMenu::*)()> recordings[] = {
+        {Recordings1->OpenRecording1, &RecordingsMenu::OpenRecording1Click},
+        {Recordings1->LiveInput1, &RecordingsMenu::LiveInput1Click},
+        {Recordings1->SaveAudio1, &RecordingsMenu::SaveAudio1Click},
+        {Recordings1->RecordFolder1, &RecordingsMenu::RecordFolder1Click},
+        {Recordings1->OpenRecordFolder1, &RecordingsMenu::OpenRecordFolder1Click},
+    };
+    for (const auto &[action, handler] : recordings)
+        connect(action, &QAction::triggered, Recordings1, handler);
+    OnSamplesHeard = [this](const TWinWaveBuffer &buf) { Recordings1->SamplesHeard(buf); };
     connect(InputGroup1, &QActionGroup::triggered, this, &TForm1::InputItemClick);
     connect(ShowMonitors1, &QAction::triggered, this, &TForm1::ShowMonitors1Click);
     connect(InputFilter1, &QAction::triggered, this, &TForm1::InputFilter1Click);

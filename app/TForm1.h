@@ -17,6 +17,7 @@
 #include "app/InputChoice.h"
 #include "app/TPaintBox.h"
 #include "app/TStatusBar.h"
+#include "app/WatchGate.h"
 #include "app/microphone/MicrophoneMeasurement.h"
 #include "capture/WinWave.h"
 #include "display/ChartTrace.h"
@@ -37,12 +38,14 @@ namespace tamsel {
 
 class PositionsDialog;
 class Trend;
+class RecordingsMenu;
 
 // What a window is built with besides its layout: tests and tools choose these.
 struct TForm1Design {
     QString caption = QStringLiteral("Tamsel"); // "タムセル" gives the Japanese interface
     QString settingsFile;                       // empty: the usual place
-    QString device; // the source for this run (name or description) over the stored choice
+    QString device;    // the source for this run (name or description) over the stored choice
+    QString recording; // the name of a recording replayed in place of the live capture
 };
 
 class TForm1 : public QMainWindow, public AnalysisOutput {
@@ -167,6 +170,14 @@ public:
     // View ▸ Trend…: the run's trend, kept from the start (app/trend/).
     void Trend1Click();
     Trend &trend() { return *trend_; }
+
+    // Recordings: File / Open recording..., Live input and Save audio... (app/recordings/).
+    RecordingsMenu *Recordings1 = nullptr;
+    void playRecording(std::unique_ptr<SoundService> service, const QString &name);
+    void playLive();
+    bool playingRecording() const { return !input_.recording.isEmpty(); }
+    // Runs with every capture buffer before its samples are stored.
+    std::function<void(const TWinWaveBuffer &)> OnSamplesHeard;
 
     // An ordinary microphone: the input filter and the automatic threshold.
     void InputFilter1Click();
@@ -309,6 +320,7 @@ private:
 
     Recorder recorder_;
     std::unique_ptr<Trend> trend_;
+    WatchGate watchGate_; // before the analyser, which hands its results to it
     BeatAnalyser analyser_;
     Calibration &calibration_; // the analyser's, which follows the time signal's pulses
     std::unique_ptr<ClockControl> clock_;

@@ -157,6 +157,8 @@ void TForm1::HandleBuffer(TWinWaveDevice *dev, TWinWaveBuffer *buf)
     } requeue{buf};
 
     const int samples = static_cast<int>(buf->BytesRecorded() / 2);
+    if (OnSamplesHeard)
+        OnSamplesHeard(*buf);
     StoreSamples(*buf);
     PaintBox2->draw(0, 0, SignalGraph::composite(signalBitmap, signalOverlay));
     // With the input filter on, the averaging measurement has taken the buffer as it was stored.

@@ -178,6 +178,12 @@ void TForm1::reopenInput()
     }
     // What the old stream still had on its way is of no use now.
     QCoreApplication::removePostedEvents(WinWaveIn1);
+    if (input_.next) {
+        std::unique_ptr<SoundService> previous = WinWaveIn1->swapService(std::move(input_.next));
+        if (input_.recording.isEmpty())
+            input_.aside = std::move(previous); // the live service waits; a recording is done with
+        input_.recording = input_.nextRecording;
+    }
     failure_.clear();
     QString error;
     if (!openInput(input_.target, &error)) {
@@ -204,6 +210,8 @@ void TForm1::showInputInUse()
     for (const CaptureSource &s : WinWaveIn1->service()->sources())
         if (!name.isEmpty() && text(s.name) == name && !s.description.empty())
             shown = text(s.description);
+    if (!input_.recording.isEmpty())
+        shown = input_.recording;
     setWindowTitle(shown.isEmpty() ? caption_ : caption_ + QStringLiteral(" – ") + shown);
     showCaptureNote();
 }

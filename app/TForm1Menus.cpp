@@ -5,6 +5,7 @@
 #include <QShowEvent>
 
 #include "app/TForm1.h"
+#include "app/recordings/RecordingsMenu.h"
 #include "display/Readouts.h"
 #include "recording/RecordNames.h"
 #include "settings/DialogPlacement.h"
@@ -121,7 +122,7 @@ void TForm1::buildMenus()
     N27 = item(quantity, "&not Print", "N27", quantityGroup, true);
     QMenu *calibration = option->addMenu(QStringLiteral("&Calibration"));
     calibration->setObjectName(QStringLiteral("C1"));
-    N33 = item(calibration, "&Nioise level", "N33");
+    N33 = item(calibration, "&Noise level", "N33");
     T1 = item(calibration, "&Time signal", "T1");
     F1 = item(calibration, "&Fine control", "F1");
     F1->setCheckable(true);
@@ -132,11 +133,12 @@ void TForm1::buildMenus()
     NOff1 = item(pulse, "&No", "NOff1", pulseGroup, true);
     QMenu *volume = option->addMenu(QStringLiteral("&Volume"));
     volume->setObjectName(QStringLiteral("Volume1"));
-    Play1 = item(volume, "&Sperker", "Play1");
+    Play1 = item(volume, "&Speaker", "Play1");
     Rec1 = item(volume, "&Microphone", "Rec1");
     Positions1 = item(option, "Positions…", "Positions1");
     buildInputMenu(option);
     buildMicrophoneItems(option);
+    Recordings1 = new RecordingsMenu(*this, file, option);
     About2 = bar->addAction(QStringLiteral("&About"));
     About2->setObjectName(QStringLiteral("About2"));
 }
@@ -169,6 +171,7 @@ void TForm1::FormShow()
     default: break;
     }
     recordFolder = tamsel::recordFolder(japanese());
+    Recordings1->showFolder(); // a folder the user chose replaces it
     SpeedButton7->setChecked(NOn1->isChecked());
     SpeedButton8->setEnabled(!NOn1->isChecked());
     StatusBar1->setPanelText(0, ViewZoomText());

@@ -15,8 +15,8 @@ void TForm1::recBtnClick()
 SweepValues TForm1::sweepValues() const
 {
     SweepValues values;
-    values.beatsPerSecond = state.beatsPerSecond;
-    values.rateRatio = state.rateRatio;
+    values.beatsPerSecond = watchGate_.shownBeatsPerSecond();
+    values.rateRatio = watchGate_.shownRateRatio();
     for (int i = 0; i < static_cast<int>(values.panels.size()); ++i)
         values.panels[static_cast<size_t>(i)] = StatusBar1->panelText(i);
     return values;

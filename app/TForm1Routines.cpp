@@ -16,6 +16,7 @@ void TForm1::ResetMeasurement()
     DrawRuler();
     state.clearSweepDetection();
     trend_->gap();
+    watchGate_.Reset();
     spd->setValue(0);
     kaku->setValue(0);
     state.reading.amplitude = 0;

@@ -3,6 +3,7 @@
 // section of settings added since.
 #include "app/TApplication.h"
 #include "app/TForm1.h"
+#include "app/recordings/RecordingsMenu.h"
 #include "measurement/ValueRanges.h"
 #include "settings/IniDocument.h"
 
@@ -91,6 +92,7 @@ void TForm1::IniSaveProps1AfterLoad(QObject *)
     state.beatErrorMode = read("vkata", 0, kStoredModeRange);
     input_.stored = input_.loaded = IniSaveProps1->ReadStrValue(kTamselSection, QStringLiteral("Input"));
     loadTamselSection(*this);
+    Recordings1->load(*IniSaveProps1);
 }
 
 void TForm1::IniSaveProps1AfterSave(QObject *)
@@ -110,6 +112,7 @@ void TForm1::IniSaveProps1AfterSave(QObject *)
     if (input_.stored != input_.loaded && !input_.stored.contains(u'\n') && !input_.stored.contains(u'\r'))
         IniSaveProps1->WriteStrValue(kTamselSection, QStringLiteral("Input"), input_.stored);
     saveTamselSection(*this);
+    Recordings1->save(*IniSaveProps1);
 }
 
 } // namespace tamsel

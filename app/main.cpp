@@ -1,5 +1,6 @@
 #include <QCommandLineParser>
 #include <QFile>
+#include <QFileInfo>
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
@@ -7,6 +8,7 @@
 #include "app/TApplication.h"
 #include "app/TForm1.h"
 #include "app/UnixSignals.h"
+#include "app/recordings/RecordingSource.h"
 #include "capture/AudioFile.h"
 #include "capture/FileSoundService.h"
 #include "capture/PulseSoundService.h"
@@ -18,9 +20,16 @@ using namespace tamsel;
 namespace {
 
 // The sound the window captures: the live sound server unless a recording or the demo
-// watch is asked for.
-std::unique_ptr<SoundService> chooseSource(const QCommandLineParser &args)
+// watch is asked for. A recording given as FILE that cannot be read leaves the live capture
+// with its reason in `problem`.
+std::unique_ptr<SoundService> chooseSource(const QCommandLineParser &args, QString *problem)
 {
+    const QString file = args.positionalArguments().value(0);
+    if (!args.isSet("demo") && !args.isSet("wav") && !file.isEmpty()) {
+        if (auto service = recordingService(file, args.isSet("loop"), problem))
+            return service;
+        return makeLiveSoundService();
+    }
     if (args.isSet("demo")) {
         FileSoundOptions options;
         // With the input filter, the watch as an ordinary microphone hears it.
@@ -57,12 +66,16 @@ void describeOptions(QCommandLineParser &args)
 {
     args.setApplicationDescription(QStringLiteral("Tamsel: a timegrapher for mechanical watches."));
     args.addHelpOption();
+    args.addVersionOption();
     args.addOption(
         {QStringLiteral("wav"),
          QStringLiteral("Replay a recording at real-time pace instead of capturing from the microphone."),
          QStringLiteral("FILE")});
+    args.addPositionalArgument(QStringLiteral("FILE"),
+                               QStringLiteral("A recording to open, as --wav does (WAV, FLAC, ...)."),
+                               QStringLiteral("[FILE]"));
     args.addOption(
-        {QStringLiteral("loop"), QStringLiteral("With --wav: start the recording over at its end.")});
+        {QStringLiteral("loop"), QStringLiteral("With --wav or FILE: start the recording over at its end.")});
     args.addOption(
         {QStringLiteral("device"),
          QStringLiteral("Capture from this source (its name or description) instead of the default one."),
@@ -87,15 +100,22 @@ int main(int argc, char **argv)
         // --help is answered before any display is needed. The window system's own options
         // are known only to the application below, so other errors are reported there.
         QCoreApplication early(argc, argv);
+        early.setApplicationName(QStringLiteral("Quorlen"));
+        early.setApplicationVersion(QStringLiteral(TAMSEL_VERSION));
         QCommandLineParser args;
         describeOptions(args);
         args.parse(QCoreApplication::arguments());
         if (args.isSet(QStringLiteral("help")))
             args.showHelp(0);
+        if (args.isSet(QStringLiteral("version")))
+            args.showVersion();
     }
     TApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Quorlen"));
-    app.setApplicationDisplayName(QStringLiteral("タムセル"));
+    app.setApplicationVersion(QStringLiteral(TAMSEL_VERSION));
+    TForm1Design design;
+    // The title bar and message boxes speak the window's language.
+    app.setApplicationDisplayName(design.caption);
     app.setDesktopFileName(QStringLiteral("io.github.tamsel.Quorlen"));
     app.setWindowIcon(programIcon());
     QCommandLineParser args;
@@ -119,9 +139,15 @@ int main(int argc, char **argv)
             QTimer::singleShot(5000, window, [] { QCoreApplication::quit(); });
         }
     });
-    TForm1Design design;
     design.device = args.value(QStringLiteral("device"));
-    TForm1 form(chooseSource(args), design);
+    QString problem;
+    std::unique_ptr<SoundService> source = chooseSource(args, &problem);
+    const QString recording = args.isSet("wav") ? args.value("wav") : args.positionalArguments().value(0);
+    if (args.isSet("demo"))
+        design.recording = QStringLiteral("demo");
+    else if (problem.isEmpty() && !recording.isEmpty())
+        design.recording = QFileInfo(recording).fileName();
+    TForm1 form(std::move(source), design);
     if (stopped) {
         form.winId(); // the settings are saved when the native window goes: make one
         return 0;
@@ -132,5 +158,7 @@ int main(int argc, char **argv)
             item->trigger();
     window = &form;
     form.show();
+    if (!problem.isEmpty())
+        QTimer::singleShot(0, &form, [problem] { ShowException(problem); });
     return app.exec();
 }

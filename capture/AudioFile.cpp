@@ -91,6 +91,8 @@ bool AudioFile::open(const std::string &path)
     ratio_ = ratio;
     floating_ = isFloating(info.format);
     name_ = std::filesystem::path(path).filename().string();
+    const char *date = sf_get_string(file_, SF_STR_DATE);
+    date_ = date ? date : "";
     frames_.resize(kChunkFrames * static_cast<size_t>(channels_));
     if (floating_)
         floats_.resize(frames_.size());

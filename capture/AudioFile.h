@@ -36,6 +36,8 @@ public:
     int fileRate() const { return fileRate_; }
     int fileChannels() const { return channels_; }
     int64_t fileFrames() const { return fileFrames_; }
+    // The file's date string, as its metadata holds it; empty when it has none.
+    const std::string &date() const { return date_; }
 
     // The whole recording at once; false with the error text when it cannot be read.
     static bool readAll(const std::string &path, std::vector<int16_t> &samples, std::string &error);
@@ -50,6 +52,7 @@ private:
     SRC_STATE *resampler_ = nullptr;
     std::string name_;
     std::string error_;
+    std::string date_;
     int fileRate_ = 0;
     int channels_ = 0;
     int64_t fileFrames_ = 0;

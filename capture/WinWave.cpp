@@ -59,6 +59,22 @@ TWinWaveDevice::~TWinWaveDevice()
         service_->close();
 }
 
+void TWinWaveDevice::watchSources()
+{
+    // From the service's thread: only posts, like the capture notifications.
+    service_->watchSources([this] { QCoreApplication::postEvent(this, new WaveEvent(kWimSources, 0)); });
+}
+
+std::unique_ptr<SoundService> TWinWaveDevice::swapService(std::unique_ptr<SoundService> next)
+{
+    if (handleOpen_)
+        Check(kWaveAllocated);
+    service_->watchSources(nullptr);
+    std::swap(service_, next);
+    watchSources();
+    return next;
+}
+
 void TWinWaveDevice::Open()
 {
     if (direction_ != kDirectionInput)
@@ -148,9 +164,7 @@ TWinWaveIn::TWinWaveIn(QObject *owner, std::unique_ptr<SoundService> service)
 {
     direction_ = kDirectionInput;
     SetID(-1);
-    // From the service's thread: only posts, like the capture notifications.
-    this->service()->watchSources(
-        [this] { QCoreApplication::postEvent(this, new WaveEvent(kWimSources, 0)); });
+    watchSources();
 }
 
 void TWinWaveIn::SetID(int32_t value)

@@ -72,6 +72,8 @@ public:
     int32_t ManufacturerID() const { return manufacturerID_; }
 
     SoundService *service() const { return service_.get(); }
+    // Puts another service in place of the one in use and hands that one back; closed only.
+    std::unique_ptr<SoundService> swapService(std::unique_ptr<SoundService> next);
 
     TNotifyEvent OnOpen;
     TNotifyEvent OnClose;
@@ -86,6 +88,7 @@ protected:
     virtual bool HandleMessage(int message, intptr_t param) = 0;
     void Check(int result) const { CheckWaveResult(service_.get(), direction_, result); }
     void bufferReturned() { --queuedCount_; }
+    void watchSources();
 
     uint8_t direction_ = kDirectionNone;
     WaveFormat format_;

@@ -32,6 +32,7 @@ struct MeasurementState {
     double rateRatio = 0;
     double beatsPerSecond = 0; // 0: no beat rate set or found yet
     int32_t liftAngle = 0;
+    uint32_t liftSamples = 0; // of the last amplitude measured
     SampleHistory sampleHistory;
     int32_t writeIndex = 0;
     int32_t traceOrigin = 0;

@@ -117,6 +117,7 @@ void Measures::MeasureAmplitude(int64_t interval, Beat &beat, const AnalysisCont
         beat.latePeak = beat.peakIndex;
     }
     const bool valid = static_cast<int64_t>(s.liftAngle) < degrees && degrees <= 360;
+    state_.liftSamples = lift;
     output_.amplitudeMeasured(degrees, valid, lift);
 }
 

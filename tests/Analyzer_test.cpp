@@ -2,14 +2,19 @@
 // line out, and a clear refusal of what it cannot read.
 #include <QDir>
 #include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTimeZone>
 #include <gtest/gtest.h>
 #include <samplerate.h>
 #include <sndfile.h>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <system_error>
 
 #include "CommaLocale.h"
@@ -232,6 +237,59 @@ TEST(Analyzer, LinesAreTheSameInACommaLocale)
     }
     EXPECT_EQ(inComma.lines[2], inC.lines[2]);
     EXPECT_EQ(finalFields(inComma)[3], "00.3");
+}
+
+// --json names the CSV line's values (full stops in a comma locale, the time with its offset);
+// --header names the CSV fields.
+TEST(Analyzer, JsonLinesCarryTheCsvValues)
+{
+    QTemporaryDir dir;
+    SyntheticWatchParams params;
+    params.beatsPerHour = 18000;
+    params.rateSecondsPerDay = -3.3;
+    params.beatErrorMs = 0.4;
+    const QString wav = writeWatch(dir, params, 25);
+    QProcessEnvironment comma = QProcessEnvironment::systemEnvironment();
+    comma.insert("LOCPATH", QString::fromStdString(commaLocaleFolder()));
+    comma.insert("LC_ALL", QLatin1String(kCommaLocale));
+    comma.insert("TZ", "Europe/Berlin");
+    QProcessEnvironment c = comma;
+    c.insert("LC_ALL", "C.UTF-8");
+    const QStringList options = {"--view", "10", "--start", "2026-01-15 10:00:00", wav};
+    const AnalyzerRun csv = analyze(QStringList{"--header"} + options, c);
+    const AnalyzerRun json = analyze(QStringList{"--json"} + options, comma);
+    ASSERT_EQ(json.exitCode, 0) << json.errors.toStdString();
+    ASSERT_EQ(csv.lines.size(), 4);
+    EXPECT_EQ(csv.lines[0], "stamp,beats per second,amplitude deg,beat error ms,rate s/day,rate ratio");
+    ASSERT_EQ(json.lines.size(), 3) << json.lines.join('\n').toStdString();
+    for (int i = 0; i < 3; ++i) {
+        QJsonParseError error{};
+        const QJsonObject o = QJsonDocument::fromJson(json.lines[i].toUtf8(), &error).object();
+        ASSERT_EQ(error.error, QJsonParseError::NoError) << json.lines[i].toStdString();
+        EXPECT_EQ(o["samples_lost"].toInteger(-1), 0);
+        EXPECT_GT(o["lift_time_ms"].toDouble(), 5) << json.lines[i].toStdString();
+        EXPECT_LT(o["lift_time_ms"].toDouble(), 30);
+        if (i == 2) {
+            EXPECT_EQ(o["type"], "final");
+            const QStringList final = csv.lines[3].split(',');
+            EXPECT_EQ(QString::number(o["rate_s_per_day"].toDouble(), 'f', 3) + " sec/day", final[7]);
+            EXPECT_EQ(QString::number(o["amplitude_deg"].toDouble(), 'f', 0) + " deg", final[6]);
+            continue;
+        }
+        const QStringList fields = csv.lines[1 + i].split(',');
+        EXPECT_EQ(o["type"], "sweep");
+        const QString time = o["time"].toString();
+        EXPECT_TRUE(time.endsWith("+01:00")) << time.toStdString();
+        EXPECT_EQ(QDateTime::fromString(time, Qt::ISODate)
+                      .toTimeZone(QTimeZone("Europe/Berlin"))
+                      .toString("\"yyyyMMddHHmmss\""),
+                  fields[0]);
+        EXPECT_EQ(o["bph"].toDouble(), fields[1].toDouble() * 3600);
+        EXPECT_EQ(o["amplitude_deg"].toDouble(), fields[2].toDouble());
+        EXPECT_EQ(o["beat_error_ms"].toDouble(), fields[3].toDouble());
+        EXPECT_NEAR(o["beat_error_ms"].toDouble(), 0.4, 0.05);
+        EXPECT_EQ(o["rate_s_per_day"].toDouble(), fields[4].toDouble());
+    }
 }
 
 TEST(Analyzer, TimeSignalCalibration)
@@ -747,4 +805,104 @@ TEST(Analyzer, RunsIntoOneFolderKeepEveryFileAndTheLogEndsWhole)
     EXPECT_EQ(logged, fitting) << "as many whole lines as fit";
     EXPECT_EQ(QDir(limited).entryList({"*.jpg"}), QStringList()) << "no part of a snapshot, no temporary";
     EXPECT_EQ(QDir(limited).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+// Signals without a watch give no reading at all, as silence gives none, through the real
+// analyzer path with every setting at its default; and the positional test finds no beats.
+TEST(Analyzer, NoReadingWithoutAWatch)
+{
+    const double pi = 3.14159265358979323846;
+    std::vector<double> clicks(44100 * 12, 0.0); // random clicks, about five a second
+    uint32_t seed = 12345;
+    const auto random = [&seed] { return (seed = seed * 1664525u + 1013904223u) / 4294967296.0; };
+    for (double at = 2000; at < clicks.size() - 200;) {
+        for (int t = 0; t < 150; ++t)
+            clicks[static_cast<size_t>(at) + t] = 0.9 * std::exp(-t / 20.0) * std::cos(0.9 * t);
+        at += 1500 - 8820 * std::log(1 - random());
+    }
+    const auto square = [](double hz) {
+        return [hz](sf_count_t i, int) { return std::fmod(i * hz / 44100, 1.0) < 0.5 ? 1.0 : -1.0; };
+    };
+    const std::pair<const char *, std::function<double(sf_count_t, int)>> sounds[] = {
+        {"level", [](sf_count_t, int) { return 0.6; }},
+        {"square1", square(1)},
+        {"square7", square(7)},
+        {"square50", square(50)},
+        {"square1000", square(1000)},
+        {"tone", [&](sf_count_t i, int) { return 0.9 * std::sin(2 * pi * 1000 * i / 44100); }},
+        {"hum",
+         [&](sf_count_t i, int) {
+             return 0.7 * std::sin(2 * pi * 50 * i / 44100) + 0.25 * std::sin(2 * pi * 150 * i / 44100);
+         }},
+        {"clipped", [&](sf_count_t, int) { return std::clamp(4 * (random() - 0.5), -1.0, 1.0); }},
+        {"infinite", [](sf_count_t i, int) { return (i / 3) % 2 ? HUGE_VAL : -HUGE_VAL; }},
+        {"clicks", [&](sf_count_t i, int) { return clicks[static_cast<size_t>(i)]; }},
+    };
+    QTemporaryDir dir;
+    QStringList files;
+    for (const auto &[name, signal] : sounds) {
+        const QString wav = writeSound(dir, (name + std::string(".wav")).c_str(),
+                                       SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 1, 44100 * 12, signal);
+        const AnalyzerRun run = analyze({"--view", "10", "--start", "2026-12-07 11:34:00", wav});
+        ASSERT_EQ(run.exitCode, 0) << name << ' ' << run.errors.toStdString();
+        EXPECT_EQ(run.lines, QStringList({"\"20261207113410\",0.0,,,,0.0000000000000000000",
+                                          "FINAL, 00.0,0,00.0,0,,,,0,44100"}))
+            << name;
+        files << wav;
+    }
+    QProcess positions;
+    positions.start(kAnalyzer, QStringList{"--positions", "--position-names", "DU,DD,CU"} + files.mid(0, 3));
+    ASSERT_TRUE(positions.waitForFinished(120000));
+    const QStringList rows = QString::fromUtf8(positions.readAllStandardOutput()).split(QLatin1Char('\n'));
+    ASSERT_GE(rows.size(), 4);
+    for (int i = 1; i <= 3; ++i)
+        EXPECT_TRUE(rows[i].endsWith(",,,,,no beats")) << rows[i].toStdString();
+}
+
+// A watch on a bench that is knocked for five seconds: the sweeps before and after the
+// knocks read exactly as without them; the sweep of the knocks gives no averaged rate.
+TEST(Analyzer, KnocksOnTheBenchDoNotReadAsAWatch)
+{
+    SyntheticWatchParams params;
+    params.beatsPerHour = 18000;
+    params.rateSecondsPerDay = 6;
+    params.beatErrorMs = 0.3;
+    params.amplitudeDegrees = 280;
+    const SyntheticWatch watch(params);
+    std::vector<int16_t> clean(44100 * 41);
+    watch.generate(0, clean.data(), clean.size());
+    // From 14 s to 19 s the watch is drowned: thumps of the bench, each ringing at its own pitch.
+    std::vector<double> knocked(clean.begin(), clean.end());
+    uint32_t seed = 99;
+    const auto random = [&seed] { return (seed = seed * 1664525u + 1013904223u) / 4294967296.0; };
+    for (size_t i = 44100 * 14; i < 44100 * 19; ++i)
+        knocked[i] = 150 * (2 * random() - 1);
+    for (double at = 44100 * 14; at < 44100 * 19 - 4000;) {
+        const double level = 16000 + 16000 * random(), hz = 120 + 300 * random(),
+                     decay = 600 + 1200 * random();
+        for (int t = 0; t < 4000; ++t)
+            knocked[static_cast<size_t>(at) + t] +=
+                level * std::exp(-t / decay) * std::sin(2 * 3.14159265358979 * hz * t / 44100);
+        at += 3500 - 9000 * std::log(1 - random());
+    }
+    QTemporaryDir dir;
+    const auto write = [&](const char *name, const std::function<double(size_t)> &sample) {
+        return writeSound(dir, name, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, 44100 * 41,
+                          [&](sf_count_t i, int) { return std::clamp(sample(i) / 32768.0, -1.0, 1.0); });
+    };
+    const QStringList options = {"--view", "10", "--start", "2026-12-07 11:34:00"};
+    const AnalyzerRun plain =
+        analyze(options + QStringList{write("clean.wav", [&](size_t i) { return clean[i]; })});
+    const AnalyzerRun run =
+        analyze(options + QStringList{write("knocked.wav", [&](size_t i) { return knocked[i]; })});
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    ASSERT_EQ(plain.lines.size(), 5);
+    ASSERT_EQ(run.lines.size(), 5);
+    for (int i : {0, 2, 3, 4})
+        EXPECT_EQ(run.lines[i], plain.lines[i]) << i;
+    const QStringList after = run.lines[2].split(',');
+    EXPECT_NEAR(after[2].toDouble(), 280, 3) << "and that reads right";
+    EXPECT_NEAR(after[3].toDouble(), 0.3, 0.05);
+    EXPECT_FALSE(after[4].isEmpty());
+    EXPECT_EQ(run.lines[1].split(',')[4], "") << run.lines[1].toStdString();
 }

@@ -226,6 +226,10 @@ struct MenuRow {
 const MenuRow kMenuTree[] = {
     {0, "&File", "", -1},
     {1, "E&xit", "Exit1", -1},
+    {1, "-", "", -1}, // recordings in the window
+    {1, "&Open recording…", "OpenRecording1", -1},
+    {1, "&Live input", "LiveInput1", -1},
+    {1, "&Save audio…", "SaveAudio1", 0},
     {0, "&View", "Show1", -1},
     {1, "Zoom", "N14", -1},
     {2, "x1", "N16", 1}, // the stored zoom 1, applied when shown
@@ -279,14 +283,14 @@ const MenuRow kMenuTree[] = {
     {3, "&Print", "N28", 0},
     {3, "&not Print", "N27", 1},
     {1, "&Calibration", "C1", -1},
-    {2, "&Nioise level", "N33", -1},
+    {2, "&Noise level", "N33", -1},
     {2, "&Time signal", "T1", -1},
     {2, "&Fine control", "F1", -1},
     {1, "&PulseMode", "StarGraph1", -1},
     {2, "&Yes", "NOn1", 0},
     {2, "&No", "NOff1", 1},
     {1, "&Volume", "Volume1", -1},
-    {2, "&Sperker", "Play1", -1},
+    {2, "&Speaker", "Play1", -1},
     {2, "&Microphone", "Rec1", -1},
     {1, "Positions…", "Positions1", -1},
     {1, "Input", "Input1", -1}, // the capture source; the scripted service lists none
@@ -295,6 +299,9 @@ const MenuRow kMenuTree[] = {
     {2, "Show monitors", "ShowMonitors1", 0},
     {1, "Input filter", "InputFilter1", 0},
     {1, "Auto threshold", "AutoThreshold1", 0},
+    {1, "-", "", -1},
+    {1, "Recording &folder…", "RecordFolder1", -1},
+    {1, "Open recording folder", "OpenRecordFolder1", -1},
     {0, "&About", "About2", -1},
 };
 

@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -52,7 +53,7 @@ WatchParams watch(double rate, double amplitude, double beatError = 0)
 std::vector<QStringList> csvRows(const QString &text)
 {
     std::vector<QStringList> rows;
-    for (const QString &line : text.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts))
+    for (const QString &line : text.split(QRegularExpression(QStringLiteral("\r?\n")), Qt::SkipEmptyParts))
         rows.push_back(line.split(QLatin1Char(',')));
     return rows;
 }
@@ -91,7 +92,9 @@ TEST(Positions, AnalyzerSummarisesRecordingsOfKnownRates)
     analyzer.start(QStringLiteral(TAMSEL_BINARY_DIR "/tools/quorlen-analyze"), args);
     ASSERT_TRUE(analyzer.waitForFinished(120000));
     ASSERT_EQ(analyzer.exitCode(), 0) << analyzer.readAllStandardError().toStdString();
-    const auto rows = csvRows(QString::fromUtf8(analyzer.readAllStandardOutput()));
+    const QString out = QString::fromUtf8(analyzer.readAllStandardOutput());
+    EXPECT_FALSE(out.contains('\r')) << "lines on standard output end in LF";
+    const auto rows = csvRows(out);
     ASSERT_EQ(rows.size(), 1 + 6 + 6u);
     for (int i = 0; i < 5; ++i) {
         EXPECT_NEAR(rows[1 + i][1].toDouble(), watches[i].first, 0.5) << "rate of row " << i;

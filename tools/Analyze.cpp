@@ -24,6 +24,7 @@
 #include "tools/RecordingSource.h"
 #include "tools/Report.h"
 #include "tools/ResultOutput.h"
+#include "tools/SweepJson.h"
 #include "tools/WindowSettings.h"
 
 using namespace tamsel;
@@ -62,6 +63,7 @@ void addOptions(QCommandLineParser &args)
                        "finished, but a snapshot or CSV line could not be written, or the run stopped "
                        "because the output could not be written."));
     args.addHelpOption();
+    args.addVersionOption();
     args.addPositionalArgument(
         QStringLiteral("FILE"),
         QStringLiteral("The recording (WAV, FLAC, ...; - for standard input), or a "
@@ -70,15 +72,17 @@ void addOptions(QCommandLineParser &args)
         {"view", "View length in seconds: 1, 2, 3, 10, 20, 30, 40, 60 (default), 120, 300, 600 or 900."},
         {"record", "Record snapshots and the CSV log into this folder."},
         {"position-names", "With --positions: the recordings' positions, such as DU,DD,CU,CD,CL."},
-        {"start", "When the recording began, as \"YYYY-MM-DD hh:mm:ss\" (default: the file's modification "
-                  "time minus its length; for standard input, when the run began). Stamps are this plus the "
-                  "audio position of each sweep end."},
+        {"start",
+         "When the recording began, as \"YYYY-MM-DD hh:mm:ss\" (default: the start time a recording saved by "
+         "the window holds, else the file's modification time minus its length; for standard input, when the "
+         "run began). Stamps are this plus the "
+         "audio position of each sweep end."},
         {"device",
          "With --live: capture from this source (its name or description) instead of the default one."},
         {"duration",
          "With --live: end after this long, as 90s, 30m, 24h or 2d (default: at SIGINT or SIGTERM)."},
         {"report", "Draw the run's trend and summary into this FILE.svg, FILE.png or FILE.pdf, and print "
-                   "the SUMMARY line after FINAL."},
+                   "the SUMMARY line after FINAL (not with --json)."},
     };
     for (const auto &[name, help] : valued)
         args.addOption({QString::fromLatin1(name), QString::fromUtf8(help), QStringLiteral("VALUE")});
@@ -102,6 +106,9 @@ void addOptions(QCommandLineParser &args)
                       "(--record and --time-signal do not apply)."},
         {"live", "Measure the sound server's source instead of a recording, until --duration or SIGINT or "
                  "SIGTERM, printing each sweep's line as it ends."},
+        {"json", "Print one JSON object per sweep and one for the final state, one a line, instead of "
+                 "the CSV lines (not with --positions or --report)."},
+        {"header", "Print a header line over the CSV lines (not with --json or --positions)."},
         {"quiet", "Print neither the calibration's message nor the progress on a terminal."},
     };
     for (const auto &[name, help] : flags)
@@ -222,6 +229,9 @@ void refuseOptionsWithoutCompanions(const QCommandLineParser &args)
             fail(QStringLiteral("--%1 applies only with --record").arg(QLatin1String(name)));
     if (args.isSet("position-names") && !args.isSet("positions"))
         fail(QStringLiteral("--position-names applies only with --positions"));
+    // The SUMMARY line is a CSV line.
+    if (args.isSet("json") && args.isSet("report"))
+        fail(QStringLiteral("--json does not apply with --report"));
 }
 
 std::string utf8(const QString &text)
@@ -250,6 +260,7 @@ int main(int argc, char **argv)
     prepareResultOutput();
     TApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("quorlen-analyze"));
+    app.setApplicationVersion(QStringLiteral(TAMSEL_VERSION));
     QCommandLineParser args;
     addOptions(args);
     const QString usage =
@@ -259,6 +270,8 @@ int main(int argc, char **argv)
     if (args.isSet(QStringLiteral("help")) || args.isSet(QStringLiteral("help-all")))
         return writeResults(args.helpText().toLocal8Bit().toStdString()) ? 0 : kWriteFailed;
     refuseOptionsWithoutCompanions(args);
+    if (args.isSet(QStringLiteral("version")))
+        args.showVersion();
     if (args.isSet("positions"))
         return analyzePositions(
             args.positionalArguments(), args.value("position-names"), settingsFor(args),
@@ -335,15 +348,18 @@ int main(int argc, char **argv)
                     : start.addMSecs(form.samplesHeard() * 1000 / AudioFile::kRate);
     };
     form.recorder().setClock(heardAt);
+    const bool json = args.isSet("json");
+    if (args.isSet("header") && !json && !writeResults(std::string(kCsvHeader) + '\n'))
+        return kWriteFailed;
     form.OnSweepEnd = [&] {
-        const TStatusBar &status = *form.StatusBar1;
-        const std::string line =
-            buildCsvLine(utf8(recordStamp(heardAt())), form.state.beatsPerSecond, utf8(status.panelText(4)),
-                         utf8(status.panelText(2)), utf8(status.panelText(6)), form.state.rateRatio);
+        const SweepValues shown = form.sweepValues();
+        const std::string csv =
+            buildCsvLine(utf8(recordStamp(heardAt())), shown.beatsPerSecond, utf8(shown.panels[4]),
+                         utf8(shown.panels[2]), utf8(shown.panels[6]), shown.rateRatio);
         progress.erase();
         if (longRun)
-            longRun->sweepLine(line);
-        if (!outputFailed && !writeResults(line + '\n')) {
+            longRun->sweepLine(csv);
+        if (!outputFailed && !writeResults(json ? sweepJson(form, heardAt(), "sweep") : csv + '\n')) {
             outputFailed = true;
             loop.quit();
         }
@@ -369,12 +385,14 @@ int main(int argc, char **argv)
     if (live || form.WinWaveIn1->Opened())
         loop.exec();
     progress.finish();
-    bool printed = !outputFailed && writeResults(finalLine(form));
+    bool printed =
+        !outputFailed && writeResults(json ? sweepJson(form, heardAt(), "final") : finalLine(form));
     // A report that could not be written still leaves the clock correction worth printing.
     const bool reported = !printed || !longRun || longRun->finish(QFileInfo(input).fileName());
     // Full stops in every locale, as in the other lines.
     if (printed && args.isSet("time-signal") && form.clock().timeSignalHeard())
-        printed =
-            writeResults("CLOCK," + QString::number(form.state.clockCorrection, 'f', 3).toStdString() + '\n');
+        printed = writeResults(
+            json ? clockJson(form.state.clockCorrection)
+                 : "CLOCK," + QString::number(form.state.clockCorrection, 'f', 3).toStdString() + '\n');
     return printed && reported && form.recorder().failures() == 0 ? 0 : kWriteFailed;
 }

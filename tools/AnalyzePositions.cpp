@@ -79,7 +79,9 @@ int analyzePositions(const QStringList &files, const QString &names, const QByte
     std::vector<PositionReading> readings;
     for (qsizetype i = 0; i < files.size(); ++i)
         readings.push_back(measure(files[i], positions[static_cast<size_t>(i)], settings, prepare));
-    const std::string csv = PositionTestCsv(readings, Summarise(readings));
+    // The saved summary ends its lines in CR LF; lines on standard output end in LF.
+    std::string csv = PositionTestCsv(readings, Summarise(readings));
+    std::erase(csv, '\r');
     return writeResults(csv) ? 0 : kWriteFailed;
 }
 

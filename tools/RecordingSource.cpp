@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "recording/AudioWriter.h"
+
 namespace tamsel {
 
 namespace {
@@ -34,8 +36,12 @@ RecordingSource openRecording(const QString &path, const std::optional<QDateTime
     const int64_t rate = source.file->fileRate();
     source.seconds = trustedSeconds(frames, static_cast<int>(rate));
     const QFileInfo info(path);
+    // A recording the window saved says when it began.
+    const QDateTime saved = AudioWriter::startFrom(QString::fromStdString(source.file->date()));
     if (given)
         source.start = *given;
+    else if (saved.isValid())
+        source.start = saved.toLocalTime();
     else if (standardInput || !info.isFile())
         source.start = runBegan;
     else if (source.seconds == 0)

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "measurement/averaging/PeakOffset.h"
+
 namespace tamsel {
 
 namespace {
@@ -75,13 +77,9 @@ BeatTemplate::Match BeatTemplate::match(const EnvelopeRing &envelope, int64_t fr
             bestLag = lag;
     }
     double offset = 0;
-    if (bestLag > 0 && bestLag < 2 * reach) {
-        const double a = fits[static_cast<size_t>(bestLag - 1)], b = fits[static_cast<size_t>(bestLag)],
-                     c = fits[static_cast<size_t>(bestLag + 1)];
-        const double d = a - 2 * b + c;
-        if (d < 0)
-            offset = std::clamp(0.5 * (a - c) / d, -0.5, 0.5);
-    }
+    if (bestLag > 0 && bestLag < 2 * reach)
+        offset = peakOffset(fits[static_cast<size_t>(bestLag - 1)], fits[static_cast<size_t>(bestLag)],
+                            fits[static_cast<size_t>(bestLag + 1)]);
     best.offset = bestLag - reach + offset;
     best.fit = fits[static_cast<size_t>(bestLag)];
     return best;
@@ -124,13 +122,9 @@ double BeatTemplate::shiftTo(const BeatTemplate &other) const
             best = s + reach;
     }
     double offset = 0;
-    if (best > 0 && best < 2 * reach) {
-        const double a = fits[static_cast<size_t>(best - 1)], b = fits[static_cast<size_t>(best)],
-                     c = fits[static_cast<size_t>(best + 1)];
-        const double d = a - 2 * b + c;
-        if (d < 0)
-            offset = std::clamp(0.5 * (a - c) / d, -0.5, 0.5);
-    }
+    if (best > 0 && best < 2 * reach)
+        offset = peakOffset(fits[static_cast<size_t>(best - 1)], fits[static_cast<size_t>(best)],
+                            fits[static_cast<size_t>(best + 1)]);
     return best - reach + offset;
 }
 

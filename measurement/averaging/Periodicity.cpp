@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "measurement/averaging/PeakOffset.h"
+
 #include "measurement/averaging/BandBank.h"
 #include "measurement/averaging/StandardRates.h"
 
@@ -123,13 +125,8 @@ Periodicity PeriodFinder::find(const EnvelopeRing &envelope, double seconds, dou
                 best = correlation_[bestAt = k];
         if (at) {
             double offset = 0;
-            if (bestAt > 0 && bestAt + 1 < lastLag) {
-                const double a = correlation_[bestAt - 1], b = correlation_[bestAt],
-                             c = correlation_[bestAt + 1];
-                const double d = a - 2 * b + c;
-                if (d < 0)
-                    offset = std::clamp(0.5 * (a - c) / d, -0.5, 0.5);
-            }
+            if (bestAt > 0 && bestAt + 1 < lastLag)
+                offset = peakOffset(correlation_[bestAt - 1], correlation_[bestAt], correlation_[bestAt + 1]);
             *at = bestAt + offset;
         }
         return hi > lo ? best : -1.0;

@@ -84,6 +84,21 @@ IFS=, read -r word bps _ _ _ _ _ rate _ <<<"$final"
 [ "$word" = FINAL ] && [ "$bps" = " 05.0" ] || fail "wrong FINAL line: $final"
 awk -v r="${rate% sec/day}" 'BEGIN { exit !(r > 9.7 && r < 9.9) }' || fail "wrong rate in: $final"
 
+# The desktop entry opens the recording it is given (%f), as the file manager would.
+exec_line=$(sed -n 's/^Exec=//p' "$share/applications/$id.desktop")
+[[ $exec_line == *%f* ]] || fail "the desktop entry's Exec has no %f: $exec_line"
+mkdir -p "$work/home"
+set +e
+env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" \
+  QUORLEN_READOUT_FILE="$work/readouts" timeout -s TERM 6 ${exec_line/\%f/$work/watch.wav} >"$work/gui" 2>&1
+status=$?
+set -e
+[ $status -eq 0 ] || [ $status -eq 124 ] || fail "Quorlen by its desktop entry exited with $status: $(cat "$work/gui")"
+# Without a sound server only the recording can give beats; how many a second the window
+# has counted by then depends on where its first second falls, so any count will do.
+grep -qE '^beatsPerSecond=[1-9]' "$work/readouts" 2>/dev/null ||
+  fail "the desktop entry did not open the WAV: $(cat "$work/readouts" "$work/gui" 2>&1)"
+
 cleanup
 trap - EXIT
 [ ! -e /usr/bin/quorlen-analyze ] || fail "the package did not remove its files"

@@ -1,0 +1,239 @@
+#include "app/WatchGate.h"
+
+#include <utility>
+#include <vector>
+
+#include "app/TForm1.h"
+#include "display/Readouts.h"
+
+namespace tamsel {
+
+AnalysisOutput &WatchGate::window()
+{
+    return form_;
+}
+
+// Times count from when the window began hearing, so that the pulses of two sweeps keep
+// their distance.
+int64_t WatchGate::sweepOrigin() const
+{
+    return form_.samplesHeard() - form_.state.writeIndex;
+}
+
+// With "Auto threshold" a watch is mostly heard under hum, whose threshold crossings the
+// watch test does not judge reliably yet; its readings pass as they are, as the input filter's do.
+bool WatchGate::gated() const
+{
+    return !form_.InputFilter1->isChecked() && !form_.AutoThreshold1->isChecked();
+}
+
+bool WatchGate::showing() const
+{
+    return !gated() || verdict() == WatchVerdict::Watch;
+}
+
+void WatchGate::Reset()
+{
+    likeness_.Reset();
+    pulses_.clear();
+    held_ = {};
+    noWatchUntil_ = -HUGE_VAL;
+    form_.StatusBar1->setWatchNote(QString());
+}
+
+double WatchGate::shownBeatsPerSecond() const
+{
+    // A beat rate set by hand is a setting, shown whatever is heard.
+    return gated() && beatRateHidden_ && form_.autosw->isChecked() ? 0 : form_.state.beatsPerSecond;
+}
+
+double WatchGate::shownRateRatio() const
+{
+    return gated() ? shownRatio_ : form_.state.rateRatio;
+}
+
+void WatchGate::passStarted()
+{
+    window().passStarted();
+}
+
+void WatchGate::firstBeatOfSweep()
+{
+    window().firstBeatOfSweep();
+}
+
+void WatchGate::rateMeasured(double secondsPerDay)
+{
+    if (!gated()) {
+        window().rateMeasured(secondsPerDay);
+        shownRatio_ = form_.state.rateRatio;
+        return;
+    }
+    const double spanStart = static_cast<double>(sweepOrigin() + form_.state.intervalStart);
+    if (showing()) {
+        showRate(secondsPerDay, form_.state.rateRatio, spanStart);
+    } else {
+        held_.rate = secondsPerDay;
+        held_.rateRatio = form_.state.rateRatio;
+        held_.rateSpanStart = spanStart;
+    }
+}
+
+void WatchGate::timeSignalCalibrationEnded()
+{
+    window().timeSignalCalibrationEnded();
+}
+
+void WatchGate::timeSignalNotHeard()
+{
+    window().timeSignalNotHeard();
+}
+
+void WatchGate::amplitudeMeasured(uint32_t degrees, bool valid, uint32_t liftSamples)
+{
+    const Held::Amplitude amplitude{degrees, valid, liftSamples};
+    if (!gated())
+        window().amplitudeMeasured(degrees, valid, liftSamples);
+    else if (showing())
+        showAmplitude(amplitude);
+    else
+        held_.amplitude = amplitude;
+}
+
+void WatchGate::beatErrorMeasured(double milliseconds)
+{
+    if (!gated())
+        window().beatErrorMeasured(milliseconds);
+    else if (showing())
+        showBeatError(milliseconds);
+    else
+        held_.beatError = milliseconds;
+}
+
+void WatchGate::beatMarked(const Beat &beat)
+{
+    window().beatMarked(beat);
+    if (!gated())
+        return;
+    const int64_t width = static_cast<int64_t>(beat.pulseEnd) - static_cast<int64_t>(beat.pulseStart);
+    pulses_.push_back({static_cast<double>(sweepOrigin() + beat.beatTime), static_cast<double>(width)});
+    if (pulses_.size() > WatchLikeness::kPulsesJudged)
+        pulses_.pop_front();
+    judge();
+}
+
+void WatchGate::passEnded()
+{
+    window().passEnded();
+}
+
+void WatchGate::beatRateCounted()
+{
+    if (!gated()) {
+        window().beatRateCounted();
+        return;
+    }
+    held_.beatRate = true;
+    judge(); // a new beat rate may decide
+    if (showing())
+        showHeld();
+    else
+        beatRateHidden_ = true;
+}
+
+void WatchGate::judge()
+{
+    std::vector<double> times, widths;
+    bool widthsKnown = true;
+    for (const Pulse &pulse : pulses_) {
+        times.push_back(pulse.time);
+        widths.push_back(pulse.width);
+        widthsKnown = widthsKnown && pulse.width > 0; // pulse mode and the time signal measure none
+    }
+    PulseTrain train;
+    train.times = times;
+    if (widthsKnown)
+        train.widths = widths;
+    train.beatsPerSecond = form_.state.beatsPerSecond;
+    train.beatRateByHand = !form_.autosw->isChecked();
+    train.samplesPerSecond = form_.state.samplesPerSecond;
+    const WatchVerdict before = likeness_.Verdict();
+    const WatchVerdict now = likeness_.Judge(train);
+    if (now == before)
+        return;
+    if (now == WatchVerdict::Watch) {
+        if (before == WatchVerdict::NoWatch)
+            noWatchUntil_ = likeness_.AgreeingSince(train);
+        form_.StatusBar1->setWatchNote(QString());
+        showHeld();
+    } else if (now == WatchVerdict::NoWatch) {
+        showNothing();
+    }
+}
+
+void WatchGate::showHeld()
+{
+    const Held held = std::exchange(held_, {});
+    if (held.beatRate) {
+        beatRateHidden_ = false;
+        window().beatRateCounted();
+    }
+    if (held.rate)
+        showRate(*held.rate, held.rateRatio, held.rateSpanStart);
+    if (held.amplitude)
+        showAmplitude(*held.amplitude);
+    if (held.beatError)
+        showBeatError(*held.beatError);
+}
+
+// As for silence.
+void WatchGate::showNothing()
+{
+    held_ = {};
+    noWatchUntil_ = HUGE_VAL;
+    TForm1 &f = form_;
+    f.spd->setValue(0);
+    f.kaku->setValue(0);
+    f.katatime->setValue(0);
+    f.katatime->setCaption(QStringLiteral("00.0"));
+    if (f.autosw->isChecked()) {
+        f.bpss->setCaption(QString::fromStdString(beatRateText(0, f.state.beatUnit)));
+        beatRateHidden_ = true;
+    }
+    for (int panel : {2, 4, 6, 7})
+        f.StatusBar1->setPanelText(panel, QString());
+    shownRatio_ = 0;
+    f.StatusBar1->setWatchNote(QStringLiteral("No watch heard"));
+}
+
+void WatchGate::showRate(double secondsPerDay, double ratio, double spanStart)
+{
+    if (form_.state.rateMode == 0 && spanStart < noWatchUntil_)
+        return;
+    window().rateMeasured(secondsPerDay);
+    shownRatio_ = ratio;
+}
+
+void WatchGate::showAmplitude(const Held::Amplitude &a)
+{
+    if (a.valid && WatchLikeness::PossibleAmplitude(a.degrees)) {
+        window().amplitudeMeasured(a.degrees, a.valid, a.lift);
+        return;
+    }
+    form_.kaku->setValue(0);
+    form_.StatusBar1->setPanelText(4, QString());
+    form_.StatusBar1->setPanelText(7, QString());
+}
+
+void WatchGate::showBeatError(double milliseconds)
+{
+    if (WatchLikeness::PossibleBeatError(milliseconds, form_.state.beatsPerSecond)) {
+        window().beatErrorMeasured(milliseconds);
+        return;
+    }
+    form_.katatime->setValue(0);
+    form_.katatime->setCaption(QStringLiteral("00.0"));
+    form_.StatusBar1->setPanelText(2, QString());
+}
+
+} // namespace tamsel

@@ -1,0 +1,84 @@
+#pragma once
+// Between the beat detection and the window: the readouts show what the analysis measured
+// only while the pulses look like a watch's. Until that is known the measurements are held
+// (the latest of each kind), and shown at once when a watch is heard; when the pulses are no
+// watch's, the readouts show nothing, as for silence, and the status bar says so. Figures no
+// watch can show (amplitudes outside 100-360 degrees, beat errors over a quarter of the beat
+// interval) are never shown. With the input filter or "Auto threshold" on, everything passes
+// as it is.
+#include <cmath>
+#include <deque>
+#include <optional>
+
+#include "measurement/AnalysisOutput.h"
+#include "measurement/WatchLikeness.h"
+
+namespace tamsel {
+
+class TForm1;
+
+class WatchGate : public AnalysisOutput {
+public:
+    explicit WatchGate(TForm1 &form) : form_(form) {}
+
+    // A new measurement: nothing heard yet. The readouts stay as they are.
+    void Reset();
+    WatchVerdict verdict() const { return likeness_.Verdict(); }
+
+    // What the sweep's record (CSV line, snapshot) states: as the readouts show it.
+    double shownBeatsPerSecond() const;
+    double shownRateRatio() const;
+
+    void passStarted() override;
+    void firstBeatOfSweep() override;
+    void rateMeasured(double secondsPerDay) override;
+    void timeSignalCalibrationEnded() override;
+    void timeSignalNotHeard() override;
+    void amplitudeMeasured(uint32_t degrees, bool valid, uint32_t liftSamples) override;
+    void beatErrorMeasured(double milliseconds) override;
+    void beatMarked(const Beat &beat) override;
+    void passEnded() override;
+    void beatRateCounted() override;
+
+private:
+    struct Pulse {
+        double time;  // samples since the window began hearing
+        double width; // 0: not measured
+    };
+    struct Held {
+        bool beatRate = false;
+        std::optional<double> rate;
+        double rateRatio = 0;
+        double rateSpanStart = 0;
+        struct Amplitude {
+            uint32_t degrees;
+            bool valid;
+            uint32_t lift;
+        };
+        std::optional<Amplitude> amplitude;
+        std::optional<double> beatError;
+    };
+
+    bool gated() const;
+    bool showing() const;
+    void judge();
+    void showHeld();
+    void showNothing();
+    void showRate(double secondsPerDay, double ratio, double spanStart);
+    int64_t sweepOrigin() const;
+    void showAmplitude(const Held::Amplitude &a);
+    void showBeatError(double milliseconds);
+    AnalysisOutput &window();
+
+    TForm1 &form_;
+    WatchLikeness likeness_;
+    std::deque<Pulse> pulses_;
+    Held held_;
+    double shownRatio_ = 0;
+    bool beatRateHidden_ = false;
+    // An averaged rate spans its sweep: one that began before the watch was heard again after
+    // other sounds is not shown.
+    double noWatchUntil_ = -HUGE_VAL;
+};
+
+} // namespace tamsel

@@ -1,0 +1,187 @@
+#include "app/recordings/RecordingsMenu.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QTimer>
+#include <QUrl>
+
+#include "app/TApplication.h"
+#include "app/TForm1.h"
+#include "app/recordings/RecordingSource.h"
+#include "recording/RecordNames.h"
+#include "settings/TIniSaveProps.h"
+
+namespace tamsel {
+
+namespace {
+
+const QString kSection = QStringLiteral("Tamsel");
+const QString kFolderKey = QStringLiteral("RecordFolder");
+
+QAction *item(QMenu *menu, const char *caption, const char *name)
+{
+    QAction *action = menu->addAction(QString::fromUtf8(caption));
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+}
+
+QString withSeparator(const QString &folder)
+{
+    const QString native = QDir::toNativeSeparators(QDir::cleanPath(folder));
+    return native.endsWith(QDir::separator()) ? native : native + QDir::separator();
+}
+
+} // namespace
+
+RecordingsMenu::RecordingsMenu(TForm1 &form, QMenu *file, QMenu *option) : QObject(&form), form_(form)
+{
+    file->addSeparator();
+    OpenRecording1 = item(file, "&Open recording…", "OpenRecording1");
+    LiveInput1 = item(file, "&Live input", "LiveInput1");
+    SaveAudio1 = item(file, "&Save audio…", "SaveAudio1");
+    SaveAudio1->setCheckable(true);
+    option->addSeparator();
+    RecordFolder1 = item(option, "Recording &folder…", "RecordFolder1");
+    OpenRecordFolder1 = item(option, "Open recording folder", "OpenRecordFolder1");
+}
+
+void RecordingsMenu::OpenRecording1Click()
+{
+    const QString path = QFileDialog::getOpenFileName(
+        &form_, QStringLiteral("Open recording"), form_.recordFolder,
+        QStringLiteral(
+            "Recordings (*.wav *.flac *.ogg *.oga *.opus *.aif *.aiff *.au *.w64 *.caf);;All files (*)"));
+    if (!path.isEmpty())
+        openRecording(path);
+}
+
+bool RecordingsMenu::openRecording(const QString &path)
+{
+    QString error;
+    std::unique_ptr<SoundService> service = recordingService(path, false, &error, paced);
+    if (!service) {
+        ShowException(error); // the capture in use goes on
+        return false;
+    }
+    form_.playRecording(std::move(service), QFileInfo(path).fileName());
+    return true;
+}
+
+void RecordingsMenu::LiveInput1Click()
+{
+    form_.playLive();
+}
+
+void RecordingsMenu::SaveAudio1Click()
+{
+    if (saving()) {
+        stopSaving();
+        return;
+    }
+    SaveAudio1->setChecked(false);
+    QDir().mkpath(form_.recordFolder);
+    const QString path =
+        QFileDialog::getSaveFileName(&form_, QStringLiteral("Save audio"), suggestedAudioPath(),
+                                     QStringLiteral("FLAC (*.flac);;WAV (*.wav)"));
+    if (path.isEmpty())
+        return;
+    // The dialog has asked before replacing a file; the file itself is always made new.
+    if (QFileInfo::exists(path) && !QFile::remove(path)) {
+        ShowException(QStringLiteral("Cannot replace %1.").arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    const bool known = path.endsWith(QStringLiteral(".wav"), Qt::CaseInsensitive) ||
+                       path.endsWith(QStringLiteral(".flac"), Qt::CaseInsensitive);
+    startSaving(known ? path : path + QStringLiteral(".flac"));
+}
+
+QString RecordingsMenu::suggestedAudioPath(bool wav) const
+{
+    const QString stamp = recordStamp(QDateTime::currentDateTime());
+    const QString ending = wav ? QStringLiteral(".wav") : QStringLiteral(".flac");
+    QString path = form_.recordFolder + stamp + ending;
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = form_.recordFolder + stamp + QStringLiteral("-%1").arg(n) + ending;
+    return path;
+}
+
+bool RecordingsMenu::startSaving(const QString &path)
+{
+    stopSaving();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    const QString error = writer_.open(path, QDateTime::currentDateTime());
+    SaveAudio1->setChecked(error.isEmpty());
+    if (!error.isEmpty())
+        ShowException(error);
+    return error.isEmpty();
+}
+
+void RecordingsMenu::stopSaving()
+{
+    SaveAudio1->setChecked(false);
+    const QString error = writer_.close();
+    if (!error.isEmpty())
+        ShowException(error);
+}
+
+void RecordingsMenu::SamplesHeard(const TWinWaveBuffer &buf)
+{
+    if (!writer_.isOpen())
+        return;
+    // Little-endian 16-bit samples, as the capture format has them on this platform.
+    const QString error =
+        writer_.write(reinterpret_cast<const int16_t *>(buf.Data()), buf.BytesRecorded() / 2);
+    if (error.isEmpty())
+        return;
+    SaveAudio1->setChecked(false);
+    // Told once the buffer has been handled, so that no box holds it up.
+    QTimer::singleShot(0, &form_, [error] { ShowException(error); });
+}
+
+void RecordingsMenu::load(TIniSaveProps &ini)
+{
+    folder_ = loadedFolder_ = ini.ReadStrValue(kSection, kFolderKey);
+}
+
+void RecordingsMenu::save(TIniSaveProps &ini) const
+{
+    // A line break would split the file's line: such a folder lasts one run.
+    if (folder_ != loadedFolder_ && !folder_.contains(u'\n') && !folder_.contains(u'\r'))
+        ini.WriteStrValue(kSection, kFolderKey, folder_);
+}
+
+void RecordingsMenu::showFolder()
+{
+    if (!folder_.isEmpty())
+        form_.recordFolder = withSeparator(folder_);
+}
+
+void RecordingsMenu::chooseFolder(const QString &folder)
+{
+    folder_ = withSeparator(folder);
+    showFolder();
+}
+
+void RecordingsMenu::RecordFolder1Click()
+{
+    const QString folder =
+        QFileDialog::getExistingDirectory(&form_, QStringLiteral("Recording folder"), form_.recordFolder);
+    if (!folder.isEmpty())
+        chooseFolder(folder);
+}
+
+void RecordingsMenu::OpenRecordFolder1Click()
+{
+    const QString folder = form_.recordFolder;
+    if (folder.isEmpty() || !QDir().mkpath(folder)) {
+        ShowException(QStringLiteral("Cannot make the recording folder %1.").arg(folder));
+        return;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
+        ShowException(QStringLiteral("No file manager opened the recording folder %1.").arg(folder));
+}
+
+} // namespace tamsel

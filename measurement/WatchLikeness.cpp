@@ -1,0 +1,119 @@
+#include "measurement/WatchLikeness.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace tamsel {
+
+namespace {
+constexpr double kStandardBeatsPerHour[] = {7200,  9000,  10800, 12000, 14400, 18000,
+                                            19800, 21600, 25200, 28800, 36000, 43200};
+constexpr double kRateTolerance = 0.02;
+// A tick lasts the lift and its echoes, well under half a beat interval even at the least
+// amplitude shown; a tone, a hum or a level lasts as long as the pulse search looks.
+constexpr double kWidestPulse = 0.5;
+// An interval spans one to three beats (beats missed, or not looked at by the end of a sweep),
+// each give or take the most beat error shown (a quarter of one) and jitter; two consecutive
+// intervals, where tick and tock errors cancel, span their beats to within a fifth of one.
+constexpr double kBeatTolerance = 0.35;
+constexpr double kPairTolerance = 0.2;
+constexpr double kMostBeatsPerInterval = 3;
+// Shares of agreeing interval pairs to become a watch, and to stay one.
+constexpr double kBecomeWatch = 0.75;
+constexpr double kStayWatch = 0.5;
+
+double Median(std::span<const double> values)
+{
+    std::vector<double> v(values.begin(), values.end());
+    const auto middle = v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2);
+    std::nth_element(v.begin(), middle, v.end());
+    return *middle;
+}
+
+// The beats an interval spans, or 0 when it spans no whole number of them.
+double Beats(double interval, double period)
+{
+    const double beats = std::round(interval / period);
+    return beats >= 1 && beats <= kMostBeatsPerInterval &&
+                   std::fabs(interval - beats * period) <= kBeatTolerance * period
+               ? beats
+               : 0;
+}
+
+// Whether two consecutive intervals keep the beat of a watch.
+bool TickAndTock(double first, double second, double period)
+{
+    const double beats = Beats(first, period) + Beats(second, period);
+    return Beats(first, period) > 0 && Beats(second, period) > 0 &&
+           std::fabs(first + second - beats * period) <= kPairTolerance * period;
+}
+
+// The share of consecutive interval pairs that keep the beat.
+double AgreeingShare(std::span<const double> t, double period)
+{
+    size_t agreeing = 0;
+    for (size_t i = 2; i < t.size(); ++i)
+        agreeing += TickAndTock(t[i - 1] - t[i - 2], t[i] - t[i - 1], period) ? 1 : 0;
+    return static_cast<double>(agreeing) / static_cast<double>(t.size() - 2);
+}
+} // namespace
+
+double WatchLikeness::AgreeingSince(const PulseTrain &pulses) const
+{
+    const auto t = pulses.times;
+    if (t.empty())
+        return 0;
+    const double period = pulses.samplesPerSecond / pulses.beatsPerSecond / beatsPerPeriod_;
+    size_t first = t.size() - 1;
+    for (size_t k = t.size() - 1; k >= 2 && TickAndTock(t[k - 1] - t[k - 2], t[k] - t[k - 1], period); --k)
+        first = k - 2;
+    return t[first];
+}
+
+bool WatchLikeness::StandardBeatRate(double beatsPerSecond)
+{
+    const double bph = beatsPerSecond * 3600;
+    return std::any_of(
+        std::begin(kStandardBeatsPerHour), std::end(kStandardBeatsPerHour),
+        [bph](double standard) { return std::fabs(bph - standard) <= kRateTolerance * standard; });
+}
+
+bool WatchLikeness::PossibleAmplitude(double degrees)
+{
+    return 100 <= degrees && degrees <= 360;
+}
+
+bool WatchLikeness::PossibleBeatError(double milliseconds, double beatsPerSecond)
+{
+    return beatsPerSecond > 0 && std::isfinite(milliseconds) && milliseconds <= 1000 / beatsPerSecond / 4;
+}
+
+WatchVerdict WatchLikeness::Judge(const PulseTrain &pulses)
+{
+    const double bps = pulses.beatsPerSecond;
+    if (!(bps > 0) || !std::isfinite(bps) || !(pulses.samplesPerSecond > 0) ||
+        pulses.times.size() < kLeastPulses)
+        return verdict_;
+    const bool rate = pulses.beatRateByHand || StandardBeatRate(bps);
+    const bool widthsKnown = pulses.widths.size() == pulses.times.size();
+    const double width = widthsKnown ? Median(pulses.widths) : 0;
+    const double needed = verdict_ == WatchVerdict::Watch ? kStayWatch : kBecomeWatch;
+    bool watch = false;
+    // The pulses keep the beat rate in use, or twice it: a counter that heard only the louder
+    // of tick and tock counted half the beats, and the measures then take every other one.
+    for (const int beatsPerPeriod : {1, 2}) {
+        const double period = pulses.samplesPerSecond / bps / beatsPerPeriod;
+        const bool standard = pulses.beatRateByHand || StandardBeatRate(bps * beatsPerPeriod);
+        if (rate && standard && width <= kWidestPulse * period &&
+            AgreeingShare(pulses.times, period) >= needed) {
+            watch = true;
+            beatsPerPeriod_ = beatsPerPeriod;
+            break;
+        }
+    }
+    verdict_ = watch ? WatchVerdict::Watch : WatchVerdict::NoWatch;
+    return verdict_;
+}
+
+} // namespace tamsel
