@@ -665,7 +665,8 @@ TEST(Analyzer, UsageErrorsAndAReaderThatGoesAway)
     for (const QStringList &arguments :
          {QStringList{}, QStringList{wav, wav}, QStringList{"--bogus", wav}, QStringList{"--record", "", wav},
           QStringList{"--jpeg", wav}, QStringList{"--position-names", "DU", wav},
-          QStringList{"--duration", "1h", wav}, QStringList{"--live", "--start", "2026-12-07 10:00:00"}}) {
+          QStringList{"--duration", "1h", wav}, QStringList{"--live", "--start", "2026-12-07 10:00:00"},
+          QStringList{"--json", "--report", dir.filePath("r.svg"), wav}}) {
         const AnalyzerRun usage = analyze(arguments);
         EXPECT_EQ(usage.exitCode, 2);
         EXPECT_TRUE(usage.lines.isEmpty());
