@@ -296,6 +296,7 @@ void TForm1::FormDestroy()
 {
     destroyed_ = true;
     writeReadoutsForTests(*this);
+    calibration_.AbandonTimeSignal(); // before the settings are saved
     if (recBtn->isChecked()) {
         const QString error = recorder_.stop();
         if (!error.isEmpty())

@@ -70,9 +70,7 @@ bool Calibration::TimeSignalPulse(const Beat &beat, bool counted)
         return false;
     s.timeSignalCalibrating = false;
     if (verdict == TimeSignalFit::Verdict::NotHeard) {
-        s.fineCorrection = fineBefore_;
-        s.clockCorrection = clockBefore_;
-        s.samplesPerSecond = kNominalSampleRate + s.fineCorrection;
+        PutCorrectionsBack();
         output_.timeSignalNotHeard();
         return true;
     }
@@ -83,6 +81,21 @@ bool Calibration::TimeSignalPulse(const Beat &beat, bool counted)
     s.clockCorrection = ClockCorrectionFor(trueRate, s.samplesPerSecond);
     output_.timeSignalCalibrationEnded();
     return true;
+}
+
+void Calibration::AbandonTimeSignal()
+{
+    if (!state_.timeSignalCalibrating)
+        return;
+    state_.timeSignalCalibrating = false;
+    PutCorrectionsBack();
+}
+
+void Calibration::PutCorrectionsBack()
+{
+    state_.fineCorrection = fineBefore_;
+    state_.clockCorrection = clockBefore_;
+    state_.samplesPerSecond = kNominalSampleRate + state_.fineCorrection;
 }
 
 bool Calibration::StepFineCorrection(int32_t step)

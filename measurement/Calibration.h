@@ -31,6 +31,9 @@ public:
     // second) and clockCorrection (the rest) and tells the output; at a sound that is no
     // time signal, puts the corrections back and tells the output so. Returns whether it ended.
     bool TimeSignalPulse(const Beat &beat, bool counted);
+    // A calibration still listening when the window goes: the corrections of before it are
+    // the ones to keep.
+    void AbandonTimeSignal();
     // Seconds of time signal still to hear in this sweep.
     int32_t TimeSignalSecondsLeft() const { return fit_.secondsLeft(); }
 
@@ -48,6 +51,8 @@ public:
     bool StepClockCorrection(int32_t tenths);
 
 private:
+    void PutCorrectionsBack(); // those in force before the time-signal calibration
+
     MeasurementState &state_;
     AnalysisOutput &output_;
     TimeSignalFit fit_;

@@ -41,6 +41,12 @@ TEST(Settings, ChoicesSurviveARestart)
     EXPECT_TRUE(w.ini().contains("[Tamsel]\r\nClockCorrection=-0.1\r\n"));
     EXPECT_EQ(w.form->StatusBar1->clockNote(), "Clock +1.9 s/day");
     EXPECT_FALSE(w.ini().contains("Split"));
+
+    // A time-signal calibration still listening at the end leaves both corrections as they were.
+    w.form->T1Click();
+    w.restart();
+    EXPECT_EQ(w.state().samplesPerSecond, 44101);
+    EXPECT_EQ(w.state().clockCorrection, -0.1);
 }
 
 TEST(Settings, ThresholdIsRestoredOnlyWhenSaveIsChosen)
