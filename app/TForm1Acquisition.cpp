@@ -275,7 +275,7 @@ void TForm1::closeEvent(QCloseEvent *event)
 }
 
 // A channel for end-to-end tests: with QUORLEN_READOUT_FILE set, the readouts as they
-// stand when the window goes are written there.
+// stand when the window goes are written there, with how much audio they were measured on.
 static void writeReadoutsForTests(const TForm1 &form)
 {
     const QString path = qEnvironmentVariable("QUORLEN_READOUT_FILE");
@@ -289,7 +289,7 @@ static void writeReadoutsForTests(const TForm1 &form)
         << "\nkatatime=" << form.katatime->caption() << "\nkaku=" << form.kaku->value()
         << "\npanel2=" << form.StatusBar1->panelText(2) << "\npanel4=" << form.StatusBar1->panelText(4)
         << "\npanel6=" << form.StatusBar1->panelText(6) << "\nbeatsPerSecond=" << form.state.beatsPerSecond
-        << "\nlostSamples=" << form.lostSamples() << "\n";
+        << "\nlostSamples=" << form.lostSamples() << "\nsamplesHeard=" << form.samplesHeard() << "\n";
 }
 
 void TForm1::FormDestroy()
