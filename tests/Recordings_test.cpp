@@ -1,14 +1,19 @@
-// Recordings in the window: a recording opened in place of the live capture measures as the
-// --wav replay does, a file that is not audio is refused while the capture goes on, and the
-// audio saved from the window measures as the window did, survives a full disk and never
-// replaces an earlier save.
+// Recordings in the window: a recording opened in place of the live capture, or given to the
+// program as FILE, measures as the analyzer does, a file that is not audio is refused while the
+// capture goes on, and the audio saved from the window (from the scripted service here, from a
+// real sound server inside tests/e2e/live_capture.sh) measures as the window did, survives a
+// full disk and never replaces an earlier save.
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QThread>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sndfile.h>
 
 #include "FileSizeLimit.h"
+#include "MicrophoneScenarios.h"
 #include "WindowDrive.h"
 #include "app/recordings/RecordingSource.h"
 #include "app/recordings/RecordingsMenu.h"
@@ -63,6 +68,23 @@ std::vector<QStringList> sweepReadouts(TForm1 &form, int sweeps)
     return seen;
 }
 
+// The readouts of the analyzer's FINAL line, in the order of readouts().
+QStringList finalReadouts(const QString &line)
+{
+    EXPECT_TRUE(line.startsWith("FINAL,")) << line.toStdString();
+    return line.section(',', 1, 7).split(',');
+}
+
+// The lines quorlen-analyze prints.
+QStringList analyze(const QStringList &arguments)
+{
+    QProcess analyzer;
+    analyzer.start(QStringLiteral(TAMSEL_BINARY_DIR "/tools/quorlen-analyze"), arguments);
+    EXPECT_TRUE(analyzer.waitForFinished(60000));
+    EXPECT_EQ(analyzer.exitCode(), 0) << analyzer.readAllStandardError().toStdString();
+    return QString::fromUtf8(analyzer.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+}
+
 // The buffers queued at the scripted service come back, so that a switch can go on.
 void cycleBuffers(Window &w)
 {
@@ -76,7 +98,8 @@ void cycleBuffers(Window &w)
 TEST(Recordings, OpenRecordingMeasuresAsTheReplayAndLiveInputReturns)
 {
     QTemporaryDir dir;
-    const QString wav = writeWav(dir.filePath("watch.wav"), SyntheticWatch(watch()).Samples(0, 23 * 44100));
+    const QString wav =
+        writeWav(dir.filePath("watch.wav"), test::SyntheticWatch(watch()).Samples(0, 23 * 44100));
 
     // As --wav replays it, only faster; gone before the next window, so as not to feed on.
     std::vector<QStringList> expected;
@@ -113,6 +136,51 @@ TEST(Recordings, OpenRecordingMeasuresAsTheReplayAndLiveInputReturns)
     w.deliver(std::vector<int16_t>(kBufferSamples, -300));
     EXPECT_EQ(w.state().writeIndex, kBufferSamples) << "a new measurement of the live sound";
     EXPECT_EQ(w.state().sampleHistory[0], 300);
+}
+
+TEST(Recordings, QuorlenFileShowsWhatTheAnalyzerMeasuresOnTheAudioItHeard)
+{
+    // The program as the desktop entry starts it (Quorlen %f), stopped from outside while it
+    // replays the recording at its own pace; the window then says how much it had heard.
+    QTemporaryDir dir;
+    const auto recording = test::SyntheticWatch(watch()).Samples(0, 9 * 44100);
+    const QString wav = writeWav(dir.filePath("watch.wav"), recording);
+    const QString program = dir.filePath("Quorlen"); // its settings file lands beside it
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TAMSEL_BINARY_DIR "/app/Quorlen"), program));
+    QFile::setPermissions(program, QFile::ExeOwner | QFile::ReadOwner | QFile::WriteOwner);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("LC_ALL", "C.UTF-8"); // panels with a full stop, as the analyzer's FINAL line
+    env.insert("PULSE_SERVER", "unix:" + dir.filePath("no-server")); // only the file can be heard
+    env.insert("QUORLEN_READOUT_FILE", dir.filePath("readouts.txt"));
+    QProcess quorlen;
+    quorlen.setProcessEnvironment(env);
+    quorlen.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    quorlen.start(program, {wav});
+    ASSERT_TRUE(quorlen.waitForStarted());
+    QThread::msleep(5500);
+    ::kill(static_cast<pid_t>(quorlen.processId()), SIGTERM);
+    ASSERT_TRUE(quorlen.waitForFinished(15000));
+    EXPECT_EQ(quorlen.exitCode(), 0);
+
+    QMap<QString, QString> shown;
+    QFile file(dir.filePath("readouts.txt"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text)) << "the window did not wind down";
+    for (const QString &line : QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts))
+        shown.insert(line.section('=', 0, 0), line.section('=', 1));
+    const qsizetype heard = shown.value("samplesHeard").toLongLong();
+    ASSERT_GE(heard, 3 * 44100) << "too little heard to count the beats";
+    ASSERT_EQ(shown.value("bpss"), " 05.0") << "the beats were counted from the recording";
+
+    // What it heard: the recording, and silence after its end.
+    std::vector<int16_t> same(recording.begin(),
+                              recording.begin() + std::min<qsizetype>(heard, recording.size()));
+    same.resize(static_cast<size_t>(heard), 0);
+    const QStringList out = analyze({"--quiet", writeWav(dir.filePath("heard.wav"), same)});
+    ASSERT_FALSE(out.isEmpty());
+    EXPECT_EQ(finalReadouts(out.last()),
+              (QStringList{shown["bpss"], shown["spd"], shown["katatime"], shown["kaku"], shown["panel2"],
+                           shown["panel4"], shown["panel6"]}));
 }
 
 TEST(Recordings, AFileThatIsNotAudioIsRefusedOnceAndTheCaptureGoesOn)
@@ -157,12 +225,7 @@ TEST(Recordings, SavedAudioMeasuresAsTheWindowDidAndNeverReplacesAnotherSave)
     EXPECT_FALSE(recordings.saving());
     ASSERT_EQ(lines.size(), 2u);
 
-    QProcess analyzer;
-    analyzer.start(QStringLiteral(TAMSEL_BINARY_DIR "/tools/quorlen-analyze"), {"--view", "10", path});
-    ASSERT_TRUE(analyzer.waitForFinished(60000));
-    ASSERT_EQ(analyzer.exitCode(), 0) << analyzer.readAllStandardError().toStdString();
-    const QStringList out =
-        QString::fromUtf8(analyzer.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    const QStringList out = analyze({"--view", "10", path});
     ASSERT_GE(out.size(), 3);
     for (int i = 0; i < 2; ++i) {
         const qsizetype comma = out[i].indexOf(',');
@@ -185,29 +248,112 @@ TEST(Recordings, SavedAudioMeasuresAsTheWindowDidAndNeverReplacesAnotherSave)
     EXPECT_TRUE(QFileInfo::exists(second));
 }
 
+TEST(Recordings, AudioSavedFromTheSoundServerMeasuresAsTheWindowDid)
+{
+    if (!qEnvironmentVariableIsSet("TAMSEL_LIVE_PULSE"))
+        GTEST_SKIP() << "needs the private sound server of tests/e2e/live_capture.sh";
+    // A quiet watch under hum, as an ordinary microphone hears it, played into the server.
+    QTemporaryDir dir;
+    tamsel::SyntheticWatchParams quiet;
+    for (const MicrophoneScenario &scenario : microphoneScenarios(3))
+        if (scenario.name == "quiet18000")
+            quiet = scenario.params;
+    std::vector<int16_t> played(10 * 44100);
+    tamsel::SyntheticWatch(quiet).generate(0, played.data(), played.size());
+    const QString wav = writeWav(dir.filePath("watch.wav"), played);
+
+    std::vector<QString> errors;
+    SetExceptionSink([&errors](const QString &text) { errors.push_back(text); });
+    struct Unset {
+        ~Unset() { SetExceptionSink(nullptr); }
+    } unset;
+    TForm1Design design;
+    design.settingsFile = dir.filePath("Quorlen.ini");
+    TForm1 form(nullptr, design);
+    form.show();
+    // Before the window's first buffer: the view, the input filter, its CSV log and the save.
+    // The analyzer's sweeps start at the file's first sample, so only a save that starts with
+    // the window's first buffer has the window's sweeps; one started later measures its own.
+    form.N31Click();
+    form.InputFilter1->trigger();
+    form.recordFolder = dir.path() + "/";
+    form.recBtn->click(); // the window's own CSV log
+    const QString saved = dir.filePath("saved.flac");
+    ASSERT_TRUE(form.Recordings1->startSaving(saved));
+    ASSERT_EQ(form.samplesHeard(), 0);
+    QProcess player;
+    player.start("paplay", {wav});
+    ASSERT_TRUE(player.waitForStarted());
+    int sweeps = 0;
+    form.OnSweepEnd = [&sweeps] { ++sweeps; };
+    QElapsedTimer clock;
+    clock.start();
+    while (sweeps < 3 && clock.elapsed() < 30000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    // Between two buffers: the file ends where the readouts stand.
+    form.OnSweepEnd = nullptr;
+    form.Recordings1->stopSaving();
+    QStringList shown = readouts(form);
+    for (int i = 4; i < 7; ++i)
+        shown[i] = QString::fromStdString(withFullStop(shown[i].toStdString()));
+    const QString log = form.recorder().logPath();
+    form.recBtn->click();
+    player.kill(); // the rest is not needed
+    player.waitForFinished(5000);
+    ASSERT_EQ(sweeps, 3);
+    EXPECT_EQ(form.lostSamples(), 0) << "a gap is silence in the file but a restart in the window";
+    EXPECT_TRUE(errors.empty()) << errors.front().toStdString();
+    EXPECT_EQ(shown[0], " 05.0");
+
+    QFile file(log);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList logged = QString::fromUtf8(file.readAll()).split("\r\n", Qt::SkipEmptyParts);
+    const QStringList out = analyze({"--quiet", "--view", "3", "--input-filter", saved});
+    ASSERT_EQ(logged.size(), 3);
+    ASSERT_EQ(out.size(), 4);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(out[i].section(',', 1), logged[i].section(',', 1)) << "sweep " << i + 1;
+        // The window stamps a sweep when it has handled its end, the analyzer by the start in
+        // the file and the audio before the end: apart by the capture's delay at most.
+        const auto stamp = [](const QString &line) {
+            return QDateTime::fromString(line.section(',', 0, 0).remove('"'), "yyyyMMddHHmmss");
+        };
+        EXPECT_LE(std::abs(stamp(out[i]).secsTo(stamp(logged[i]))), 2) << logged[i].toStdString();
+    }
+    EXPECT_EQ(finalReadouts(out[3]), shown);
+}
+
 TEST(Recordings, AFullDiskEndsTheSaveWithAReadableFileAndSaysSo)
 {
-    Window w;
-    const QString path = w.dir.filePath("cut.wav");
-    const auto samples = SyntheticWatch(watch()).Samples(0, 6 * kBufferSamples);
-    {
-        FileSizeLimit full(100000);
-        ASSERT_TRUE(full.active());
-        ASSERT_TRUE(w.form->Recordings1->startSaving(path));
-        for (int i = 0; i < 6; ++i)
-            w.deliver({samples.begin() + i * kBufferSamples, samples.begin() + (i + 1) * kBufferSamples});
-        QCoreApplication::processEvents(); // the message, once the buffer was handled
+    const auto samples = test::SyntheticWatch(watch()).Samples(0, 6 * kBufferSamples);
+    // WAV, and FLAC (the suggested format), whose encoder holds back what it has not yet written.
+    for (const auto &[name, limit] : {std::pair{"cut.wav", 100000}, std::pair{"cut.flac", 30000}}) {
+        SCOPED_TRACE(name);
+        Window w;
+        const QString path = w.dir.filePath(name);
+        {
+            FileSizeLimit full(limit);
+            ASSERT_TRUE(full.active());
+            ASSERT_TRUE(w.form->Recordings1->startSaving(path));
+            for (int i = 0; i < 6; ++i)
+                w.deliver({samples.begin() + i * kBufferSamples, samples.begin() + (i + 1) * kBufferSamples});
+            QCoreApplication::processEvents(); // the message, once the buffer was handled
+        }
+        EXPECT_FALSE(w.form->Recordings1->saving());
+        EXPECT_FALSE(w.form->Recordings1->SaveAudio1->isChecked());
+        ASSERT_EQ(w.errors.size(), 1u);
+        const QString &message = w.errors[0];
+        EXPECT_TRUE(message.contains("Saving audio stopped")) << message.toStdString();
+        std::vector<int16_t> back;
+        std::string error;
+        ASSERT_TRUE(AudioFile::readAll(path.toStdString(), back, error)) << error;
+        EXPECT_GT(back.size(), static_cast<size_t>(kBufferSamples)) << "what fitted on the disk";
+        EXPECT_TRUE(std::equal(back.begin(), back.end(), samples.begin()));
+        // The message tells how much was kept.
+        const double kept = message.section("The ", -1).section(' ', 0, 0).toDouble();
+        EXPECT_NEAR(kept, back.size() / 44100.0, 0.05) << message.toStdString();
+        EXPECT_EQ(w.state().writeIndex, 6 * kBufferSamples) << "the measurement goes on";
     }
-    EXPECT_FALSE(w.form->Recordings1->saving());
-    EXPECT_FALSE(w.form->Recordings1->SaveAudio1->isChecked());
-    ASSERT_EQ(w.errors.size(), 1u);
-    EXPECT_TRUE(w.errors[0].contains("Saving audio stopped")) << w.errors[0].toStdString();
-    std::vector<int16_t> back;
-    std::string error;
-    ASSERT_TRUE(AudioFile::readAll(path.toStdString(), back, error)) << error;
-    EXPECT_GT(back.size(), 4u * kBufferSamples) << "what fitted on the disk";
-    EXPECT_TRUE(std::equal(back.begin(), back.end(), samples.begin()));
-    EXPECT_EQ(w.state().writeIndex, 6 * kBufferSamples) << "the measurement goes on";
 }
 
 TEST(Recordings, AChosenFolderIsKeptOnceChanged)
