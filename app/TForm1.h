@@ -142,6 +142,8 @@ public:
 
     bool japanese() const;
     AnalysisControls controls() const;
+    // Where measurements go on their way to the readouts: past the watch test.
+    AnalysisOutput &measuredOutput() { return watchGate_; }
 
     // Lift angle, mixer, about.
     void N521Click();

@@ -20,11 +20,26 @@ int64_t WatchGate::sweepOrigin() const
     return form_.samplesHeard() - form_.state.writeIndex;
 }
 
-// With "Auto threshold" a watch is mostly heard under hum, whose threshold crossings the
-// watch test does not judge reliably yet; its readings pass as they are, as the input filter's do.
+// The input filter's measurement judges what it hears itself.
 bool WatchGate::gated() const
 {
-    return !form_.InputFilter1->isChecked() && !form_.AutoThreshold1->isChecked();
+    return !form_.InputFilter1->isChecked();
+}
+
+// How long the pulse stays at or above the threshold: the pulse's own boundaries follow the
+// noise level, so under hum, which never falls to it, they would span the whole search.
+double WatchGate::widthOf(const Beat &beat) const
+{
+    if (beat.pulseEnd <= static_cast<int32_t>(beat.pulseStart))
+        return 0; // pulse mode and the time signal measure none
+    const uint16_t *h = form_.state.sampleHistory.data();
+    const int64_t threshold = 32768 - form_.TrackBar1->value();
+    int64_t start = beat.pulseStart, end = beat.pulseEnd;
+    while (start < beat.peakIndex && h[start] < threshold)
+        ++start;
+    while (end > beat.peakIndex && h[end] < threshold)
+        --end;
+    return static_cast<double>(end - start + 1);
 }
 
 bool WatchGate::showing() const
@@ -92,9 +107,7 @@ void WatchGate::timeSignalNotHeard()
 void WatchGate::amplitudeMeasured(uint32_t degrees, bool valid, uint32_t liftSamples)
 {
     const Held::Amplitude amplitude{degrees, valid, liftSamples};
-    if (!gated())
-        window().amplitudeMeasured(degrees, valid, liftSamples);
-    else if (showing())
+    if (showing())
         showAmplitude(amplitude);
     else
         held_.amplitude = amplitude;
@@ -102,9 +115,7 @@ void WatchGate::amplitudeMeasured(uint32_t degrees, bool valid, uint32_t liftSam
 
 void WatchGate::beatErrorMeasured(double milliseconds)
 {
-    if (!gated())
-        window().beatErrorMeasured(milliseconds);
-    else if (showing())
+    if (showing())
         showBeatError(milliseconds);
     else
         held_.beatError = milliseconds;
@@ -115,8 +126,7 @@ void WatchGate::beatMarked(const Beat &beat)
     window().beatMarked(beat);
     if (!gated())
         return;
-    const int64_t width = static_cast<int64_t>(beat.pulseEnd) - static_cast<int64_t>(beat.pulseStart);
-    pulses_.push_back({static_cast<double>(sweepOrigin() + beat.beatTime), static_cast<double>(width)});
+    pulses_.push_back({static_cast<double>(sweepOrigin() + beat.beatTime), widthOf(beat)});
     if (pulses_.size() > WatchLikeness::kPulsesJudged)
         pulses_.pop_front();
     judge();

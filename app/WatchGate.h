@@ -4,8 +4,8 @@
 // (the latest of each kind), and shown at once when a watch is heard; when the pulses are no
 // watch's, the readouts show nothing, as for silence, and the status bar says so. Figures no
 // watch can show (amplitudes outside 100-360 degrees, beat errors over a quarter of the beat
-// interval) are never shown. With the input filter or "Auto threshold" on, everything passes
-// as it is.
+// interval) are never shown, on either path. With the input filter on, that measurement
+// judges what it hears itself, and the rest passes as it is.
 #include <cmath>
 #include <deque>
 #include <optional>
@@ -60,6 +60,7 @@ private:
     };
 
     bool gated() const;
+    double widthOf(const Beat &beat) const;
     bool showing() const;
     void judge();
     void showHeld();

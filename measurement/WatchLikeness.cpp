@@ -4,11 +4,11 @@
 #include <cmath>
 #include <vector>
 
+#include "measurement/StandardRates.h"
+
 namespace tamsel {
 
 namespace {
-constexpr double kStandardBeatsPerHour[] = {7200,  9000,  10800, 12000, 14400, 18000,
-                                            19800, 21600, 25200, 28800, 36000, 43200};
 constexpr double kRateTolerance = 0.02;
 // A tick lasts the lift and its echoes, well under half a beat interval even at the least
 // amplitude shown; a tone, a hum or a level lasts as long as the pulse search looks.

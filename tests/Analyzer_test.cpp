@@ -844,11 +844,18 @@ TEST(Analyzer, NoReadingWithoutAWatch)
     for (const auto &[name, signal] : sounds) {
         const QString wav = writeSound(dir, (name + std::string(".wav")).c_str(),
                                        SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 1, 44100 * 12, signal);
-        const AnalyzerRun run = analyze({"--view", "10", "--start", "2026-12-07 11:34:00", wav});
-        ASSERT_EQ(run.exitCode, 0) << name << ' ' << run.errors.toStdString();
-        EXPECT_EQ(run.lines, QStringList({"\"20261207113410\",0.0,,,,0.0000000000000000000",
-                                          "FINAL, 00.0,0,00.0,0,,,,0,44100"}))
-            << name;
+        // The default path, the automatic threshold, and the input filter's own measurement.
+        for (const QString &path :
+             {QString(), QStringLiteral("--auto-threshold"), QStringLiteral("--input-filter")}) {
+            QStringList options = {"--view", "10", "--start", "2026-12-07 11:34:00", wav};
+            if (!path.isEmpty())
+                options.prepend(path);
+            const AnalyzerRun run = analyze(options);
+            ASSERT_EQ(run.exitCode, 0) << name << ' ' << run.errors.toStdString();
+            EXPECT_EQ(run.lines, QStringList({"\"20261207113410\",0.0,,,,0.0000000000000000000",
+                                              "FINAL, 00.0,0,00.0,0,,,,0,44100"}))
+                << name << ' ' << path.toStdString();
+        }
         files << wav;
     }
     QProcess positions;

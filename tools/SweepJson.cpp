@@ -41,9 +41,11 @@ std::string sweepJson(const TForm1 &form, const QDateTime &at, const char *kind)
     QJsonObject object;
     object[QStringLiteral("type")] = QString::fromLatin1(kind);
     object[QStringLiteral("time")] = withOffset(at);
-    // The beat rate as the CSV line has it: one decimal of beats per second.
-    const double bps = QByteArray::fromStdString(FormatPicture("0.0", state.beatsPerSecond, ".")).toDouble();
-    object[QStringLiteral("bph")] = state.beatRateSet() ? QJsonValue(bps * 3600) : QJsonValue();
+    // The beat rate as the CSV line has it (none while no watch is heard): one decimal of beats
+    // per second.
+    const double shown = form.sweepValues().beatsPerSecond;
+    const double bps = QByteArray::fromStdString(FormatPicture("0.0", shown, ".")).toDouble();
+    object[QStringLiteral("bph")] = shown > 0 ? QJsonValue(bps * 3600) : QJsonValue();
     object[QStringLiteral("rate_s_per_day")] = panelNumber(form, 6, " sec/day");
     object[QStringLiteral("beat_error_ms")] = panelNumber(form, 2, " msec");
     // The amplitude readout shows 1000 for an amplitude out of its valid range.

@@ -53,7 +53,7 @@ QString MicrophoneMeasurement::hearingText() const
 void MicrophoneMeasurement::markBeats()
 {
     MeasurementState &state = form_.state;
-    AnalysisOutput &output = form_;
+    AnalysisOutput &output = form_.measuredOutput();
     const std::vector<AveragingMeter::Beat> beats = meter_.takeBeats();
     if (!form_.StartButton->isChecked() || !state.beatRateSet() || !meter_.hasReading())
         return;
@@ -79,7 +79,7 @@ void MicrophoneMeasurement::markBeats()
 void MicrophoneMeasurement::showReading()
 {
     MeasurementState &state = form_.state;
-    AnalysisOutput &output = form_;
+    AnalysisOutput &output = form_.measuredOutput();
     const AveragingMeter::Reading &r = meter_.reading();
     if (form_.autosw->isChecked() && state.beatsPerSecond != r.beatsPerHour / 3600) {
         state.beatsPerSecond = r.beatsPerHour / 3600;

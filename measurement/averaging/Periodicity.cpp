@@ -7,8 +7,8 @@
 
 #include "measurement/averaging/PeakOffset.h"
 
+#include "measurement/StandardRates.h"
 #include "measurement/averaging/BandBank.h"
-#include "measurement/averaging/StandardRates.h"
 
 namespace tamsel {
 
@@ -31,6 +31,12 @@ constexpr double kLeastBeatContrast = 4;
 // Louder than this over the typical level counts no more: a click weighs no more than a tick.
 constexpr double kMostOverFloor = 20;
 constexpr double kLeastContrast = 6; // times the typical correlation of noise
+// Half a beat apart a watch does not repeat at all; a train of pulses twice as fast (the edges
+// of a square wave, at a rate that is no watch's) repeats there as well as a beat apart.
+constexpr double kMostHalfBeatShare = 0.5;
+// Below this typical envelope (in sample units) only the filters' own decay is left: digital
+// silence or a constant level. The quietest real input, its rounding alone, is ten times this.
+constexpr double kLeastFloor = 0.01;
 
 double median(std::vector<float> v)
 {
@@ -96,8 +102,8 @@ Periodicity PeriodFinder::find(const EnvelopeRing &envelope, double seconds, dou
     // than a beat; then the slow part (a level changing over a second) taken off.
     double floor =
         median(std::vector<float>(series_.begin(), series_.begin() + static_cast<std::ptrdiff_t>(n)));
-    if (floor <= 0)
-        return result; // digital silence
+    if (!(floor >= kLeastFloor))
+        return result;
     for (size_t j = 0; j < n; ++j)
         series_[j] = static_cast<float>(std::min(series_[j] / floor, kMostOverFloor));
     std::vector<double> prefix(n + 1, 0.0);
@@ -156,7 +162,7 @@ Periodicity PeriodFinder::find(const EnvelopeRing &envelope, double seconds, dou
     else
         rates.assign(kStandardBeatsPerHour.begin(), kStandardBeatsPerHour.end());
     struct Candidate {
-        double bph, beat, cycle, cycleAt;
+        double bph, beat, halfBeat, cycle, cycleAt;
     };
     std::vector<Candidate> candidates;
     double best = 0;
@@ -164,7 +170,7 @@ Periodicity PeriodFinder::find(const EnvelopeRing &envelope, double seconds, dou
         const double period = kSeriesRate * 3600 / bph;
         if (2 * period * (1 + kRateTolerance) + kBeatErrorReach * kSeriesRate >= lastLag)
             continue;
-        Candidate c{bph, beatApart(period), 0, 0};
+        Candidate c{bph, beatApart(period), peak(period / 2, kRateTolerance, nullptr), 0, 0};
         c.cycle = peak(2 * period, kRateTolerance, &c.cycleAt);
         candidates.push_back(c);
         best = std::max(best, c.cycle);
@@ -173,7 +179,8 @@ Periodicity PeriodFinder::find(const EnvelopeRing &envelope, double seconds, dou
     const Candidate *chosen = nullptr;
     for (const Candidate &c : candidates)
         if (c.cycle >= kCandidateShare * best && c.beat >= kLeastBeatShare * c.cycle &&
-            c.beat >= kLeastBeatContrast * result.noise && (!chosen || c.bph > chosen->bph))
+            c.beat >= kLeastBeatContrast * result.noise && c.halfBeat < kMostHalfBeatShare * c.beat &&
+            (!chosen || c.bph > chosen->bph))
             chosen = &c;
     if (!chosen)
         return result;
