@@ -8,35 +8,18 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <fstream>
 #include <string>
 
+#include "ProcessUsage.h"
 #include "app/TApplication.h"
 #include "app/TForm1.h"
 #include "capture/ScriptedSoundService.h"
 
 using namespace tamsel;
+using tamsel::bench::cpuSeconds;
+using tamsel::bench::residentKiB;
 
 namespace {
-
-double cpuSeconds()
-{
-    timespec ts;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
-
-long residentKiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    while (status >> key) {
-        long value;
-        if (key == "VmRSS:" && status >> value)
-            return value;
-    }
-    return -1;
-}
 
 // A watch at 5 beats per second: a decaying 3 kHz burst per beat over faint noise.
 std::vector<int16_t> watch(size_t samples)

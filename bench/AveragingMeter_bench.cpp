@@ -2,38 +2,16 @@
 // real time it runs, its share of one core when fed live, and its resident memory over an
 // hour of audio (it must stay flat: templates, envelopes and beat lists are bounded).
 #include <cstdio>
-#include <fstream>
 #include <string>
-#include <time.h>
 #include <vector>
 
+#include "ProcessUsage.h"
 #include "capture/SyntheticWatch.h"
 #include "measurement/averaging/AveragingMeter.h"
 
 using namespace tamsel;
-
-namespace {
-
-double cpuSeconds()
-{
-    timespec ts;
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
-}
-
-long residentKiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    while (status >> key) {
-        long value;
-        if (key == "VmRSS:" && status >> value)
-            return value;
-    }
-    return -1;
-}
-
-} // namespace
+using tamsel::bench::cpuSeconds;
+using tamsel::bench::residentKiB;
 
 int main()
 {

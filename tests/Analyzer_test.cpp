@@ -17,41 +17,15 @@
 #include <functional>
 #include <system_error>
 
+#include "AnalyzerProcess.h"
 #include "CommaLocale.h"
 #include "MicrophoneScenarios.h"
 #include "capture/SyntheticWatch.h"
 
 using namespace tamsel;
+using namespace tamsel::test;
 
 namespace {
-
-struct AnalyzerRun {
-    int exitCode = -1;
-    QStringList lines;
-    QString errors;
-};
-
-const QString kAnalyzer = QStringLiteral(TAMSEL_BINARY_DIR "/tools/quorlen-analyze");
-
-AnalyzerRun run(const QString &program, const QStringList &arguments,
-                const QProcessEnvironment &environment = {})
-{
-    QProcess process;
-    if (!environment.isEmpty())
-        process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    process.waitForFinished(120000);
-    AnalyzerRun run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.lines = QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-    run.errors = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
-
-AnalyzerRun analyze(const QStringList &arguments, const QProcessEnvironment &environment = {})
-{
-    return run(kAnalyzer, arguments, environment);
-}
 
 // Writes `frames` frames of a format libsndfile writes; `sample(i, channel)` in -1..1.
 template <typename Sample>

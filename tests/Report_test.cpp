@@ -10,34 +10,14 @@
 #include <algorithm>
 #include <functional>
 
+#include "AnalyzerProcess.h"
 #include "CommaLocale.h"
 #include "capture/SyntheticWatch.h"
 
 using namespace tamsel;
+using namespace tamsel::test;
 
 namespace {
-
-const QString kAnalyzer = QStringLiteral(TAMSEL_BINARY_DIR "/tools/quorlen-analyze");
-
-struct AnalyzerRun {
-    int exitCode = -1;
-    QStringList lines;
-    QString errors;
-};
-
-AnalyzerRun analyze(const QStringList &arguments, const QProcessEnvironment &environment = {})
-{
-    QProcess process;
-    if (!environment.isEmpty())
-        process.setProcessEnvironment(environment);
-    process.start(kAnalyzer, arguments);
-    process.waitForFinished(120000);
-    AnalyzerRun run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.lines = QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-    run.errors = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
 
 // Two hours, as a long run on the bench; the sanitizer build, some ten times slower, hears
 // eight minutes of the same watch.
@@ -108,10 +88,7 @@ TEST(Report, SummaryOfAnUnwindingWatchFromItsRecordingAndFromItsCsvLog)
     });
     analyzer.closeWriteChannel();
     ASSERT_TRUE(analyzer.waitForFinished(600000));
-    AnalyzerRun run;
-    run.exitCode = analyzer.exitStatus() == QProcess::NormalExit ? analyzer.exitCode() : -1;
-    run.lines = QString::fromUtf8(analyzer.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-    run.errors = QString::fromUtf8(analyzer.readAllStandardError());
+    const AnalyzerRun run = endedRun(analyzer);
     ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
     ASSERT_GE(run.lines.size(), 12);
     ASSERT_TRUE(run.lines[run.lines.size() - 2].startsWith("FINAL,"));
