@@ -7,7 +7,6 @@ namespace tamsel {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr double kSampleRate = 44100;
 constexpr double kHighPassHz = 3000;
 constexpr double kLowPassHz = 8000;
@@ -18,31 +17,7 @@ constexpr double kQuietMargin = 1.5;
 // 11.6 ms): the level trackers need two or three seconds to take in a watch moved closer.
 const double kRelease = std::exp(-LevelTracker::kBlock / (4 * kSampleRate));
 
-enum class Kind { HighPass, LowPass };
-
-// Second-order sections after the audio filter cookbook's formulas.
-template <class Section> void design(Section &s, Kind kind, double hz, double q)
-{
-    const double w = 2 * kPi * hz / kSampleRate;
-    const double alpha = std::sin(w) / (2 * q);
-    const double c = std::cos(w);
-    const double a0 = 1 + alpha;
-    const double edge = kind == Kind::HighPass ? (1 + c) / 2 : (1 - c) / 2;
-    s.b0 = edge / a0;
-    s.b1 = (kind == Kind::HighPass ? -2 * edge : 2 * edge) / a0;
-    s.b2 = edge / a0;
-    s.a1 = -2 * c / a0;
-    s.a2 = (1 - alpha) / a0;
-}
-
 } // namespace
-
-void InputConditioner::Biquad::prime(double x)
-{
-    const double y = x * (b0 + b1 + b2) / (1 + a1 + a2);
-    z2 = b2 * x - a2 * y;
-    z1 = b1 * x - a1 * y + z2;
-}
 
 InputConditioner::InputConditioner()
 {
@@ -53,9 +28,9 @@ void InputConditioner::reset()
 {
     chain_ = Chain();
     // A fourth-order Butterworth high-pass as two sections, then a second-order low-pass.
-    design(chain_.highPass1, Kind::HighPass, kHighPassHz, 0.54119610);
-    design(chain_.highPass2, Kind::HighPass, kHighPassHz, 1.30656296);
-    design(chain_.lowPass, Kind::LowPass, kLowPassHz, 0.70710678);
+    chain_.highPass1 = Biquad::highPass(kHighPassHz, Biquad::kFourthOrderQ[0], kSampleRate);
+    chain_.highPass2 = Biquad::highPass(kHighPassHz, Biquad::kFourthOrderQ[1], kSampleRate);
+    chain_.lowPass = Biquad::lowPass(kLowPassHz, Biquad::kSecondOrderQ, kSampleRate);
     // Coefficients of a wide-band quarter-turn pair of all-pass chains (Niemitalo's design).
     const double inPhase[] = {0.6923878, 0.9360654322959, 0.9882295226860, 0.9987488452737};
     const double quadrature[] = {0.4021921162426, 0.8561710882420, 0.9722909545651, 0.9952884791278};

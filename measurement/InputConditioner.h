@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "measurement/Biquad.h"
 #include "measurement/LevelTracker.h"
 
 namespace tamsel {
@@ -49,20 +50,6 @@ public:
     double typicalPeak() const { return std::max(0.0, (levels_.peak() - quiet_) * gain_); }
 
 private:
-    // Transposed direct form II.
-    struct Biquad {
-        double b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
-        double z1 = 0, z2 = 0;
-        double step(double x)
-        {
-            const double y = b0 * x + z1;
-            z1 = b1 * x - a1 * y + z2;
-            z2 = b2 * x - a2 * y;
-            return y;
-        }
-        // As if the input had always been x.
-        void prime(double x);
-    };
     // y[n] = a^2 (x[n] + y[n-2]) - x[n-2]: two chains of these differ by a quarter turn
     // across the audio band, which gives the envelope without the carrier's ripple.
     struct Allpass {

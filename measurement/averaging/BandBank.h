@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "measurement/Biquad.h"
 #include "measurement/averaging/EnvelopeRing.h"
 
 namespace tamsel {
@@ -31,16 +32,6 @@ public:
     static double inputTime(double envelopeIndex);
 
 private:
-    struct Biquad {
-        double b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0, z1 = 0, z2 = 0;
-        double step(double x)
-        {
-            const double y = b0 * x + z1;
-            z1 = b1 * x - a1 * y + z2;
-            z2 = b2 * x - a2 * y;
-            return y;
-        }
-    };
     struct Channel {
         std::array<Biquad, 4> sections;  // 4th-order high-pass, then 4th-order low-pass
         double energy1 = 0, energy2 = 0; // the squared output, smoothed twice
