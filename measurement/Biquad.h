@@ -23,6 +23,20 @@ struct Biquad {
         z2 = b2 * x - a2 * y;
         return y;
     }
+    // Group delay in samples at `hz`, from the phase's slope there.
+    double delayAt(double hz, double sampleRate) const
+    {
+        constexpr double kPi = 3.14159265358979323846;
+        const auto phase = [this](double w) {
+            const double num = std::atan2(-b1 * std::sin(w) - b2 * std::sin(2 * w),
+                                          b0 + b1 * std::cos(w) + b2 * std::cos(2 * w));
+            const double den = std::atan2(-a1 * std::sin(w) - a2 * std::sin(2 * w),
+                                          1 + a1 * std::cos(w) + a2 * std::cos(2 * w));
+            return num - den;
+        };
+        const double w = 2 * kPi * hz / sampleRate, dw = 1e-4;
+        return -std::remainder(phase(w + dw) - phase(w - dw), 2 * kPi) / (2 * dw);
+    }
     // As if the input had always been x.
     void prime(double x)
     {

@@ -136,6 +136,12 @@ inline std::vector<MicrophoneScenario> microphoneScenarios(uint32_t seed = 1)
         add("hum18000", "18 000 bph under strong 50 Hz hum (1 500)", p);
     }
     {
+        SyntheticWatchParams p = heard(43200, 2, 0.8, 300, 1200);
+        p.microphone.tockPitch = 0.6; // the tock rings mostly in another band than the tick
+        p.microphone.tockLevel = 0.8;
+        add("pitches43200", "43 200 bph, the tock ringing at 0.6 of the tick's pitch, 0.8 ms beat error", p);
+    }
+    {
         SyntheticWatchParams p = heard(21600, 0, 0, 250, 1000); // the clicks' loudness
         p.microphone.watchHeard = false;
         p.microphone.hissRms = 30;

@@ -62,7 +62,7 @@ TEST(MicrophoneScenarios, PlainMicrophoneWatchIsUnchanged)
 TEST(MicrophoneScenarios, TruthIsWhereTheBurstsAre)
 {
     const std::vector<MicrophoneScenario> scenarios = microphoneScenarios(3);
-    ASSERT_EQ(scenarios.size(), 10u);
+    ASSERT_EQ(scenarios.size(), 11u);
     for (const MicrophoneScenario &s : scenarios) {
         SCOPED_TRACE(s.name);
         const SyntheticWatch watch(s.params);

@@ -123,7 +123,14 @@ void AveragingMeter::tryToLock()
 {
     int best = -1;
     Periodicity found;
-    for (int band = 0; band < BandBank::kBands; ++band) {
+    // The bands together when they hear the watch: a tick and a tock that differ in sound
+    // both stand out there; else the band it stands highest in.
+    const Periodicity together = finder_.find(bank_.envelope(BandBank::kCombined), kPeriodSeconds, handRate_);
+    if (together.heard) {
+        found = together;
+        best = BandBank::kCombined;
+    }
+    for (int band = 0; best < 0 && band < BandBank::kBands; ++band) {
         const Periodicity p = finder_.find(bank_.envelope(band), kPeriodSeconds, handRate_);
         if (p.heard && p.strength > found.strength) {
             found = p;

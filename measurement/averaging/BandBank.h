@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "measurement/Biquad.h"
 #include "measurement/averaging/EnvelopeRing.h"
@@ -14,6 +15,10 @@ namespace tamsel {
 class BandBank {
 public:
     static constexpr int kBands = 4;
+    // One more envelope: the bands together, each against its own typical level, so that a
+    // tick and a tock that stand out in different bands both stand out in it.
+    static constexpr int kCombined = kBands;
+    static constexpr int kEnvelopes = kBands + 1;
     static constexpr int kDecimation = 4;                // envelope samples are 4 input samples apart
     static constexpr double kEnvelopeRate = 44100.0 / 4; // per second
 
@@ -32,13 +37,21 @@ public:
     static double inputTime(double envelopeIndex);
 
 private:
+    void combine(int64_t firstNew);
+
     struct Channel {
         std::array<Biquad, 4> sections;  // 4th-order high-pass, then 4th-order low-pass
         double energy1 = 0, energy2 = 0; // the squared output, smoothed twice
     };
 
     std::array<Channel, kBands> channels_;
-    std::array<EnvelopeRing, kBands> rings_;
+    std::array<EnvelopeRing, kEnvelopes> rings_;
+    std::array<double, kBands> levels_{};
+    // Envelope samples each band is taken from behind the newest, so that all stand for the
+    // same moment: a lower band's filters delay its sound more.
+    std::array<double, kBands> lagBehind_{};
+    int64_t levelsAt_ = 0; // envelope samples when the levels were last taken
+    std::vector<float> scratch_;
     int phase_ = 0;
 };
 
