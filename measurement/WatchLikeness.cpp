@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "measurement/Median.h"
 #include "measurement/StandardRates.h"
 
 namespace tamsel {
@@ -22,14 +23,6 @@ constexpr double kMostBeatsPerInterval = 3;
 // Shares of agreeing interval pairs to become a watch, and to stay one.
 constexpr double kBecomeWatch = 0.75;
 constexpr double kStayWatch = 0.5;
-
-double Median(std::span<const double> values)
-{
-    std::vector<double> v(values.begin(), values.end());
-    const auto middle = v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2);
-    std::nth_element(v.begin(), middle, v.end());
-    return *middle;
-}
 
 // The beats an interval spans, or 0 when it spans no whole number of them.
 double Beats(double interval, double period)
@@ -97,7 +90,8 @@ WatchVerdict WatchLikeness::Judge(const PulseTrain &pulses)
         return verdict_;
     const bool rate = pulses.beatRateByHand || StandardBeatRate(bps);
     const bool widthsKnown = pulses.widths.size() == pulses.times.size();
-    const double width = widthsKnown ? Median(pulses.widths) : 0;
+    const double width =
+        widthsKnown ? median(std::vector<double>(pulses.widths.begin(), pulses.widths.end())) : 0;
     const double needed = verdict_ == WatchVerdict::Watch ? kStayWatch : kBecomeWatch;
     bool watch = false;
     // The pulses keep the beat rate in use, or twice it: a counter that heard only the louder

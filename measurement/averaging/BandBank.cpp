@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "measurement/Median.h"
+
 namespace tamsel {
 
 namespace {
@@ -101,9 +103,7 @@ void BandBank::combine(int64_t firstNew)
         const int64_t from = std::max(ring.begin(), end - kLevelSpan);
         scratch_.resize(static_cast<size_t>(end - from));
         ring.copy(from, end - from, scratch_.data());
-        const auto middle = scratch_.begin() + static_cast<std::ptrdiff_t>(scratch_.size() / 2);
-        std::nth_element(scratch_.begin(), middle, scratch_.end());
-        levels_[static_cast<size_t>(b)] = *middle;
+        levels_[static_cast<size_t>(b)] = medianInPlace(std::span<float>(scratch_));
     }
     EnvelopeRing &combined = rings_[kCombined];
     for (int64_t i = firstNew; i < end; ++i) {
@@ -115,7 +115,8 @@ void BandBank::combine(int64_t firstNew)
             if (levels_[static_cast<size_t>(b)] < kLeastLevel || before < ring.begin())
                 continue;
             const double part = at - static_cast<double>(before);
-            const double value = part > 0 ? (1 - part) * ring[before] + part * ring[before + 1] : ring[before];
+            const double value =
+                part > 0 ? (1 - part) * ring[before] + part * ring[before + 1] : ring[before];
             sum += value / levels_[static_cast<size_t>(b)];
         }
         combined.push(static_cast<float>(sum));

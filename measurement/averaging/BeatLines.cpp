@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "measurement/Median.h"
+
 namespace tamsel {
 
 namespace {
@@ -62,10 +64,7 @@ BeatLines BeatLines::fit(const std::vector<PlacedBeat> &beats)
         std::vector<double> distance;
         for (const PlacedBeat &b : beats)
             distance.push_back(std::fabs(residual(lines, b)));
-        std::vector<double> sorted(distance);
-        std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(sorted.size() / 2),
-                         sorted.end());
-        const double scatter = 1.4826 * sorted[sorted.size() / 2];
+        const double scatter = 1.4826 * median(distance);
         const double limit = std::max(kStrayScatters * scatter, kLeastStray);
         for (size_t i = 0; i < beats.size(); ++i)
             use[i] = distance[i] <= limit;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "measurement/Median.h"
 #include "measurement/averaging/PeakOffset.h"
 
 namespace tamsel {
@@ -154,12 +155,10 @@ BeatTemplate::SubEvents BeatTemplate::subEventsOf(const std::vector<float> &shap
     std::vector<float> sorted(shape_);
     std::nth_element(sorted.begin(), sorted.begin() + n / 5, sorted.end());
     const double floor = sorted[static_cast<size_t>(n / 5)];
-    std::nth_element(sorted.begin(), sorted.begin() + n / 2, sorted.end());
-    const double middle = sorted[static_cast<size_t>(n / 2)];
+    const double middle = medianInPlace(std::span<float>(sorted));
     for (float &v : sorted)
         v = std::fabs(v - static_cast<float>(middle));
-    std::nth_element(sorted.begin(), sorted.begin() + n / 2, sorted.end());
-    const double spread = 1.4826 * sorted[static_cast<size_t>(n / 2)];
+    const double spread = 1.4826 * medianInPlace(std::span<float>(sorted));
     const auto top = std::max_element(shape_.begin(), shape_.end());
     const int peakAt = static_cast<int>(top - shape_.begin());
     const double least =

@@ -7,6 +7,7 @@
 
 #include "measurement/averaging/PeakOffset.h"
 
+#include "measurement/Median.h"
 #include "measurement/StandardRates.h"
 #include "measurement/averaging/BandBank.h"
 
@@ -37,15 +38,6 @@ constexpr double kMostHalfBeatShare = 0.5;
 // Below this typical envelope (in sample units) only the filters' own decay is left: digital
 // silence or a constant level. The quietest real input, its rounding alone, is ten times this.
 constexpr double kLeastFloor = 0.01;
-
-double median(std::vector<float> v)
-{
-    if (v.empty())
-        return 0;
-    auto mid = v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2);
-    std::nth_element(v.begin(), mid, v.end());
-    return *mid;
-}
 
 } // namespace
 
