@@ -59,13 +59,28 @@ SyntheticWatch::SyntheticWatch(const SyntheticWatchParams &params) : p_(params)
     p_.beatErrorMs = std::clamp(std::fabs(finiteOr(p_.beatErrorMs, 0)), 0.0, period_ / 10 / kRate * 1000);
     offset_ = p_.beatErrorMs * kRate / 1000;
 
-    // amplitude = L (1 + (I + d) / (4 d))  <=>  d = I / (4 (A / L - 1) - 1)
     const double a = finiteOr(p_.amplitudeDegrees, defaults.amplitudeDegrees);
-    const double divisor = 4 * (a / p_.liftAngle - 1) - 1;
     const double maxLift = 0.3 * period_;
-    const double lift = divisor > 0 ? period_ / divisor : maxLift;
-    lift_ = static_cast<int>(std::lround(std::clamp(lift, 2.0, maxLift)));
-    p_.amplitudeDegrees = p_.liftAngle * (1 + (period_ + lift_) / (4.0 * lift_));
+    if (m.on) {
+        // The balance swings as a harmonic oscillator of period T = two beats: it passes the
+        // lift angle L in d = T / pi x asin(L / (2 A)).
+        const double half = p_.liftAngle / (2 * a);
+        const double lift = half > 0 && half < 1 ? 2 * period_ / kPi * std::asin(half) : maxLift;
+        lift_ = static_cast<int>(std::lround(std::clamp(lift, 2.0, maxLift)));
+        p_.amplitudeDegrees = p_.liftAngle / (2 * std::sin(kPi * lift_ / (2 * period_)));
+    } else {
+        // amplitude = L (1 + (I + d) / (4 d))  <=>  d = I / (4 (A / L - 1) - 1)
+        const double divisor = 4 * (a / p_.liftAngle - 1) - 1;
+        const double lift = divisor > 0 ? period_ / divisor : maxLift;
+        lift_ = static_cast<int>(std::lround(std::clamp(lift, 2.0, maxLift)));
+        p_.amplitudeDegrees = p_.liftAngle * (1 + (period_ + lift_) / (4.0 * lift_));
+    }
+    m.tockLiftMs = std::clamp(finiteOr(m.tockLiftMs, 0), 0.0, 2.0);
+    for (auto *shape : {&m.tickShape, &m.tockShape})
+        std::erase_if(*shape, [](const ShapedBurst &b) {
+            return !std::isfinite(b.ofLift) || b.ofLift < 0 || b.ofLift > 1 || !std::isfinite(b.level) ||
+                   b.level < 0 || b.level > 2;
+        });
 
     const double tau = std::min(250.0, period_ / 20);
     tail_ = static_cast<int>(7 * tau);

@@ -6,7 +6,9 @@
 // Each tick is a burst whose envelope rises from the pulse start to its peak one lift time
 // later and then decays; the peak sample stands well above the rest of the burst, so a
 // threshold detector finds the peak, and an edge search finds the pulse start. The lift time d is chosen so
-// that amplitude = lift angle x (1 + (I + d) / (4 d)), I being one beat interval.
+// that amplitude = lift angle x (1 + (I + d) / (4 d)), I being one beat interval: the pulse shape
+// the threshold measurement assumes. Heard through a microphone the lift is the balance's own:
+// it passes the lift angle in d = T / pi x asin(lift angle / (2 amplitude)), T two beats.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -20,6 +22,17 @@ namespace tamsel {
 struct LevelStep {
     double atSeconds = 0;
     double decibels = 0;
+};
+
+// The kinds of burst in a beat heard through a microphone, each ringing in its own way.
+enum class BurstKind { Unlocking, UnlockingEcho, Impulse, ImpulseEcho, Drop, DropEcho };
+
+// One burst of a beat shaped burst by burst: where it lies in the lift (0 the unlocking, 1 the
+// drop; a DropEcho lies a fixed 1.4 ms after the drop whatever this says) and how loud it is.
+struct ShapedBurst {
+    BurstKind kind;
+    double ofLift;
+    double level;
 };
 
 // An ordinary microphone instead of a contact one: each tick is three ringing bursts
@@ -47,6 +60,11 @@ struct MicrophoneParams {
     double clickLevel = 1;       // room clicks' loudness, as a multiple of the tick's peak
     std::vector<LevelStep> levelSteps = {};
     bool watchHeard = true; // false: a room with no watch in it (hum, hiss and clicks only)
+    // Ticks and tocks shaped burst by burst (a real watch's tick and tock differ in their count
+    // of sub-events and in which is loudest); empty: the layout subEvents chooses. The levels
+    // are of the beat's own peak level (tockLevel still scales the tock).
+    std::vector<ShapedBurst> tickShape = {}, tockShape = {};
+    double tockLiftMs = 0; // the tock's drop comes this much later after its unlocking than the tick's
 };
 
 struct SyntheticWatchParams {
@@ -82,13 +100,15 @@ public:
 
     const SyntheticWatchParams &params() const { return p_; }
     double period() const { return period_; } // mean samples per beat
-    int liftSamples() const { return lift_; } // pulse start to peak
+    int liftSamples() const { return lift_; } // pulse start to peak (the tick's, with a microphone)
     int64_t peakOf(int64_t beat) const;       // sample of a beat's peak
 
     // One ringing burst of a beat as the microphone hears it. The lift runs from the start of
     // the unlocking to the start of the drop (the beat's peakOf()): liftSamples() long.
     struct HeardBurst {
-        enum Kind { Unlocking, UnlockingEcho, Impulse, ImpulseEcho, Drop, DropEcho } kind;
+        using enum BurstKind;
+        using Kind = BurstKind;
+        Kind kind;
         int64_t start; // the burst's first sample
         double level;  // the scale of its ring (its peak is near it), before noise and clipping
     };

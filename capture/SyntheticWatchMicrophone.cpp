@@ -135,27 +135,43 @@ std::vector<SyntheticWatch::HeardBurst> SyntheticWatch::heardBursts(int64_t beat
     const bool tock = beat & 1;
     const double level = p_.peakLevel * (tock ? m.tockLevel : 1.0) * drift * jitter * steps;
 
-    const bool full = m.subEvents >= 5;
-    const Layout &layout = full ? kFull : kPlain;
+    // The unlocking keeps the beat's time; a tock's lift may be longer than the tick's.
     const int64_t unlocking = drop - lift_;
-    const int64_t impulse = unlocking + std::lround(layout.impulseAt * lift_);
-    const double impulseLevel = tock && m.tockImpulseLevel > 0 ? m.tockImpulseLevel : layout.impulse;
+    const int64_t lift = lift_ + (tock ? std::lround(m.tockLiftMs * kRate / 1000) : 0);
     std::vector<HeardBurst> bursts;
-    bursts.push_back({Kind::Unlocking, unlocking, layout.unlocking});
-    if (full)
-        bursts.push_back({Kind::UnlockingEcho,
-                          unlocking + std::lround(kUnlockingEchoAt * (impulse - unlocking)),
-                          layout.unlockingEcho});
-    bursts.push_back({Kind::Impulse, impulse, impulseLevel});
-    if (full)
-        bursts.push_back({Kind::ImpulseEcho, impulse + std::lround(kImpulseEchoAt * (drop - impulse)),
-                          layout.impulseEcho});
-    bursts.push_back({Kind::Drop, drop, 1.0});
-    if (m.subEvents >= 6)
-        bursts.push_back({Kind::DropEcho, drop + kDropEchoDelay, layout.dropEcho});
+    const std::vector<ShapedBurst> &shape = tock ? m.tockShape : m.tickShape;
+    if (!shape.empty()) {
+        for (const ShapedBurst &b : shape)
+            bursts.push_back({b.kind,
+                              b.kind == Kind::DropEcho ? unlocking + lift + kDropEchoDelay
+                                                       : unlocking + std::lround(b.ofLift * lift),
+                              b.level});
+        std::stable_sort(bursts.begin(), bursts.end(),
+                         [](const HeardBurst &x, const HeardBurst &y) { return x.start < y.start; });
+    } else {
+        const bool full = m.subEvents >= 5;
+        const Layout &layout = full ? kFull : kPlain;
+        const int64_t impulse = unlocking + std::lround(layout.impulseAt * lift);
+        const int64_t dropAt = unlocking + lift;
+        const double impulseLevel = tock && m.tockImpulseLevel > 0 ? m.tockImpulseLevel : layout.impulse;
+        bursts.push_back({Kind::Unlocking, unlocking, layout.unlocking});
+        if (full)
+            bursts.push_back({Kind::UnlockingEcho,
+                              unlocking + std::lround(kUnlockingEchoAt * (impulse - unlocking)),
+                              layout.unlockingEcho});
+        bursts.push_back({Kind::Impulse, impulse, impulseLevel});
+        if (full)
+            bursts.push_back({Kind::ImpulseEcho, impulse + std::lround(kImpulseEchoAt * (dropAt - impulse)),
+                              layout.impulseEcho});
+        bursts.push_back({Kind::Drop, dropAt, 1.0});
+        if (m.subEvents >= 6)
+            bursts.push_back({Kind::DropEcho, dropAt + kDropEchoDelay, layout.dropEcho});
+    }
     for (HeardBurst &b : bursts) {
-        const double vary =
-            1 + m.burstJitter * (2 * hash01(static_cast<uint64_t>(beat), p_.seed, (8ull + b.kind) << 56) - 1);
+        // Shaped beats may repeat a kind: their bursts vary by their place instead.
+        const auto stream = shape.empty() ? 8 + static_cast<uint64_t>(b.kind)
+                                          : 16 + static_cast<uint64_t>(&b - bursts.data());
+        const double vary = 1 + m.burstJitter * (2 * hash01(static_cast<uint64_t>(beat), p_.seed, stream << 56) - 1);
         b.level = b.level * level * vary;
     }
     return bursts;
@@ -204,7 +220,7 @@ void SyntheticWatch::generateHeard(int64_t from, int16_t *out, size_t count) con
             Ring ring = ringOf(b.kind);
             if (tock)
                 ring.decay *= m.tockDecay;
-            addRing(v, from, b.start, ring, b.level, phase + kPhaseOf[b.kind], hzScale);
+            addRing(v, from, b.start, ring, b.level, phase + kPhaseOf[static_cast<int>(b.kind)], hzScale);
         }
     }
     // Room clicks, one somewhere in each slot, about as loud as the ticks.

@@ -123,7 +123,7 @@ int printBursts(const MicrophoneScenario &s, int64_t samples)
     std::printf("beat,kind,sample,level\n");
     for (int64_t beat = 0; watch.peakOf(beat) < samples; ++beat)
         for (const SyntheticWatch::HeardBurst &b : watch.heardBursts(beat))
-            std::printf("%lld,%s,%lld,%.1f\n", static_cast<long long>(beat), kinds[b.kind],
+            std::printf("%lld,%s,%lld,%.1f\n", static_cast<long long>(beat), kinds[static_cast<int>(b.kind)],
                         static_cast<long long>(b.start), b.level);
     return 0;
 }

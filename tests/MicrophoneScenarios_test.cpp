@@ -73,7 +73,8 @@ TEST(MicrophoneScenarios, TruthIsWhereTheBurstsAre)
         }
         const double period = 44100 * 3600 / truth.beatsPerHour * (1 - truth.rateSecondsPerDay / 86400);
         const double lift = truth.liftMs * 44100 / 1000;
-        EXPECT_NEAR(s.params.liftAngle * (1 + (period + lift) / (4 * lift)), truth.amplitudeDegrees, 1e-9);
+        EXPECT_NEAR(s.params.liftAngle / (2 * std::sin(M_PI * lift / (2 * period))), truth.amplitudeDegrees,
+                    1e-9);
         EXPECT_NEAR(truth.amplitudeDegrees, s.params.amplitudeDegrees, 1.5);
         const int beats = static_cast<int>(s.seconds * truth.beatsPerHour / 3600);
         int impulseLoudest = 0;

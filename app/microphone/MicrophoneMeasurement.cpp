@@ -94,12 +94,12 @@ void MicrophoneMeasurement::showReading()
     state.rateRatio = static_cast<double>(ratio);
     output.rateMeasured(static_cast<double>(ratio * kSecondsPerDay));
     output.beatErrorMeasured(static_cast<double>(r.beatError * secondsPerSample * 1000));
-    if (r.lift > 0) {
-        const long double degrees = state.liftAngle * (1 + (r.beatPeriod + r.lift) / (4 * r.lift));
-        const auto shown = static_cast<uint32_t>(Round(std::min(degrees, 1e6L)));
-        output.amplitudeMeasured(shown, state.liftAngle < degrees && degrees <= 360,
-                                 static_cast<uint32_t>(Round(r.lift)));
-    }
+    // The balance's own motion gives the amplitude here: the lift is measured from the
+    // unlocking to the drop, not from a pulse's shape.
+    const double degrees = AveragingMeter::amplitude(state.liftAngle, r);
+    const auto shown = static_cast<uint32_t>(Round(std::min(degrees, 1e6)));
+    output.amplitudeMeasured(shown, state.liftAngle < degrees && degrees <= 360,
+                             static_cast<uint32_t>(Round(r.lift)));
     showing_ = true;
 }
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "measurement/Median.h"
+
 namespace tamsel {
 
 namespace {
@@ -18,8 +20,12 @@ constexpr double kNoWatchAfter = 4;        // seconds heard before "no watch" is
 constexpr double kFitSeconds = 30;         // beats behind the lines
 constexpr double kLeastFit = 0.3;          // a beat that fits its template less is set aside
 constexpr double kLearnFit = 0.5;          // and one that fits less than this does not teach it
-constexpr double kCentreSmoothing = 0.003; // seconds: the box that finds a beat's centre in the fold
-constexpr double kMostHalf = 0.030;        // seconds of template either side of a beat's centre
+constexpr double kCentreSmoothing = 0.003; // seconds: the box that finds a beat's loudest in the fold
+constexpr double kClusterShare = 0.15;     // of the loudest above the floor: still part of the beat
+constexpr double kClusterGap = 0.012;      // seconds of quiet that end a beat's sound
+// Seconds of template either side of a beat's middle: room for the longest lift (about 30 ms,
+// a watch at 18 000 bph and 150 degrees) with quiet on both sides.
+constexpr double kMostHalf = 0.040;
 constexpr double kMostReach = 0.006;       // seconds a beat is looked for either side of where it is due
 constexpr size_t kRecentBeats = 24;
 constexpr double kLeastRecentFit = 0.4; // share of recent beats that must fit to stay locked
@@ -28,25 +34,33 @@ constexpr double kGoodStrength = 0.25;
 constexpr int kStrikes = 3;              // failed checks in a row before letting go
 constexpr int kLeastCycles = 6;          // tick-tock cycles on the lines before a reading
 constexpr double kLeastReadingAfter = 4; // seconds locked on without a reading: let go
-constexpr double kPairReach = 6;         // envelope samples (0.5 ms) between paired sub-events
+// A tick's and a tock's lift differ little (the balance passes the same angle either way);
+// lifts further apart than this (envelope samples, 0.7 ms) mean an unlocking or a drop was
+// taken for another sub-event, and neither beat error nor amplitude can be trusted.
+constexpr double kMostLiftDifference = 7.7;
+constexpr double kLeastClarity = 10;         // times the template's noise
+// A reading is shown once the beats' own scatter about their lines leaves it this uncertain
+// (one standard error): the rate to s/day, the beat error to input samples (0.02 ms).
+constexpr double kMostRateDoubt = 0.12;
+constexpr double kMostBeatErrorDoubt = 0.9;
+constexpr double kSecondsPerDay = 86400;
 
-// Matching whole patterns lines up the bursts' middles, which a tock that dies away sooner
-// moves early. The bursts' rises move less: each tick sub-event is paired with the tock
-// sub-event the pattern match puts beside it, and the rises' mean distance, weighted by how
-// loud each pair is, is the shift.
-double refinedShift(const BeatTemplate::SubEvents &tick, const BeatTemplate::SubEvents &tock, double shift)
+// The middle of the beat whose loudest point is `at` in a profile of `points` around the cycle:
+// half way between its first and last sound that stands clear of the floor, so that the
+// template keeps the whole lift, from the unlocking to the drop, whichever is loudest.
+int clusterMiddle(const std::vector<double> &around, int at, double floor, int gap)
 {
-    double sum = 0, weights = 0;
-    for (size_t i = 0; i < tick.rises.size(); ++i)
-        for (size_t j = 0; j < tock.rises.size(); ++j) {
-            const double apart = tock.rises[j] - tick.rises[i];
-            if (std::fabs(apart - shift) > kPairReach)
-                continue;
-            const double weight = std::min(tick.heights[i], tock.heights[j]);
-            sum += weight * apart;
-            weights += weight;
-        }
-    return weights > 0 ? sum / weights : shift;
+    const int points = static_cast<int>(around.size());
+    const double least = floor + kClusterShare * (around[static_cast<size_t>(at)] - floor);
+    const auto loud = [&](int m) { return around[static_cast<size_t>(((m % points) + points) % points)] >= least; };
+    int first = at, last = at;
+    for (int m = at - 1, quiet = 0; quiet <= gap && at - m < points / 4; --m, ++quiet)
+        if (loud(m))
+            first = m, quiet = 0;
+    for (int m = at + 1, quiet = 0; quiet <= gap && m - at < points / 4; ++m, ++quiet)
+        if (loud(m))
+            last = m, quiet = 0;
+    return (first + last) / 2;
 }
 
 double envelopeIndex(double inputTime)
@@ -91,6 +105,9 @@ void AveragingMeter::unlock(Hearing why)
     lines_ = BeatLines();
     events_ = {};
     reading_ = Reading();
+    fitted_ = false;
+    onsetsAgree_ = false;
+    faint_ = false;
 }
 
 std::vector<AveragingMeter::Beat> AveragingMeter::takeBeats()
@@ -185,8 +202,11 @@ void AveragingMeter::lockOn(int band, const Periodicity &period)
             around[static_cast<size_t>((tick + tockAfter) % points)])
             tockAfter = d;
 
+    const double floor = median(around);
+    const int gap = static_cast<int>(kClusterGap * kEnvelopeRate);
     half_ = static_cast<int>(std::min(0.3 * cycle / 2, kMostHalf * kEnvelopeRate));
-    const int centres[2] = {tick, tick + tockAfter};
+    const int centres[2] = {clusterMiddle(around, tick, floor, gap),
+                            clusterMiddle(around, tick + tockAfter, floor, gap)};
     for (int kind = 0; kind < 2; ++kind) {
         std::vector<float> shape(static_cast<size_t>(2 * half_ + 1));
         for (int i = 0; i < static_cast<int>(shape.size()); ++i)
@@ -258,7 +278,8 @@ void AveragingMeter::check()
     const bool lost = recentFits_.size() >= kRecentBeats &&
                       fitting < kLeastRecentFit * static_cast<double>(recentFits_.size());
     // A watch gives a reading within seconds; what repeats without one is no watch's beat.
-    const bool unread = !hasReading() && heard_ - lockedAt_ > kLeastReadingAfter * kInputRate;
+    const bool unread =
+        !(fitted_ && (onsetsAgree_ || faint_)) && heard_ - lockedAt_ > kLeastReadingAfter * kInputRate;
     misses_ = sameRate && !lost && !unread ? 0 : misses_ + 1;
     if (misses_ >= kStrikes) {
         unlock(Hearing::NoWatch);
@@ -273,8 +294,30 @@ void AveragingMeter::measure()
         return;
     lines_ = lines;
     cycle_ = lines.cycle / BandBank::kDecimation;
-    if (!hasReading() || heard_ >= nextAnalysis_)
+    if (!fitted_ || heard_ >= nextAnalysis_)
         analyseTemplates();
+    fitted_ = true;
+    reading_ = Reading();
+    // Without an unlocking and a drop a lift apart in both beats this is no watch yet (a
+    // square wave's edges, a click): what was said of the sound stands; unless the beats are
+    // too faint to tell their sub-events apart.
+    if (!onsetsAgree_) {
+        if (faint_)
+            hearing_ = Hearing::Weak;
+        return;
+    }
+    int fitting = 0;
+    for (bool f : recentFits_)
+        fitting += f ? 1 : 0;
+    const bool steady = fitting >= kGoodRecentFit * static_cast<double>(recentFits_.size());
+    hearing_ = steady && strength_ >= kGoodStrength ? Hearing::Good : Hearing::Weak;
+    if (!trusted(lines)) {
+        hearing_ = Hearing::Weak; // better nothing than a wrong number
+        return;
+    }
+    // Each beat's time is its unlocking: where its line puts its template, plus the unlocking's
+    // place in the template. The beat error is how far the tock's unlocking lies from half way
+    // between the ticks'.
     const double shift = onset_[1] - onset_[0];
     const double apartLines = lines.tockAt - lines.tickAt + shift * BandBank::kDecimation;
     const double apart = std::fmod(std::fmod(apartLines, lines.cycle) + lines.cycle, lines.cycle);
@@ -283,26 +326,65 @@ void AveragingMeter::measure()
     reading_.beatError = std::fabs(apart - lines.cycle / 2);
     reading_.lift = lift_;
     reading_.beats = lines.used;
-    int fitting = 0;
-    for (bool f : recentFits_)
-        fitting += f ? 1 : 0;
-    const bool steady = fitting >= kGoodRecentFit * static_cast<double>(recentFits_.size());
-    hearing_ = steady && strength_ >= kGoodStrength ? Hearing::Good : Hearing::Weak;
 }
 
-// Tick and tock matched to each other, pattern for pattern, and the lift from both at once.
-// The templates change slowly, so once a second is enough.
+// The standard errors of least squares, from the beats' scatter about their lines: the slope
+// of a line through n points spread evenly over K cycles is known to sigma / sqrt(n K^2 / 12),
+// the distance between the two lines to 2 sigma / sqrt(n).
+double AveragingMeter::amplitude(double liftAngle, const Reading &r)
+{
+    constexpr double kPi = 3.14159265358979323846;
+    if (r.lift <= 0 || r.beatPeriod <= 0 || r.lift >= 2 * r.beatPeriod)
+        return 0;
+    return liftAngle / (2 * std::sin(kPi * r.lift / (2 * r.beatPeriod)));
+}
+
+bool AveragingMeter::trusted(const BeatLines &lines) const
+{
+    if (placed_.empty())
+        return false;
+    const double n = lines.used;
+    const double span = static_cast<double>(placed_.back().cycle - placed_.front().cycle) + 1;
+    const double sigma = std::max(lines.scatter, 0.5); // a scatter of 0 is rounding, not certainty
+    const double cycleDoubt = sigma / std::sqrt(n * span * span / 12);
+    const double rateDoubt = cycleDoubt / lines.cycle * kSecondsPerDay;
+    const double beatErrorDoubt = 2 * sigma / std::sqrt(n);
+    return rateDoubt <= kMostRateDoubt && beatErrorDoubt <= kMostBeatErrorDoubt;
+}
+
+// Each template's own unlocking and drop, found the same way in tick and tock: their sounds
+// differ (other sub-events, another loudest), so neither is matched against the other. The
+// templates change slowly, so once a second is enough.
 void AveragingMeter::analyseTemplates()
 {
     nextAnalysis_ = heard_ + kCheckEvery;
-    const BeatTemplate &tick = templates_[0], &tock = templates_[1];
-    events_[0] = tick.subEvents();
-    events_[1] = tock.subEvents();
-    const double shift = refinedShift(events_[0], events_[1], tick.shiftTo(tock));
-    const BeatTemplate::SubEvents both = BeatTemplate::subEventsOf(tick.combinedWith(tock, shift));
-    onset_[0] = both.first();
-    onset_[1] = both.first() + shift;
-    lift_ = (both.drop() - both.first()) * BandBank::kDecimation;
+    events_[0] = templates_[0].subEvents();
+    events_[1] = templates_[1].subEvents();
+    onset_[0] = events_[0].first();
+    onset_[1] = events_[1].first();
+    // The balance passes the lift angle as fast either way: the tick's drop is its last loud
+    // sub-event, and the tock must show the same lift (an impulse may be as loud as a drop).
+    // None, when a beat has one sub-event only (a click is no watch's beat) or when an
+    // unlocking was missed.
+    lift_ = 0;
+    // The unlockings must stand clear of the templates' noise: one lost in it moves a beat by
+    // a sub-event's distance, a millisecond or more. (Matching whole patterns cannot tell: in a
+    // tick and a tock that sound unlike, it pairs events that are not the same.)
+    faint_ = std::min(events_[0].clarity(), events_[1].clarity()) < kLeastClarity;
+    if (faint_) {
+        onsetsAgree_ = false;
+        return;
+    }
+    const std::vector<double> ticks = events_[0].lifts(), tocks = events_[1].lifts();
+    if (!ticks.empty()) {
+        const double tick = ticks.back();
+        const auto closest = std::min_element(tocks.begin(), tocks.end(), [&](double a, double b) {
+            return std::fabs(a - tick) < std::fabs(b - tick);
+        });
+        if (closest != tocks.end() && std::fabs(*closest - tick) <= kMostLiftDifference)
+            lift_ = (tick + *closest) / 2 * BandBank::kDecimation;
+    }
+    onsetsAgree_ = lift_ > 0;
 }
 
 } // namespace tamsel

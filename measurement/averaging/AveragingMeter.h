@@ -31,7 +31,7 @@ public:
         double beatsPerHour = 0;
         double beatPeriod = 0; // input samples, measured
         double beatError = 0;  // input samples
-        double lift = 0;       // input samples, 0 when the sub-events could not be told apart
+        double lift = 0;       // input samples, unlocking to drop; 0 when they could not be told apart
         int beats = 0;         // beats behind the reading
     };
 
@@ -52,6 +52,9 @@ public:
     // Valid once the averaging has settled: a few seconds after the watch is first heard.
     bool hasReading() const { return reading_.beats > 0; }
     const Reading &reading() const { return reading_; }
+    // The balance's amplitude in degrees from the lift: a harmonic oscillator of period T (two
+    // beats) passes the lift angle L in t where A = L / (2 sin(pi t / T)). 0 without a lift.
+    static double amplitude(double liftAngle, const Reading &r);
     // Beats placed since the last call, oldest first.
     std::vector<Beat> takeBeats();
 
@@ -69,6 +72,7 @@ private:
     void check();
     void measure();
     void analyseTemplates();
+    bool trusted(const BeatLines &lines) const;
     void unlock(Hearing why);
     double expected(bool tock, int64_t cycle) const; // window start, envelope samples
 
@@ -100,6 +104,9 @@ private:
     std::array<BeatTemplate::SubEvents, 2> events_;
     int64_t nextAnalysis_ = 0;
     double strength_ = 0; // of the periodicity at the last check
+    bool fitted_ = false;      // the lines have been fitted since the lock
+    bool onsetsAgree_ = false; // tick and tock show the same lift: their unlockings are found
+    bool faint_ = false;       // the templates' sub-events barely stand out of their noise
     Reading reading_;
 };
 

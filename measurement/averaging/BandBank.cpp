@@ -18,6 +18,7 @@ constexpr double kSmoothing = 0.25;
 constexpr int64_t kLevelSpan = 11025;
 constexpr int64_t kLevelEvery = 11025; // once a second: levels change slowly
 constexpr double kLeastLevel = 0.01;
+constexpr double kSilentShare = 0.01; // of the loudest 1 %: the least typical level
 // Filters and smoothing delay the envelope by about this many input samples.
 constexpr double kDelay = 6;
 
@@ -103,7 +104,12 @@ void BandBank::combine(int64_t firstNew)
         const int64_t from = std::max(ring.begin(), end - kLevelSpan);
         scratch_.resize(static_cast<size_t>(end - from));
         ring.copy(from, end - from, scratch_.data());
-        levels_[static_cast<size_t>(b)] = medianInPlace(std::span<float>(scratch_));
+        // Between the ticks of a signal generator or a noise gate there is exact silence, and
+        // the median is nothing: then the loud part's level stands for the band.
+        const auto loud = scratch_.begin() + static_cast<std::ptrdiff_t>(scratch_.size() * 99 / 100);
+        std::nth_element(scratch_.begin(), loud, scratch_.end());
+        const double quietest = kSilentShare * *loud;
+        levels_[static_cast<size_t>(b)] = std::max<double>(medianInPlace(std::span<float>(scratch_)), quietest);
     }
     EnvelopeRing &combined = rings_[kCombined];
     for (int64_t i = firstNew; i < end; ++i) {

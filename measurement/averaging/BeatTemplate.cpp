@@ -14,12 +14,19 @@ namespace {
 // well out of the floor's own unevenness...
 constexpr double kSubEventShare = 0.05;
 constexpr double kSubEventSpreads = 6;
-// The drop is the last sub-event at least this share of the loudest.
-constexpr double kDropShare = 0.85;
+// The drop is a sub-event at least this share of the loudest...
+constexpr double kDropShare = 0.35;
+// ...that is not an echo: clearly quieter than a sub-event this shortly before it (2 ms at
+// 11 025/s).
+constexpr double kEchoReach = 22;
+constexpr double kEchoShare = 0.7;
 // ...and is the highest point within this many samples (0.5 ms at 11 025/s) either way.
 constexpr int kSubEventReach = 6;
-// Sub-events further apart than this (15 ms) belong to different sounds.
-constexpr int kClusterGap = 165;
+// A sub-event begins where it has risen this share of the way up from the floor: low on its
+// rise, so that a burst ringing longer (and peaking later) is not timed late.
+constexpr double kRiseShare = 0.3;
+// Sub-events further apart than this (20 ms: the gaps of the longest lift) belong to different sounds.
+constexpr int kClusterGap = 220;
 
 void normalise(std::vector<float> &v)
 {
@@ -159,6 +166,7 @@ BeatTemplate::SubEvents BeatTemplate::subEventsOf(const std::vector<float> &shap
     for (float &v : sorted)
         v = std::fabs(v - static_cast<float>(middle));
     const double spread = 1.4826 * medianInPlace(std::span<float>(sorted));
+    events.noise = spread;
     const auto top = std::max_element(shape_.begin(), shape_.end());
     const int peakAt = static_cast<int>(top - shape_.begin());
     const double least =
@@ -188,7 +196,7 @@ BeatTemplate::SubEvents BeatTemplate::subEventsOf(const std::vector<float> &shap
         ++last;
     for (auto p = first; p <= last; ++p) {
         // Half way up from the floor, by interpolation between the two samples around it.
-        const double half = floor + 0.5 * (shape_[static_cast<size_t>(*p)] - floor);
+        const double half = floor + kRiseShare * (shape_[static_cast<size_t>(*p)] - floor);
         int i = *p;
         const int previous = p == first ? 0 : *(p - 1);
         while (i > previous + 1 && shape_[static_cast<size_t>(i - 1)] > half)
@@ -204,15 +212,29 @@ BeatTemplate::SubEvents BeatTemplate::subEventsOf(const std::vector<float> &shap
     return events;
 }
 
-double BeatTemplate::SubEvents::drop() const
+double BeatTemplate::SubEvents::clarity() const
 {
+    if (heights.empty() || !(noise > 0))
+        return heights.empty() ? 0 : HUGE_VAL;
+    return std::min(heights.front(), *std::max_element(heights.begin(), heights.end())) / noise;
+}
+
+std::vector<double> BeatTemplate::SubEvents::lifts() const
+{
+    std::vector<double> lifts;
     if (rises.empty())
-        return 0;
+        return lifts;
     const double loudest = *std::max_element(heights.begin(), heights.end());
-    size_t drop = rises.size() - 1;
-    while (drop > 0 && heights[drop] < kDropShare * loudest)
-        --drop;
-    return rises[drop];
+    const auto echo = [&](size_t i) {
+        for (size_t j = i; j-- > 0 && rises[i] - rises[j] <= kEchoReach;)
+            if (kEchoShare * heights[j] > heights[i])
+                return true;
+        return false;
+    };
+    for (size_t i = 1; i < rises.size(); ++i)
+        if (heights[i] >= kDropShare * loudest && !echo(i))
+            lifts.push_back(rises[i] - rises.front());
+    return lifts;
 }
 
 } // namespace tamsel

@@ -17,13 +17,19 @@ public:
         double offset = 0; // where the template fits best, from the window's start (fractional)
         double fit = -1;   // correlation coefficient there, -1..1
     };
-    // The lift runs from the first sub-event (unlocking) to the drop: the last one that is
-    // nearly as loud as the loudest, so that an echo after the drop does not count.
+    // The unlocking is the first sub-event: where the beat first rises clear of the noise. The
+    // lift runs from it to the drop: a loud sub-event after it that is not the echo of a louder
+    // one just before it. Loudness alone does not tell which: a tick's loudest may be its drop,
+    // a tock's its impulse.
     struct SubEvents {
         std::vector<double> rises;   // each sub-event's half-rise point, in template samples
         std::vector<double> heights; // its peak above the floor
+        double noise = 0;            // the floor's own unevenness (a robust spread)
         double first() const { return rises.empty() ? 0 : rises.front(); }
-        double drop() const;
+        // The lifts the sub-events allow, earliest first: to each loud sub-event after the first.
+        std::vector<double> lifts() const;
+        // How many times its noise the quietest of the first sub-event and the loudest stands.
+        double clarity() const;
     };
 
     void start(const std::vector<float> &shape);

@@ -20,8 +20,9 @@ constexpr double kSeriesRate = BandBank::kEnvelopeRate / kGroup;
 constexpr size_t kFftSize = size_t{1} << 16; // room for 11 s without wrapping the correlation
 // A watch's rate lies within this of its standard one (about 1 000 s/day).
 constexpr double kRateTolerance = 0.012;
-// Beat error shifts a tock off the middle of the cycle by up to a few milliseconds.
-constexpr double kBeatErrorReach = 0.004;
+// Beat error shifts a tock off the middle of the cycle by up to a few milliseconds (5 ms and more
+// in a watch badly out of beat).
+constexpr double kBeatErrorReach = 0.007;
 // A beat apart the repetition is weaker (tick against tock, split by beat error), but never
 // this much weaker than at the cycle; half a beat apart a watch does not repeat at all.
 constexpr double kLeastBeatShare = 0.2;
@@ -38,6 +39,8 @@ constexpr double kMostHalfBeatShare = 0.5;
 // Below this typical envelope (in sample units) only the filters' own decay is left: digital
 // silence or a constant level. The quietest real input, its rounding alone, is ten times this.
 constexpr double kLeastFloor = 0.01;
+constexpr double kSilentShare = 0.01; // of the loudest 1 %: the least typical level
+
 
 } // namespace
 
@@ -92,8 +95,13 @@ Periodicity PeriodFinder::find(const EnvelopeRing &envelope, double seconds, dou
     }
     // Compressed against the typical level, so that a loud click or a level step weighs no more
     // than a beat; then the slow part (a level changing over a second) taken off.
-    double floor =
-        median(std::vector<float>(series_.begin(), series_.begin() + static_cast<std::ptrdiff_t>(n)));
+    // Exact silence between ticks has no level: then a small share of the loud part's stands
+    // for it. Nothing at all (only the filters' decay) is no watch.
+    std::vector<float> sorted(series_.begin(), series_.begin() + static_cast<std::ptrdiff_t>(n));
+    const auto loud = sorted.begin() + static_cast<std::ptrdiff_t>(n * 99 / 100);
+    std::nth_element(sorted.begin(), loud, sorted.end());
+    const double loudest = *loud;
+    const double floor = std::max<double>(median(std::move(sorted)), kSilentShare * loudest);
     if (!(floor >= kLeastFloor))
         return result;
     for (size_t j = 0; j < n; ++j)
