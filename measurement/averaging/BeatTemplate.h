@@ -15,7 +15,7 @@ public:
 
     struct Match {
         double offset = 0; // where the template fits best, from the window's start (fractional)
-        double fit = -1;   // correlation coefficient there, -1..1
+        double fit = -1;   // Pearson correlation of template and window there, -1..1
     };
     // The lift runs from the first sub-event (unlocking) to the drop: the last one that is
     // nearly as loud as the loudest, so that an echo after the drop does not count.
@@ -48,7 +48,12 @@ public:
     std::vector<float> combinedWith(const BeatTemplate &other, double shift) const;
 
 private:
-    std::vector<float> shape_; // zero mean, unit spread
+    void measure();
+
+    // The average of beats each scaled to zero mean and unit spread; the more the beats differ
+    // (noise), the smaller the average's own spread, so match() divides by it.
+    std::vector<float> shape_;
+    double mean_ = 0, spread_ = 0; // of shape_
     int beats_ = 0;
 };
 
