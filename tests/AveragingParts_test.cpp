@@ -123,6 +123,9 @@ double peakOf(const EnvelopeRing &envelope, int64_t from, int64_t to)
 
 } // namespace
 
+// A burst ringing at a band's centre stands highest there and far above the band furthest
+// from it; its envelope rises where it was struck, give or take the filters' own delay, which
+// differs from band to band (0.18 ms more in the lowest than in the highest).
 TEST(BandBank, ABurstShowsInItsOwnBandAtTheTimeItWasStruck)
 {
     for (uint32_t seed = 1; seed <= 3; ++seed) {
@@ -178,8 +181,8 @@ TEST(BandBank, TheBandsTogetherHearALowAndAHighBurstAtTheirMoments)
     }
 }
 
-// An hour's stream keeps the last seconds only; digital silence after it is exactly nothing,
-// not a tail of ever smaller numbers that slows the filters down.
+// A stream longer than the envelopes' memory keeps its last seconds only, in step with the
+// input; digital silence after it is exactly nothing, not a tail of ever smaller numbers.
 TEST(BandBank, LongStreamsStayBoundedAndSilenceIsExactlyZero)
 {
     Sound sound(20, 30, 7);
