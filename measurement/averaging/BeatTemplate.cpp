@@ -50,6 +50,18 @@ void BeatTemplate::start(const std::vector<float> &shape)
     shape_ = shape;
     normalise(shape_);
     beats_ = 1;
+    measure();
+}
+
+void BeatTemplate::measure()
+{
+    double sum = 0, squares = 0;
+    for (float v : shape_)
+        sum += v;
+    mean_ = shape_.empty() ? 0 : sum / static_cast<double>(shape_.size());
+    for (float v : shape_)
+        squares += (v - mean_) * (v - mean_);
+    spread_ = shape_.empty() ? 0 : std::sqrt(squares / static_cast<double>(shape_.size()));
 }
 
 BeatTemplate::Match BeatTemplate::match(const EnvelopeRing &envelope, int64_t from, int reach) const
@@ -78,8 +90,8 @@ BeatTemplate::Match BeatTemplate::match(const EnvelopeRing &envelope, int64_t fr
         for (int i = 0; i < n; ++i)
             dot += static_cast<double>(shape_[static_cast<size_t>(i)]) * w[i];
         const double variance = squares / n - (sum / n) * (sum / n);
-        // The template has zero mean and unit spread, so this is the correlation coefficient.
-        const double fit = variance > 0 ? dot / n / std::sqrt(variance) : -1;
+        const double spreads = std::sqrt(std::max(variance, 0.0)) * spread_;
+        const double fit = spreads > 0 ? (dot / n - mean_ * (sum / n)) / spreads : -1;
         fits[static_cast<size_t>(lag)] = fit;
         if (fit > fits[static_cast<size_t>(bestLag)])
             bestLag = lag;
@@ -106,6 +118,7 @@ void BeatTemplate::learn(const EnvelopeRing &envelope, int64_t from)
     for (int i = 0; i < n; ++i)
         shape_[static_cast<size_t>(i)] +=
             weight * (beat[static_cast<size_t>(i)] - shape_[static_cast<size_t>(i)]);
+    measure();
 }
 
 double BeatTemplate::shiftTo(const BeatTemplate &other) const

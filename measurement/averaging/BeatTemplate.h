@@ -15,7 +15,7 @@ public:
 
     struct Match {
         double offset = 0; // where the template fits best, from the window's start (fractional)
-        double fit = -1;   // correlation coefficient there, -1..1
+        double fit = -1;   // Pearson correlation of template and window there, -1..1
     };
     // The unlocking is the first sub-event: where the beat first rises clear of the noise. The
     // lift runs from it to the drop: a loud sub-event after it that is not the echo of a louder
@@ -54,7 +54,12 @@ public:
     std::vector<float> combinedWith(const BeatTemplate &other, double shift) const;
 
 private:
-    std::vector<float> shape_; // zero mean, unit spread
+    void measure();
+
+    // The average of beats each scaled to zero mean and unit spread; the more the beats differ
+    // (noise), the smaller the average's own spread, so match() divides by it.
+    std::vector<float> shape_;
+    double mean_ = 0, spread_ = 0; // of shape_
     int beats_ = 0;
 };
 
