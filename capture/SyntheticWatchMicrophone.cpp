@@ -171,7 +171,8 @@ std::vector<SyntheticWatch::HeardBurst> SyntheticWatch::heardBursts(int64_t beat
         // Shaped beats may repeat a kind: their bursts vary by their place instead.
         const auto stream = shape.empty() ? 8 + static_cast<uint64_t>(b.kind)
                                           : 16 + static_cast<uint64_t>(&b - bursts.data());
-        const double vary = 1 + m.burstJitter * (2 * hash01(static_cast<uint64_t>(beat), p_.seed, stream << 56) - 1);
+        const double vary =
+            1 + m.burstJitter * (2 * hash01(static_cast<uint64_t>(beat), p_.seed, stream << 56) - 1);
         b.level = b.level * level * vary;
     }
     return bursts;

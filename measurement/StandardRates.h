@@ -4,8 +4,8 @@
 
 namespace tamsel {
 
-inline constexpr std::array<double, 12> kStandardBeatsPerHour{7200,  9000,  10800, // clocks
-                                                              12000, 14400, 18000, 19800, 21600,
-                                                              25200, 28800, 36000, 43200}; // watches
+inline constexpr std::array<double, 13> kStandardBeatsPerHour{7200,  9000,  10800, // clocks
+                                                              12000, 14400, 16200, 18000, 19800,
+                                                              21600, 25200, 28800, 36000, 43200}; // watches
 
 } // namespace tamsel

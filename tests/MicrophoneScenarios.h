@@ -6,8 +6,8 @@
 // with no watch. Each comes with its truth. `mic_scenario` writes them to WAV files.
 #include <cmath>
 #include <cstdint>
-#include <tuple>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "capture/SyntheticWatch.h"
@@ -19,7 +19,7 @@ namespace tamsel::test {
 // angle in it: amplitude = lift angle / (2 sin(pi d / T)). The beat error lies between the
 // unlockings.
 struct MicrophoneTruth {
-    bool watchHeard = true; // false: nothing may be read
+    bool watchHeard = true;  // false: nothing may be read
     bool mayBeBlank = false; // so faint that no reading is as right as the true one
     double beatsPerHour = 0;
     double rateSecondsPerDay = 0;
@@ -33,9 +33,12 @@ inline MicrophoneTruth truthOf(const SyntheticWatch &watch)
     const SyntheticWatchParams &p = watch.params();
     // Ticks that stand less than ten times out of the hiss may be told apart from it, or not.
     const double hiss = std::hypot(p.microphone.hissRms, p.microphone.highHissRms);
-    return {p.microphone.watchHeard,  p.peakLevel < 10 * hiss,
-            p.beatsPerHour,           p.rateSecondsPerDay,
-            p.beatErrorMs,            p.amplitudeDegrees,
+    return {p.microphone.watchHeard,
+            p.peakLevel < 10 * hiss,
+            p.beatsPerHour,
+            p.rateSecondsPerDay,
+            p.beatErrorMs,
+            p.amplitudeDegrees,
             watch.liftSamples() * 1000.0 / SyntheticWatch::kRate};
 }
 
@@ -167,13 +170,18 @@ using K = BurstKind;
 // A real 21 600 bph watch folded over 40 s: each sub-event's place in the lift and its level
 // against the beat's loudest. The tick's loudest is its drop, the tock's its impulse, and the
 // tock's drop comes 0.3 ms later in its lift.
-inline const std::vector<ShapedBurst> kRealTick = {
-    {K::Unlocking, 0, 0.62},     {K::Impulse, 0.358, 0.61},     {K::ImpulseEcho, 0.425, 0.41},
-    {K::ImpulseEcho, 0.708, 0.58}, {K::ImpulseEcho, 0.783, 0.60}, {K::ImpulseEcho, 0.85, 0.58},
-    {K::Drop, 1, 1.0},           {K::DropEcho, 1, 0.49}};
+inline const std::vector<ShapedBurst> kRealTick = {{K::Unlocking, 0, 0.62},
+                                                   {K::Impulse, 0.358, 0.61},
+                                                   {K::ImpulseEcho, 0.425, 0.41},
+                                                   {K::ImpulseEcho, 0.708, 0.58},
+                                                   {K::ImpulseEcho, 0.783, 0.60},
+                                                   {K::ImpulseEcho, 0.85, 0.58},
+                                                   {K::Drop, 1, 1.0},
+                                                   {K::DropEcho, 1, 0.49}};
 inline const std::vector<ShapedBurst> kRealTock = {
-    {K::Unlocking, 0, 0.42},     {K::UnlockingEcho, 0.073, 0.40}, {K::Impulse, 0.39, 1.0},
-    {K::ImpulseEcho, 0.47, 0.59}, {K::ImpulseEcho, 0.69, 0.61},   {K::ImpulseEcho, 0.756, 0.53},
+    {K::Unlocking, 0, 0.42},       {K::UnlockingEcho, 0.073, 0.40},
+    {K::Impulse, 0.39, 1.0},       {K::ImpulseEcho, 0.47, 0.59},
+    {K::ImpulseEcho, 0.69, 0.61},  {K::ImpulseEcho, 0.756, 0.53},
     {K::ImpulseEcho, 0.854, 0.47}, {K::Drop, 1, 0.81}};
 
 } // namespace detail
@@ -205,8 +213,10 @@ inline std::vector<MicrophoneScenario> harderScenarios(uint32_t seed = 1)
     }
     {
         SyntheticWatchParams p = heard(18000, -5, 0.3, 260, 700);
-        p.microphone.tickShape = {{K::Unlocking, 0, 0.5},   {K::UnlockingEcho, 0.2, 0.35},
-                                  {K::Impulse, 0.45, 1.0},  {K::ImpulseEcho, 0.7, 0.4},
+        p.microphone.tickShape = {{K::Unlocking, 0, 0.5},
+                                  {K::UnlockingEcho, 0.2, 0.35},
+                                  {K::Impulse, 0.45, 1.0},
+                                  {K::ImpulseEcho, 0.7, 0.4},
                                   {K::Drop, 1, 0.75}};
         p.microphone.tockShape = {{K::Unlocking, 0, 0.6}, {K::Impulse, 0.5, 0.5}, {K::Drop, 1, 1.0}};
         p.microphone.tockLiftMs = 0.3;
@@ -215,10 +225,10 @@ inline std::vector<MicrophoneScenario> harderScenarios(uint32_t seed = 1)
     }
     {
         SyntheticWatchParams p = heard(28800, 1, 1.5, 280, 1400);
-        p.microphone.tickShape = {{K::Unlocking, 0, 0.7}, {K::Impulse, 0.4, 0.55}, {K::Drop, 1, 1.0},
-                                  {K::DropEcho, 1, 0.45}};
-        p.microphone.tockShape = {{K::Unlocking, 0, 0.35},  {K::UnlockingEcho, 0.1, 0.3},
-                                  {K::Impulse, 0.42, 0.8},  {K::ImpulseEcho, 0.6, 1.0},
+        p.microphone.tickShape = {
+            {K::Unlocking, 0, 0.7}, {K::Impulse, 0.4, 0.55}, {K::Drop, 1, 1.0}, {K::DropEcho, 1, 0.45}};
+        p.microphone.tockShape = {{K::Unlocking, 0, 0.35},    {K::UnlockingEcho, 0.1, 0.3},
+                                  {K::Impulse, 0.42, 0.8},    {K::ImpulseEcho, 0.6, 1.0},
                                   {K::ImpulseEcho, 0.8, 0.5}, {K::Drop, 1, 0.7}};
         p.microphone.tockPitch = 0.8;
         add("unlike28800", "28 800 bph, 1.5 ms beat error, the tock loudest at an echo of its impulse", p);

@@ -26,7 +26,7 @@ constexpr double kClusterGap = 0.012;      // seconds of quiet that end a beat's
 // Seconds of template either side of a beat's middle: room for the longest lift (about 30 ms,
 // a watch at 18 000 bph and 150 degrees) with quiet on both sides.
 constexpr double kMostHalf = 0.040;
-constexpr double kMostReach = 0.006;       // seconds a beat is looked for either side of where it is due
+constexpr double kMostReach = 0.006; // seconds a beat is looked for either side of where it is due
 constexpr size_t kRecentBeats = 24;
 constexpr double kLeastRecentFit = 0.4; // share of recent beats that must fit to stay locked
 constexpr double kGoodRecentFit = 0.75;
@@ -38,7 +38,7 @@ constexpr double kLeastReadingAfter = 4; // seconds locked on without a reading:
 // lifts further apart than this (envelope samples, 0.7 ms) mean an unlocking or a drop was
 // taken for another sub-event, and neither beat error nor amplitude can be trusted.
 constexpr double kMostLiftDifference = 7.7;
-constexpr double kLeastClarity = 10;         // times the template's noise
+constexpr double kLeastClarity = 10; // times the template's noise
 // A reading is shown once the beats' own scatter about their lines leaves it this uncertain
 // (one standard error): the rate to s/day, the beat error to input samples (0.02 ms).
 constexpr double kMostRateDoubt = 0.12;
@@ -52,7 +52,9 @@ int clusterMiddle(const std::vector<double> &around, int at, double floor, int g
 {
     const int points = static_cast<int>(around.size());
     const double least = floor + kClusterShare * (around[static_cast<size_t>(at)] - floor);
-    const auto loud = [&](int m) { return around[static_cast<size_t>(((m % points) + points) % points)] >= least; };
+    const auto loud = [&](int m) {
+        return around[static_cast<size_t>(((m % points) + points) % points)] >= least;
+    };
     int first = at, last = at;
     for (int m = at - 1, quiet = 0; quiet <= gap && at - m < points / 4; --m, ++quiet)
         if (loud(m))

@@ -109,7 +109,8 @@ void BandBank::combine(int64_t firstNew)
         const auto loud = scratch_.begin() + static_cast<std::ptrdiff_t>(scratch_.size() * 99 / 100);
         std::nth_element(scratch_.begin(), loud, scratch_.end());
         const double quietest = kSilentShare * *loud;
-        levels_[static_cast<size_t>(b)] = std::max<double>(medianInPlace(std::span<float>(scratch_)), quietest);
+        levels_[static_cast<size_t>(b)] =
+            std::max<double>(medianInPlace(std::span<float>(scratch_)), quietest);
     }
     EnvelopeRing &combined = rings_[kCombined];
     for (int64_t i = firstNew; i < end; ++i) {

@@ -41,7 +41,6 @@ constexpr double kMostHalfBeatShare = 0.5;
 constexpr double kLeastFloor = 0.01;
 constexpr double kSilentShare = 0.01; // of the loudest 1 %: the least typical level
 
-
 } // namespace
 
 struct PeriodFinder::Fft {
