@@ -32,13 +32,15 @@ constexpr double kLeastStrength = 0.08;
 constexpr double kLeastBeatContrast = 4;
 // Louder than this over the typical level counts no more: a click weighs no more than a tick.
 constexpr double kMostOverFloor = 20;
-constexpr double kLeastContrast = 6; // times the typical correlation of noise
+constexpr double kLeastContrast = 6;  // times the typical correlation of noise
+constexpr double kSureStrength = 0.8; // repeats this well: no chance
 // Half a beat apart a watch does not repeat at all; a train of pulses twice as fast (the edges
 // of a square wave, at a rate that is no watch's) repeats there as well as a beat apart.
 constexpr double kMostHalfBeatShare = 0.5;
 // Below this typical envelope (in sample units) only the filters' own decay is left: digital
 // silence or a constant level. The quietest real input, its rounding alone, is ten times this.
 constexpr double kLeastFloor = 0.01;
+constexpr double kOwnRateStep = 360;  // beats per hour: a tenth of a beat a second
 constexpr double kSilentShare = 0.01; // of the loudest 1 %: the least typical level
 
 } // namespace
@@ -155,39 +157,66 @@ Periodicity PeriodFinder::find(const EnvelopeRing &envelope, double seconds, dou
         return best;
     };
 
-    std::vector<double> rates;
-    if (handBeatsPerHour > 0)
-        rates.push_back(handBeatsPerHour);
-    else
-        rates.assign(kStandardBeatsPerHour.begin(), kStandardBeatsPerHour.end());
     struct Candidate {
         double bph, beat, halfBeat, cycle, cycleAt;
     };
     std::vector<Candidate> candidates;
-    double best = 0;
-    for (double bph : rates) {
-        const double period = kSeriesRate * 3600 / bph;
-        if (2 * period * (1 + kRateTolerance) + kBeatErrorReach * kSeriesRate >= lastLag)
-            continue;
-        Candidate c{bph, beatApart(period), peak(period / 2, kRateTolerance, nullptr), 0, 0};
-        c.cycle = peak(2 * period, kRateTolerance, &c.cycleAt);
-        candidates.push_back(c);
-        best = std::max(best, c.cycle);
-    }
     // The fastest rate that repeats nearly as well as the best, and also a beat apart, clearly.
+    const auto choose = [&](const std::vector<double> &rates) -> const Candidate * {
+        candidates.clear();
+        double best = 0;
+        for (double bph : rates) {
+            const double period = kSeriesRate * 3600 / bph;
+            if (2 * period * (1 + kRateTolerance) + kBeatErrorReach * kSeriesRate >= lastLag)
+                continue;
+            Candidate c{bph, beatApart(period), peak(period / 2, kRateTolerance, nullptr), 0, 0};
+            c.cycle = peak(2 * period, kRateTolerance, &c.cycleAt);
+            // Tick to tick is a whole cycle, whatever the beat error: a peak found only at the
+            // edge of the reach belongs to another rate.
+            if (std::fabs(c.cycleAt / (2 * period) - 1) > kRateTolerance)
+                continue;
+            candidates.push_back(c);
+            best = std::max(best, c.cycle);
+        }
+        const Candidate *chosen = nullptr;
+        for (const Candidate &c : candidates)
+            if (c.cycle >= kCandidateShare * best && c.beat >= kLeastBeatShare * c.cycle &&
+                c.beat >= kLeastBeatContrast * result.noise && c.halfBeat < kMostHalfBeatShare * c.beat &&
+                (!chosen || c.bph > chosen->bph))
+                chosen = &c;
+        return chosen;
+    };
     const Candidate *chosen = nullptr;
-    for (const Candidate &c : candidates)
-        if (c.cycle >= kCandidateShare * best && c.beat >= kLeastBeatShare * c.cycle &&
-            c.beat >= kLeastBeatContrast * result.noise && c.halfBeat < kMostHalfBeatShare * c.beat &&
-            (!chosen || c.bph > chosen->bph))
-            chosen = &c;
+    if (handBeatsPerHour > 0)
+        chosen = choose({handBeatsPerHour});
+    else
+        chosen = choose(std::vector<double>(kStandardBeatsPerHour.begin(), kStandardBeatsPerHour.end()));
+    bool between = false;
+    if (!chosen && handBeatsPerHour <= 0) {
+        // A watch built to a rate of its own, between the standard ones, is still heard: every
+        // tenth of a beat a second the table does not cover is tried.
+        std::vector<double> others;
+        for (double bph = kStandardBeatsPerHour.front(); bph <= kStandardBeatsPerHour.back();
+             bph += kOwnRateStep)
+            if (std::none_of(
+                    kStandardBeatsPerHour.begin(), kStandardBeatsPerHour.end(),
+                    [&](double standard) { return std::fabs(bph / standard - 1) <= kRateTolerance; }))
+                others.push_back(bph);
+        chosen = choose(others);
+        between = chosen != nullptr;
+    }
     if (!chosen)
         return result;
 
-    result.beatsPerHour = chosen->bph;
+    // Between the standard rates the watch's own rate is taken, to a tenth of a beat a second.
+    result.beatsPerHour =
+        between ? std::round(kSeriesRate * 3600 * 2 / chosen->cycleAt / kOwnRateStep) * kOwnRateStep
+                : chosen->bph;
     result.cycle = chosen->cycleAt * kGroup;
     result.strength = chosen->cycle;
-    result.heard = result.strength >= kLeastStrength && result.strength >= kLeastContrast * result.noise;
+    // A clean watch repeats so well that its own correlation between the beats looks like noise.
+    result.heard = result.strength >= kLeastStrength &&
+                   (result.strength >= kLeastContrast * result.noise || result.strength >= kSureStrength);
     return result;
 }
 
