@@ -20,10 +20,10 @@ int64_t WatchGate::sweepOrigin() const
     return form_.samplesHeard() - form_.state.writeIndex;
 }
 
-// The input filter's measurement judges what it hears itself.
+// The averaging measurement judges what it hears itself.
 bool WatchGate::gated() const
 {
-    return !form_.InputFilter1->isChecked();
+    return form_.measuringMode() == MeasuringMode::Threshold;
 }
 
 // How long the pulse stays at or above the threshold: the pulse's own boundaries follow the
