@@ -144,6 +144,8 @@ public:
     AnalysisControls controls() const;
     // Where measurements go on their way to the readouts: past the watch test.
     AnalysisOutput &measuredOutput() { return watchGate_; }
+    // The measurement in use, from the input filter and the time-signal calibration.
+    MeasuringMode measuringMode() const;
 
     // Lift angle, mixer, about.
     void N521Click();
@@ -296,6 +298,7 @@ private:
     void buildMicrophoneItems(QMenu *option);
     std::vector<uint16_t> conditionedMagnitudes(const TWinWaveBuffer &buf, size_t from);
     void restartConditioning();
+    void measuringModeChanged();
     void storeRestAsSet();
     void countRestart();
     void followThreshold();

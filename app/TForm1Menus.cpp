@@ -304,6 +304,8 @@ void TForm1::T1Click()
     setStartDown();
     StartButtonClick();
     state.timeSignalCalibrating = true;
+    if (InputFilter1->isChecked())
+        measuringModeChanged(); // its pulses are timed on |s|, not through the filter
     clock_->show();
 }
 

@@ -25,12 +25,20 @@ void TForm1::buildMicrophoneItems(QMenu *option)
                            "The threshold follows the signal; moving the track bar turns this off");
 }
 
-// Samples `from` on of a buffer as the history will hold them: conditioned all at once when
-// the input filter is on; with it off the store loop takes |s| itself (empty), and the
-// automatic threshold follows |s| here.
+// A time signal's pulses are no watch's beats: they are timed by beat detection on |s|,
+// whatever the input filter says.
+MeasuringMode TForm1::measuringMode() const
+{
+    return InputFilter1->isChecked() && !state.timeSignalCalibrating ? MeasuringMode::Averaging
+                                                                     : MeasuringMode::Threshold;
+}
+
+// Samples `from` on of a buffer as the history will hold them: conditioned all at once in the
+// averaging mode; otherwise the store loop takes |s| itself (empty), and the automatic
+// threshold follows |s| here.
 std::vector<uint16_t> TForm1::conditionedMagnitudes(const TWinWaveBuffer &buf, size_t from)
 {
-    const bool filter = InputFilter1->isChecked();
+    const bool filter = measuringMode() == MeasuringMode::Averaging;
     if (!filter && !AutoThreshold1->isChecked())
         return {};
     const size_t n = buf.BytesRecorded() / 2;
@@ -59,9 +67,14 @@ void TForm1::restartConditioning()
 // The item's check mark has already changed.
 void TForm1::InputFilter1Click()
 {
+    measuringModeChanged();
+}
+
+// A sweep holding both kinds of sample would measure nonsense: a new measurement, and the
+// rest of a buffer being stored is stored as the mode now says.
+void TForm1::measuringModeChanged()
+{
     restartConditioning();
-    // A sweep holding both kinds of sample would measure nonsense: a new measurement, and the
-    // rest of a buffer being stored is stored as the item now says.
     storeRestAsSet();
     StartButtonClick();
 }
@@ -82,8 +95,9 @@ void TForm1::followThreshold()
 {
     if (!AutoThreshold1->isChecked())
         return;
-    const std::optional<int32_t> level =
-        InputFilter1->isChecked() ? ThresholdTracker::threshold(conditioner_) : thresholdTracker_.threshold();
+    const std::optional<int32_t> level = measuringMode() == MeasuringMode::Averaging
+                                             ? ThresholdTracker::threshold(conditioner_)
+                                             : thresholdTracker_.threshold();
     if (!level)
         return;
     const int position = std::clamp(32768 - *level, TrackBar1->minimum(), TrackBar1->maximum());

@@ -46,16 +46,16 @@ void TForm1::DrawRuler()
     rulerBitmap = ChartRuler::draw(PaintBox1->width(), PaintBox1->height(), state);
 }
 
-// With the input filter on, the averaging measurement finds the beats and their rate.
+// In the averaging mode, the averaging measurement finds the beats and their rate.
 void TForm1::AnalyseSamples()
 {
-    if (!InputFilter1->isChecked())
+    if (measuringMode() == MeasuringMode::Threshold)
         analyser_.AnalyseSamples(controls());
 }
 
 void TForm1::CountBeats()
 {
-    if (!InputFilter1->isChecked())
+    if (measuringMode() == MeasuringMode::Threshold)
         analyser_.CountBeats(controls());
 }
 
@@ -90,12 +90,16 @@ void TForm1::firstBeatOfSweep()
 void TForm1::timeSignalCalibrationEnded()
 {
     clock_->calibrationEnded(true);
+    if (InputFilter1->isChecked())
+        measuringModeChanged(); // before the box, under which capture goes on
     ShowMessage(QStringLiteral("Time signal calibration end."));
 }
 
 void TForm1::timeSignalNotHeard()
 {
     clock_->calibrationEnded(false);
+    if (InputFilter1->isChecked())
+        measuringModeChanged();
     ShowMessage(QStringLiteral("No time signal heard"));
 }
 

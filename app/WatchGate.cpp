@@ -1,12 +1,20 @@
 #include "app/WatchGate.h"
 
+#include <cmath>
 #include <utility>
 #include <vector>
 
 #include "app/TForm1.h"
 #include "display/Readouts.h"
+#include "measurement/Median.h"
 
 namespace tamsel {
+
+namespace {
+// How far the typical two-beat span may stray from the averaged rate's, in samples: beat
+// times are peaks found to a sample or two, and their median is steadier still.
+constexpr double kSpacingSamples = 4;
+} // namespace
 
 AnalysisOutput &WatchGate::window()
 {
@@ -20,10 +28,10 @@ int64_t WatchGate::sweepOrigin() const
     return form_.samplesHeard() - form_.state.writeIndex;
 }
 
-// The input filter's measurement judges what it hears itself.
+// The averaging measurement judges what it hears itself.
 bool WatchGate::gated() const
 {
-    return !form_.InputFilter1->isChecked();
+    return form_.measuringMode() == MeasuringMode::Threshold;
 }
 
 // How long the pulse stays at or above the threshold: the pulse's own boundaries follow the
@@ -52,7 +60,8 @@ void WatchGate::Reset()
     likeness_.Reset();
     pulses_.clear();
     held_ = {};
-    noWatchUntil_ = -HUGE_VAL;
+    pairSpans_.clear();
+    inStepRun_ = 0;
     form_.StatusBar1->setWatchNote(QString());
 }
 
@@ -75,6 +84,8 @@ void WatchGate::passStarted()
 void WatchGate::firstBeatOfSweep()
 {
     window().firstBeatOfSweep();
+    pairSpans_.clear();
+    inStepRun_ = 0;
 }
 
 void WatchGate::rateMeasured(double secondsPerDay)
@@ -84,13 +95,14 @@ void WatchGate::rateMeasured(double secondsPerDay)
         shownRatio_ = form_.state.rateRatio;
         return;
     }
-    const double spanStart = static_cast<double>(sweepOrigin() + form_.state.intervalStart);
+    // Judged against the spacing of the beats it was measured on.
+    const bool counted = form_.state.rateMode != 0 || !spacingContradicts(form_.state.rateRatio);
     if (showing()) {
-        showRate(secondsPerDay, form_.state.rateRatio, spanStart);
+        showRate(secondsPerDay, form_.state.rateRatio, counted);
     } else {
         held_.rate = secondsPerDay;
         held_.rateRatio = form_.state.rateRatio;
-        held_.rateSpanStart = spanStart;
+        held_.rateCounted = counted;
     }
 }
 
@@ -126,6 +138,7 @@ void WatchGate::beatMarked(const Beat &beat)
     window().beatMarked(beat);
     if (!gated())
         return;
+    followSpacing(beat);
     pulses_.push_back({static_cast<double>(sweepOrigin() + beat.beatTime), widthOf(beat)});
     if (pulses_.size() > WatchLikeness::kPulsesJudged)
         pulses_.pop_front();
@@ -172,8 +185,6 @@ void WatchGate::judge()
     if (now == before)
         return;
     if (now == WatchVerdict::Watch) {
-        if (before == WatchVerdict::NoWatch)
-            noWatchUntil_ = likeness_.AgreeingSince(train);
         form_.StatusBar1->setWatchNote(QString());
         showHeld();
     } else if (now == WatchVerdict::NoWatch) {
@@ -184,12 +195,13 @@ void WatchGate::judge()
 void WatchGate::showHeld()
 {
     const Held held = std::exchange(held_, {});
-    if (held.beatRate) {
+    // The beat rate in use stands whatever was heard meanwhile: heard again, it is shown again.
+    if (held.beatRate || beatRateHidden_) {
         beatRateHidden_ = false;
         window().beatRateCounted();
     }
     if (held.rate)
-        showRate(*held.rate, held.rateRatio, held.rateSpanStart);
+        showRate(*held.rate, held.rateRatio, held.rateCounted);
     if (held.amplitude)
         showAmplitude(*held.amplitude);
     if (held.beatError)
@@ -200,7 +212,6 @@ void WatchGate::showHeld()
 void WatchGate::showNothing()
 {
     held_ = {};
-    noWatchUntil_ = HUGE_VAL;
     TForm1 &f = form_;
     f.spd->setValue(0);
     f.kaku->setValue(0);
@@ -216,12 +227,48 @@ void WatchGate::showNothing()
     f.StatusBar1->setWatchNote(QStringLiteral("No watch heard"));
 }
 
-void WatchGate::showRate(double secondsPerDay, double ratio, double spanStart)
+void WatchGate::showRate(double secondsPerDay, double ratio, bool counted)
 {
-    if (form_.state.rateMode == 0 && spanStart < noWatchUntil_)
+    if (!counted) {
+        clearRate();
         return;
+    }
     window().rateMeasured(secondsPerDay);
     shownRatio_ = ratio;
+}
+
+void WatchGate::clearRate()
+{
+    form_.spd->setValue(0);
+    form_.StatusBar1->setPanelText(6, QString());
+    shownRatio_ = 0;
+}
+
+// Three beats in a row, each within a fifth of a period of the one before (the beat counter's
+// own test), span two beats whatever the beat error.
+void WatchGate::followSpacing(const Beat &beat)
+{
+    if (!beat.inStep) {
+        inStepRun_ = 0;
+        return;
+    }
+    if (++inStepRun_ >= 3)
+        pairSpans_.push_back(beat.beatTime - beforeLastInStep_);
+    beforeLastInStep_ = lastInStep_;
+    lastInStep_ = beat.beatTime;
+}
+
+// The averaged rate counts the beats of its whole span, through missed beats and stray
+// pulses; a beat miscounted there moves it by a whole period over the span. The spans of
+// consecutive beats measure the same rate on their own, to a few samples: a rate that
+// disagrees with them by more was counted wrong.
+bool WatchGate::spacingContradicts(double ratio) const
+{
+    if (pairSpans_.empty())
+        return true; // not one run of three beats: nothing confirms the count
+    const double twoBeats = 2 * static_cast<double>(form_.state.trueBeatPeriod());
+    const double spacingRatio = 1 - median(pairSpans_) / twoBeats;
+    return std::fabs(ratio - spacingRatio) > kSpacingSamples / twoBeats;
 }
 
 void WatchGate::showAmplitude(const Held::Amplitude &a)

@@ -4,11 +4,12 @@
 // (the latest of each kind), and shown at once when a watch is heard; when the pulses are no
 // watch's, the readouts show nothing, as for silence, and the status bar says so. Figures no
 // watch can show (amplitudes outside 100-360 degrees, beat errors over a quarter of the beat
-// interval) are never shown, on either path. With the input filter on, that measurement
-// judges what it hears itself, and the rest passes as it is.
-#include <cmath>
+// interval) are never shown, on either path, nor is an averaged rate that the spacing of
+// its own beats contradicts (beats miscounted through missed ones or stray pulses). In the
+// averaging mode, that measurement judges what it hears itself, and the rest passes as it is.
 #include <deque>
 #include <optional>
+#include <vector>
 
 #include "measurement/AnalysisOutput.h"
 #include "measurement/WatchLikeness.h"
@@ -49,7 +50,7 @@ private:
         bool beatRate = false;
         std::optional<double> rate;
         double rateRatio = 0;
-        double rateSpanStart = 0;
+        bool rateCounted = true; // its beats counted right, by their spacing
         struct Amplitude {
             uint32_t degrees;
             bool valid;
@@ -65,7 +66,10 @@ private:
     void judge();
     void showHeld();
     void showNothing();
-    void showRate(double secondsPerDay, double ratio, double spanStart);
+    void showRate(double secondsPerDay, double ratio, bool counted);
+    void clearRate();
+    bool spacingContradicts(double ratio) const;
+    void followSpacing(const Beat &beat);
     int64_t sweepOrigin() const;
     void showAmplitude(const Held::Amplitude &a);
     void showBeatError(double milliseconds);
@@ -77,9 +81,11 @@ private:
     Held held_;
     double shownRatio_ = 0;
     bool beatRateHidden_ = false;
-    // An averaged rate spans its sweep: one that began before the watch was heard again after
-    // other sounds is not shown.
-    double noWatchUntil_ = -HUGE_VAL;
+    // The sweep's spans of two beats between three consecutive beats in step, and the times
+    // of the latest such run: what the averaged rate must agree with.
+    std::vector<double> pairSpans_;
+    double lastInStep_ = 0, beforeLastInStep_ = 0;
+    int inStepRun_ = 0;
 };
 
 } // namespace tamsel

@@ -15,15 +15,19 @@ struct Beat {
     bool inStep = false;
 };
 
+// Which measurement finds the beats: beat detection against the threshold on |s|, or the
+// averaging measurement the input filter asks for.
+enum class MeasuringMode { Threshold, Averaging };
+
 // The controls the analysis reads, taken when a pass or a count starts.
 struct AnalysisControls {
-    bool running = true;           // StartButton down
-    int32_t thresholdLevel = 0;    // 32 768 - TrackBar1 position
-    bool highResolution = false;   // Resolution "Hi" (N32) checked
-    bool pulseMode = false;        // PulseMode "Yes" (NOn1) checked
-    bool acMode = false;           // SpeedButton8 down
-    bool beatCounterOn = true;     // autosw pressed
-    bool japanese = false;         // the language rule of the window
+    bool running = true;         // StartButton down
+    int32_t thresholdLevel = 0;  // 32 768 - TrackBar1 position
+    bool highResolution = false; // Resolution "Hi" (N32) checked
+    bool pulseMode = false;      // PulseMode "Yes" (NOn1) checked
+    bool acMode = false;         // SpeedButton8 down
+    bool beatCounterOn = true;   // autosw pressed
+    bool japanese = false;       // the language rule of the window
 };
 
 class AnalysisOutput {

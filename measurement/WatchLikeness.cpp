@@ -52,18 +52,6 @@ double AgreeingShare(std::span<const double> t, double period)
 }
 } // namespace
 
-double WatchLikeness::AgreeingSince(const PulseTrain &pulses) const
-{
-    const auto t = pulses.times;
-    if (t.empty())
-        return 0;
-    const double period = pulses.samplesPerSecond / pulses.beatsPerSecond / beatsPerPeriod_;
-    size_t first = t.size() - 1;
-    for (size_t k = t.size() - 1; k >= 2 && TickAndTock(t[k - 1] - t[k - 2], t[k] - t[k - 1], period); --k)
-        first = k - 2;
-    return t[first];
-}
-
 bool WatchLikeness::StandardBeatRate(double beatsPerSecond)
 {
     const double bph = beatsPerSecond * 3600;
@@ -102,7 +90,6 @@ WatchVerdict WatchLikeness::Judge(const PulseTrain &pulses)
         if (rate && standard && width <= kWidestPulse * period &&
             AgreeingShare(pulses.times, period) >= needed) {
             watch = true;
-            beatsPerPeriod_ = beatsPerPeriod;
             break;
         }
     }

@@ -30,15 +30,7 @@ public:
     // make it flicker.
     WatchVerdict Judge(const PulseTrain &pulses);
     WatchVerdict Verdict() const { return verdict_; }
-    void Reset()
-    {
-        verdict_ = WatchVerdict::Unsure;
-        beatsPerPeriod_ = 1;
-    }
-
-    // The time of the earliest pulse of the latest unbroken run of ticks and tocks (the
-    // latest pulse's when none agree): since when a watch has been heard after other sounds.
-    double AgreeingSince(const PulseTrain &pulses) const;
+    void Reset() { verdict_ = WatchVerdict::Unsure; }
 
     // Within 2 % of 7 200, 9 000, 10 800, 12 000, 14 400, 18 000, 19 800, 21 600, 25 200,
     // 28 800, 36 000 or 43 200 beats per hour.
@@ -50,7 +42,6 @@ public:
 
 private:
     WatchVerdict verdict_ = WatchVerdict::Unsure;
-    int beatsPerPeriod_ = 1; // pulses per beat period of the rate in use, as last heard
 };
 
 } // namespace tamsel

@@ -275,14 +275,17 @@ TEST(Analyzer, TimeSignalCalibration)
                                        const sf_count_t k = (i - 20000) % 44110;
                                        return i >= 20000 && k < 40 ? 0.8 * std::exp(-k / 10.0) : 0.0;
                                    });
-    const AnalyzerRun run = analyze({"--time-signal", wav});
-    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
-    EXPECT_TRUE(run.errors.contains("Time signal calibration end."));
-    ASSERT_GE(run.lines.size(), 2);
-    EXPECT_EQ(run.lines.last(), "CLOCK,0.000") << "whole samples: no rest";
-    const QStringList final = run.lines[run.lines.size() - 2].split(',');
-    EXPECT_EQ(final[8], "10");
-    EXPECT_EQ(final[9], "44110");
+    // The input filter changes nothing: the time signal is timed on its pulses.
+    for (const QStringList &filter : {QStringList{}, QStringList{"--input-filter"}}) {
+        const AnalyzerRun run = analyze(QStringList{"--time-signal"} + filter + QStringList{wav});
+        ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+        EXPECT_TRUE(run.errors.contains("Time signal calibration end.")) << filter.join(' ').toStdString();
+        ASSERT_GE(run.lines.size(), 2);
+        EXPECT_EQ(run.lines.last(), "CLOCK,0.000") << "whole samples: no rest";
+        const QStringList final = run.lines[run.lines.size() - 2].split(',');
+        EXPECT_EQ(final[8], "10");
+        EXPECT_EQ(final[9], "44110");
+    }
     // With --report the SUMMARY line follows FINAL, and CLOCK stays the last line.
     const AnalyzerRun reported = analyze({"--time-signal", "--report", dir.filePath("run.svg"), wav});
     ASSERT_EQ(reported.exitCode, 0) << reported.errors.toStdString();

@@ -1,6 +1,8 @@
 // An ordinary microphone: the input filter and the automatic threshold in the window, and
 // the conditioning of what no watch makes (silence, hum).
+#include <QEventLoop>
 #include <QMenuBar>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -187,6 +189,53 @@ TEST(Microphone, TheFilterSwitchedMidBufferAndANewSourceAreConditionedAfresh)
     fresh.reset();
     for (int i = 0; i < kBufferSamples; ++i)
         ASSERT_EQ(w.state().sampleHistory[i], fresh.next(quiet[static_cast<size_t>(i)])) << i;
+}
+
+// With the filter on, a time signal is still timed on its pulses, not heard as a watch; capture
+// goes on under the box that ends the calibration; then the filter's measurement reads the
+// watch put to the microphone, through the card now calibrated.
+TEST(Microphone, TheTimeSignalIsTimedOnItsPulsesWithTheFilterOn)
+{
+    Window w;
+    w.form->InputFilter1->trigger();
+    w.form->AutoThreshold1->trigger();
+    const double card = 44110; // ten samples a second fast
+    WatchFeed feed(
+        WatchParams{.beatsPerHour = 3600, .amplitudeDegrees = 0, .firstPeak = 5000, .cardRate = card});
+    int ends = 0;
+    SetMessageSink([&](const QString &text) {
+        ends += text == "Time signal calibration end.";
+        QEventLoop box;
+        int left = 12;
+        QTimer capture;
+        QObject::connect(&capture, &QTimer::timeout, [&] {
+            if (left-- == 0)
+                return box.quit();
+            ASSERT_TRUE(w.service->deliver(feed.watch.Samples(feed.position, kBufferSamples)));
+            feed.position += kBufferSamples;
+        });
+        capture.start(5); // the box's loop handles each buffer before the next comes
+        box.exec();
+    });
+    w.form->T1Click();
+    feed.atLeast(w, 30 * 44100);
+    EXPECT_EQ(w.form->StatusBar1->clockNote(), "Time signal: 29 s left");
+    EXPECT_EQ(w.form->StatusBar1->panelText(6), QString()) << "the pulses are no watch to read";
+    feed.atLeast(w, 32 * 44100);
+    SetMessageSink(nullptr);
+    ASSERT_EQ(ends, 1);
+    EXPECT_EQ(w.state().fineCorrection, 10);
+    EXPECT_EQ(w.form->StatusBar1->clockNote(), "Clock +19.6 s/day");
+    EXPECT_EQ(w.form->StatusBar1->panelText(6), QString()) << "nothing read of the pulses under the box";
+
+    w.form->autosw->click();
+    feed = WatchFeed(
+        WatchParams{.beatsPerHour = 21600, .rateSecondsPerDay = 3, .beatErrorMs = 0.4, .cardRate = card});
+    feed.atLeast(w, 12 * 44100);
+    EXPECT_EQ(w.form->bpss->caption(), " 06.0");
+    EXPECT_NEAR(w.form->StatusBar1->panelText(6).split(' ')[0].toDouble(), 3, 0.3)
+        << w.form->StatusBar1->panelText(6).toStdString();
+    EXPECT_NEAR(w.form->StatusBar1->panelText(2).split(' ')[0].toDouble(), 0.4, 0.1);
 }
 
 // A muted microphone (digital silence, then a bit of noise) and a loud hum give nothing:
