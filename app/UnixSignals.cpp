@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QDialog>
 #include <QSocketNotifier>
+#include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -11,12 +13,19 @@ namespace tamsel {
 
 namespace {
 int signalPipe[2] = {-1, -1};
+volatile sig_atomic_t inputToEnd = -1;
+volatile sig_atomic_t nullInput = -1;
 
-// Only async-signal-safe work here: hand the number to the event loop.
+// Only async-signal-safe work here: hand the number to the event loop, and end the input's
+// waiting read (a read restarted after the signal finds /dev/null at its descriptor).
 void onSignal(int signal)
 {
+    const int saved = errno;
     const char byte = static_cast<char>(signal);
     [[maybe_unused]] ssize_t written = ::write(signalPipe[1], &byte, 1);
+    if (inputToEnd >= 0 && nullInput >= 0)
+        ::dup2(nullInput, inputToEnd);
+    errno = saved;
 }
 } // namespace
 
@@ -43,6 +52,13 @@ void handleTerminationSignals(QObject *context, std::function<void(int signal)> 
         if (::read(signalPipe[0], &byte, 1) == 1)
             handler(byte);
     });
+}
+
+void endInputOnTermination(int fd)
+{
+    if (nullInput < 0)
+        nullInput = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    inputToEnd = fd;
 }
 
 void cancelModalDialogs()

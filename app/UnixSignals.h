@@ -11,6 +11,10 @@ namespace tamsel {
 void catchTerminationSignals();
 // Calls `onSignal` from the event loop for each signal caught, earlier ones included.
 void handleTerminationSignals(QObject *context, std::function<void(int signal)> onSignal);
+// From here on a termination signal also points `fd` at /dev/null, there and then: a read of a
+// stream that waits for data (a pipe whose writer has stalled) ends at once, as at the end of
+// the stream, and the program ends with what it has. One descriptor at a time.
+void endInputOnTermination(int fd);
 // Answers every open modal dialog and message box with its cancel, ending its event loop.
 void cancelModalDialogs();
 

@@ -1,5 +1,4 @@
 #include <QCommandLineParser>
-#include <QFile>
 #include <QFileInfo>
 #include <QTimer>
 #include <csignal>
@@ -9,7 +8,6 @@
 #include "app/TForm1.h"
 #include "app/UnixSignals.h"
 #include "app/recordings/RecordingSource.h"
-#include "capture/AudioFile.h"
 #include "capture/FileSoundService.h"
 #include "capture/PulseSoundService.h"
 #include "capture/SyntheticWatch.h"
@@ -20,15 +18,18 @@ using namespace tamsel;
 namespace {
 
 // The sound the window captures: the live sound server unless a recording or the demo
-// watch is asked for. A recording given as FILE that cannot be read leaves the live capture
-// with its reason in `problem`.
+// watch is asked for. With a recording given the window needs no sound server: one that cannot
+// be read (not audio, a named pipe) leaves the window without capture, and opening the device
+// says why, naming the file; File / Live input starts the live capture.
 std::unique_ptr<SoundService> chooseSource(const QCommandLineParser &args, QString *problem)
 {
-    const QString file = args.positionalArguments().value(0);
-    if (!args.isSet("demo") && !args.isSet("wav") && !file.isEmpty()) {
+    const QString file = args.isSet("wav") ? args.value("wav") : args.positionalArguments().value(0);
+    if (!args.isSet("demo") && !file.isEmpty()) {
         if (auto service = recordingService(file, args.isSet("loop"), problem))
             return service;
-        return makeLiveSoundService();
+        FileSoundOptions options;
+        options.error = problem->toStdString();
+        return std::make_unique<FileSoundService>(std::move(options));
     }
     if (args.isSet("demo")) {
         FileSoundOptions options;
@@ -40,21 +41,6 @@ std::unique_ptr<SoundService> chooseSource(const QCommandLineParser &args, QStri
         options.source = std::make_unique<SyntheticWatch>(watch);
         options.paced = true;
         options.loop = true;
-        return std::make_unique<FileSoundService>(std::move(options));
-    }
-    if (args.isSet("wav")) {
-        FileSoundOptions options;
-        auto file = std::make_unique<AudioFile>();
-        if (!file->open(QFile::encodeName(args.value("wav")).toStdString())) {
-            // Open() of the capture device reports the reason in the window.
-            options.path = QFile::encodeName(args.value("wav")).toStdString();
-        } else if (args.isSet("loop")) {
-            options.source = std::move(file);
-            options.loop = true;
-        } else {
-            options.source = std::make_unique<FollowedBySilence>(std::move(file));
-        }
-        options.paced = true;
         return std::make_unique<FileSoundService>(std::move(options));
     }
     return makeLiveSoundService();
@@ -158,7 +144,5 @@ int main(int argc, char **argv)
             item->trigger();
     window = &form;
     form.show();
-    if (!problem.isEmpty())
-        QTimer::singleShot(0, &form, [problem] { ShowException(problem); });
     return app.exec();
 }

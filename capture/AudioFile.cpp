@@ -1,11 +1,20 @@
 #include "capture/AudioFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
 #include <filesystem>
 #include <samplerate.h>
 #include <sndfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include "capture/FlacPipe.h"
+#include "capture/LibraryChatter.h"
 #include "measurement/Numbers.h"
 
 namespace tamsel {
@@ -22,6 +31,54 @@ std::string oneLine(std::string text)
     while (!text.empty() && text.back() == ' ')
         text.pop_back();
     return text;
+}
+
+// What a file that is not a file is.
+std::string kindOf(const struct stat &status)
+{
+    if (S_ISFIFO(status.st_mode))
+        return "a named pipe";
+    if (S_ISSOCK(status.st_mode))
+        return "a socket";
+    if (S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode))
+        return "a device";
+    return "not a regular file";
+}
+
+// Whether what status describes is already open in this program (standard input as /dev/stdin,
+// a pipe that the shell handed over as /dev/fd/63): then it has its writer, and reading it never
+// waits for one to come.
+bool openHere(const struct stat &status)
+{
+    DIR *descriptors = ::opendir("/proc/self/fd");
+    if (!descriptors)
+        return false;
+    bool found = false;
+    while (const dirent *entry = ::readdir(descriptors)) {
+        struct stat held {};
+        const int fd = std::atoi(entry->d_name);
+        if (entry->d_name[0] != '.' && fd != ::dirfd(descriptors) && ::fstat(fd, &held) == 0 &&
+            held.st_dev == status.st_dev && held.st_ino == status.st_ino) {
+            found = true;
+            break;
+        }
+    }
+    ::closedir(descriptors);
+    return found;
+}
+
+// libsndfile's reason, with what it says wrongly of a file it was handed open put right: its MPEG
+// reader calls bytes it cannot decode a file that "does not exist", and a header without a sample
+// rate an "Internal error".
+std::string libraryReason(std::string reason)
+{
+    if (reason.find("does not exist") != std::string::npos)
+        reason = "no sound in a format it knows";
+    else if (reason.find("SF_INFO") != std::string::npos)
+        reason = "its header gives no sample rate or no channel count";
+    while (!reason.empty() && (reason.back() == '.' || reason.back() == ' '))
+        reason.pop_back();
+    return reason;
 }
 
 // Several channels become one: the average of the frame's samples, rounded half away
@@ -49,6 +106,8 @@ bool isFloating(int format)
 
 } // namespace
 
+AudioFile::AudioFile() = default;
+
 AudioFile::~AudioFile()
 {
     close();
@@ -61,36 +120,73 @@ bool AudioFile::fail(const std::string &path, const std::string &reason)
     return false;
 }
 
-bool AudioFile::open(const std::string &path)
+bool AudioFile::refuse(const std::string &reason)
+{
+    close();
+    error_ = oneLine(shown_ + " is not a recording Tamsel can read (" + reason + ")");
+    return false;
+}
+
+bool AudioFile::open(const std::string &path, bool streams)
 {
     close();
     error_.clear();
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec))
-        return fail(path, "no such file.");
-    if (std::filesystem::is_directory(path, ec))
-        return fail(path, "it is a folder.");
-    if (std::filesystem::file_size(path, ec) == 0 && !ec)
-        return fail(path, "the file is empty.");
+    const bool standardInput = streams && path == "-";
+    shown_ = standardInput ? "Standard input" : path;
+    // Looked at before it is opened: opening a named pipe waits for a writer, for ever.
+    struct stat status {};
+    if ((standardInput ? ::fstat(0, &status) : ::stat(path.c_str(), &status)) != 0)
+        return fail(shown_, std::strerror(errno) + std::string("."));
+    if (S_ISDIR(status.st_mode))
+        return fail(shown_, "it is a folder.");
+    const bool regular = S_ISREG(status.st_mode);
+    if (!regular && !(streams && (standardInput || openHere(status))))
+        return refuse(kindOf(status) +
+                      (streams ? ", not a file: give it on standard input, as -" : ", not a file"));
+    if (regular && status.st_size == 0)
+        return refuse("the file is empty");
+    fd_ = standardInput ? ::fcntl(0, F_DUPFD_CLOEXEC, 3)
+                        : ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd_ < 0)
+        return fail(shown_, std::strerror(errno) + std::string("."));
+    // Replaced in between by what is not a file: refused as above. A stream is read blocking.
+    struct stat opened {};
+    if (::fstat(fd_, &opened) != 0 || (regular && !S_ISREG(opened.st_mode)))
+        return refuse(kindOf(opened) + ", not a file");
+    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+    stream_ = !regular;
     SF_INFO info{};
-    file_ = sf_open(path.c_str(), SFM_READ, &info);
+    {
+        const LibraryChatterHidden quiet;
+        if (stream_ && pipeHoldsFlac(fd_)) {
+            flacPipe_ = std::make_unique<FlacPipe>(fd_);
+            file_ = flacPipe_->open(&info);
+        } else {
+            file_ = sf_open_fd(fd_, SFM_READ, &info, SF_FALSE);
+        }
+    }
     if (!file_)
-        return fail(path, sf_strerror(nullptr));
+        return refuse(libraryReason(sf_strerror(nullptr)));
     if (info.channels <= 0)
-        return fail(path, "it holds no channel.");
+        return refuse("it holds no channel");
     if (info.frames <= 0)
-        return fail(path, "it holds no sound.");
+        return refuse("it holds no sound");
+    // A tick's sound reaches 8 kHz (the input filter keeps 3 to 8 kHz): a slower recording misses
+    // part of it, and gives wrong amplitudes or none.
+    if (info.samplerate < kLowestRate)
+        return refuse("its sample rate is " + std::to_string(info.samplerate) +
+                      " Hz; the lowest Tamsel measures is " + std::to_string(kLowestRate) + " Hz");
     // libsamplerate converts within a ratio of 1:256 either way.
-    const double ratio = info.samplerate > 0 ? static_cast<double>(kRate) / info.samplerate : 0;
+    const double ratio = static_cast<double>(kRate) / info.samplerate;
     if (!src_is_valid_ratio(ratio))
-        return fail(path, "its sample rate of " + std::to_string(info.samplerate) + " Hz is not supported.");
+        return refuse("its sample rate of " + std::to_string(info.samplerate) + " Hz is not supported");
 
     channels_ = info.channels;
     fileRate_ = info.samplerate;
     fileFrames_ = info.frames;
     ratio_ = ratio;
     floating_ = isFloating(info.format);
-    name_ = std::filesystem::path(path).filename().string();
+    name_ = standardInput ? "stdin" : std::filesystem::path(path).filename().string();
     const char *date = sf_get_string(file_, SF_STR_DATE);
     date_ = date ? date : "";
     frames_.resize(kChunkFrames * static_cast<size_t>(channels_));
@@ -100,7 +196,7 @@ bool AudioFile::open(const std::string &path)
         int err = 0;
         resampler_ = src_new(SRC_SINC_MEDIUM_QUALITY, 1, &err);
         if (!resampler_)
-            return fail(path, src_strerror(err));
+            return fail(shown_, src_strerror(err));
         mono_.resize(kChunkFrames);
         in_.resize(kChunkFrames);
         // Room for one whole chunk's output at the largest ratio, plus the filter's tail.
@@ -113,17 +209,29 @@ void AudioFile::close()
 {
     if (resampler_)
         resampler_ = src_delete(resampler_);
-    if (file_)
+    if (file_) {
+        const LibraryChatterHidden quiet;
         sf_close(file_);
+    }
     file_ = nullptr;
+    flacPipe_.reset();
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = -1;
+    stream_ = false;
     inPos_ = inLen_ = outPos_ = outLen_ = 0;
     inputEnded_ = resampleDone_ = false;
 }
 
 bool AudioFile::rewind()
 {
-    if (!file_ || sf_seek(file_, 0, SEEK_SET) < 0)
+    if (!file_)
         return false;
+    {
+        const LibraryChatterHidden quiet;
+        if (sf_seek(file_, 0, SEEK_SET) < 0)
+            return false;
+    }
     if (resampler_)
         src_reset(resampler_);
     inPos_ = inLen_ = outPos_ = outLen_ = 0;
@@ -141,6 +249,7 @@ size_t AudioFile::read(int16_t *out, size_t count)
 // Up to kChunkFrames interleaved frames as 16-bit samples.
 int64_t AudioFile::readFrames(int16_t *frames, size_t count)
 {
+    const LibraryChatterHidden quiet;
     if (!floating_)
         return sf_readf_short(file_, frames, static_cast<sf_count_t>(count));
     const int64_t got = sf_readf_float(file_, floats_.data(), static_cast<sf_count_t>(count));

@@ -13,20 +13,31 @@ typedef struct SRC_STATE_tag SRC_STATE;
 
 namespace tamsel {
 
+class FlacPipe;
+
 class AudioFile : public SampleSource {
 public:
     static constexpr int kRate = 44100;
+    // The slowest recording that can be measured: a tick's sound reaches 8 kHz.
+    static constexpr int kLowestRate = 16000;
 
-    AudioFile() = default;
+    AudioFile();
     ~AudioFile() override;
     AudioFile(const AudioFile &) = delete;
     AudioFile &operator=(const AudioFile &) = delete;
 
-    // Opens the recording; false with a one-line text in error() when it cannot be read.
-    bool open(const std::string &path);
+    // Opens the recording; false with a one-line text in error() when it cannot be read. Only a
+    // regular file is opened; with `streams`, also "-" (standard input) and a pipe or device this
+    // program already has open (/dev/stdin, /dev/fd/N), read as it comes. A named pipe is refused
+    // without being opened, for opening it waits for a writer. What libsndfile's decoders print
+    // meanwhile is kept off standard error.
+    bool open(const std::string &path, bool streams = false);
     void close();
     bool isOpen() const { return file_ != nullptr; }
     const std::string &error() const { return error_; }
+    // The descriptor read from while open, else -1; a stream's (a pipe's) reads may wait.
+    int descriptor() const { return fd_; }
+    bool isStream() const { return stream_; }
 
     size_t read(int16_t *out, size_t count) override;
     bool rewind() override;
@@ -47,8 +58,14 @@ private:
     size_t readMono(int16_t *out, size_t count);
     size_t readResampled(int16_t *out, size_t count);
     bool fail(const std::string &path, const std::string &reason);
+    // "FILE is not a recording Tamsel can read (reason)".
+    bool refuse(const std::string &reason);
 
     SNDFILE *file_ = nullptr;
+    int fd_ = -1;
+    std::unique_ptr<FlacPipe> flacPipe_; // a FLAC stream on a pipe, read through it
+    bool stream_ = false;
+    std::string shown_; // the recording as messages name it
     SRC_STATE *resampler_ = nullptr;
     std::string name_;
     std::string error_;

@@ -18,6 +18,10 @@ FileSoundService::FileSoundService(FileSoundOptions options)
 {
     if (options_.source)
         return;
+    if (!options_.error.empty()) {
+        error_ = options_.error;
+        return;
+    }
     if (options_.path.empty()) {
         error_ = "No recording was given.";
         return;

@@ -33,6 +33,7 @@ struct FileSoundOptions {
     bool paced = false;
     bool loop = false;           // start over at the end
     std::function<void()> onEnd; // the end of the recording was reached and handled
+    std::string error;           // why the recording given cannot be played: no source then
 };
 
 class FileSoundService : public SoundService {

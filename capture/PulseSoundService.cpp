@@ -1,6 +1,7 @@
 #include "capture/PulseSoundService.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 
@@ -23,6 +24,28 @@ constexpr uint64_t kSilenceLagUs = 200000;
 // After a gap, the first returning audio's time is read off its arrivals over this long.
 constexpr uint64_t kSettleUs = 100000;
 
+// Where libpulse looks for the server (PipeWire's pipewire-pulse listens there too).
+std::string serverAddress()
+{
+    if (const char *server = std::getenv("PULSE_SERVER"); server && *server)
+        return server;
+    if (const char *runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime)
+        return std::string("unix:") + runtime + "/pulse/native";
+    return "the sound server's usual address";
+}
+
+// No server reached says so, and where it was looked for: "Connection refused" alone names
+// neither.
+std::string pulseErrorText(int result)
+{
+    const std::string text = waveErrorText(result);
+    const int error = result - kWaveServerBase;
+    if (result < kWaveServerBase ||
+        (error != PA_ERR_CONNECTIONREFUSED && error != PA_ERR_INVALIDSERVER && error != PA_ERR_TIMEOUT))
+        return text;
+    return "No sound server: none answers at " + serverAddress() + " (" + text + ")";
+}
+
 class PulseSoundService : public SoundService {
 public:
     explicit PulseSoundService(const LiveCaptureOptions &options)
@@ -39,7 +62,7 @@ public:
     int close() override;
     int deviceId(int32_t &id) override;
     int deviceCaps(int32_t deviceId, WaveDeviceCaps &caps) override;
-    std::string errorText(int result) override { return waveErrorText(result); }
+    std::string errorText(int result) override { return pulseErrorText(result); }
     std::vector<CaptureSource> sources() override;
     void watchSources(std::function<void()> changed) override;
     void selectSource(const std::string &nameOrDescription) override { wanted_ = nameOrDescription; }

@@ -1,7 +1,6 @@
 #include "files/NewFile.h"
 
 #include <QFile>
-#include <QRandomGenerator>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -9,63 +8,14 @@
 #include <system_error>
 #include <unistd.h>
 
+#include "files/TemporaryFile.h"
+
 namespace tamsel {
 
 namespace {
 
 // Far more than any folder of recordings holds under one name.
 constexpr int kMostTries = 100000;
-
-int openNew(const QByteArray &path)
-{
-    int fd;
-    do
-        fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    while (fd < 0 && errno == EINTR);
-    return fd;
-}
-
-bool writeAll(int fd, const QByteArray &bytes)
-{
-    for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            errno = n == 0 ? ENOSPC : errno;
-            return false;
-        }
-        done += n;
-    }
-    return true;
-}
-
-// The bytes in a new temporary file beside target, synced to disk. Empty with errno set on failure.
-QByteArray writeTemporary(const QByteArray &target, const QByteArray &bytes)
-{
-    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    for (int tries = 0; tries < 100; ++tries) {
-        QByteArray temporary = target + '.';
-        for (int i = 0; i < 6; ++i)
-            temporary += kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters) - 1)];
-        const int fd = openNew(temporary);
-        if (fd < 0 && errno == EEXIST)
-            continue;
-        if (fd < 0)
-            return {};
-        const bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
-        int code = errno;
-        const bool closed = ::close(fd) == 0;
-        if (written && closed)
-            return temporary;
-        code = written ? errno : code;
-        ::unlink(temporary.constData());
-        errno = code;
-        return {};
-    }
-    errno = EEXIST;
-    return {};
-}
 
 bool isSymbolicLink(const QByteArray &path)
 {
@@ -103,7 +53,7 @@ int createNewFile(const NameTry &nameFor, QString *path, QString *error)
         if (name.isEmpty())
             break;
         *path = name;
-        const int fd = openNew(QFile::encodeName(name));
+        const int fd = openNewFile(QFile::encodeName(name));
         if (fd >= 0)
             return fd;
         code = errno;

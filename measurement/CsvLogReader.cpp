@@ -59,6 +59,19 @@ int64_t daysFromCivil(int64_t y, int64_t m, int64_t d)
     return era * 146097 + doe - 719468;
 }
 
+bool leapYear(int64_t year)
+{
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int64_t daysInMonth(int64_t year, int64_t month)
+{
+    constexpr int64_t kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && leapYear(year) ? 29 : kDays[month - 1];
+}
+
+// A time the computer's clock can show, as the log writes it: a day of the calendar, a second
+// from 0 to 59, in the years a clock running Tamsel reads.
 std::optional<int64_t> stampSeconds(std::string_view quoted)
 {
     if (quoted.size() != 16 || quoted.front() != '"' || quoted.back() != '"')
@@ -73,11 +86,12 @@ std::optional<int64_t> stampSeconds(std::string_view quoted)
             v = v * 10 + (digits[i] - '0');
         return v;
     };
-    const int64_t month = part(4, 2), day = part(6, 2), hour = part(8, 2), minute = part(10, 2),
-                  second = part(12, 2);
-    if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 60)
+    const int64_t year = part(0, 4), month = part(4, 2), day = part(6, 2), hour = part(8, 2),
+                  minute = part(10, 2), second = part(12, 2);
+    if (year < kFirstLogYear || year > kLastLogYear || month < 1 || month > 12 || day < 1 ||
+        day > daysInMonth(year, month) || hour > 23 || minute > 59 || second > 59)
         return std::nullopt;
-    return daysFromCivil(part(0, 4), month, day) * 86400 + hour * 3600 + minute * 60 + second;
+    return daysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
 }
 
 } // namespace
@@ -92,6 +106,9 @@ std::optional<CsvSweep> parseCsvLine(std::string_view line)
     const auto bps = number(parts[1]);
     if (!stamp || !bps || !number(parts[5]) || !optionalNumber(parts[2], sweep.amplitude) ||
         !optionalNumber(parts[3], sweep.beatError) || !optionalNumber(parts[4], sweep.rate))
+        return std::nullopt;
+    // A beat rate, an amplitude and a beat error are never below zero; only the rate is signed.
+    if (*bps < 0 || sweep.amplitude.value_or(0) < 0 || sweep.beatError.value_or(0) < 0)
         return std::nullopt;
     sweep.stamp = *stamp;
     sweep.beatsPerSecond = *bps;
@@ -114,12 +131,15 @@ std::optional<SweepPoint> CsvPoints::point(const CsvSweep &sweep)
         const int64_t step = sweep.stamp - *last_;
         const bool jump = step_ && step > 2 * *step_ + 1;
         p.gapBefore = gap_ || jump || step < 0;
+        // The clock set back: the time runs on from the last point, a usual step later.
+        if (step < 0)
+            shift_ += -step + step_.value_or(0);
         if (!jump && step > 0)
             step_ = step;
     }
     gap_ = false;
     last_ = sweep.stamp;
-    p.seconds = static_cast<double>(sweep.stamp - *first_);
+    p.seconds = static_cast<double>(sweep.stamp + shift_ - *first_);
     return p;
 }
 
@@ -129,6 +149,8 @@ std::string readCsvLog(std::string_view text, const std::function<void(const Swe
         return "the CSV log is empty";
     CsvPoints points;
     size_t lineNumber = 0;
+    std::optional<int64_t> lastStamp;
+    std::optional<size_t> lastStepBack; // the line where the stamps last went back
     for (size_t from = 0; from < text.size();) {
         const size_t end = text.find('\n', from);
         const bool ended = end != std::string_view::npos;
@@ -143,6 +165,16 @@ std::string readCsvLog(std::string_view text, const std::function<void(const Swe
                 break;
             return "line " + std::to_string(lineNumber) + " is not a line of Tamsel's CSV log";
         }
+        // A clock set back (a live log, at the change to standard time or a correction of the
+        // clock) sends the stamps back once, and then they run on; stamps that go back again soon
+        // after are lines out of order.
+        if (lastStamp && sweep->stamp < *lastStamp) {
+            if (lastStepBack && lineNumber - *lastStepBack < kLinesBetweenClockSteps)
+                return "line " + std::to_string(lineNumber) +
+                       " is out of order: its time stamp is earlier than the line before";
+            lastStepBack = lineNumber;
+        }
+        lastStamp = sweep->stamp;
         if (const auto p = points.point(*sweep))
             onPoint(*p);
     }

@@ -1,11 +1,12 @@
 // A long run read back from Tamsel's CSV log: the summary and isochronism fit of two hours of
 // a watch whose amplitude falls while its rate runs away, the points kept within bounded
-// memory, and refusal of what is not Tamsel's log.
+// memory, and refusal of what is not Tamsel's log or could not have been written by Tamsel.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "measurement/CsvLogReader.h"
 #include "measurement/LongRun.h"
@@ -111,6 +112,66 @@ TEST(LongRun, OnlyTamselsOwnLogIsRead)
              "\"20261207100000\",5.0,275,0.200,-3.125,0.0\r\ngarbage\r\n", // a whole line that is not
          })
         EXPECT_NE(read(foreign), "") << foreign;
+}
+
+// Lines Tamsel could not have written, each refused at its line: stamps that go back and forth
+// (only a clock set back sends them back, once), days that are none, years no clock of a
+// computer running Tamsel shows, and a beat rate, amplitude or beat error below zero.
+TEST(LongRun, LogsTamselCouldNotHaveWrittenAreRefusedAtTheirLine)
+{
+    auto read = [](const std::vector<std::string> &stamps,
+                   const std::string &values = "5.0,275,0.200,-3.125") {
+        std::string log;
+        for (const std::string &s : stamps)
+            log += '"' + s + "\"," + values + ",0.0000694444444444444\r\n";
+        return readCsvLog(log, [](const SweepPoint &) {});
+    };
+    const std::vector<std::string> minutes = {"20261207100000", "20261207100100", "20261207100200",
+                                              "20261207100300", "20261207100400"};
+    EXPECT_EQ(read(minutes), "");
+    const std::pair<std::vector<std::string>, std::string> refused[] = {
+        {{minutes[2], minutes[1], minutes[0]}, "line 3 is out of order"},
+        {{minutes[0], minutes[3], minutes[1], minutes[4], minutes[2]}, "line 5 is out of order"},
+        {{"00010101000000", minutes[0]}, "line 1 "},
+        {{minutes[0], "99991231235959"}, "line 2 "},
+        {{minutes[0], "19691231235959"}, "line 2 "},
+        {{minutes[0], "21000101000000"}, "line 2 "},
+        {{"20260230100000"}, "line 1 "}, // 30 February
+        {{"20260229100000"}, "line 1 "}, // 2026 is no leap year
+        {{"20261131100000"}, "line 1 "}, // 31 November
+        {{"20261207100060"}, "line 1 "}, // second 60
+    };
+    for (const auto &[stamps, error] : refused)
+        EXPECT_EQ(read(stamps).find(error), 0u) << read(stamps) << " for " << stamps.back();
+    EXPECT_EQ(read({"20280229100000", "19700101000000"}), "")
+        << "a leap day, the first year, a clock set back";
+    for (const char *values : {"5.0,-275,0.200,-3.125", "5.0,275,-0.200,-3.125", "-5.0,275,0.200,-3.125"})
+        EXPECT_EQ(read(minutes, values), "line 1 is not a line of Tamsel's CSV log") << values;
+    EXPECT_EQ(read(minutes, "5.0,,,-3.125"), "") << "a rate below zero is a watch that loses";
+}
+
+// A live log whose clock is set back (the end of summer time) goes on, with a gap, and its time
+// runs on: the length is never negative and no point comes before another.
+TEST(LongRun, AClockSetBackIsAGapAndTheTimeRunsOn)
+{
+    std::string log;
+    for (const char *at : {"20261025025900", "20261025025930", "20261025030000", "20261025020030",
+                           "20261025020100", "20261025020130"})
+        log += std::string("\"") + at + "\",5.0,275,0.200,-3.125,0.0000694444444444444\r\n";
+    std::vector<SweepPoint> points;
+    LongRun run;
+    ASSERT_EQ(readCsvLog(log,
+                         [&](const SweepPoint &p) {
+                             points.push_back(p);
+                             run.add(p);
+                         }),
+              "");
+    ASSERT_EQ(points.size(), 6u);
+    for (size_t i = 0; i < points.size(); ++i) {
+        EXPECT_DOUBLE_EQ(points[i].seconds, 30.0 * static_cast<double>(i)) << i;
+        EXPECT_EQ(points[i].gapBefore, i == 3) << i;
+    }
+    EXPECT_EQ(run.summary.line().rfind("SUMMARY,180,", 0), 0u) << run.summary.line();
 }
 
 } // namespace

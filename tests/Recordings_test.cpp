@@ -193,7 +193,8 @@ TEST(Recordings, AFileThatIsNotAudioIsRefusedOnceAndTheCaptureGoesOn)
     file.close();
     EXPECT_FALSE(w.form->Recordings1->openRecording(notes));
     ASSERT_EQ(w.errors.size(), 1u);
-    EXPECT_TRUE(w.errors[0].startsWith("Cannot read the recording " + notes)) << w.errors[0].toStdString();
+    EXPECT_TRUE(w.errors[0].startsWith(notes + " is not a recording Tamsel can read ("))
+        << w.errors[0].toStdString();
     EXPECT_EQ(w.form->WinWaveIn1->service(), w.service);
     w.deliver(std::vector<int16_t>(kBufferSamples, 50));
     EXPECT_EQ(w.state().writeIndex, kBufferSamples);

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -151,12 +152,26 @@ TEST(Report, BadInputIsRefusedInOneLineWithNothingWritten)
         write("good.csv", "\"20261207100000\",5.0,275,0.200,-3.125,0.0000694444444444444\r\n");
     const QString foreign = write("foreign.csv", "date,rate,amplitude\r\n2026-12-07,3.1,275\r\n");
     const QString empty = write("empty.csv", "");
+    // Logs Tamsel could not have written: stamps back and forth, 30 February, years 1 and 9999,
+    // an amplitude below zero.
+    const QByteArray tail = ",5.0,275,0.200,-3.125,0.0000694444444444444\r\n";
+    const QString shuffled = write("shuffled.csv", "\"20261207100000\"" + tail + "\"20261207100300\"" + tail +
+                                                       "\"20261207100100\"" + tail + "\"20261207100400\"" +
+                                                       tail + "\"20261207100200\"" + tail);
+    const QString february = write("february.csv", "\"20260228100000\"" + tail + "\"20260230100000\"" + tail);
+    const QString ages = write("ages.csv", "\"00010101000000\"" + tail + "\"99991231235959\"" + tail);
+    const QString negative = write("negative.csv", "\"20261207100000\"" + tail +
+                                                       "\"20261207100100\",5.0,-275,0.200,-3.125,0.0\r\n");
     write("kept.svg", "an older report");
     const QString existing = dir.filePath("kept.svg");
     const QString intoFile = write("plain", "x") + "/report.svg";
     const std::vector<QStringList> cases = {
         {"--report", existing, foreign},
         {"--report", existing, empty},
+        {"--report", existing, shuffled},
+        {"--report", existing, february},
+        {"--report", existing, ages},
+        {"--report", existing, negative},
         {"--report", dir.filePath("report.jpg"), good},
         {"--report", intoFile, good},
         {"--report", dir.filePath("no/such/folder/report.svg"), good},
@@ -166,6 +181,10 @@ TEST(Report, BadInputIsRefusedInOneLineWithNothingWritten)
         const AnalyzerRun run = analyze(arguments);
         EXPECT_EQ(run.exitCode, 2) << arguments.join(' ').toStdString();
         EXPECT_EQ(run.errors.count('\n'), 1) << run.errors.toStdString();
+        if (arguments.last() != good) {
+            EXPECT_TRUE(run.errors.contains(QRegularExpression(": line \\d+ |empty")))
+                << run.errors.toStdString();
+        }
         EXPECT_TRUE(run.lines.isEmpty());
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot), before);
     }

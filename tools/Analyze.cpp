@@ -12,13 +12,17 @@
 #include "app/RangedOption.h"
 #include "app/TApplication.h"
 #include "app/TForm1.h"
+#include "app/UnixSignals.h"
 #include "capture/AudioFile.h"
 #include "capture/FileSoundService.h"
+#include "measurement/CsvLogReader.h"
 #include "recording/CsvLine.h"
 #include "recording/RecordNames.h"
 #include "tools/AnalyzePositions.h"
 #include "tools/LiveRun.h"
 #include "tools/LongRunOutput.h"
+#include "tools/OptionRules.h"
+#include "tools/OutputCheck.h"
 #include "tools/ProgressLine.h"
 #include "tools/QuietMessages.h"
 #include "tools/RecordingSource.h"
@@ -59,30 +63,36 @@ void addOptions(QCommandLineParser &args)
 {
     args.setApplicationDescription(
         QStringLiteral("Measures a recorded watch with the Tamsel window, headless.\n"
-                       "Exit status: 0 done; 2 a bad option or an unreadable recording; 3 the run was "
-                       "finished, but a snapshot or CSV line could not be written, or the run stopped "
-                       "because the output could not be written."));
+                       "Exit status: 0 done; 2 a bad option, an unreadable recording, or a report or "
+                       "--record folder that cannot be written (all checked before the run); 3 the run was "
+                       "finished, but a snapshot, CSV line or the report could not be written, or the run "
+                       "stopped because the output could not be written; 4 --live captured nothing; 128 + "
+                       "the signal's number when SIGINT, SIGTERM or SIGHUP ended a recording's run (which "
+                       "then ends with FINAL, the report and SUMMARY)."));
     args.addHelpOption();
     args.addVersionOption();
     args.addPositionalArgument(
         QStringLiteral("FILE"),
-        QStringLiteral("The recording (WAV, FLAC, ...; - for standard input), or a "
-                       "CSV log Tamsel wrote (FILE.csv) for its SUMMARY line and --report."));
+        QStringLiteral("The recording (WAV, FLAC, ..., at 16000 samples/s or more; - for standard input, "
+                       "not a named pipe), or a "
+                       "CSV log Tamsel wrote (FILE.csv) for its SUMMARY line and --report (no other option "
+                       "but --quiet applies to a log)."));
     const std::pair<const char *, const char *> valued[] = {
         {"view", "View length in seconds: 1, 2, 3, 10, 20, 30, 40, 60 (default), 120, 300, 600 or 900."},
-        {"record", "Record snapshots and the CSV log into this folder."},
+        {"record", "Record snapshots and the CSV log into this folder (created when missing)."},
         {"position-names", "With --positions: the recordings' positions, such as DU,DD,CU,CD,CL."},
         {"start",
          "When the recording began, as \"YYYY-MM-DD hh:mm:ss\" (default: the start time a recording saved by "
          "the window holds, else the file's modification time minus its length; for standard input, when the "
          "run began). Stamps are this plus the "
-         "audio position of each sweep end."},
+         "audio position of each sweep end (not with --live or --positions)."},
         {"device",
          "With --live: capture from this source (its name or description) instead of the default one."},
         {"duration",
          "With --live: end after this long, as 90s, 30m, 24h or 2d (default: at SIGINT or SIGTERM)."},
         {"report", "Draw the run's trend and summary into this FILE.svg, FILE.png or FILE.pdf, and print "
-                   "the SUMMARY line after FINAL (not with --json)."},
+                   "the SUMMARY line after FINAL (not with --json or --positions). A link of that name is "
+                   "replaced, not followed."},
     };
     for (const auto &[name, help] : valued)
         args.addOption({QString::fromLatin1(name), QString::fromUtf8(help), QStringLiteral("VALUE")});
@@ -103,7 +113,7 @@ void addOptions(QCommandLineParser &args)
         {"print-signal", "With --record: the signal graph below the chart."},
         {"print-values", "With --record: a line of the measured values at the bottom."},
         {"positions", "Each FILE is one position of a positional test; prints its summary as CSV "
-                      "(--record and --time-signal do not apply)."},
+                      "(not with --record, --time-signal, --json, --header, --report, --start or --live)."},
         {"live", "Measure the sound server's source instead of a recording, until --duration or SIGINT or "
                  "SIGTERM, printing each sweep's line as it ends."},
         {"json", "Print one JSON object per sweep and one for the final state, one a line, instead of "
@@ -216,22 +226,13 @@ std::optional<QDateTime> givenStart(const QCommandLineParser &args)
     if (!start.isValid())
         fail(QStringLiteral("--start needs a time as \"YYYY-MM-DD hh:mm:ss\", not \"%1\"")
                  .arg(args.value("start")));
+    // The log's stamps are read back only in these years.
+    if (start.date().year() < kFirstLogYear || start.date().year() > kLastLogYear)
+        fail(QStringLiteral("--start needs a year from %1 to %2, not %3")
+                 .arg(kFirstLogYear)
+                 .arg(kLastLogYear)
+                 .arg(start.date().year()));
     return start;
-}
-
-// An option that does nothing without another is a mistake to point out, not to ignore.
-void refuseOptionsWithoutCompanions(const QCommandLineParser &args)
-{
-    if (args.isSet("record") && args.value("record").isEmpty())
-        fail(QStringLiteral("--record needs a folder"));
-    for (const char *name : {"jpeg", "print-scale", "print-signal", "print-values"})
-        if (args.isSet(name) && !args.isSet("record"))
-            fail(QStringLiteral("--%1 applies only with --record").arg(QLatin1String(name)));
-    if (args.isSet("position-names") && !args.isSet("positions"))
-        fail(QStringLiteral("--position-names applies only with --positions"));
-    // The SUMMARY line is a CSV line.
-    if (args.isSet("json") && args.isSet("report"))
-        fail(QStringLiteral("--json does not apply with --report"));
 }
 
 std::string utf8(const QString &text)
@@ -269,7 +270,7 @@ int main(int argc, char **argv)
         fail(args.errorText().chopped(args.errorText().endsWith(QLatin1Char('.')) ? 1 : 0) + usage);
     if (args.isSet(QStringLiteral("help")) || args.isSet(QStringLiteral("help-all")))
         return writeResults(args.helpText().toLocal8Bit().toStdString()) ? 0 : kWriteFailed;
-    refuseOptionsWithoutCompanions(args);
+    refuseOptionsThatDoNotApply(args);
     if (args.isSet(QStringLiteral("version")))
         args.showVersion();
     if (args.isSet("positions"))
@@ -279,10 +280,6 @@ int main(int argc, char **argv)
     const bool live = args.isSet("live");
     if (live && !args.positionalArguments().isEmpty())
         fail(QStringLiteral("--live measures the sound server's source, not a recording") + usage);
-    if (!live && (args.isSet("duration") || args.isSet("device")))
-        fail(QStringLiteral("--duration and --device go with --live") + usage);
-    if (live && args.isSet("start"))
-        fail(QStringLiteral("--start applies to a recording, not to --live") + usage);
     if (!live && args.positionalArguments().isEmpty())
         fail(QStringLiteral("no recording given") + usage);
     if (args.positionalArguments().size() > 1)
@@ -310,8 +307,24 @@ int main(int argc, char **argv)
             fail(QString::fromStdString(recording.error));
     }
     const QDateTime start = recording.start;
+    // The last check before the first sample: the folder is made here, as the run would make it.
+    if (args.isSet("record"))
+        if (const QString error = recordFolderError(args.value("record")); !error.isEmpty())
+            fail(error);
 
     QEventLoop loop;
+    // A termination signal ends a recording's run as its end does, with the FINAL line, the report
+    // and the SUMMARY line; a read waiting on a stalled pipe ends there and then. (--live takes
+    // the signals as its own end, below.)
+    int stoppedBy = 0;
+    if (!live) {
+        handleTerminationSignals(&loop, [&loop, &stoppedBy](int signal) {
+            if (!std::exchange(stoppedBy, signal))
+                loop.quit();
+        });
+        if (recording.file->isStream())
+            endInputOnTermination(recording.file->descriptor());
+    }
     std::unique_ptr<FileSoundService> service; // none: the live sound server
     if (!live) {
         FileSoundOptions source;
@@ -394,5 +407,13 @@ int main(int argc, char **argv)
         printed = writeResults(
             json ? clockJson(form.state.clockCorrection)
                  : "CLOCK," + QString::number(form.state.clockCorrection, 'f', 3).toStdString() + '\n');
+    endInputOnTermination(-1);
+    if (stoppedBy)
+        return 128 + stoppedBy; // as the shell reports a program the signal ended
+    if (live && form.samplesHeard() == 0) {
+        std::fprintf(stderr,
+                     "quorlen-analyze: --live captured nothing: no sound came from the sound server\n");
+        return kNothingCaptured;
+    }
     return printed && reported && form.recorder().failures() == 0 ? 0 : kWriteFailed;
 }

@@ -29,6 +29,12 @@ bool LongRunOutput::finish(const QString &source)
 
 int analyzeCsvLog(const QString &path, const QString &reportPath)
 {
+    // Opening a named pipe would wait for a writer: only a file is read.
+    if (const QFileInfo info(path); info.exists() && !info.isFile())
+        commandLineError(
+            QStringLiteral("%1 is not a CSV log Tamsel can read (%2, not a file)")
+                .arg(QDir::toNativeSeparators(path),
+                     info.isDir() ? QStringLiteral("a folder") : QStringLiteral("a named pipe or device")));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         commandLineError(

@@ -27,7 +27,7 @@ RecordingSource openRecording(const QString &path, const std::optional<QDateTime
     const bool standardInput = path == QLatin1String("-");
     RecordingSource source;
     source.file = std::make_unique<AudioFile>();
-    if (!source.file->open(standardInput ? "/dev/stdin" : QFile::encodeName(path).toStdString())) {
+    if (!source.file->open(standardInput ? "-" : QFile::encodeName(path).toStdString(), true)) {
         source.error = source.file->error();
         source.file.reset();
         return source;

@@ -147,13 +147,10 @@ QString reportPathError(const QString &path)
     if (type != QLatin1String("svg") && type != QLatin1String("png") && type != QLatin1String("pdf"))
         return QStringLiteral("--report needs a file name ending in .svg, .png or .pdf, not \"%1\"")
             .arg(path);
-    const QFileInfo folder(QFileInfo(path).absolutePath());
-    if (!folder.isDir() || !folder.isWritable())
-        return QStringLiteral("--report cannot be written in %1: %2")
-            .arg(QDir::toNativeSeparators(folder.filePath()),
-                 folder.isDir() ? QStringLiteral("Permission denied") : QStringLiteral("No such folder"));
-    if (QFileInfo(path).isDir())
-        return QStringLiteral("--report %1 is a folder").arg(QDir::toNativeSeparators(path));
+    // Made as the report will be: a temporary beside it, moved in place of whatever is there.
+    if (const QString reason = wholeFileError(path, LinkAtPath::Replace); !reason.isEmpty())
+        return QStringLiteral("--report %1 cannot be written: %2")
+            .arg(QDir::toNativeSeparators(path), reason);
     return {};
 }
 
@@ -165,7 +162,8 @@ QString writeReport(const QString &path, const LongRun &run, const QString &sour
                                                             : png(run, source);
     if (bytes.isEmpty())
         return QStringLiteral("Cannot draw the report %1").arg(QDir::toNativeSeparators(path));
-    const QString error = writeWholeFile(path, bytes);
+    // A link at the report's name is replaced, as a snapshot's is: what it points to is left alone.
+    const QString error = writeWholeFile(path, bytes, LinkAtPath::Replace);
     if (!error.isEmpty())
         return QStringLiteral("Cannot write the report %1: %2").arg(QDir::toNativeSeparators(path), error);
     return {};

@@ -8,6 +8,8 @@ namespace tamsel {
 // Exit status of a run of which something could not be written: a snapshot, a CSV line or
 // the results.
 constexpr int kWriteFailed = 3;
+// --live ended without a single sample from the sound server.
+constexpr int kNothingCaptured = 4;
 
 // Line-buffered standard output; a closed pipe or a file-size limit reported as a write error.
 void prepareResultOutput();
