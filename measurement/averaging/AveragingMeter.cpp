@@ -50,11 +50,11 @@ constexpr double kSecondsPerDay = 86400;
 // template keeps the whole lift, from the unlocking to the drop, whichever is loudest.
 int clusterMiddle(const std::vector<double> &around, int at, double floor, int gap)
 {
+    // `at` may lie beyond one cycle (a tock after its tick): the profile wraps around.
     const int points = static_cast<int>(around.size());
-    const double least = floor + kClusterShare * (around[static_cast<size_t>(at)] - floor);
-    const auto loud = [&](int m) {
-        return around[static_cast<size_t>(((m % points) + points) % points)] >= least;
-    };
+    const auto value = [&](int m) { return around[static_cast<size_t>(((m % points) + points) % points)]; };
+    const double least = floor + kClusterShare * (value(at) - floor);
+    const auto loud = [&](int m) { return value(m) >= least; };
     int first = at, last = at;
     for (int m = at - 1, quiet = 0; quiet <= gap && at - m < points / 4; --m, ++quiet)
         if (loud(m))
