@@ -58,16 +58,26 @@ int replaceableError(const QByteArray &target, mode_t *mode)
     return 0;
 }
 
+// The file a write lands in, once it is known that it may be replaced; else why not.
+QString replaceableTarget(const QString &path, LinkAtPath link, QByteArray *target, mode_t *mode)
+{
+    *target = targetOf(path, link);
+    if (target->isEmpty())
+        return systemReason(errno);
+    *mode = mode_t(-1);
+    if (const int code = replaceableError(*target, mode))
+        return systemReason(code);
+    return {};
+}
+
 } // namespace
 
 QString writeWholeFile(const QString &path, const QByteArray &bytes, LinkAtPath link)
 {
-    const QByteArray target = targetOf(path, link);
-    if (target.isEmpty())
-        return systemReason(errno);
-    mode_t mode = mode_t(-1);
-    if (const int code = replaceableError(target, &mode))
-        return systemReason(code);
+    QByteArray target;
+    mode_t mode;
+    if (QString error = replaceableTarget(path, link, &target, &mode); !error.isEmpty())
+        return error;
     const QByteArray temporary = writeTemporary(target, bytes, mode);
     if (temporary.isEmpty())
         return systemReason(errno);
@@ -82,12 +92,10 @@ QString writeWholeFile(const QString &path, const QByteArray &bytes, LinkAtPath 
 
 QString wholeFileError(const QString &path, LinkAtPath link)
 {
-    const QByteArray target = targetOf(path, link);
-    if (target.isEmpty())
-        return systemReason(errno);
-    mode_t mode = mode_t(-1);
-    if (const int code = replaceableError(target, &mode))
-        return systemReason(code);
+    QByteArray target;
+    mode_t mode;
+    if (QString error = replaceableTarget(path, link, &target, &mode); !error.isEmpty())
+        return error;
     if (const int code = probeTemporary(target))
         return systemReason(code);
     return {};
