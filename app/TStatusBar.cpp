@@ -46,6 +46,7 @@ TStatusBar::TStatusBar(QWidget *parent) : QStatusBar(parent)
     watchNote_->hide();
     addPermanentWidget(watchNote_);
     note_ = new ElidedLabel(this);
+    note_->setObjectName(QStringLiteral("CaptureNote"));
     note_->hide();
     addPermanentWidget(note_, 1);
     fitPanels();
