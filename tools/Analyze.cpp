@@ -450,7 +450,9 @@ int main(int argc, char **argv)
     if (stoppedBy)
         return 128 + stoppedBy; // as the shell reports a program the signal ended
     // Exit status 0 all the same: the recording was measured, and a script may go on to the next.
-    if (!live && !args.isSet("time-signal") && !watchHeard && form.StatusBar1->panelText(6).isEmpty())
+    // Not after a reader that went away: the run was cut short, and ends without a word.
+    if (printed && !live && !args.isSet("time-signal") && !watchHeard &&
+        form.StatusBar1->panelText(6).isEmpty())
         std::fprintf(stderr, "No watch heard in %s\n", inputName(input).toLocal8Bit().constData());
     if (live && form.samplesHeard() == 0) {
         std::fprintf(stderr,
