@@ -23,13 +23,18 @@ QDateTime civilTime(int64_t stamp)
                      QTime::fromMSecsSinceStartOfDay(static_cast<int>(stamp - days * 86400) * 1000));
 }
 
-// The first line of a log with a measured rate.
+// The first line of a log with a measured rate (read no further than that line).
 std::optional<CsvSweep> firstMeasured(const QByteArray &text)
 {
-    for (const QByteArray &line : text.split('\n'))
-        if (const auto sweep = parseCsvLine(line.trimmed().toStdString());
-            sweep && sweep->rate && sweep->beatError)
+    for (qsizetype from = 0; from < text.size();) {
+        qsizetype end = text.indexOf('\n', from);
+        if (end < 0)
+            end = text.size();
+        const auto sweep = parseCsvLine(text.mid(from, end - from).trimmed().toStdString());
+        if (sweep && sweep->rate && sweep->beatError)
             return sweep;
+        from = end + 1;
+    }
     return std::nullopt;
 }
 
