@@ -96,6 +96,31 @@ int drawTable(QPainter &painter, const QRect &area, int y, const RunSummary &sum
     return y;
 }
 
+// The verdict on the run's mean rate; empty without a tolerance or a rate.
+QString verdict(const RunSummary &summary, const std::optional<RateTolerance> &tolerance)
+{
+    if (!tolerance || summary.rate().count == 0)
+        return {};
+    const double mean = summary.rate().mean;
+    // Judged as the table shows the mean, to a tenth.
+    const double shown = std::round(mean * 10) / 10;
+    const bool within = shown >= tolerance->slowest && shown <= tolerance->fastest;
+    return QStringLiteral("%1: mean rate %2 s/day, tolerance %3 to %4 s/day")
+        .arg(within ? QStringLiteral("Within tolerance") : QStringLiteral("Outside tolerance"),
+             signedNumber("0.0", mean), signedNumber("0.0", tolerance->slowest),
+             signedNumber("0.0", tolerance->fastest));
+}
+
+// The header's lines above the table: the title, the run, the watch and input.
+QStringList headerLines(const LongRun &run, const ReportFacts &facts)
+{
+    QStringList lines{facts.title.isEmpty() ? QStringLiteral("Tamsel report") : facts.title,
+                      runLine(run, facts)};
+    if (const QString watch = watchLine(facts); !watch.isEmpty())
+        lines << watch;
+    return lines;
+}
+
 } // namespace
 
 std::optional<RateTolerance> parseRateTolerance(const QString &text)
@@ -111,31 +136,6 @@ std::optional<RateTolerance> parseRateTolerance(const QString &text)
     return tolerance;
 }
 
-QString ReportPage::verdict(const RunSummary &summary, const std::optional<RateTolerance> &tolerance)
-{
-    if (!tolerance || summary.rate().count == 0)
-        return {};
-    const double mean = summary.rate().mean;
-    // Judged as the table shows the mean, to a tenth.
-    const double shown = std::round(mean * 10) / 10;
-    const bool within = shown >= tolerance->slowest && shown <= tolerance->fastest;
-    return QStringLiteral("%1: mean rate %2 s/day, tolerance %3 to %4 s/day")
-        .arg(within ? QStringLiteral("Within tolerance") : QStringLiteral("Outside tolerance"),
-             signedNumber("0.0", mean), signedNumber("0.0", tolerance->slowest),
-             signedNumber("0.0", tolerance->fastest));
-}
-
-QStringList ReportPage::headerLines(const LongRun &run, const ReportFacts &facts)
-{
-    QStringList lines{facts.title.isEmpty() ? QStringLiteral("Tamsel report") : facts.title,
-                      runLine(run, facts)};
-    if (const QString watch = watchLine(facts); !watch.isEmpty())
-        lines << watch;
-    if (const QString verdict = ReportPage::verdict(run.summary, facts.tolerance); !verdict.isEmpty())
-        lines << verdict;
-    return lines;
-}
-
 void ReportPage::draw(QPainter &painter, const QRect &area, const LongRun &run, const ReportFacts &facts,
                       const QString &emptyText)
 {
@@ -147,22 +147,23 @@ void ReportPage::draw(QPainter &painter, const QRect &area, const LongRun &run, 
     painter.setFont(font);
     painter.setPen(Qt::black);
     int y = inside.top();
-    painter.drawText(QRect(inside.left(), y, inside.width(), 28), Qt::AlignLeft | Qt::AlignVCenter, lines[0]);
-    y += 30;
+    // One line of the header; a longer one than the page is wide ends in an ellipsis.
+    auto line = [&](const QString &text, int height) {
+        painter.drawText(QRect(inside.left(), y, inside.width(), height), Qt::AlignLeft | Qt::AlignVCenter,
+                         painter.fontMetrics().elidedText(text, Qt::ElideRight, inside.width()));
+        y += height;
+    };
+    line(lines[0], 30);
     font.setPixelSize(14);
     font.setBold(false);
     painter.setFont(font);
-    const bool hasVerdict = facts.tolerance && run.summary.rate().count > 0;
-    for (qsizetype i = 1; i < lines.size() - (hasVerdict ? 1 : 0); ++i, y += kLine)
-        painter.drawText(QRect(inside.left(), y, inside.width(), kLine), Qt::AlignLeft | Qt::AlignVCenter,
-                         lines[i]);
+    for (qsizetype i = 1; i < lines.size(); ++i)
+        line(lines[i], kLine);
     y = drawTable(painter, inside, y + 6, run.summary);
-    if (hasVerdict) {
+    if (const QString judged = verdict(run.summary, facts.tolerance); !judged.isEmpty()) {
         font.setBold(true);
         painter.setFont(font);
-        painter.drawText(QRect(inside.left(), y, inside.width(), kLine), Qt::AlignLeft | Qt::AlignVCenter,
-                         lines.last());
-        y += kLine;
+        line(judged, kLine);
     }
     // Within the margins: a label at either end of an axis is never cut by the page's edge.
     TrendPlot::draw(painter, QRect(inside.left(), y + 4, inside.width(), area.bottom() - y - 4), run,

@@ -34,11 +34,6 @@ struct ReportFacts {
 
 class ReportPage {
 public:
-    // The header's lines, as drawn: the title, the run, the watch and input, then the verdict
-    // when a tolerance was given.
-    static QStringList headerLines(const LongRun &run, const ReportFacts &facts);
-    // The verdict on the run's mean rate; empty without a tolerance or a rate.
-    static QString verdict(const RunSummary &summary, const std::optional<RateTolerance> &tolerance);
     // The header, the summary table and the plots in area; emptyText stands for plots without
     // a point.
     static void draw(QPainter &painter, const QRect &area, const LongRun &run, const ReportFacts &facts,

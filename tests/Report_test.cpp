@@ -160,13 +160,19 @@ QString steadyWatch(const QTemporaryDir &dir, const char *name, const SyntheticW
     return file.fileName();
 }
 
-// The SVG's texts in the order drawn.
-QStringList svgTexts(const QByteArray &svg)
+// The SVG's texts in the order drawn, each checked to lie on the page: it starts at x >= 0 and
+// its characters, at most 8 units wide in the report's fonts, end before the page's right edge.
+QStringList svgTexts(const QByteArray &svg, int pageWidth = 1000)
 {
     QStringList texts;
-    const QRegularExpression text(QStringLiteral("<text[^>]*>([^<]*)</text>"));
-    for (auto it = text.globalMatch(QString::fromUtf8(svg)); it.hasNext();)
-        texts << it.next().captured(1).trimmed().replace("&amp;", "&");
+    const QRegularExpression text(QStringLiteral("<text[^>]* x=\"([-0-9.]+)\"[^>]*>([^<]*)</text>"));
+    for (auto it = text.globalMatch(QString::fromUtf8(svg)); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        const QString shown = match.captured(2).trimmed().replace("&amp;", "&");
+        const double x = match.captured(1).toDouble();
+        EXPECT_TRUE(x >= 0 && x + 8 * shown.size() <= pageWidth) << shown.toStdString() << " at x = " << x;
+        texts << shown;
+    }
     return texts;
 }
 
