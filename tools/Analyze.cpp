@@ -261,6 +261,15 @@ QString inputName(const QString &input)
     return input == QLatin1String("-") ? QStringLiteral("standard input") : QDir::toNativeSeparators(input);
 }
 
+// The input as the report's header names it.
+QString reportInput(bool live, const QString &device, const QString &input)
+{
+    if (live)
+        return device.isEmpty() ? QStringLiteral("microphone") : QStringLiteral("microphone ") + device;
+    return input == QLatin1String("-") ? QStringLiteral("standard input")
+                                       : QStringLiteral("recording ") + QFileInfo(input).fileName();
+}
+
 // What the report says beyond the numbers, as far as the options tell.
 ReportFacts reportFacts(const QCommandLineParser &args)
 {
@@ -382,11 +391,7 @@ int main(int argc, char **argv)
     std::optional<LongRunOutput> longRun;
     if (args.isSet("report")) {
         longRun.emplace(reportPath, facts);
-        longRun->facts().input =
-            live ? QStringLiteral("microphone") +
-                       (design.device.isEmpty() ? QString() : QStringLiteral(" ") + design.device)
-            : input == QLatin1String("-") ? QStringLiteral("standard input")
-                                          : QStringLiteral("recording ") + QFileInfo(input).fileName();
+        longRun->facts().input = reportInput(live, design.device, input);
     }
     bool watchHeard = false;
     TForm1 form(std::move(service), design);
