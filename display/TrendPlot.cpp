@@ -28,17 +28,20 @@ double place(double value, const AxisTicks &axis, double from, double to)
     return from + (value - axis.low) / (axis.high - axis.low) * (to - from);
 }
 
-// How a quantity is scaled: a span at least this wide around its values (rate, amplitude), or
-// from 0 up to at least `least` (beat error, which is never below 0).
+// How a quantity is scaled: a span at least this wide around its values, never below the
+// least value it can take; or from 0 up to at least `least` (beat error). Without a value, the
+// axis is around `usual`.
 struct Scale {
     double span = 0;
     bool fromZero = false;
     double least = 0;
+    double lowest = -INFINITY;
+    double usual = 0;
 };
 
-constexpr Scale kRateScale{10, false, 0};       // at least +-5 s/day around the data
-constexpr Scale kAmplitudeScale{100, false, 0}; // at least 100 degrees
-constexpr Scale kBeatErrorScale{0, true, 1};    // 0 to at least 1 ms
+constexpr Scale kRateScale{10, false, 0, -INFINITY, 0}; // at least +-5 s/day around the data
+constexpr Scale kAmplitudeScale{100, false, 0, 0, 250}; // at least 100 degrees
+constexpr Scale kBeatErrorScale{0, true, 1, 0, 0};      // 0 to at least 1 ms
 
 AxisTicks valueAxis(const std::vector<SweepPoint> &points, Value value, const Scale &scale)
 {
@@ -49,10 +52,13 @@ AxisTicks valueAxis(const std::vector<SweepPoint> &points, Value value, const Sc
             high = std::max(high, v);
         }
     if (low > high)
-        low = high = 0;
+        low = high = scale.usual;
     if (scale.fromZero)
         return roundTicks(0, std::max(high, scale.least), 5);
-    return ticksSpanningAtLeast(low, high, scale.span, 5);
+    const AxisTicks around = ticksSpanningAtLeast(low, high, scale.span, 5);
+    if (around.low >= scale.lowest)
+        return around;
+    return roundTicks(scale.lowest, std::max(high, scale.lowest + scale.span), 5);
 }
 
 void frameWithGrid(QPainter &painter, const QRectF &frame, const AxisTicks &y, const QString &title)
