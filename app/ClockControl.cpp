@@ -13,6 +13,12 @@ void ClockControl::step(int32_t direction, bool shift)
     show();
 }
 
+void ClockControl::reset()
+{
+    calibration_.ResetCorrections();
+    show();
+}
+
 void ClockControl::show()
 {
     QString text;

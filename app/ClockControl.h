@@ -17,6 +17,8 @@ public:
 
     // A fine button (+1 or -1): whole samples per second, or with Shift 0.1 s/day.
     void step(int32_t direction, bool shift);
+    // Option / Calibration / Reset clock correction: the clock back to none.
+    void reset();
     // Refreshes the status bar's clock note (after a pass, a start or an end).
     void show();
     // How the last time-signal calibration ended: true when a time signal was heard.

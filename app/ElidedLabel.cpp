@@ -4,21 +4,29 @@
 
 namespace tamsel {
 
-ElidedLabel::ElidedLabel(QWidget *parent) : QLabel(parent)
+ElidedLabel::ElidedLabel(QWidget *parent, bool asWideAsItsText)
+    : QLabel(parent), asWideAsItsText_(asWideAsItsText)
 {
-    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    setSizePolicy(asWideAsItsText ? QSizePolicy::Preferred : QSizePolicy::Ignored, QSizePolicy::Preferred);
 }
 
 void ElidedLabel::setFullText(const QString &text)
 {
+    if (text == text_)
+        return;
     text_ = text;
     setToolTip(text);
     elide();
+    updateGeometry();
 }
 
 QSize ElidedLabel::sizeHint() const
 {
-    return {0, QLabel::sizeHint().height()};
+    if (!asWideAsItsText_ || text_.isEmpty())
+        return {0, QLabel::sizeHint().height()};
+    const QMargins m = contentsMargins();
+    return {fontMetrics().horizontalAdvance(text_) + m.left() + m.right() + 2 * margin() + 2,
+            QLabel::sizeHint().height()};
 }
 
 QSize ElidedLabel::minimumSizeHint() const

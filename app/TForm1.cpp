@@ -5,6 +5,7 @@
 #include <QMenuBar>
 #include <QVBoxLayout>
 
+#include "app/HelpMenu.h"
 #include "app/HoverHint.h"
 #include "app/TApplication.h"
 #include "app/recordings/RecordingsMenu.h"
@@ -235,6 +236,10 @@ void TForm1::wireHandlers()
         connect(action, &QAction::triggered, this, handler);
     connect(Positions1, &QAction::triggered, this, &TForm1::Positions1Click);
     connect(Trend1, &QAction::triggered, this, &TForm1::Trend1Click);
+    connect(StartStop1, &QAction::triggered, this,
+            [this] { (StartButton->isChecked() ? StopButton : StartButton)->click(); });
+    connect(ResetClock1, &QAction::triggered, this, [this] { clock_->reset(); });
+    connect(Help1->Guide1, &QAction::triggered, Help1, &HelpMenu::Guide1Click);
     const std::pair<QAction *, void (RecordingsMenu::*)()> recordings[] = {
         {Recordings1->OpenRecording1, &RecordingsMenu::OpenRecording1Click},
         {Recordings1->LiveInput1, &RecordingsMenu::LiveInput1Click},

@@ -14,6 +14,7 @@
 #include "app/ClockControl.h"
 #include "app/HeldErrors.h"
 #include "app/InputChoice.h"
+#include "app/RunFlags.h"
 #include "app/TPaintBox.h"
 #include "app/TStatusBar.h"
 #include "app/WatchGate.h"
@@ -32,6 +33,7 @@ class QTimer;
 
 namespace tamsel {
 
+class HelpMenu;
 class PositionsDialog;
 class Trend;
 class RecordingsMenu;
@@ -270,12 +272,15 @@ public:
     QAction *N23, *N20;
     QAction *N25, *N24;
     QAction *N28, *N27;
-    QAction *N33, *T1, *F1;
+    QAction *N33, *T1, *F1, *ResetClock1;
     QAction *NOn1, *NOff1;
     QAction *Play1, *Rec1;
     QAction *About2;
     QAction *Positions1;
     QAction *Trend1;
+    QAction *StartStop1; // the Start and Stop buttons from the keyboard
+    HelpMenu *Help1 = nullptr;
+    RunFlags runFlags; // options given on the command line for this run only
     QMenu *Input1;
     QActionGroup *InputGroup1;
     QAction *InputDefault1, *ShowMonitors1;

@@ -4,6 +4,7 @@
 #include <QMenuBar>
 #include <QShowEvent>
 
+#include "app/HelpMenu.h"
 #include "app/TForm1.h"
 #include "app/recordings/RecordingsMenu.h"
 #include "display/Readouts.h"
@@ -42,6 +43,7 @@ void TForm1::buildMenus()
     QMenuBar *bar = menuBar();
     QMenu *file = bar->addMenu(QStringLiteral("&File"));
     Exit1 = item(file, "E&xit", "Exit1");
+    Exit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     QMenu *view = bar->addMenu(QStringLiteral("&View"));
     view->setObjectName(QStringLiteral("Show1"));
@@ -70,6 +72,9 @@ void TForm1::buildMenus()
     N11 = item(view, "1sec", "N11", views);
     view->addSeparator();
     Trend1 = item(view, "Trend…", "Trend1");
+    Trend1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    StartStop1 = item(view, "Start/Stop", "StartStop1");
+    StartStop1->setShortcut(QKeySequence(Qt::Key_Space));
 
     QMenu *option = bar->addMenu(QStringLiteral("&Option"));
     option->setObjectName(QStringLiteral("O1"));
@@ -126,6 +131,7 @@ void TForm1::buildMenus()
     T1 = item(calibration, "&Time signal", "T1");
     F1 = item(calibration, "&Fine control", "F1");
     F1->setCheckable(true);
+    ResetClock1 = item(calibration, "Reset clock correction", "ResetClock1");
     QMenu *pulse = option->addMenu(QStringLiteral("&PulseMode"));
     pulse->setObjectName(QStringLiteral("StarGraph1"));
     QActionGroup *pulseGroup = radio(this);
@@ -141,6 +147,7 @@ void TForm1::buildMenus()
     Recordings1 = new RecordingsMenu(*this, file, option);
     About2 = bar->addAction(QStringLiteral("&About"));
     About2->setObjectName(QStringLiteral("About2"));
+    Help1 = new HelpMenu(this, bar);
 }
 
 void TForm1::showEvent(QShowEvent *event)

@@ -37,8 +37,10 @@ void saveTamselSection(TForm1 &form)
         if (!isDefault || ini.ValueExists(kTamselSection, name))
             ini.WriteStrValue(kTamselSection, name, value);
     };
+    // A flag given for this run alone is not kept.
     auto flag = [&](const char *key, const QAction *item) {
-        put(key, item->isChecked() ? QStringLiteral("1") : QStringLiteral("0"), !item->isChecked());
+        const bool on = form.runFlags.stored(item);
+        put(key, on ? QStringLiteral("1") : QStringLiteral("0"), !on);
     };
     flag("InputFilter", form.InputFilter1);
     flag("AutoThreshold", form.AutoThreshold1);

@@ -36,13 +36,17 @@ TStatusBar::TStatusBar(QWidget *parent) : QStatusBar(parent)
         addWidget(label);
         panels_[static_cast<size_t>(i)] = label;
     }
-    clock_ = new QLabel(this);
+    replay_ = new ElidedLabel(this, true);
+    replay_->hide();
+    addPermanentWidget(replay_);
+    clock_ = new ElidedLabel(this, true);
     clock_->hide();
     addPermanentWidget(clock_);
-    watchNote_ = new QLabel(this);
+    watchNote_ = new ElidedLabel(this, true);
     watchNote_->hide();
     addPermanentWidget(watchNote_);
     note_ = new ElidedLabel(this);
+    note_->setObjectName(QStringLiteral("CaptureNote"));
     note_->hide();
     addPermanentWidget(note_, 1);
     fitPanels();
@@ -70,8 +74,20 @@ void TStatusBar::changeEvent(QEvent *event)
 
 void TStatusBar::setClockNote(const QString &text)
 {
-    clock_->setText(text);
+    clock_->setFullText(text);
     clock_->setVisible(!text.isEmpty());
+}
+
+void TStatusBar::setReplayNote(const QString &text)
+{
+    replay_->setFullText(text);
+    replay_->setVisible(!text.isEmpty());
+}
+
+void TStatusBar::setRecordingEnded(bool ended)
+{
+    recordingEnded_ = ended;
+    watchNote_->setVisible(!ended && !watchNote_->fullText().isEmpty());
 }
 
 void TStatusBar::setCaptureNote(const QString &text, bool alarm)
@@ -83,8 +99,8 @@ void TStatusBar::setCaptureNote(const QString &text, bool alarm)
 
 void TStatusBar::setWatchNote(const QString &text)
 {
-    watchNote_->setText(text);
-    watchNote_->setVisible(!text.isEmpty());
+    watchNote_->setFullText(text);
+    watchNote_->setVisible(!recordingEnded_ && !text.isEmpty());
 }
 
 } // namespace tamsel

@@ -1,8 +1,9 @@
 #pragma once
 // The status bar: eight fixed panels, plus a capture-health note in the room left at the
 // right that appears only when audio was lost or the sound server went away, and left of it
-// a short note that appears when the pulses heard are no watch's. The capture note never
-// widens the window: it is elided to its room, and the whole text is in its tooltip.
+// short notes: a replay's place, the clock correction, and whether the pulses heard are a
+// watch's. No note ever widens the window: each is elided to the room there is, and its whole
+// text is in its tooltip.
 #include <QLabel>
 #include <QStatusBar>
 #include <array>
@@ -22,13 +23,18 @@ public:
 
     // The clock correction in force, or the time-signal calibration's time left; hidden when empty.
     void setClockNote(const QString &text);
-    QString clockNote() const { return clock_->text(); }
+    QString clockNote() const { return clock_->fullText(); }
+    // Where a replay is ("0:12 / 2:05"), or "End of recording"; hidden when empty.
+    void setReplayNote(const QString &text);
+    QString replayNote() const { return replay_->fullText(); }
+    // Past a recording's end only its silence is heard: no note on the watch meanwhile.
+    void setRecordingEnded(bool ended);
 
     void setCaptureNote(const QString &text, bool alarm);
     QString captureNote() const { return note_->fullText(); }
     // Whether a watch is heard, beside the capture note; empty while there is nothing to say.
     void setWatchNote(const QString &text);
-    QString watchNote() const { return watchNote_->text(); }
+    QString watchNote() const { return recordingEnded_ ? QString() : watchNote_->fullText(); }
 
 protected:
     void changeEvent(QEvent *event) override;
@@ -37,9 +43,11 @@ private:
     void fitPanels();
 
     std::array<QLabel *, kPanelCount> panels_{};
-    QLabel *clock_;
+    ElidedLabel *replay_;
+    ElidedLabel *clock_;
     ElidedLabel *note_;
-    QLabel *watchNote_;
+    ElidedLabel *watchNote_;
+    bool recordingEnded_ = false;
 };
 
 } // namespace tamsel

@@ -62,6 +62,7 @@ void WatchGate::Reset()
     held_ = {};
     pairSpans_.clear();
     inStepRun_ = 0;
+    heardBeatsPerSecond_ = 0;
     form_.StatusBar1->setWatchNote(QString());
 }
 
@@ -156,6 +157,7 @@ void WatchGate::beatRateCounted()
         window().beatRateCounted();
         return;
     }
+    keepTheBeatRateHeard();
     held_.beatRate = true;
     judge(); // a new beat rate may decide
     if (showing())
@@ -164,9 +166,12 @@ void WatchGate::beatRateCounted()
         beatRateHidden_ = true;
 }
 
-void WatchGate::judge()
+// The recent pulses as heard at a beat rate; `times` and `widths` hold what it points to.
+PulseTrain WatchGate::train(double beatsPerSecond, std::vector<double> &times,
+                            std::vector<double> &widths) const
 {
-    std::vector<double> times, widths;
+    times.clear();
+    widths.clear();
     bool widthsKnown = true;
     for (const Pulse &pulse : pulses_) {
         times.push_back(pulse.time);
@@ -177,11 +182,35 @@ void WatchGate::judge()
     train.times = times;
     if (widthsKnown)
         train.widths = widths;
-    train.beatsPerSecond = form_.state.beatsPerSecond;
+    train.beatsPerSecond = beatsPerSecond;
     train.beatRateByHand = !form_.autosw->isChecked();
     train.samplesPerSecond = form_.state.samplesPerSecond;
+    return train;
+}
+
+// A stray click in the second the beats are counted in makes the count too high, and the
+// whole sweep would be measured at a beat rate that is not the watch's. While the pulses keep
+// the beat rate of the watch heard and not the higher count, the count was the click's. (A
+// count too low is left to the watch test: beats missed there are missed in the sweep too.)
+void WatchGate::keepTheBeatRateHeard()
+{
+    const double counted = form_.state.beatsPerSecond;
+    if (verdict() != WatchVerdict::Watch || !form_.autosw->isChecked() || heardBeatsPerSecond_ <= 0 ||
+        counted <= heardBeatsPerSecond_)
+        return;
+    std::vector<double> times, widths;
+    if (!likeness_.KeepsTheBeat(train(counted, times, widths)) &&
+        likeness_.KeepsTheBeat(train(heardBeatsPerSecond_, times, widths)))
+        form_.state.beatsPerSecond = heardBeatsPerSecond_;
+}
+
+void WatchGate::judge()
+{
+    std::vector<double> times, widths;
     const WatchVerdict before = likeness_.Verdict();
-    const WatchVerdict now = likeness_.Judge(train);
+    const WatchVerdict now = likeness_.Judge(train(form_.state.beatsPerSecond, times, widths));
+    if (now == WatchVerdict::Watch)
+        heardBeatsPerSecond_ = form_.state.beatsPerSecond;
     if (now == before)
         return;
     if (now == WatchVerdict::Watch) {

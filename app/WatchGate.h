@@ -63,6 +63,8 @@ private:
     bool gated() const;
     double widthOf(const Beat &beat) const;
     bool showing() const;
+    PulseTrain train(double beatsPerSecond, std::vector<double> &times, std::vector<double> &widths) const;
+    void keepTheBeatRateHeard();
     void judge();
     void showHeld();
     void showNothing();
@@ -81,6 +83,7 @@ private:
     Held held_;
     double shownRatio_ = 0;
     bool beatRateHidden_ = false;
+    double heardBeatsPerSecond_ = 0; // the beat rate of the watch last heard
     // The sweep's spans of two beats between three consecutive beats in step, and the times
     // of the latest such run: what the averaged rate must agree with.
     std::vector<double> pairSpans_;

@@ -68,9 +68,11 @@ void describeOptions(QCommandLineParser &args)
          QStringLiteral("NAME")});
     args.addOption(
         {QStringLiteral("input-filter"),
-         QStringLiteral("Turn the input filter on (an ordinary microphone), as its menu item does.")});
+         QStringLiteral("Turn the input filter on (an ordinary microphone) for this run, as its menu item "
+                        "does; the settings keep the menu's choice.")});
     args.addOption({QStringLiteral("auto-threshold"),
-                    QStringLiteral("Turn the automatic threshold on, as its menu item does.")});
+                    QStringLiteral("Turn the automatic threshold on for this run, as its menu item does; the "
+                                   "settings keep the menu's choice.")});
     args.addOption({QStringLiteral("demo"),
                     QStringLiteral("Measure a built-in synthetic watch (21 600 bph, "
                                    "+4 s/day, beat error 0.3 ms, 270 degrees); with --input-filter, "
@@ -138,10 +140,11 @@ int main(int argc, char **argv)
         form.winId(); // the settings are saved when the native window goes: make one
         return 0;
     }
+    // For this run: the settings keep what the menu chose.
     for (const auto &[option, item] :
          {std::pair{"input-filter", form.InputFilter1}, std::pair{"auto-threshold", form.AutoThreshold1}})
-        if (args.isSet(QString::fromLatin1(option)) && !item->isChecked())
-            item->trigger();
+        if (args.isSet(QString::fromLatin1(option)))
+            form.runFlags.turnOn(item);
     window = &form;
     form.show();
     return app.exec();

@@ -239,6 +239,13 @@ bool AudioFile::rewind()
     return true;
 }
 
+int64_t AudioFile::length() const
+{
+    if (!file_ || stream_)
+        return -1;
+    return fileRate_ == kRate ? fileFrames_ : std::llround(static_cast<double>(fileFrames_) * ratio_);
+}
+
 size_t AudioFile::read(int16_t *out, size_t count)
 {
     if (!file_)

@@ -42,6 +42,8 @@ public:
     size_t read(int16_t *out, size_t count) override;
     bool rewind() override;
     std::string name() const override { return name_; }
+    // At 44 100 samples/s; -1 for a stream, whose length is not known before its end.
+    int64_t length() const override;
 
     // The file's own format.
     int fileRate() const { return fileRate_; }

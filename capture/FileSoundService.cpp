@@ -164,6 +164,13 @@ std::string FileSoundService::errorText(int result)
     return waveErrorText(result);
 }
 
+std::optional<RecordingPlace> FileSoundService::recording() const
+{
+    if (!options_.source)
+        return std::nullopt;
+    return RecordingPlace{options_.source->length(), options_.loop, openCount_};
+}
+
 // Hands back what is due: unpaced, the front buffer when none is out with the consumer;
 // paced, every queued buffer whose samples the clock has reached.
 void FileSoundService::deliver()

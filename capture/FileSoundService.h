@@ -54,6 +54,7 @@ public:
     int deviceCaps(int32_t deviceId, WaveDeviceCaps &caps) override;
     // The recording's own error text for kWaveBadDevice when it could not be read.
     std::string errorText(int result) override;
+    std::optional<RecordingPlace> recording() const override;
 
     // Why the recording cannot be played; empty when it can.
     const std::string &error() const { return error_; }

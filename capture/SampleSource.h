@@ -19,6 +19,8 @@ public:
     virtual bool rewind() = 0;
     // What the source is called (a file name), shown as the device's product name.
     virtual std::string name() const = 0;
+    // How many samples of sound it holds before it ends; -1 when not known or endless.
+    virtual int64_t length() const { return -1; }
 };
 
 // Samples already at hand.
@@ -40,6 +42,7 @@ public:
         return true;
     }
     std::string name() const override { return name_; }
+    int64_t length() const override { return static_cast<int64_t>(samples_.size()); }
 
 private:
     std::vector<int16_t> samples_;
@@ -60,6 +63,8 @@ public:
     }
     bool rewind() override { return source_->rewind(); }
     std::string name() const override { return source_->name(); }
+    // The sound before the silence.
+    int64_t length() const override { return source_->length(); }
 
 private:
     std::unique_ptr<SampleSource> source_;

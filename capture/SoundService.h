@@ -3,6 +3,7 @@
 // sound server, a recording played back, or a test script.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -93,6 +94,14 @@ struct CaptureSource {
     bool operator==(const CaptureSource &) const = default;
 };
 
+// A recording being played: its length in samples (-1: not known), whether it starts over at
+// its end, and which opening of the service plays it (every opening plays from the start).
+struct RecordingPlace {
+    int64_t length = -1;
+    bool loops = false;
+    uint64_t opening = 0;
+};
+
 // Posts one notification to the user-interface thread, in order. `param` is a WaveHeader*
 // for kWimData, a sample count for kWimLoss, an error code for kWimFailure.
 using WaveNotify = std::function<void(int message, intptr_t param)>;
@@ -122,6 +131,8 @@ public:
     virtual void selectSource(const std::string &nameOrDescription) { (void)nameOrDescription; }
     // The name of the source the open device records from; empty when not known.
     virtual std::string sourceInUse() { return {}; }
+    // What a recording's service plays; live sound has none.
+    virtual std::optional<RecordingPlace> recording() const { return std::nullopt; }
 };
 
 } // namespace tamsel

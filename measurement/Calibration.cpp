@@ -98,6 +98,13 @@ void Calibration::PutCorrectionsBack()
     state_.samplesPerSecond = kNominalSampleRate + state_.fineCorrection;
 }
 
+void Calibration::ResetCorrections()
+{
+    fineBefore_ = 0;
+    clockBefore_ = 0;
+    PutCorrectionsBack(); // while a time signal is listened to, none is in force already
+}
+
 bool Calibration::StepFineCorrection(int32_t step)
 {
     const int64_t next = static_cast<int64_t>(state_.fineCorrection) + step;

@@ -49,6 +49,9 @@ public:
     bool StepFineCorrection(int32_t step);
     // The same with Shift: the clock correction by tenths of a second per day.
     bool StepClockCorrection(int32_t tenths);
+    // No correction at all, as before any calibration; a time-signal calibration that is
+    // listening and does not hear one then also leaves none.
+    void ResetCorrections();
 
 private:
     void PutCorrectionsBack(); // those in force before the time-signal calibration

@@ -76,25 +76,36 @@ WatchVerdict WatchLikeness::Judge(const PulseTrain &pulses)
     if (!(bps > 0) || !std::isfinite(bps) || !(pulses.samplesPerSecond > 0) ||
         pulses.times.size() < kLeastPulses)
         return verdict_;
-    const bool rate = pulses.beatRateByHand || StandardBeatRate(bps);
+    verdict_ = Keeps(pulses, verdict_ == WatchVerdict::Watch ? kStayWatch : kBecomeWatch)
+                   ? WatchVerdict::Watch
+                   : WatchVerdict::NoWatch;
+    return verdict_;
+}
+
+bool WatchLikeness::KeepsTheBeat(const PulseTrain &pulses) const
+{
+    const double bps = pulses.beatsPerSecond;
+    return bps > 0 && std::isfinite(bps) && pulses.samplesPerSecond > 0 &&
+           pulses.times.size() >= kLeastPulses && Keeps(pulses, kStayWatch);
+}
+
+bool WatchLikeness::Keeps(const PulseTrain &pulses, double share) const
+{
+    const double bps = pulses.beatsPerSecond;
+    if (!pulses.beatRateByHand && !StandardBeatRate(bps))
+        return false;
     const bool widthsKnown = pulses.widths.size() == pulses.times.size();
     const double width =
         widthsKnown ? median(std::vector<double>(pulses.widths.begin(), pulses.widths.end())) : 0;
-    const double needed = verdict_ == WatchVerdict::Watch ? kStayWatch : kBecomeWatch;
-    bool watch = false;
     // The pulses keep the beat rate in use, or twice it: a counter that heard only the louder
     // of tick and tock counted half the beats, and the measures then take every other one.
     for (const int beatsPerPeriod : {1, 2}) {
         const double period = pulses.samplesPerSecond / bps / beatsPerPeriod;
         const bool standard = pulses.beatRateByHand || StandardBeatRate(bps * beatsPerPeriod);
-        if (rate && standard && width <= kWidestPulse * period &&
-            AgreeingShare(pulses.times, period) >= needed) {
-            watch = true;
-            break;
-        }
+        if (standard && width <= kWidestPulse * period && AgreeingShare(pulses.times, period) >= share)
+            return true;
     }
-    verdict_ = watch ? WatchVerdict::Watch : WatchVerdict::NoWatch;
-    return verdict_;
+    return false;
 }
 
 } // namespace tamsel

@@ -30,6 +30,9 @@ public:
     // make it flicker.
     WatchVerdict Judge(const PulseTrain &pulses);
     WatchVerdict Verdict() const { return verdict_; }
+    // Whether the pulses keep the beat well enough for a watch already heard to stay one,
+    // leaving the verdict as it is.
+    bool KeepsTheBeat(const PulseTrain &pulses) const;
     void Reset() { verdict_ = WatchVerdict::Unsure; }
 
     // Within 2 % of 7 200, 9 000, 10 800, 12 000, 14 400, 18 000, 19 800, 21 600, 25 200,
@@ -41,6 +44,8 @@ public:
     static bool PossibleBeatError(double milliseconds, double beatsPerSecond);
 
 private:
+    bool Keeps(const PulseTrain &pulses, double share) const;
+
     WatchVerdict verdict_ = WatchVerdict::Unsure;
 };
 

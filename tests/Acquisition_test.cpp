@@ -205,7 +205,8 @@ TEST(Acquisition, LossAndServerFailureAreShownInTheStatusBarWithoutWideningTheWi
     EXPECT_NE(note.indexOf("dropped audio 1 times"), -1);
     EXPECT_EQ(w.form->width(), width) << "the note is elided to its panel";
     EXPECT_LE(w.form->minimumSizeHint().width(), width);
-    EXPECT_EQ(w.form->StatusBar1->findChild<ElidedLabel *>()->toolTip(), note) << "the whole text";
+    EXPECT_EQ(w.form->StatusBar1->findChild<ElidedLabel *>(QStringLiteral("CaptureNote"))->toolTip(), note)
+        << "the whole text";
     w.service->notify(kWimRestored, 0);
     QCoreApplication::processEvents();
     EXPECT_EQ(w.form->StatusBar1->captureNote().indexOf("Connection refused"), -1);

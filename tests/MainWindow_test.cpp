@@ -253,6 +253,7 @@ const MenuRow kMenuTree[] = {
     {1, "1sec", "N11", 0},
     {1, "-", "", -1},
     {1, "Trend…", "Trend1", -1},
+    {1, "Start/Stop", "StartStop1", -1},
     {0, "&Option", "O1", -1},
     {1, "Center &Start", "O2", -1},
     {2, "&No", "N3", 0},
@@ -286,6 +287,7 @@ const MenuRow kMenuTree[] = {
     {2, "&Noise level", "N33", -1},
     {2, "&Time signal", "T1", -1},
     {2, "&Fine control", "F1", -1},
+    {2, "Reset clock correction", "ResetClock1", -1},
     {1, "&PulseMode", "StarGraph1", -1},
     {2, "&Yes", "NOn1", 0},
     {2, "&No", "NOff1", 1},
@@ -303,6 +305,8 @@ const MenuRow kMenuTree[] = {
     {1, "Recording &folder…", "RecordFolder1", -1},
     {1, "Open recording folder", "OpenRecordFolder1", -1},
     {0, "&About", "About2", -1},
+    {0, "&Help", "Help1", -1},
+    {1, "Measuring a watch", "Guide1", -1},
 };
 
 // The tree as rows; a submenu is named by its menu, an item by its action.

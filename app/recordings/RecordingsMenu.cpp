@@ -10,6 +10,7 @@
 
 #include "app/TApplication.h"
 #include "app/TForm1.h"
+#include "app/recordings/RecordingDrop.h"
 #include "app/recordings/RecordingSource.h"
 #include "recording/RecordNames.h"
 #include "settings/TIniSaveProps.h"
@@ -20,6 +21,7 @@ namespace {
 
 const QString kSection = QStringLiteral("Tamsel");
 const QString kFolderKey = QStringLiteral("RecordFolder");
+const QString kLastFolderKey = QStringLiteral("DialogFolder");
 
 QAction *item(QMenu *menu, const char *caption, const char *name)
 {
@@ -36,13 +38,17 @@ QString withSeparator(const QString &folder)
 
 } // namespace
 
-RecordingsMenu::RecordingsMenu(TForm1 &form, QMenu *file, QMenu *option) : QObject(&form), form_(form)
+RecordingsMenu::RecordingsMenu(TForm1 &form, QMenu *file, QMenu *option)
+    : QObject(&form), form_(form), replay_(form)
 {
     file->addSeparator();
     OpenRecording1 = item(file, "&Open recording…", "OpenRecording1");
+    OpenRecording1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     LiveInput1 = item(file, "&Live input", "LiveInput1");
     SaveAudio1 = item(file, "&Save audio…", "SaveAudio1");
+    SaveAudio1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     SaveAudio1->setCheckable(true);
+    new RecordingDrop(form, *this);
     option->addSeparator();
     RecordFolder1 = item(option, "Recording &folder…", "RecordFolder1");
     OpenRecordFolder1 = item(option, "Open recording folder", "OpenRecordFolder1");
@@ -51,11 +57,13 @@ RecordingsMenu::RecordingsMenu(TForm1 &form, QMenu *file, QMenu *option) : QObje
 void RecordingsMenu::OpenRecording1Click()
 {
     const QString path = QFileDialog::getOpenFileName(
-        &form_, QStringLiteral("Open recording"), form_.recordFolder,
+        &form_, QStringLiteral("Open recording"), dialogFolder(),
         QStringLiteral(
             "Recordings (*.wav *.flac *.ogg *.oga *.opus *.aif *.aiff *.au *.w64 *.caf);;All files (*)"));
-    if (!path.isEmpty())
-        openRecording(path);
+    if (path.isEmpty())
+        return;
+    usedFolderOf(path);
+    openRecording(path);
 }
 
 bool RecordingsMenu::openRecording(const QString &path)
@@ -83,11 +91,12 @@ void RecordingsMenu::SaveAudio1Click()
     }
     SaveAudio1->setChecked(false);
     QDir().mkpath(form_.recordFolder);
-    const QString path =
-        QFileDialog::getSaveFileName(&form_, QStringLiteral("Save audio"), suggestedAudioPath(),
-                                     QStringLiteral("FLAC (*.flac);;WAV (*.wav)"));
+    const QString path = QFileDialog::getSaveFileName(&form_, QStringLiteral("Save audio"),
+                                                      freeAudioPath(dialogFolder(), false),
+                                                      QStringLiteral("FLAC (*.flac);;WAV (*.wav)"));
     if (path.isEmpty())
         return;
+    usedFolderOf(path);
     // The dialog has asked before replacing a file; the file itself is always made new.
     if (QFileInfo::exists(path) && !QFile::remove(path)) {
         ShowException(QStringLiteral("Cannot replace %1.").arg(QDir::toNativeSeparators(path)));
@@ -100,12 +109,27 @@ void RecordingsMenu::SaveAudio1Click()
 
 QString RecordingsMenu::suggestedAudioPath(bool wav) const
 {
+    return freeAudioPath(form_.recordFolder, wav);
+}
+
+QString RecordingsMenu::freeAudioPath(const QString &folder, bool wav) const
+{
     const QString stamp = recordStamp(QDateTime::currentDateTime());
     const QString ending = wav ? QStringLiteral(".wav") : QStringLiteral(".flac");
-    QString path = form_.recordFolder + stamp + ending;
+    QString path = folder + stamp + ending;
     for (int n = 2; QFileInfo::exists(path); ++n)
-        path = form_.recordFolder + stamp + QStringLiteral("-%1").arg(n) + ending;
+        path = folder + stamp + QStringLiteral("-%1").arg(n) + ending;
     return path;
+}
+
+QString RecordingsMenu::dialogFolder() const
+{
+    return lastFolder_.isEmpty() ? form_.recordFolder : withSeparator(lastFolder_);
+}
+
+void RecordingsMenu::usedFolderOf(const QString &path)
+{
+    lastFolder_ = QFileInfo(path).absolutePath();
 }
 
 bool RecordingsMenu::startSaving(const QString &path)
@@ -129,6 +153,7 @@ void RecordingsMenu::stopSaving()
 
 void RecordingsMenu::SamplesHeard(const TWinWaveBuffer &buf)
 {
+    replay_.heard(buf);
     if (!writer_.isOpen())
         return;
     // Little-endian 16-bit samples, as the capture format has them on this platform.
@@ -144,13 +169,18 @@ void RecordingsMenu::SamplesHeard(const TWinWaveBuffer &buf)
 void RecordingsMenu::load(TIniSaveProps &ini)
 {
     folder_ = loadedFolder_ = ini.ReadStrValue(kSection, kFolderKey);
+    lastFolder_ = loadedLastFolder_ = ini.ReadStrValue(kSection, kLastFolderKey);
 }
 
 void RecordingsMenu::save(TIniSaveProps &ini) const
 {
     // A line break would split the file's line: such a folder lasts one run.
-    if (folder_ != loadedFolder_ && !folder_.contains(u'\n') && !folder_.contains(u'\r'))
-        ini.WriteStrValue(kSection, kFolderKey, folder_);
+    auto keep = [&ini](const QString &key, const QString &folder, const QString &loaded) {
+        if (folder != loaded && !folder.contains(u'\n') && !folder.contains(u'\r'))
+            ini.WriteStrValue(kSection, key, folder);
+    };
+    keep(kFolderKey, folder_, loadedFolder_);
+    keep(kLastFolderKey, lastFolder_, loadedLastFolder_);
 }
 
 void RecordingsMenu::showFolder()

@@ -14,6 +14,11 @@ namespace tamsel {
 
 void Trend::sweepEnded()
 {
+    // Stopped (by hand, or at a replay's end), the readouts stand still: no new sweep of the watch.
+    if (!form_.StartButton->isChecked()) {
+        gap();
+        return;
+    }
     // Read back from the line the log would get, so the trend shows what the log holds.
     const auto sweep =
         parseCsvLine(csvLineOf(recordStamp(QDateTime::currentDateTime()), form_.sweepValues()));
