@@ -43,8 +43,8 @@ QFrame *bevelPanel(QWidget *parent)
 } // namespace
 
 TForm1::TForm1(std::unique_ptr<SoundService> service, const TForm1Design &design, QWidget *parent)
-    : QMainWindow(parent), trend_(std::make_unique<Trend>(*this)), watchGate_(*this),
-      analyser_(state, watchGate_), calibration_(analyser_.calibration())
+    : QMainWindow(parent), engine_(watchGate_, *this), trend_(std::make_unique<Trend>(*this)),
+      watchGate_(*this), calibration_(engine_.calibration())
 {
     WinWaveIn1 = new TWinWaveIn(this, std::move(service));
     // The capture component's design values; FormCreate sets the format actually used.
@@ -254,6 +254,9 @@ void TForm1::wireHandlers()
     connect(ShowMonitors1, &QAction::triggered, this, &TForm1::ShowMonitors1Click);
     connect(InputFilter1, &QAction::triggered, this, &TForm1::InputFilter1Click);
     connect(AutoThreshold1, &QAction::triggered, this, &TForm1::AutoThreshold1Click);
+    // The engine is told its options whenever their check marks change, however they do.
+    connect(InputFilter1, &QAction::toggled, this, [this](bool on) { engine_.setAveraging(on); });
+    connect(AutoThreshold1, &QAction::toggled, this, [this](bool on) { engine_.setAutoThreshold(on); });
     // F1Click toggles the check mark itself: undo the toggle the menu already made.
     connect(F1, &QAction::triggered, this, [this](bool checked) {
         F1->setChecked(!checked);

@@ -1,5 +1,5 @@
 #pragma once
-// The main window: it owns every control, the measurement state, the image layers and the
+// The main window: it owns every control, the measurement engine, the image layers and the
 // capture buffers, and is the one place that knows both the numbers and the controls.
 #include <QAction>
 #include <QActionGroup>
@@ -9,7 +9,6 @@
 #include <QSplitter>
 #include <QToolButton>
 #include <array>
-#include <deque>
 #include <memory>
 
 #include "app/ClockControl.h"
@@ -23,10 +22,7 @@
 #include "capture/WinWave.h"
 #include "display/ChartTrace.h"
 #include "measurement/AnalysisOutput.h"
-#include "measurement/BeatAnalyser.h"
-#include "measurement/InputConditioner.h"
-#include "measurement/MeasurementState.h"
-#include "measurement/ThresholdTracker.h"
+#include "measurement/MeasurementEngine.h"
 #include "recording/Recorder.h"
 #include "settings/AboutBox.h"
 #include "settings/TIniSaveProps.h"
@@ -50,7 +46,7 @@ struct TForm1Design {
     QString recording; // the name of a recording replayed in place of the live capture
 };
 
-class TForm1 : public QMainWindow, public AnalysisOutput {
+class TForm1 : public QMainWindow, public AnalysisOutput, public StoreListener {
 public:
     // Without a sound service the live sound server is used.
     explicit TForm1(std::unique_ptr<SoundService> service = nullptr, const TForm1Design &design = {},
@@ -62,8 +58,8 @@ public:
     void WinWaveIn1Open(QObject *sender);
     void WinWaveIn1ReturnBuffer(TWinWaveDevice *dev, TWinWaveBuffer *buf);
     void StartButtonClick();
-    // Stores a returned buffer's samples in the history, drawing their bars, processing
-    // pending events and wrapping the sweep as it goes.
+    // Stores a returned buffer's samples in the history, drawing their bars and wrapping the
+    // sweep as it goes.
     void StoreSamples(const TWinWaveBuffer &buf);
     void FormCloseQuery(bool &CanClose);
     void FormDestroy();
@@ -87,6 +83,15 @@ public:
     void upBtnClick();
     void downBtnClick();
     void ShowBeatRate();
+    // The readouts a measurement fills, as a set.
+    enum Readouts : unsigned {
+        kRateReadout = 1,
+        kAmplitudeReadout = 2,
+        kBeatErrorReadout = 4,
+        kAllReadouts = 7
+    };
+    // The one place they are cleared; with `panels`, their figures in the status bar too.
+    void clearReadouts(unsigned which, bool panels);
 
     // Views and zoom.
     void N11Click();
@@ -146,8 +151,7 @@ public:
     AnalysisControls controls() const;
     // Where measurements go on their way to the readouts: past the watch test.
     AnalysisOutput &measuredOutput() { return watchGate_; }
-    // The measurement in use, from the input filter and the time-signal calibration.
-    MeasuringMode measuringMode() const;
+    MeasurementEngine &engine() { return engine_; }
 
     // Lift angle, mixer, about.
     void N521Click();
@@ -171,7 +175,7 @@ public:
     Recorder &recorder() { return recorder_; }
     ClockControl &clock() { return *clock_; }
     // Samples stored since the window was made: the position in the audio heard.
-    int64_t samplesHeard() const { return samplesHeard_; }
+    int64_t samplesHeard() const { return engine_.samplesHeard(); }
 
     // View ▸ Trend…: the run's trend, kept from the start (app/trend/).
     void Trend1Click();
@@ -204,7 +208,11 @@ public:
     void ShowMonitors1Click();
     void WinWaveIn1SourcesChanged(QObject *sender);
 
-    MeasurementState state;
+private:
+    MeasurementEngine engine_; // before `state`, which is its own
+
+public:
+    MeasurementState &state = engine_.state;
     QImage signalBitmap;
     QImage signalOverlay;
     QImage traceBitmap;
@@ -295,16 +303,18 @@ protected:
     void passEnded() override;
     void beatRateCounted() override;
 
+    // What storing a buffer hands on.
+    void samplesStored(int32_t from, int32_t count) override;
+    void sweepEnded() override;
+    void averaged() override;
+
 private:
     void buildLayout();
     void buildLedStrip();
     void buildMenus();
     void buildSettings(const QString &file);
     void buildMicrophoneItems(QMenu *option);
-    std::vector<uint16_t> conditionedMagnitudes(const TWinWaveBuffer &buf, size_t from);
-    void restartConditioning();
     void measuringModeChanged();
-    void storeRestAsSet();
     void countRestart();
     void followThreshold();
     void chooseLongView(int32_t seconds, QAction *item);
@@ -324,30 +334,21 @@ private:
     void showInputInUse();
     bool listed(const QString &source) const;
     void HandleBuffer(TWinWaveDevice *dev, TWinWaveBuffer *buf);
-    struct Storing;
-    void storeRest(Storing &storing);
     void retryOpen();
 
     Recorder recorder_;
     std::unique_ptr<Trend> trend_;
-    WatchGate watchGate_; // before the analyser, which hands its results to it
-    BeatAnalyser analyser_;
-    Calibration &calibration_; // the analyser's, which follows the time signal's pulses
+    WatchGate watchGate_;      // where the engine hands its measures
+    Calibration &calibration_; // the engine's, which follows the time signal's pulses
     std::unique_ptr<ClockControl> clock_;
     ChartTrace chartTrace_;
-    InputConditioner conditioner_;
-    MicrophoneMeasurement microphone_{*this}; // with the input filter on, in place of beat detection
-    ThresholdTracker thresholdTracker_;
+    MicrophoneMeasurement microphone_{*this, engine_.meter()}; // with the input filter on
     int64_t lostSamples_ = 0;
-    int64_t samplesHeard_ = 0;
     int unmeasuredLosses_ = 0;
     QString failure_;
     QString caption_; // the layout's caption, which the language rule reads; the title adds the source
     InputChoice input_;
-    std::deque<TWinWaveBuffer *> waitingBuffers_; // came back while another was handled
-    bool handlingBuffer_ = false;
-    int handlingLevel_ = 0;      // the event loop level the buffers are handled at
-    Storing *storing_ = nullptr; // the buffer whose samples are being stored
+    int handling_ = 0; // buffer handlers running: more than one under a handler's modal box
     HeldErrors heldErrors_;
     QTimer *openRetry_ = nullptr; // while no sound server was there to open
     bool destroyed_ = false;

@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
-#include <QThread>
 #include <QTimer>
 #include <utility>
 
@@ -19,10 +18,6 @@
 namespace tamsel {
 
 namespace {
-// Pending events are processed once per this many stored samples (1.45 ms of audio): every
-// handler still runs between two samples of a buffer, at a small fraction of the cost of
-// pumping after each one.
-constexpr int kSamplesPerPump = 64;
 // Opening attempts while no sound server is there. Without a server the attempt fails at
 // once, so trying on the user-interface thread costs nothing noticeable.
 constexpr int kOpenRetryMs = 1000;
@@ -96,32 +91,18 @@ void TForm1::WinWaveIn1Open(QObject *)
 
 void TForm1::WinWaveIn1ReturnBuffer(TWinWaveDevice *dev, TWinWaveBuffer *buf)
 {
-    // One buffer at a time, in capture order: a buffer that comes back while another is
-    // being handled (whose handler processes pending events) waits until that handler has
-    // returned. Errors wait too, so that no box holds a buffer. But a handler under a modal
-    // loop opened meanwhile (the calibration's message box, a dialog from a menu) returns
-    // only when that loop ends: the buffers are handled in that loop, and the first of them
-    // stores the rest of that handler's buffer before its own.
-    waitingBuffers_.push_back(buf);
-    const int level = QThread::currentThread()->loopLevel();
-    if (handlingBuffer_ && level == handlingLevel_)
-        return;
-    const bool outerHandling = std::exchange(handlingBuffer_, true);
-    const int outerLevel = std::exchange(handlingLevel_, level);
-    while (!waitingBuffers_.empty()) {
-        TWinWaveBuffer *next = waitingBuffers_.front();
-        waitingBuffers_.pop_front();
-        try {
-            HandleBuffer(dev, next);
-        } catch (const std::exception &e) {
-            heldErrors_.hold(QString::fromUtf8(e.what()));
-        } catch (...) {
-            heldErrors_.hold(QStringLiteral("Unknown error."));
-        }
+    // A buffer is handled whole, and the next one after it has returned. A modal loop opened
+    // by a handler (the calibration's message box) handles the buffers that come back under
+    // it; errors wait until the outermost handler has returned, so that no box holds a buffer.
+    ++handling_;
+    try {
+        HandleBuffer(dev, buf);
+    } catch (const std::exception &e) {
+        heldErrors_.hold(QString::fromUtf8(e.what()));
+    } catch (...) {
+        heldErrors_.hold(QStringLiteral("Unknown error."));
     }
-    handlingBuffer_ = outerHandling;
-    handlingLevel_ = outerLevel;
-    if (!handlingBuffer_)
+    if (--handling_ == 0)
         heldErrors_.show();
 }
 
@@ -161,9 +142,8 @@ void TForm1::HandleBuffer(TWinWaveDevice *dev, TWinWaveBuffer *buf)
         OnSamplesHeard(*buf);
     StoreSamples(*buf);
     PaintBox2->draw(0, 0, SignalGraph::composite(signalBitmap, signalOverlay));
-    // With the input filter on, the averaging measurement has taken the buffer as it was stored.
     AnalyseSamples();
-    if (state.samplesPerSecond <= state.writeIndex && state.writeIndex < 3 * state.samplesPerSecond)
+    if (engine_.countingBeats())
         CountBeats();
     requeue.armed = false;
     buf->Queue();
@@ -171,69 +151,35 @@ void TForm1::HandleBuffer(TWinWaveDevice *dev, TWinWaveBuffer *buf)
         OnBufferHandled(samples);
 }
 
-// A buffer's samples on their way into the history.
-struct TForm1::Storing {
-    const TWinWaveBuffer &buf;
-    SignalBars bars;                   // the drawing scale, taken once per buffer
-    int next = 0;                      // the next sample to store
-    std::vector<uint16_t> conditioned; // with the input filter on, what is stored in place of |s|
-    bool measured = false;             // the averaging measurement has had the whole buffer
-};
-
 void TForm1::StoreSamples(const TWinWaveBuffer &buf)
 {
-    // Under a modal loop opened while another buffer was being stored: its rest comes first.
-    if (storing_)
-        storeRest(*storing_);
-    Storing mine{buf, SignalBars(signalBitmap, state.samplesPerSweep), 0, conditionedMagnitudes(buf, 0)};
-    struct Current {
-        Storing *&storing;
-        Storing *outer;
-        ~Current() { storing = outer; }
-    } current{storing_, std::exchange(storing_, &mine)};
-    storeRest(mine);
-}
-
-void TForm1::storeRest(Storing &storing)
-{
-    const int n = static_cast<int>(storing.buf.BytesRecorded() / 2);
-    const auto *bytes = reinterpret_cast<const uint8_t *>(storing.buf.Data());
-    while (storing.next < n) {
-        const int p = storing.next++;
-        const auto s = static_cast<int16_t>(bytes[2 * p] | (bytes[2 * p + 1] << 8));
-        const auto magnitude = storing.conditioned.empty()
-                                   ? static_cast<uint16_t>(s < 0 ? -static_cast<int32_t>(s) : s)
-                                   : storing.conditioned[static_cast<size_t>(p)];
-        state.sampleHistory[state.writeIndex] = magnitude;
-        if (StartButton->isChecked() && storing.conditioned.empty())
-            storing.bars.draw(signalBitmap, state.writeIndex, magnitude);
-        ++state.writeIndex;
-        ++samplesHeard_;
-        if (p % kSamplesPerPump == kSamplesPerPump - 1)
-            QCoreApplication::processEvents();
-        if (state.writeIndex > state.samplesPerSweep) {
-            state.writeIndex = 0;
-            state.clearSweepDetection();
-            if (recBtn->isChecked())
-                RecordSweep();
-            trend_->sweepEnded();
-            if (OnSweepEnd)
-                OnSweepEnd();
-        }
-    }
+    engine_.add(buf.Samples(), autosw->isChecked());
     followThreshold();
-    if (!storing.conditioned.empty() && !storing.measured) {
-        storing.measured = true;
-        microphone_.add(storing.buf);
-    }
 }
 
-// The input filter was switched while a buffer is being stored (from a handler run between
-// two of its samples): the rest of it is stored as the filter now says.
-void TForm1::storeRestAsSet()
+// The bars of samples stored by beat detection, while Start is down; with the input filter
+// on, the signal graph shows the averaged templates instead.
+void TForm1::samplesStored(int32_t from, int32_t count)
 {
-    if (storing_)
-        storing_->conditioned = conditionedMagnitudes(storing_->buf, static_cast<size_t>(storing_->next));
+    if (!StartButton->isChecked() || engine_.mode() != MeasuringMode::Threshold)
+        return;
+    const SignalBars bars(signalBitmap, state.samplesPerSweep);
+    for (int32_t i = from; i < from + count; ++i)
+        bars.draw(signalBitmap, i, state.sampleHistory[i]);
+}
+
+void TForm1::sweepEnded()
+{
+    if (recBtn->isChecked())
+        RecordSweep();
+    trend_->sweepEnded();
+    if (OnSweepEnd)
+        OnSweepEnd();
+}
+
+void TForm1::averaged()
+{
+    microphone_.show();
 }
 
 // Every restart of the measurement and every gap in its audio comes through here: what was
@@ -251,8 +197,7 @@ void TForm1::StartButtonClick()
     ResetMeasurement();
     microphone_.reset();
     state.writeIndex = 0;
-    for (TLEDLabel *readout : {spd, kaku, katatime, bpss})
-        readout->setValue(0);
+    bpss->setValue(0); // the others were cleared with the measurement
     DrawSignalOverlay();
 }
 
@@ -311,7 +256,6 @@ void TForm1::FormDestroy()
         } catch (const EWinWave &) {
         }
     }
-    waitingBuffers_.clear();
     for (auto &buffer : captureBuffers)
         buffer.reset();
 }

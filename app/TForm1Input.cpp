@@ -196,7 +196,7 @@ void TForm1::reopenInput()
     if (input_.opened == input_.wanted)
         input_.note.clear();
     refreshInputMenu();
-    restartConditioning();
+    engine_.restartConditioning();
     setStartDown();
     StartButtonClick(); // a new measurement, from the new source's first sample
     showInputInUse();

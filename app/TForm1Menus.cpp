@@ -311,7 +311,7 @@ void TForm1::T1Click()
     setStartDown();
     StartButtonClick();
     state.timeSignalCalibrating = true;
-    if (InputFilter1->isChecked())
+    if (engine_.averagingAsked())
         measuringModeChanged(); // its pulses are timed on |s|, not through the filter
     clock_->show();
 }

@@ -157,6 +157,27 @@ void TForm1::downBtnClick()
     DrawRuler();
 }
 
+void TForm1::clearReadouts(unsigned which, bool panels)
+{
+    std::vector<int> cleared;
+    if (which & kRateReadout) {
+        spd->setValue(0);
+        cleared.push_back(6);
+    }
+    if (which & kAmplitudeReadout) {
+        kaku->setValue(0);
+        cleared.insert(cleared.end(), {4, 7});
+    }
+    if (which & kBeatErrorReadout) {
+        katatime->setValue(0);
+        katatime->setCaption(QStringLiteral("00.0")); // a text readout: its value is not shown
+        cleared.push_back(2);
+    }
+    if (panels)
+        for (int panel : cleared)
+            StatusBar1->setPanelText(panel, QString());
+}
+
 // What the analysis pass hands to the readouts.
 
 void TForm1::rateMeasured(double secondsPerDay)

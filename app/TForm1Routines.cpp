@@ -17,12 +17,9 @@ void TForm1::ResetMeasurement()
     state.clearSweepDetection();
     trend_->gap();
     watchGate_.Reset();
-    spd->setValue(0);
-    kaku->setValue(0);
+    clearReadouts(kAllReadouts, false);
     state.reading.amplitude = 0;
     state.reading.amplitudeValid = false;
-    katatime->setValue(0);
-    katatime->setCaption(QStringLiteral("00.0")); // a text readout: its value is not shown
     colourRateReadout();
     colourBeatErrorReadout();
     setStartDown();
@@ -46,17 +43,14 @@ void TForm1::DrawRuler()
     rulerBitmap = ChartRuler::draw(PaintBox1->width(), PaintBox1->height(), state);
 }
 
-// In the averaging mode, the averaging measurement finds the beats and their rate.
 void TForm1::AnalyseSamples()
 {
-    if (measuringMode() == MeasuringMode::Threshold)
-        analyser_.AnalyseSamples(controls());
+    engine_.analyse(controls());
 }
 
 void TForm1::CountBeats()
 {
-    if (measuringMode() == MeasuringMode::Threshold)
-        analyser_.CountBeats(controls());
+    engine_.countBeats(controls());
 }
 
 void TForm1::Panel4Resize()
@@ -90,7 +84,7 @@ void TForm1::firstBeatOfSweep()
 void TForm1::timeSignalCalibrationEnded()
 {
     clock_->calibrationEnded(true);
-    if (InputFilter1->isChecked())
+    if (engine_.averagingAsked())
         measuringModeChanged(); // before the box, under which capture goes on
     ShowMessage(QStringLiteral("Time signal calibration end."));
 }
@@ -98,7 +92,7 @@ void TForm1::timeSignalCalibrationEnded()
 void TForm1::timeSignalNotHeard()
 {
     clock_->calibrationEnded(false);
-    if (InputFilter1->isChecked())
+    if (engine_.averagingAsked())
         measuringModeChanged();
     ShowMessage(QStringLiteral("No time signal heard"));
 }

@@ -31,7 +31,7 @@ int64_t WatchGate::sweepOrigin() const
 // The averaging measurement judges what it hears itself.
 bool WatchGate::gated() const
 {
-    return form_.measuringMode() == MeasuringMode::Threshold;
+    return form_.engine().mode() == MeasuringMode::Threshold;
 }
 
 // How long the pulse stays at or above the threshold: the pulse's own boundaries follow the
@@ -242,16 +242,11 @@ void WatchGate::showNothing()
 {
     held_ = {};
     TForm1 &f = form_;
-    f.spd->setValue(0);
-    f.kaku->setValue(0);
-    f.katatime->setValue(0);
-    f.katatime->setCaption(QStringLiteral("00.0"));
+    f.clearReadouts(TForm1::kAllReadouts, true);
     if (f.autosw->isChecked()) {
         f.bpss->setCaption(QString::fromStdString(beatRateText(0, f.state.beatUnit)));
         beatRateHidden_ = true;
     }
-    for (int panel : {2, 4, 6, 7})
-        f.StatusBar1->setPanelText(panel, QString());
     shownRatio_ = 0;
     f.StatusBar1->setWatchNote(QStringLiteral("No watch heard"));
 }
@@ -268,8 +263,7 @@ void WatchGate::showRate(double secondsPerDay, double ratio, bool counted)
 
 void WatchGate::clearRate()
 {
-    form_.spd->setValue(0);
-    form_.StatusBar1->setPanelText(6, QString());
+    form_.clearReadouts(TForm1::kRateReadout, true);
     shownRatio_ = 0;
 }
 
@@ -306,9 +300,7 @@ void WatchGate::showAmplitude(const Held::Amplitude &a)
         window().amplitudeMeasured(a.degrees, a.valid, a.lift);
         return;
     }
-    form_.kaku->setValue(0);
-    form_.StatusBar1->setPanelText(4, QString());
-    form_.StatusBar1->setPanelText(7, QString());
+    form_.clearReadouts(TForm1::kAmplitudeReadout, true);
 }
 
 void WatchGate::showBeatError(double milliseconds)
@@ -317,9 +309,7 @@ void WatchGate::showBeatError(double milliseconds)
         window().beatErrorMeasured(milliseconds);
         return;
     }
-    form_.katatime->setValue(0);
-    form_.katatime->setCaption(QStringLiteral("00.0"));
-    form_.StatusBar1->setPanelText(2, QString());
+    form_.clearReadouts(TForm1::kBeatErrorReadout, true);
 }
 
 } // namespace tamsel

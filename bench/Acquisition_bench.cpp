@@ -1,6 +1,6 @@
 // The capture path of the main window: full buffers (11 024 samples) of a ticking watch
-// at the 60-second view, bars drawn and events processed, at the window's layout size.
-// Prints the real-time factor of storing (steps 1-3) and of the whole buffer handler, each
+// at the 60-second view, bars drawn, at the window's layout size.
+// Prints the real-time factor of storing and of the whole buffer handler, each
 // also with the input filter on, and the resident memory after two minutes of audio.
 #include <QCoreApplication>
 #include <QTemporaryDir>
@@ -97,7 +97,7 @@ int main(int argc, char **argv)
     const double handlingConditioned = handleAll();
     const double audioSeconds = static_cast<double>(buffers * perBuffer) / 44100;
     std::printf("audio: %.1f s in %zu buffers of %zu samples, 60 s view\n", audioSeconds, buffers, perBuffer);
-    std::printf("steps 1-3 (store, bars, events): %.0fx real time\n", audioSeconds / storing);
+    std::printf("storing (samples and their bars): %.0fx real time\n", audioSeconds / storing);
     std::printf("  with the input filter:         %.0fx real time\n", audioSeconds / conditioning);
     std::printf("whole buffer handler:            %.0fx real time\n", audioSeconds / handling);
     std::printf("  with filter and auto threshold: %.0fx real time\n", audioSeconds / handlingConditioned);

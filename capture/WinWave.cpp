@@ -286,6 +286,16 @@ void TWinWaveBuffer::Unprepare()
     device_ = nullptr;
 }
 
+std::vector<int16_t> TWinWaveBuffer::Samples() const
+{
+    const size_t count = BytesRecorded() / 2;
+    const auto *bytes = reinterpret_cast<const uint8_t *>(data_);
+    std::vector<int16_t> samples(count);
+    for (size_t i = 0; i < count; ++i)
+        samples[i] = static_cast<int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    return samples;
+}
+
 uint32_t TWinWaveBuffer::GetHeaderField(int index) const
 {
     switch (index) {

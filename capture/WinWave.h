@@ -7,6 +7,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "capture/SoundService.h"
 
@@ -135,6 +136,9 @@ public:
     uint32_t BytesRecorded() const { return GetHeaderField(0); }
     const char *Data() const { return data_; }
     char *Data() { return data_; }
+    // The recorded samples, 16-bit little-endian as the capture format asks, whatever the
+    // machine's byte order.
+    std::vector<int16_t> Samples() const;
     int32_t Length() const { return length_; }
     TWinWaveDevice *Device() const { return device_; }
     int32_t StreamPosition() const { return streamPosition_; }

@@ -1,8 +1,7 @@
 #pragma once
 // The per-sample bars of the signal graph, drawn by the capture path as samples arrive.
-// Make one per buffer: the scale is taken once, from the sample layer as it is when the
-// buffer's handling starts, and each bar is drawn on the image the window holds at that
-// moment, since a handler run between two samples may have replaced it.
+// Make one per run of stored samples: the scale is taken once, from the sample layer and the
+// sweep length as they are when the run is stored.
 //
 // At 44 100 bars a second every step counts, and most samples of a sweep share their x with
 // the sample before (a column holds thousands of them in long views). So:

@@ -17,18 +17,8 @@ void MicrophoneMeasurement::reset()
     showing_ = false;
 }
 
-void MicrophoneMeasurement::add(const TWinWaveBuffer &buf)
+void MicrophoneMeasurement::show()
 {
-    const size_t count = buf.BytesRecorded() / 2;
-    const auto *bytes = reinterpret_cast<const uint8_t *>(buf.Data());
-    std::vector<int16_t> samples(count);
-    for (size_t i = 0; i < count; ++i)
-        samples[i] = static_cast<int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
-    MeasurementState &state = form_.state;
-    // A rate set by hand always wins over the one heard.
-    const bool counting = form_.autosw->isChecked();
-    meter_.setHandRate(!counting && state.beatRateSet() ? state.beatsPerSecond * 3600 : 0);
-    meter_.add(samples.data(), count);
     form_.StatusBar1->setWatchNote(hearingText());
     if (!form_.StartButton->isChecked())
         meter_.takeBeats(); // stored, but neither drawn nor shown while Start is up
@@ -116,12 +106,7 @@ void MicrophoneMeasurement::clearReadouts()
     state.reading.amplitude = 0;
     state.reading.amplitudeValid = false;
     state.reading.beatsPerSecond = state.beatsPerSecond;
-    form_.spd->setValue(0);
-    form_.kaku->setValue(0);
-    form_.katatime->setValue(0);
-    form_.katatime->setCaption(QStringLiteral("00.0"));
-    for (int panel : {2, 4, 6, 7})
-        form_.StatusBar1->setPanelText(panel, QString());
+    form_.clearReadouts(TForm1::kAllReadouts, true);
     showing_ = false;
 }
 

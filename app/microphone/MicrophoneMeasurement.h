@@ -1,6 +1,6 @@
 #pragma once
 // The window's side of the averaging measurement: with the input filter on it takes the place
-// of beat detection. Each buffer's raw samples go to the meter; its beats become the chart's
+// of beat detection. Once the engine's meter has heard a buffer, its beats become the chart's
 // dots, its reading the readouts, its templates the signal graph, and when it hears no watch
 // the readouts show nothing and the status bar says so.
 #include <QImage>
@@ -12,18 +12,16 @@
 namespace tamsel {
 
 class TForm1;
-class TWinWaveBuffer;
 
 class MicrophoneMeasurement {
 public:
-    explicit MicrophoneMeasurement(TForm1 &form) : form_(form) {}
+    MicrophoneMeasurement(TForm1 &form, AveragingMeter &meter) : form_(form), meter_(meter) {}
 
     void reset();
-    // A buffer's raw samples, once they are all stored in the history.
-    void add(const TWinWaveBuffer &buf);
+    // The meter has heard a buffer, once it is all stored in the history.
+    void show();
     // What the status bar says of the sound: "No watch heard", a weak signal, or nothing.
     QString hearingText() const;
-    const AveragingMeter &meter() const { return meter_; }
 
 private:
     void markBeats();
@@ -32,8 +30,8 @@ private:
     void drawTemplates();
 
     TForm1 &form_;
-    AveragingMeter meter_;
-    bool showing_ = false; // the readouts carry a reading
+    AveragingMeter &meter_; // the engine's
+    bool showing_ = false;  // the readouts carry a reading
 };
 
 } // namespace tamsel
