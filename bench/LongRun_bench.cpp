@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QLineEdit>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <cmath>
@@ -81,7 +82,15 @@ int main(int argc, char **argv)
         LongRun day;
         readCsvLog(std::string_view(log.constData(), size_t(log.size())),
                    [&day](const SweepPoint &p) { day.add(p); });
-        TrendWindow window(day);
+        day.sweepSeconds = 1;
+        ReportFacts facts;
+        facts.start = QDateTime(QDate(2026, 12, 7), QTime(9, 59, 59));
+        facts.beatsPerHour = 18000;
+        facts.liftAngle = 52;
+        facts.input = QStringLiteral("microphone");
+        TrendWindow window(
+            day, [facts] { return facts; }, [] { return QString(); });
+        window.TitleEdit->setText(QStringLiteral("Pocket watch, a day from full wind"));
         window.show();
         return window.grab().save(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
     }

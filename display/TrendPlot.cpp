@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QVector>
+#include <algorithm>
 #include <cmath>
 
 #include "display/AxisTicks.h"
@@ -21,19 +22,28 @@ QString tickText(double value, int decimals)
     return QString::fromStdString(FormatPicture(picture, value));
 }
 
-QString clockText(double seconds)
-{
-    const auto minutes = static_cast<long>(std::lround(seconds / 60));
-    return QStringLiteral("%1:%2").arg(minutes / 60).arg(minutes % 60, 2, 10, QLatin1Char('0'));
-}
-
 // A value's pixel along [from, to] for the axis.
 double place(double value, const AxisTicks &axis, double from, double to)
 {
     return from + (value - axis.low) / (axis.high - axis.low) * (to - from);
 }
 
-AxisTicks valueAxis(const std::vector<SweepPoint> &points, Value value)
+// How a quantity is scaled: a span at least this wide around its values, never below the
+// least value it can take; or from 0 up to at least `least` (beat error). Without a value, the
+// axis is around `usual`.
+struct Scale {
+    double span = 0;
+    bool fromZero = false;
+    double least = 0;
+    double lowest = -INFINITY;
+    double usual = 0;
+};
+
+constexpr Scale kRateScale{10, false, 0, -INFINITY, 0}; // at least +-5 s/day around the data
+constexpr Scale kAmplitudeScale{100, false, 0, 0, 250}; // at least 100 degrees
+constexpr Scale kBeatErrorScale{0, true, 1, 0, 0};      // 0 to at least 1 ms
+
+AxisTicks valueAxis(const std::vector<SweepPoint> &points, Value value, const Scale &scale)
 {
     double low = INFINITY, high = -INFINITY;
     for (const SweepPoint &p : points)
@@ -41,14 +51,23 @@ AxisTicks valueAxis(const std::vector<SweepPoint> &points, Value value)
             low = std::min(low, v);
             high = std::max(high, v);
         }
-    return low <= high ? roundTicks(low, high, 4) : roundTicks(0, 1, 4);
+    if (low > high)
+        low = high = scale.usual;
+    if (scale.fromZero)
+        return roundTicks(0, std::max(high, scale.least), 5);
+    const AxisTicks around = ticksSpanningAtLeast(low, high, scale.span, 5);
+    if (around.low >= scale.lowest)
+        return around;
+    return roundTicks(scale.lowest, std::max(high, scale.lowest + scale.span), 5);
 }
 
 void frameWithGrid(QPainter &painter, const QRectF &frame, const AxisTicks &y, const QString &title)
 {
-    painter.setPen(QColor(225, 225, 225));
     for (double tick : y.values()) {
         const double py = place(tick, y, frame.bottom(), frame.top());
+        // 0 stands out: on time, no beat error.
+        painter.setPen(std::fabs(tick) < y.step / 2 ? QPen(QColor(120, 120, 120), 1.5)
+                                                    : QPen(QColor(225, 225, 225)));
         painter.drawLine(QPointF(frame.left(), py), QPointF(frame.right(), py));
     }
     painter.setPen(Qt::black);
@@ -64,7 +83,7 @@ void frameWithGrid(QPainter &painter, const QRectF &frame, const AxisTicks &y, c
 // The points as one polyline per stretch without a gap, at most one vertical stroke (least to
 // greatest) and one joining segment per pixel column.
 void drawDecimated(QPainter &painter, const QRectF &frame, const std::vector<SweepPoint> &points, Value value,
-                   const AxisTicks &time, const AxisTicks &y, const QColor &colour)
+                   const AxisTicks &time, double offset, const AxisTicks &y, const QColor &colour)
 {
     QVector<QLineF> lines;
     struct Column {
@@ -93,7 +112,7 @@ void drawDecimated(QPainter &painter, const QRectF &frame, const std::vector<Swe
                 continue;
         }
         const long x = std::lround(
-            std::floor(std::clamp(place(p.seconds, time, frame.left(), frame.right()), -1e6, 1e6)));
+            std::floor(std::clamp(place(p.seconds + offset, time, frame.left(), frame.right()), -1e6, 1e6)));
         const double py = place(v, y, frame.bottom(), frame.top());
         if (open && x == column.x) {
             column.last = py;
@@ -108,12 +127,31 @@ void drawDecimated(QPainter &painter, const QRectF &frame, const std::vector<Swe
     flush();
     painter.setPen(QPen(colour, 1.5));
     painter.drawLines(lines);
+    // A few points are also shown one by one, so that a single sweep is seen at all.
+    if (static_cast<double>(points.size()) * 6 > frame.width())
+        return;
+    QVector<QPointF> dots;
+    for (const SweepPoint &p : points)
+        if (const double v = value(p); std::isfinite(v))
+            dots.append(QPointF(place(p.seconds + offset, time, frame.left(), frame.right()),
+                                place(v, y, frame.bottom(), frame.top())));
+    painter.setPen(QPen(colour, 5, Qt::SolidLine, Qt::RoundCap));
+    painter.drawPoints(dots);
 }
 
-void timePlot(QPainter &painter, const QRectF &frame, const std::vector<SweepPoint> &points, Value value,
-              const AxisTicks &time, const QString &title, const QColor &colour)
+struct Quantity {
+    Value value;
+    Scale scale;
+    QString title;
+    QColor colour;
+};
+
+void timePlot(QPainter &painter, const QRectF &frame, const LongRun &run, const Quantity &quantity,
+              const AxisTicks &time)
 {
-    const AxisTicks y = valueAxis(points, value);
+    const auto &points = run.series.points();
+    const AxisTicks y = valueAxis(points, quantity.value, quantity.scale);
+    const QString &title = quantity.title;
     frameWithGrid(painter, frame, y, title);
     painter.setPen(QColor(235, 235, 235));
     for (double tick : time.values()) {
@@ -121,36 +159,49 @@ void timePlot(QPainter &painter, const QRectF &frame, const std::vector<SweepPoi
         painter.drawLine(QPointF(px, frame.top() + 1), QPointF(px, frame.bottom() - 1));
     }
     painter.save();
-    painter.setClipRect(frame);
-    drawDecimated(painter, frame, points, value, time, y, colour);
+    // Room for a whole dot at the frame's edge.
+    painter.setClipRect(frame.adjusted(-4, -4, 4, 4));
+    drawDecimated(painter, frame, points, quantity.value, time, run.firstSweepSeconds(), y, quantity.colour);
     painter.restore();
 }
 
-void timeLabels(QPainter &painter, const QRectF &frame, const AxisTicks &time)
+// A label centred under its tick, moved in where it would pass the plot's margins.
+QRectF labelBox(const QRectF &frame, double px)
+{
+    constexpr double width = 60;
+    const double left =
+        std::max(frame.left() - kLeft + 4, std::min(px - width / 2, frame.right() + kRight - width));
+    return QRectF(left, frame.bottom() + 2, width, kLabel - 2);
+}
+
+void timeLabels(QPainter &painter, const QRectF &frame, const TimeAxis &time)
 {
     painter.setPen(Qt::black);
-    for (double tick : time.values()) {
-        const double px = place(tick, time, frame.left(), frame.right());
-        painter.drawText(QRectF(px - 30, frame.bottom() + 2, 60, kLabel - 2), Qt::AlignHCenter | Qt::AlignTop,
-                         clockText(tick));
+    for (double tick : time.ticks.values()) {
+        const double px = place(tick, time.ticks, frame.left(), frame.right());
+        const QRectF box = labelBox(frame, px);
+        const Qt::Alignment along = box.center().x() < px - 1   ? Qt::AlignRight
+                                    : box.center().x() > px + 1 ? Qt::AlignLeft
+                                                                : Qt::AlignHCenter;
+        painter.drawText(box, along | Qt::AlignTop, QString::fromStdString(time.label(tick)));
     }
     painter.drawText(QRectF(frame.left() - kLeft, frame.bottom() + 2, kLeft - 20, kLabel - 2),
-                     Qt::AlignRight | Qt::AlignTop, QStringLiteral("h:mm"));
+                     Qt::AlignRight | Qt::AlignTop, QString::fromLatin1(time.unitName()));
 }
 
 void isochronismPlot(QPainter &painter, const QRectF &frame, const LongRun &run)
 {
     const auto &points = run.series.points();
-    const AxisTicks x = valueAxis(points, [](const SweepPoint &p) { return p.amplitude; });
-    const AxisTicks y =
-        valueAxis(points, [](const SweepPoint &p) { return std::isnan(p.amplitude) ? NAN : p.rate; });
+    const AxisTicks x = valueAxis(
+        points, [](const SweepPoint &p) { return p.amplitude; }, kAmplitudeScale);
+    const AxisTicks y = valueAxis(
+        points, [](const SweepPoint &p) { return std::isnan(p.amplitude) ? NAN : p.rate; }, kRateScale);
     frameWithGrid(painter, frame, y, QStringLiteral("Rate (s/day) against amplitude (°)"));
     painter.setPen(Qt::black);
     for (double tick : x.values()) {
         const double px = place(tick, x, frame.left(), frame.right());
         painter.drawLine(QPointF(px, frame.bottom()), QPointF(px, frame.bottom() + 3));
-        painter.drawText(QRectF(px - 30, frame.bottom() + 2, 60, kLabel - 2), Qt::AlignHCenter | Qt::AlignTop,
-                         tickText(tick, x.decimals));
+        painter.drawText(labelBox(frame, px), Qt::AlignHCenter | Qt::AlignTop, tickText(tick, x.decimals));
     }
     // One dot per occupied 2-pixel cell.
     const int columns = std::max(1, static_cast<int>(frame.width() / 2) + 1);
@@ -192,27 +243,33 @@ void isochronismPlot(QPainter &painter, const QRectF &frame, const LongRun &run)
 
 } // namespace
 
-void TrendPlot::draw(QPainter &painter, const QRect &area, const LongRun &run)
+void TrendPlot::draw(QPainter &painter, const QRect &area, const LongRun &run, const QString &emptyText)
 {
     QFont font = painter.font();
     font.setPixelSize(12);
     painter.setFont(font);
-    const auto &points = run.series.points();
-    const AxisTicks time = timeTicks(points.empty() ? 0 : points.back().seconds, 8);
+    if (run.series.points().empty() && !emptyText.isEmpty()) {
+        painter.setPen(Qt::black);
+        painter.drawText(area, Qt::AlignCenter, emptyText);
+        return;
+    }
+    const TimeAxis time = timeAxis(run.seconds(), 8);
     const double left = area.left() + kLeft, width = area.width() - kLeft - kRight;
     const double isoHeight = std::max(60.0, (area.height() - 4 * kGap - 2 * kLabel) * 0.34);
     const double plotHeight = std::max(30.0, (area.height() - isoHeight - 4 * kGap - 2 * kLabel) / 3);
-    const Value values[] = {[](const SweepPoint &p) { return p.rate; },
-                            [](const SweepPoint &p) { return p.amplitude; },
-                            [](const SweepPoint &p) { return p.beatError; }};
-    const QString titles[] = {QStringLiteral("Rate (s/day)"), QStringLiteral("Amplitude (°)"),
-                              QStringLiteral("Beat error (ms)")};
-    const QColor colours[] = {QColor(40, 90, 200), QColor(30, 140, 60), QColor(200, 90, 20)};
+    const Quantity quantities[] = {
+        {[](const SweepPoint &p) { return p.rate; }, kRateScale, QStringLiteral("Rate (s/day)"),
+         QColor(40, 90, 200)},
+        {[](const SweepPoint &p) { return p.amplitude; }, kAmplitudeScale, QStringLiteral("Amplitude (°)"),
+         QColor(30, 140, 60)},
+        {[](const SweepPoint &p) { return p.beatError; }, kBeatErrorScale, QStringLiteral("Beat error (ms)"),
+         QColor(200, 90, 20)},
+    };
     double top = area.top() + kGap / 2.0;
     QRectF frame;
-    for (int i = 0; i < 3; ++i) {
+    for (const Quantity &quantity : quantities) {
         frame = QRectF(left, top, width, plotHeight);
-        timePlot(painter, frame, points, values[i], time, titles[i], colours[i]);
+        timePlot(painter, frame, run, quantity, time.ticks);
         top += plotHeight + kGap;
     }
     timeLabels(painter, frame, time);

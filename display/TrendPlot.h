@@ -1,8 +1,11 @@
 #pragma once
 // The trend of a long run, drawn with QPainter on any paint device (a widget's image, PNG, SVG,
-// PDF): rate, amplitude and beat error against one time axis in h:mm, and below them the
-// isochronism plot, rate against amplitude with its fitted line and slope.
+// PDF): rate, amplitude and beat error against one time axis (s, min or h:mm by the run's
+// length), and below them the isochronism plot, rate against amplitude with its fitted line and
+// slope. The scales are a watchmaker's: at least +-5 s/day of rate with 0 marked, at least 100
+// degrees of amplitude, beat error from 0.
 #include <QRect>
+#include <QString>
 
 #include "measurement/LongRun.h"
 
@@ -14,7 +17,9 @@ class TrendPlot {
 public:
     // Draws into area in logical pixels: at most a few segments per pixel column, however
     // many points the run holds (each column shows the least and greatest value it covers).
-    static void draw(QPainter &painter, const QRect &area, const LongRun &run);
+    // A run without a point shows emptyText alone, when there is one.
+    static void draw(QPainter &painter, const QRect &area, const LongRun &run,
+                     const QString &emptyText = QString());
 };
 
 } // namespace tamsel

@@ -51,6 +51,8 @@ public:
     // From one sweep before the first sweep end to the last sweep end: the shortest step
     // between two sweep ends stands for the first sweep's length. 0 for a single sweep.
     double seconds() const;
+    // The shortest step between two sweep ends: the length of a sweep. None before two sweeps.
+    std::optional<double> shortestStep() const { return shortestStep_; }
     const ValueStats &rate() const { return rate_; }
     const ValueStats &amplitude() const { return amplitude_; } // sweeps that had one
     const ValueStats &beatError() const { return beatError_; }

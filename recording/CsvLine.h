@@ -19,9 +19,9 @@ std::string buildCsvLine(std::string_view stamp, double beatsPerSecond, std::str
                          std::string_view beatErrorText, std::string_view rateText, double rateRatio,
                          std::string_view textSeparator = DecimalSeparator());
 
-// The names of the line's fields, as a header line for programs that want one.
-constexpr std::string_view kCsvHeader =
-    "stamp,beats per second,amplitude deg,beat error ms,rate s/day,rate ratio";
+// The names of the line's fields, as a header line for programs that want one: the keys the
+// analyzer's JSON objects give the same values, so a script reads either by the same names.
+constexpr std::string_view kCsvHeader = "time,bps,amplitude_deg,beat_error_ms,rate_s_per_day,rate_ratio";
 
 // A number text as shown, with its decimal separator replaced by a full stop.
 std::string withFullStop(std::string_view text, std::string_view separator = DecimalSeparator());

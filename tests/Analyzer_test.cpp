@@ -214,7 +214,7 @@ TEST(Analyzer, LinesAreTheSameInACommaLocale)
 }
 
 // --json names the CSV line's values (full stops in a comma locale, the time with its offset);
-// --header names the CSV fields.
+// --header names the CSV fields by the JSON keys that hold the same values.
 TEST(Analyzer, JsonLinesCarryTheCsvValues)
 {
     QTemporaryDir dir;
@@ -234,7 +234,8 @@ TEST(Analyzer, JsonLinesCarryTheCsvValues)
     const AnalyzerRun json = analyze(QStringList{"--json"} + options, comma);
     ASSERT_EQ(json.exitCode, 0) << json.errors.toStdString();
     ASSERT_EQ(csv.lines.size(), 4);
-    EXPECT_EQ(csv.lines[0], "stamp,beats per second,amplitude deg,beat error ms,rate s/day,rate ratio");
+    const QStringList names = csv.lines[0].split(',');
+    ASSERT_EQ(names.size(), 6) << csv.lines[0].toStdString();
     ASSERT_EQ(json.lines.size(), 3) << json.lines.join('\n').toStdString();
     for (int i = 0; i < 3; ++i) {
         QJsonParseError error{};
@@ -263,6 +264,14 @@ TEST(Analyzer, JsonLinesCarryTheCsvValues)
         EXPECT_EQ(o["beat_error_ms"].toDouble(), fields[3].toDouble());
         EXPECT_NEAR(o["beat_error_ms"].toDouble(), 0.4, 0.05);
         EXPECT_EQ(o["rate_s_per_day"].toDouble(), fields[4].toDouble());
+        // A script may read either output by the header's names; the time is ISO 8601 in JSON.
+        for (int field = 0; field < names.size(); ++field) {
+            ASSERT_TRUE(o.contains(names[field])) << names[field].toStdString();
+            if (names[field] != "time") {
+                EXPECT_EQ(o[names[field]].toDouble(), fields[field].toDouble()) << names[field].toStdString();
+            }
+        }
+        EXPECT_EQ(names[0], "time");
     }
 }
 
@@ -653,6 +662,12 @@ TEST(Analyzer, UsageErrorsAndAReaderThatGoesAway)
         EXPECT_TRUE(usage.errors.startsWith("quorlen-analyze: ") && usage.errors.count('\n') == 1)
             << usage.errors.toStdString();
     }
+    // A positional test without its names says that they are required.
+    const AnalyzerRun unnamed = analyze({"--positions", wav, wav});
+    EXPECT_EQ(unnamed.exitCode, 2);
+    EXPECT_TRUE(unnamed.errors.contains("--positions needs --position-names") &&
+                unnamed.errors.contains("required"))
+        << unnamed.errors.toStdString();
     // `head` goes away after the first line; the run ends there, without a word.
     const AnalyzerRun piped =
         run("bash", {"-c", "set -o pipefail; \"$0\" --view 1 \"$1\" | head -1", kAnalyzer, wav});
@@ -835,6 +850,7 @@ TEST(Analyzer, NoReadingWithoutAWatch)
             EXPECT_EQ(run.lines, QStringList({"\"20261207113410\",0.0,,,,0.0000000000000000000",
                                               "FINAL, 00.0,0,00.0,0,,,,0,44100"}))
                 << name << ' ' << path.toStdString();
+            EXPECT_EQ(run.errors, "No watch heard in " + wav + "\n") << name << ' ' << path.toStdString();
         }
         files << wav;
     }
@@ -845,6 +861,9 @@ TEST(Analyzer, NoReadingWithoutAWatch)
     ASSERT_GE(rows.size(), 4);
     for (int i = 1; i <= 3; ++i)
         EXPECT_TRUE(rows[i].endsWith(",,,,,no beats")) << rows[i].toStdString();
+    EXPECT_EQ(QString::fromUtf8(positions.readAllStandardError()),
+              "No watch heard in " + files[0] + "\nNo watch heard in " + files[1] + "\nNo watch heard in " +
+                  files[2] + "\n");
 }
 
 // A watch on a bench that is knocked for five seconds: the sweeps before and after the

@@ -224,7 +224,7 @@ TEST(FailEarly, AReportTakesThePlaceOfALinkAndNeverWritesThroughIt)
 
 // --help names what goes with what ("With --record: ...", "not with --json or --positions");
 // every pair it names is refused, in one line naming both, and so is every option given with a
-// CSV log but --report and --quiet.
+// CSV log but --report, its --title and --tolerance, and --quiet.
 TEST(FailEarly, EveryPairTheHelpNamesIsRefused)
 {
     QTemporaryDir dir;
@@ -309,9 +309,11 @@ TEST(FailEarly, EveryPairTheHelpNamesIsRefused)
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("report.svg")));
 
     // A log is read, not measured.
-    EXPECT_TRUE(help.simplified().contains("no other option but --quiet applies to a log"));
+    EXPECT_TRUE(
+        help.simplified().contains("no other option but --quiet, --title and --tolerance applies to a log"));
     for (const auto &[name, option] : options)
-        if (!QStringList{"report", "quiet", "help", "help-all", "version"}.contains(name))
+        if (!QStringList{"report", "quiet", "title", "tolerance", "help", "help-all", "version"}.contains(
+                name))
             expectRefused(given(name) + QStringList{log}, name, "CSV log");
     const AnalyzerRun quiet = analyze({"--quiet", "--report", dir.filePath("log.svg"), log});
     EXPECT_EQ(quiet.exitCode, 0) << quiet.errors.toStdString();

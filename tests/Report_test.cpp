@@ -3,12 +3,14 @@
 // from those lines given as a CSV log, and bad input refused with nothing written.
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 
 #include "AnalyzerProcess.h"
@@ -32,9 +34,9 @@ constexpr double kSeconds = 7200;
 // s/day over the recording: a watch of its own every ten seconds (an even number of beats,
 // so tick and tock keep their order), each taking over where the last beat left off. Handed
 // to `take` a part at a time, as a WAV file's bytes, header first.
-void unwindingWatch(const std::function<void(const QByteArray &)> &take)
+// A mono 16-bit WAV file's header for this many samples at 44 100 samples/s.
+QByteArray wavHeader(int64_t total)
 {
-    const auto total = static_cast<int64_t>(kSeconds * 44100);
     QByteArray header;
     const auto put = [&header](uint32_t value, int bytes) {
         for (int i = 0; i < bytes; ++i)
@@ -47,7 +49,13 @@ void unwindingWatch(const std::function<void(const QByteArray &)> &take)
     put(16, 4), put(1, 2), put(1, 2), put(44100, 4), put(44100 * 2, 4), put(2, 2), put(16, 2);
     header += "data";
     put(data, 4);
-    take(header);
+    return header;
+}
+
+void unwindingWatch(const std::function<void(const QByteArray &)> &take)
+{
+    const auto total = static_cast<int64_t>(kSeconds * 44100);
+    take(wavHeader(total));
     int64_t peak = 2000, written = 0;
     std::vector<int16_t> part;
     while (written < total) {
@@ -137,6 +145,142 @@ TEST(Report, SummaryOfAnUnwindingWatchFromItsRecordingAndFromItsCsvLog)
         EXPECT_EQ(fromLog.lines, QStringList{summaryLine});
         EXPECT_GT(QFileInfo(dir.filePath(report)).size(), 1000);
     }
+}
+
+// A steady watch recorded for this long, as a WAV file.
+QString steadyWatch(const QTemporaryDir &dir, const char *name, const SyntheticWatchParams &params,
+                    double seconds)
+{
+    std::vector<int16_t> samples(static_cast<size_t>(seconds * 44100));
+    SyntheticWatch(params).generate(0, samples.data(), samples.size());
+    QFile file(dir.filePath(name));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(wavHeader(static_cast<int64_t>(samples.size())));
+    file.write(reinterpret_cast<const char *>(samples.data()), static_cast<qsizetype>(samples.size() * 2));
+    return file.fileName();
+}
+
+// The SVG's texts in the order drawn, each checked to lie on the page: it starts at x >= 0 and
+// its characters, at most 8 units wide in the report's fonts, end before the page's right edge.
+QStringList svgTexts(const QByteArray &svg, int pageWidth = 1000)
+{
+    QStringList texts;
+    const QRegularExpression text(QStringLiteral("<text[^>]* x=\"([-0-9.]+)\"[^>]*>([^<]*)</text>"));
+    for (auto it = text.globalMatch(QString::fromUtf8(svg)); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        const QString shown = match.captured(2).trimmed().replace("&amp;", "&");
+        const double x = match.captured(1).toDouble();
+        EXPECT_TRUE(x >= 0 && x + 8 * shown.size() <= pageWidth) << shown.toStdString() << " at x = " << x;
+        texts << shown;
+    }
+    return texts;
+}
+
+// The numbers drawn just before the last `title`: a plot's tick labels come before its title.
+std::vector<double> ticksBefore(const QStringList &texts, const QString &title)
+{
+    std::vector<double> ticks;
+    bool number = true;
+    for (qsizetype i = texts.lastIndexOf(title) - 1; i >= 0 && number; --i) {
+        const double value = texts[i].toDouble(&number);
+        if (number)
+            ticks.insert(ticks.begin(), value);
+    }
+    return ticks;
+}
+
+// Two minutes of a watch losing 5.0 s/day, steady: the report says what was measured and
+// how, and its scales show a flat trend as flat, from 0 where a value cannot go below it.
+TEST(Report, HeaderAndScalesReadAtAGlance)
+{
+    QTemporaryDir dir;
+    SyntheticWatchParams params;
+    params.beatsPerHour = 18000;
+    params.rateSecondsPerDay = -5;
+    params.beatErrorMs = 0.2;
+    params.amplitudeDegrees = 250;
+    const QString wav = steadyWatch(dir, "bench.wav", params, 120);
+    QProcessEnvironment c = QProcessEnvironment::systemEnvironment();
+    c.insert("LC_ALL", "C.UTF-8");
+    const AnalyzerRun run = analyze({"--view", "10", "--lift-angle", "50", "--start", "2026-12-07 08:00:00",
+                                     "--title", "Seiko 7S26 & co, after service", "--tolerance", "-4,+6",
+                                     "--report", dir.filePath("run.svg"), wav},
+                                    c);
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    QFile file(dir.filePath("run.svg"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray svg = file.readAll();
+    EXPECT_TRUE(svg.contains("width=\"210mm\" height=\"297mm\"")) << "A4 in the C locale";
+    const QStringList texts = svgTexts(svg);
+    ASSERT_GT(texts.size(), 40) << svg.left(3000).toStdString();
+
+    EXPECT_EQ(texts[0], "Seiko 7S26 & co, after service");
+    EXPECT_TRUE(texts[1].startsWith("Run of 2026-12-07 08:00:") && texts[1].contains("(h:mm:ss) long") &&
+                texts[1].endsWith(" sweeps"))
+        << texts[1].toStdString();
+    EXPECT_EQ(texts[2], "18000 bph, lift angle 50°, input: recording bench.wav");
+    EXPECT_TRUE(texts.contains("Outside tolerance: mean rate -5.0 s/day, tolerance -4.0 to +6.0 s/day"))
+        << texts.join('|').toStdString();
+
+    const std::vector<double> rate = ticksBefore(texts, "Rate (s/day)");
+    ASSERT_GE(rate.size(), 3u) << texts.join('|').toStdString();
+    EXPECT_GE(rate.back() - rate.front(), 10);
+    EXPECT_LT(rate.front(), -5 - 2);
+    EXPECT_GT(rate.back(), -5 + 2);
+    EXPECT_NE(std::find(rate.begin(), rate.end(), 0.0), rate.end()) << "0 on the rate's scale";
+    const std::vector<double> amplitude = ticksBefore(texts, "Amplitude (°)");
+    ASSERT_GE(amplitude.size(), 3u);
+    EXPECT_GE(amplitude.back() - amplitude.front(), 100);
+    const std::vector<double> beatError = ticksBefore(texts, "Beat error (ms)");
+    ASSERT_GE(beatError.size(), 3u);
+    EXPECT_EQ(beatError.front(), 0);
+    EXPECT_GE(beatError.back(), 0.3);
+    // The time axis under the plots: in seconds for two minutes, up to the run's end.
+    const qsizetype unit = texts.indexOf("s", texts.lastIndexOf("Beat error (ms)"));
+    ASSERT_GT(unit, 0) << texts.join('|').toStdString();
+    const QStringList time =
+        texts.mid(texts.lastIndexOf("Beat error (ms)") + 1, unit - texts.lastIndexOf("Beat error (ms)") - 1);
+    ASSERT_GE(time.size(), 3);
+    EXPECT_EQ(time.front(), "0");
+    EXPECT_GE(time.back().toInt(), 120);
+    EXPECT_LE(time.back().toInt(), 150);
+
+    // One sweep: its length, on the paper of a locale that uses Letter, and a point in each plot.
+    const QString short_ = steadyWatch(dir, "short.wav", params, 14);
+    QProcessEnvironment letter = c;
+    letter.insert("LOCPATH", dir.filePath("locales"));
+    letter.insert("LC_ALL", "en_US.UTF-8");
+    // Built here, as the comma locale is: no test depends on the locales a machine has.
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("locales")));
+    [[maybe_unused]] const int built =
+        std::system(("localedef -i en_US -f UTF-8 '" + dir.filePath("locales/en_US.UTF-8").toStdString() +
+                     "' >/dev/null 2>&1")
+                        .c_str());
+    ASSERT_TRUE(QFileInfo::exists(dir.filePath("locales/en_US.UTF-8/LC_PAPER")))
+        << "localedef (package locales)";
+    const AnalyzerRun letterRun =
+        analyze({"--view", "10", "--report", dir.filePath("once.svg"), short_}, letter);
+    ASSERT_EQ(letterRun.exitCode, 0) << letterRun.errors.toStdString();
+    QFile once(dir.filePath("once.svg"));
+    ASSERT_TRUE(once.open(QIODevice::ReadOnly));
+    const QByteArray onceSvg = once.readAll();
+    EXPECT_TRUE(onceSvg.contains("width=\"215.9mm\" height=\"279.4mm\"")) << onceSvg.left(600).toStdString();
+    const QString onceTexts = svgTexts(onceSvg).join('|');
+    EXPECT_TRUE(onceTexts.contains(", 0:00:10 (h:mm:ss) long, 1 sweep|")) << onceTexts.toStdString();
+    const AnalyzerRun png = analyze({"--view", "10", "--report", dir.filePath("once.png"), short_}, c);
+    ASSERT_EQ(png.exitCode, 0) << png.errors.toStdString();
+    const QImage image(dir.filePath("once.png"));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_NEAR(double(image.height()) / image.width(), 297.0 / 210, 0.01);
+    int amplitudeDots = 0, beatErrorDots = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor colour = image.pixelColor(x, y);
+            amplitudeDots += colour == QColor(30, 140, 60);
+            beatErrorDots += colour == QColor(200, 90, 20);
+        }
+    EXPECT_GT(amplitudeDots, 3);
+    EXPECT_GT(beatErrorDots, 3);
 }
 
 TEST(Report, BadInputIsRefusedInOneLineWithNothingWritten)

@@ -2,10 +2,13 @@
 // a restart leaves a gap, and the picture is saved (PNG, SVG, whole) and copied.
 #include <QApplication>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -74,4 +77,43 @@ TEST(Trend, PointsAreTheLogsValuesWithAGapAtARestartAndThePictureIsSavedAndCopie
 
     window->CopyButton->click();
     EXPECT_FALSE(QApplication::clipboard()->image().isNull());
+}
+
+// Opened before the first sweep ends, under a main window low on the screen: wholly on the
+// screen, its buttons within reach, waiting for the sweep; then the line typed for the watch
+// heads the page, with the sweep measured.
+TEST(Trend, OpensOnTheScreenWaitingForTheFirstSweepAndNamesTheWatch)
+{
+    QTemporaryDir temp;
+    Window w;
+    WatchParams params;
+    params.beatsPerHour = 18000;
+    params.rateSecondsPerDay = -5;
+    WatchFeed feed(params);
+    w.form->N101Click();
+    w.form->move(400, 300);
+    w.form->Trend1->trigger();
+    TrendWindow *window = w.form->trend().window();
+    ASSERT_NE(window, nullptr);
+    QCoreApplication::processEvents();
+    const QRect screen = window->screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(window->frameGeometry()));
+    for (QPushButton *button : {window->SaveButton, window->CopyButton})
+        EXPECT_TRUE(screen.contains(QRect(button->mapToGlobal(QPoint(0, 0)), button->size())))
+            << button->text().toStdString();
+
+    auto savedSvg = [&] {
+        EXPECT_EQ(window->saveImage(temp.filePath("page.svg")), "");
+        QFile svg(temp.filePath("page.svg"));
+        EXPECT_TRUE(svg.open(QIODevice::ReadOnly));
+        return QString::fromUtf8(svg.readAll());
+    };
+    EXPECT_TRUE(savedSvg().contains("Waiting for the first sweep (10 s)"));
+    window->TitleEdit->setText("Vostok 2414, dial up");
+    feed.atLeast(w, 44100 * 11);
+    const QString page = savedSvg();
+    EXPECT_FALSE(page.contains("Waiting"));
+    EXPECT_TRUE(page.contains(">Vostok 2414, dial up</text>"));
+    EXPECT_TRUE(page.contains("18000 bph, lift angle 52°")) << page.toStdString();
+    EXPECT_TRUE(page.contains("1 sweep</text>"));
 }

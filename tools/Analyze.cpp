@@ -76,7 +76,7 @@ void addOptions(QCommandLineParser &args)
         QStringLiteral("The recording (WAV, FLAC, ..., at 16000 samples/s or more; - for standard input, "
                        "not a named pipe), or a "
                        "CSV log Tamsel wrote (FILE.csv) for its SUMMARY line and --report (no other option "
-                       "but --quiet applies to a log)."));
+                       "but --quiet, --title and --tolerance applies to a log)."));
     const std::pair<const char *, const char *> valued[] = {
         {"view", "View length in seconds: 1, 2, 3, 10, 20, 30, 40, 60 (default), 120, 300, 600 or 900."},
         {"record", "Record snapshots and the CSV log into this folder (created when missing)."},
@@ -92,7 +92,10 @@ void addOptions(QCommandLineParser &args)
          "With --live: end after this long, as 90s, 30m, 24h or 2d (default: at SIGINT or SIGTERM)."},
         {"report", "Draw the run's trend and summary into this FILE.svg, FILE.png or FILE.pdf, and print "
                    "the SUMMARY line after FINAL (not with --json or --positions). A link of that name is "
-                   "replaced, not followed."},
+                   "replaced, not followed. One page, A4 or Letter as the locale's paper."},
+        {"title", "With --report: a line naming the watch, at the head of the report."},
+        {"tolerance", "With --report: the rate the watch may keep in s/day, slowest and fastest, such as "
+                      "-4,+6; the report gives its verdict on the mean rate (default: none)."},
     };
     for (const auto &[name, help] : valued)
         args.addOption({QString::fromLatin1(name), QString::fromUtf8(help), QStringLiteral("VALUE")});
@@ -112,8 +115,9 @@ void addOptions(QCommandLineParser &args)
         {"print-scale", "With --record: the chart frame under the trace."},
         {"print-signal", "With --record: the signal graph below the chart."},
         {"print-values", "With --record: a line of the measured values at the bottom."},
-        {"positions", "Each FILE is one position of a positional test; prints its summary as CSV "
-                      "(not with --record, --time-signal, --json, --header, --report, --start or --live)."},
+        {"positions", "Each FILE is one position of a positional test, named in order by --position-names; "
+                      "prints its summary as CSV (not with --record, --time-signal, --json, --header, "
+                      "--report, --start or --live)."},
         {"live", "Measure the sound server's source instead of a recording, until --duration or SIGINT or "
                  "SIGTERM, printing each sweep's line as it ends."},
         {"json", "Print one JSON object per sweep and one for the final state, one a line, instead of "
@@ -251,6 +255,37 @@ std::string finalLine(const TForm1 &form)
            std::to_string(form.state.samplesPerSecond) + '\n';
 }
 
+// The input as the user named it; standard input by that name.
+QString inputName(const QString &input)
+{
+    return input == QLatin1String("-") ? QStringLiteral("standard input") : QDir::toNativeSeparators(input);
+}
+
+// The input as the report's header names it.
+QString reportInput(bool live, const QString &device, const QString &input)
+{
+    if (live)
+        return device.isEmpty() ? QStringLiteral("microphone") : QStringLiteral("microphone ") + device;
+    return input == QLatin1String("-") ? QStringLiteral("standard input")
+                                       : QStringLiteral("recording ") + QFileInfo(input).fileName();
+}
+
+// What the report says beyond the numbers, as far as the options tell.
+ReportFacts reportFacts(const QCommandLineParser &args)
+{
+    ReportFacts facts;
+    facts.title = args.value("title").trimmed();
+    if (args.isSet("tolerance")) {
+        facts.tolerance = parseRateTolerance(args.value("tolerance"));
+        if (!facts.tolerance)
+            fail(QStringLiteral(
+                     "--tolerance needs the slowest and the fastest rate in s/day, such as -4,+6, not "
+                     "\"%1\"")
+                     .arg(args.value("tolerance")));
+    }
+    return facts;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -288,8 +323,9 @@ int main(int argc, char **argv)
     if (const QString error = args.isSet("report") ? reportPathError(reportPath) : QString();
         !error.isEmpty())
         fail(error);
+    const ReportFacts facts = reportFacts(args);
     if (!live && args.positionalArguments().first().endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
-        return analyzeCsvLog(args.positionalArguments().first(), reportPath);
+        return analyzeCsvLog(args.positionalArguments().first(), reportPath, facts);
     const std::optional<int64_t> duration = args.isSet("duration") ? durationMs(args.value("duration")) : 0;
     if (!duration)
         fail(QStringLiteral("--duration needs a length such as 90s, 30m, 24h or 2d, not \"%1\"")
@@ -353,8 +389,11 @@ int main(int argc, char **argv)
     });
     bool outputFailed = false;
     std::optional<LongRunOutput> longRun;
-    if (args.isSet("report"))
-        longRun.emplace(reportPath);
+    if (args.isSet("report")) {
+        longRun.emplace(reportPath, facts);
+        longRun->facts().input = reportInput(live, design.device, input);
+    }
+    bool watchHeard = false;
     TForm1 form(std::move(service), design);
     const auto heardAt = [&form, start, live] {
         return live ? QDateTime::currentDateTime()
@@ -370,6 +409,7 @@ int main(int argc, char **argv)
             buildCsvLine(utf8(recordStamp(heardAt())), shown.beatsPerSecond, utf8(shown.panels[4]),
                          utf8(shown.panels[2]), utf8(shown.panels[6]), shown.rateRatio);
         progress.erase();
+        watchHeard = watchHeard || !shown.panels[6].isEmpty();
         if (longRun)
             longRun->sweepLine(csv);
         if (!outputFailed && !writeResults(json ? sweepJson(form, heardAt(), "sweep") : csv + '\n')) {
@@ -400,8 +440,12 @@ int main(int argc, char **argv)
     progress.finish();
     bool printed =
         !outputFailed && writeResults(json ? sweepJson(form, heardAt(), "final") : finalLine(form));
+    if (longRun) {
+        longRun->facts().liftAngle = form.state.liftAngle;
+        longRun->setSweepSeconds(form.state.viewSeconds);
+    }
     // A report that could not be written still leaves the clock correction worth printing.
-    const bool reported = !printed || !longRun || longRun->finish(QFileInfo(input).fileName());
+    const bool reported = !printed || !longRun || longRun->finish();
     // Full stops in every locale, as in the other lines.
     if (printed && args.isSet("time-signal") && form.clock().timeSignalHeard())
         printed = writeResults(
@@ -410,6 +454,11 @@ int main(int argc, char **argv)
     endInputOnTermination(-1);
     if (stoppedBy)
         return 128 + stoppedBy; // as the shell reports a program the signal ended
+    // Exit status 0 all the same: the recording was measured, and a script may go on to the next.
+    // Not after a reader that went away: the run was cut short, and ends without a word.
+    if (printed && !live && !args.isSet("time-signal") && !watchHeard &&
+        form.StatusBar1->panelText(6).isEmpty())
+        std::fprintf(stderr, "No watch heard in %s\n", inputName(input).toLocal8Bit().constData());
     if (live && form.samplesHeard() == 0) {
         std::fprintf(stderr,
                      "quorlen-analyze: --live captured nothing: no sound came from the sound server\n");

@@ -1,5 +1,6 @@
 #include "tools/AnalyzePositions.h"
 
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <cstdio>
@@ -19,6 +20,10 @@ namespace {
 
 std::vector<WatchPosition> positionsNamed(const QString &names, qsizetype count)
 {
+    if (names.trimmed().isEmpty())
+        commandLineError(
+            QStringLiteral("--positions needs --position-names: the names of the positions are "
+                           "required, one per recording in their order, such as DU,DD,CU,CD,CL"));
     const QStringList codes = names.split(QLatin1Char(','), Qt::SkipEmptyParts);
     if (codes.size() != count)
         commandLineError(
@@ -77,8 +82,12 @@ int analyzePositions(const QStringList &files, const QString &names, const QByte
         commandLineError(QStringLiteral("--positions needs the recordings, one per position"));
     const std::vector<WatchPosition> positions = positionsNamed(names, files.size());
     std::vector<PositionReading> readings;
-    for (qsizetype i = 0; i < files.size(); ++i)
+    for (qsizetype i = 0; i < files.size(); ++i) {
         readings.push_back(measure(files[i], positions[static_cast<size_t>(i)], settings, prepare));
+        // The summary's row says "no beats"; a script reading stderr learns it too.
+        if (!readings.back().beatsFound)
+            print(QStringLiteral("No watch heard in %1").arg(QDir::toNativeSeparators(files[i])));
+    }
     // The saved summary ends its lines in CR LF; lines on standard output end in LF.
     std::string csv = PositionTestCsv(readings, Summarise(readings));
     std::erase(csv, '\r');

@@ -11,9 +11,15 @@ namespace {
 
 // Options that do nothing without another.
 constexpr std::pair<const char *, const char *> kCompanions[] = {
-    {"jpeg", "record"},         {"print-scale", "record"},       {"print-signal", "record"},
-    {"print-values", "record"}, {"position-names", "positions"}, {"device", "live"},
+    {"jpeg", "record"},
+    {"print-scale", "record"},
+    {"print-signal", "record"},
+    {"print-values", "record"},
+    {"position-names", "positions"},
+    {"device", "live"},
     {"duration", "live"},
+    {"title", "report"},
+    {"tolerance", "report"},
 };
 
 // Options that do nothing, or contradict each other, together: the first does not apply with
@@ -34,7 +40,8 @@ constexpr std::pair<const char *, const char *> kConflicts[] = {
 };
 
 // What a CSV log given in place of a recording takes: it is read, not measured.
-constexpr const char *kForACsvLog[] = {"report", "quiet", "help", "help-all", "h", "version", "v"};
+constexpr const char *kForACsvLog[] = {"report",   "quiet", "title",   "tolerance", "help",
+                                       "help-all", "h",     "version", "v"};
 
 QString dashed(const QString &name)
 {
@@ -54,7 +61,7 @@ void refuseOptionsThatDoNotApply(const QCommandLineParser &args)
                              [&](const char *allowed) { return option == QLatin1String(allowed); }))
                 commandLineError(
                     QStringLiteral("%1 does not apply to a CSV log (%2 is read, not measured: only "
-                                   "--report and --quiet apply)")
+                                   "--report, --title, --tolerance and --quiet apply)")
                         .arg(dashed(option), files.first()));
     for (const auto &[option, companion] : kCompanions)
         if (args.isSet(option) && !args.isSet(companion))

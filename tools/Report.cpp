@@ -8,92 +8,59 @@
 #include <QPdfWriter>
 #include <QSvgGenerator>
 #include <cmath>
+#include <cstdint>
+#include <langinfo.h>
 
-#include "display/TrendPlot.h"
 #include "files/WholeFile.h"
-#include "measurement/FormatPicture.h"
 
 namespace tamsel {
 
 namespace {
 
-constexpr int kWidth = 1000, kHeight = 1300, kTable = 190;
+// The page is drawn this many units wide, and as high as the paper is in proportion.
+constexpr int kWidth = 1000;
 
 QString extension(const QString &path)
 {
     return QFileInfo(path).suffix().toLower();
 }
 
-QString number(const char *picture, double value)
+// The user's paper, as the locale has it (LC_PAPER): Letter where it is Letter, else A4.
+QPageSize paper()
 {
-    return QString::fromStdString(FormatPicture(picture, value));
-}
-
-QString lengthText(double seconds)
-{
-    const auto s = static_cast<long>(std::lround(seconds));
-    return QStringLiteral("%1:%2:%3")
-        .arg(s / 3600)
-        .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
-        .arg(s % 60, 2, 10, QLatin1Char('0'));
-}
-
-void drawTable(QPainter &painter, const QRect &area, const LongRun &run, const QString &source)
-{
-    const RunSummary &summary = run.summary;
-    QFont font = painter.font();
-    font.setPixelSize(20);
-    font.setBold(true);
-    painter.setFont(font);
-    painter.setPen(Qt::black);
-    painter.drawText(area.adjusted(10, 0, -10, 0), Qt::AlignLeft | Qt::AlignTop,
-                     QStringLiteral("Tamsel: %1").arg(source));
-    font.setPixelSize(14);
-    font.setBold(false);
-    painter.setFont(font);
-    const int columns[] = {10, 220, 340, 460, 580};
-    int y = area.top() + 36;
-    auto row = [&](const QStringList &cells) {
-        for (int i = 0; i < cells.size() && i < 5; ++i)
-            painter.drawText(QRect(area.left() + columns[i], y, cells.size() == 2 ? 700 : 200, 20),
-                             Qt::AlignLeft | Qt::AlignVCenter, cells[i]);
-        y += 22;
+    const auto millimetres = [](nl_item item) {
+        return static_cast<int>(reinterpret_cast<intptr_t>(nl_langinfo(item)));
     };
-    row({QString(), QStringLiteral("mean"), QStringLiteral("least"), QStringLiteral("greatest"),
-         QStringLiteral("spread")});
-    auto stats = [&](const QString &name, const ValueStats &v, const char *picture) {
-        if (v.count == 0)
-            row({name, QStringLiteral("none")});
-        else
-            row({name, number(picture, v.mean), number(picture, v.min), number(picture, v.max),
-                 number(picture, v.spread())});
-    };
-    stats(QStringLiteral("Rate (s/day)"), summary.rate(), "0.0");
-    stats(QStringLiteral("Amplitude (°)"), summary.amplitude(), "0");
-    stats(QStringLiteral("Beat error (ms)"), summary.beatError(), "0.00");
-    const auto slope = summary.fit().slopePer100();
-    row({QStringLiteral("Length"),
-         QStringLiteral("%1 (h:mm:ss), %2 sweeps").arg(lengthText(summary.seconds())).arg(summary.sweeps())});
-    row({QStringLiteral("Isochronism"),
-         slope ? QStringLiteral("%1 s/day per 100° of amplitude lost (least squares)")
-                     .arg(number("0.0", *slope))
-               : QStringLiteral("not known (too little amplitude)")});
+    const bool letter = millimetres(_NL_PAPER_WIDTH) == 216 && millimetres(_NL_PAPER_HEIGHT) == 279;
+    return QPageSize(letter ? QPageSize::Letter : QPageSize::A4);
 }
 
-void drawReport(QPainter &painter, const LongRun &run, const QString &source)
+QSize pageSize(const QPageSize &paper)
 {
-    painter.fillRect(QRect(0, 0, kWidth, kHeight), Qt::white);
-    drawTable(painter, QRect(0, 10, kWidth, kTable), run, source);
-    TrendPlot::draw(painter, QRect(0, kTable, kWidth, kHeight - kTable - 10), run);
+    const QSizeF mm = paper.size(QPageSize::Millimeter);
+    return QSize(kWidth, static_cast<int>(std::lround(kWidth * mm.height() / mm.width())));
 }
 
-QByteArray png(const LongRun &run, const QString &source)
+void drawReport(QPainter &painter, const QSize &page, const LongRun &run, const ReportFacts &facts)
 {
-    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+    painter.fillRect(QRect(QPoint(0, 0), page), Qt::white);
+    ReportPage::draw(painter, QRect(QPoint(0, 0), page).adjusted(0, 10, 0, -10), run, facts,
+                     QStringLiteral("No sweep was measured"));
+}
+
+QString documentTitle(const ReportFacts &facts)
+{
+    return facts.title.isEmpty() ? QStringLiteral("Tamsel: %1").arg(facts.input) : facts.title;
+}
+
+QByteArray png(const LongRun &run, const ReportFacts &facts)
+{
+    const QSize page = pageSize(paper());
+    QImage image(page, QImage::Format_RGB32);
     {
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
-        drawReport(painter, run, source);
+        drawReport(painter, page, run, facts);
     }
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -101,41 +68,49 @@ QByteArray png(const LongRun &run, const QString &source)
     return image.save(&buffer, "PNG") ? bytes : QByteArray();
 }
 
-QByteArray svg(const LongRun &run, const QString &source)
+QByteArray svg(const LongRun &run, const ReportFacts &facts)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QSvgGenerator generator;
     generator.setOutputDevice(&buffer);
-    generator.setSize(QSize(kWidth, kHeight));
-    generator.setViewBox(QRect(0, 0, kWidth, kHeight));
-    generator.setTitle(QStringLiteral("Tamsel: %1").arg(source));
+    // The paper's size in tenths of a millimetre at 254 dots per inch, so that the document's
+    // width and height are the paper's in millimetres; the drawing is in the page's units.
+    const QPageSize sheet = paper();
+    const QSizeF mm = sheet.size(QPageSize::Millimeter);
+    generator.setResolution(254);
+    generator.setSize(QSize(static_cast<int>(std::lround(mm.width() * 10)),
+                            static_cast<int>(std::lround(mm.height() * 10))));
+    const QSize page = pageSize(sheet);
+    generator.setViewBox(QRect(QPoint(0, 0), page));
+    generator.setTitle(documentTitle(facts));
     generator.setDescription(QString::fromStdString(run.summary.line()));
     QPainter painter;
     if (!painter.begin(&generator))
         return {};
-    drawReport(painter, run, source);
+    drawReport(painter, page, run, facts);
     return painter.end() ? bytes : QByteArray();
 }
 
-QByteArray pdf(const LongRun &run, const QString &source)
+QByteArray pdf(const LongRun &run, const ReportFacts &facts)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QPdfWriter writer(&buffer);
-    writer.setPageSize(QPageSize(QPageSize::A4));
-    writer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
-    writer.setTitle(QStringLiteral("Tamsel: %1").arg(source));
+    const QPageSize sheet = paper();
+    writer.setPageSize(sheet);
+    writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+    writer.setTitle(documentTitle(facts));
     writer.setCreator(QStringLiteral("quorlen-analyze"));
     QPainter painter;
     if (!painter.begin(&writer))
         return {};
-    const QRect page = painter.viewport();
-    const double scale = std::min(page.width() / double(kWidth), page.height() / double(kHeight));
+    const QSize page = pageSize(sheet);
+    const double scale = painter.viewport().width() / double(kWidth);
     painter.scale(scale, scale);
-    drawReport(painter, run, source);
+    drawReport(painter, page, run, facts);
     return painter.end() ? bytes : QByteArray();
 }
 
@@ -154,12 +129,12 @@ QString reportPathError(const QString &path)
     return {};
 }
 
-QString writeReport(const QString &path, const LongRun &run, const QString &source)
+QString writeReport(const QString &path, const LongRun &run, const ReportFacts &facts)
 {
     const QString type = extension(path);
-    const QByteArray bytes = type == QLatin1String("svg")   ? svg(run, source)
-                             : type == QLatin1String("pdf") ? pdf(run, source)
-                                                            : png(run, source);
+    const QByteArray bytes = type == QLatin1String("svg")   ? svg(run, facts)
+                             : type == QLatin1String("pdf") ? pdf(run, facts)
+                                                            : png(run, facts);
     if (bytes.isEmpty())
         return QStringLiteral("Cannot draw the report %1").arg(QDir::toNativeSeparators(path));
     // A link at the report's name is replaced, as a snapshot's is: what it points to is left alone.

@@ -1,8 +1,10 @@
 #pragma once
-// The report of a long run: the summary table and the trend's plots, as SVG, PNG or PDF
-// by the file name's extension, written whole or not at all.
+// The report of a long run: its header, the summary table and the trend's plots, as SVG, PNG
+// or PDF by the file name's extension, on one page of the locale's paper (A4, or Letter where
+// the locale uses it), written whole or not at all.
 #include <QString>
 
+#include "display/ReportPage.h"
 #include "measurement/LongRun.h"
 
 namespace tamsel {
@@ -11,8 +13,8 @@ namespace tamsel {
 // and put in place of what is at path), else one line naming path and the system's reason:
 // checked before any work.
 QString reportPathError(const QString &path);
-// Draws and writes the report in place of what is at path (a link is replaced, not followed);
-// source names what was measured. Returns the error, empty on success.
-QString writeReport(const QString &path, const LongRun &run, const QString &source);
+// Draws and writes the report in place of what is at path (a link is replaced, not followed).
+// Returns the error, empty on success.
+QString writeReport(const QString &path, const LongRun &run, const ReportFacts &facts);
 
 } // namespace tamsel

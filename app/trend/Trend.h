@@ -2,9 +2,11 @@
 // The trend of the run the window measures: every finished sweep's values, the same the CSV
 // log receives, kept from the start (whether or not the Trend window is open), with a gap
 // where the measurement restarted or audio was lost.
-#include "measurement/LongRun.h"
-
+#include <QDateTime>
 #include <optional>
+
+#include "display/ReportPage.h"
+#include "measurement/LongRun.h"
 
 namespace tamsel {
 
@@ -23,12 +25,17 @@ public:
     void show();
 
     const LongRun &run() const { return run_; }
+    // What the report's header says of this run, but for the watch's name.
+    ReportFacts facts() const;
     TrendWindow *window() const { return window_; }
 
 private:
+    void place();
+
     TForm1 &form_;
     LongRun run_;
     std::optional<int64_t> firstSample_; // the first point's place in the audio heard
+    QDateTime start_;                    // when the first point's sweep began
     TrendWindow *window_ = nullptr;      // a child window of the form
 };
 

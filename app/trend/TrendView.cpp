@@ -3,14 +3,13 @@
 #include <QImage>
 #include <QPainter>
 
-#include "display/TrendPlot.h"
-
 namespace tamsel {
 
-TrendView::TrendView(const LongRun &run, QWidget *parent) : QWidget(parent), run_(run)
+TrendView::TrendView(Draw draw, QWidget *parent) : QWidget(parent), draw_(std::move(draw))
 {
     setObjectName(QStringLiteral("TrendView"));
-    setMinimumSize(420, 480);
+    // Small enough for the window to fit a 1366 x 768 screen, header and buttons included.
+    setMinimumSize(420, 440);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -19,7 +18,7 @@ QImage TrendView::image() const
     QImage image(size(), QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
-    TrendPlot::draw(painter, rect(), run_);
+    draw_(painter, rect());
     return image;
 }
 
@@ -27,7 +26,7 @@ void TrendView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
-    TrendPlot::draw(painter, rect(), run_);
+    draw_(painter, rect());
 }
 
 } // namespace tamsel

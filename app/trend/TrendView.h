@@ -1,22 +1,22 @@
 #pragma once
-// The trend's plots in a widget, drawn from the run the window keeps.
+// The trend's page in a widget: whatever the owner draws on it, redrawn on demand.
 #include <QWidget>
-
-#include "measurement/LongRun.h"
+#include <functional>
 
 namespace tamsel {
 
 class TrendView : public QWidget {
 public:
-    explicit TrendView(const LongRun &run, QWidget *parent = nullptr);
-    // The plots as an image of the widget's size.
+    using Draw = std::function<void(QPainter &, const QRect &)>;
+    explicit TrendView(Draw draw, QWidget *parent = nullptr);
+    // The page as an image of the widget's size.
     QImage image() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    const LongRun &run_;
+    Draw draw_;
 };
 
 } // namespace tamsel

@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QImage>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QSvgGenerator>
@@ -15,28 +17,44 @@
 
 #include "app/TApplication.h"
 #include "app/trend/TrendView.h"
-#include "display/TrendPlot.h"
 #include "files/WholeFile.h"
 
 namespace tamsel {
 
-TrendWindow::TrendWindow(const LongRun &run, QWidget *parent)
-    : QWidget(parent, Qt::Window), run_(run), view_(new TrendView(run, this))
+TrendWindow::TrendWindow(const LongRun &run, std::function<ReportFacts()> facts,
+                         std::function<QString()> waiting, QWidget *parent)
+    : QWidget(parent, Qt::Window), run_(run), facts_(std::move(facts)), waiting_(std::move(waiting)),
+      view_(new TrendView([this](QPainter &painter, const QRect &area) { drawPage(painter, area); }, this))
 {
     setObjectName(QStringLiteral("TrendWindow"));
     setWindowTitle(QStringLiteral("Trend"));
+    TitleEdit = new QLineEdit(this);
+    TitleEdit->setObjectName(QStringLiteral("TitleEdit"));
+    TitleEdit->setPlaceholderText(QStringLiteral("The watch, as the report names it"));
     SaveButton = new QPushButton(QStringLiteral("Save image…"), this);
     CopyButton = new QPushButton(QStringLiteral("Copy"), this);
+    auto *title = new QHBoxLayout;
+    title->addWidget(new QLabel(QStringLiteral("Watch:"), this));
+    title->addWidget(TitleEdit, 1);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(SaveButton);
     buttons->addWidget(CopyButton);
     auto *layout = new QVBoxLayout(this);
+    layout->addLayout(title);
     layout->addWidget(view_, 1);
     layout->addLayout(buttons);
+    connect(TitleEdit, &QLineEdit::textChanged, view_, qOverload<>(&QWidget::update));
     connect(SaveButton, &QPushButton::clicked, this, &TrendWindow::saveClicked);
     connect(CopyButton, &QPushButton::clicked, this, &TrendWindow::copyClicked);
-    resize(640, 760);
+    resize(680, 900);
+}
+
+void TrendWindow::drawPage(QPainter &painter, const QRect &area) const
+{
+    ReportFacts facts = facts_();
+    facts.title = TitleEdit->text().trimmed();
+    ReportPage::draw(painter, area, run_, facts, waiting_());
 }
 
 void TrendWindow::runChanged()
@@ -59,7 +77,7 @@ QString TrendWindow::saveImage(const QString &path) const
         generator.setTitle(QStringLiteral("Trend"));
         QPainter painter(&generator);
         painter.fillRect(view_->rect(), Qt::white);
-        TrendPlot::draw(painter, view_->rect(), run_);
+        drawPage(painter, view_->rect());
     } else if (type == QLatin1String("png")) {
         view_->image().save(&buffer, "PNG");
     } else {

@@ -1,10 +1,14 @@
 #pragma once
-// View ▸ Trend…: the run's trend in a window of its own beside the main window, with
-// "Save image…" (PNG or SVG) and "Copy".
+// View ▸ Trend…: the run's trend in a window of its own beside the main window: a line for
+// the watch's name, the report's page (header, summary and plots), "Save image…" (PNG or SVG)
+// and "Copy".
 #include <QWidget>
+#include <functional>
 
+#include "display/ReportPage.h"
 #include "measurement/LongRun.h"
 
+class QLineEdit;
 class QPushButton;
 
 namespace tamsel {
@@ -13,7 +17,10 @@ class TrendView;
 
 class TrendWindow : public QWidget {
 public:
-    explicit TrendWindow(const LongRun &run, QWidget *parent = nullptr);
+    // facts: what the header says besides the title typed here; waiting: the text shown until
+    // the first sweep ends.
+    TrendWindow(const LongRun &run, std::function<ReportFacts()> facts, std::function<QString()> waiting,
+                QWidget *parent = nullptr);
 
     // The run has a new sweep: redrawn once the event loop gets to it, and only when shown.
     void runChanged();
@@ -21,14 +28,18 @@ public:
     // at all). Returns the error text, empty on success.
     QString saveImage(const QString &path) const;
 
+    QLineEdit *TitleEdit;
     QPushButton *SaveButton;
     QPushButton *CopyButton;
 
 private:
+    void drawPage(QPainter &painter, const QRect &area) const;
     void saveClicked();
     void copyClicked();
 
     const LongRun &run_;
+    std::function<ReportFacts()> facts_;
+    std::function<QString()> waiting_;
     TrendView *view_;
 };
 

@@ -20,9 +20,15 @@ rm -f "$build"/tamsel_*.deb
 (cd "$build" && cpack -G DEB >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; fail "cpack failed"; }
 deb=$(ls "$build"/tamsel_*.deb)
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libqt6widgets6 libsndfile1 libpulse0 libjpeg62-turbo; do
+# qt6-qpa-plugins: no library names it, yet without its platform plugins no window opens.
+for library in libqt6widgets6 libsndfile1 libpulse0 libjpeg62-turbo qt6-qpa-plugins; do
   [[ $depends == *"$library"* ]] || fail "Depends lacks $library: $depends"
 done
+
+# Debian's policy checker: its errors fail the test; what else it says is shown.
+command -v lintian >/dev/null || fail "lintian is not installed (bash scripts/deps.sh test)"
+lintian --fail-on error --display-info "$deb" >"$work/lintian" 2>&1 || { cat "$work/lintian"; fail "lintian reports errors"; }
+cat "$work/lintian"
 
 cleanup() {
   $sudo env DEBIAN_FRONTEND=noninteractive apt-get purge -y -q tamsel >/dev/null 2>&1 || true
@@ -35,15 +41,22 @@ $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-reco
 share=/usr/share
 for file in /usr/bin/Quorlen /usr/bin/quorlen-analyze "$share/applications/$id.desktop" \
   "$share/metainfo/$id.metainfo.xml" "$share/icons/hicolor/scalable/apps/$id.svg" \
-  "$share/man/man1/Quorlen.1.gz" "$share/man/man1/quorlen-analyze.1.gz" "$share/doc/tamsel/copyright"; do
+  "$share/man/man1/Quorlen.1.gz" "$share/man/man1/quorlen-analyze.1.gz" "$share/doc/tamsel/copyright" \
+  "$share/doc/tamsel/changelog.gz" "$share/doc/tamsel/README.md" "$share/doc/tamsel/docs/measuring.png"; do
   [ -f "$file" ] || fail "$file is not installed"
 done
 for size in 16 22 24 32 48 64 128 256; do
   [ -f "$share/icons/hicolor/${size}x$size/apps/$id.png" ] || fail "no ${size}x$size icon"
 done
 
-appstreamcli validate --no-net "$share/metainfo/$id.metainfo.xml" >"$work/validate" ||
-  { cat "$work/validate"; fail "the metainfo is not valid"; }
+appstreamcli validate --no-net --strict "$share/metainfo/$id.metainfo.xml" >"$work/validate" 2>&1 ||
+  { cat "$work/validate"; fail "the metainfo is not valid or draws warnings"; }
+# A new version comes with its changelog entry and its release in the metainfo.
+version=$(dpkg-deb -f "$deb" Version)
+[[ $(zcat "$share/doc/tamsel/changelog.gz" | head -1) == "tamsel ($version) "* ]] ||
+  fail "the changelog does not start with version $version"
+grep -q "<release version=\"$version\"" "$share/metainfo/$id.metainfo.xml" ||
+  fail "the metainfo has no release $version"
 desktop-file-validate "$share/applications/$id.desktop" || fail "the desktop entry is not valid"
 
 # Every option the programs take is in their manual page, and the pages format cleanly.

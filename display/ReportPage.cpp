@@ -1,0 +1,173 @@
+#include "display/ReportPage.h"
+
+#include <QPainter>
+#include <QRegularExpression>
+#include <cmath>
+
+#include "display/TrendPlot.h"
+#include "measurement/FormatPicture.h"
+
+namespace tamsel {
+
+namespace {
+
+constexpr int kMargin = 20, kLine = 22;
+
+QString number(const char *picture, double value)
+{
+    return QString::fromStdString(FormatPicture(picture, value));
+}
+
+QString signedNumber(const char *picture, double value)
+{
+    return (value > 0 ? QStringLiteral("+") : QString()) + number(picture, value);
+}
+
+QString lengthText(double seconds)
+{
+    const auto s = static_cast<long>(std::lround(seconds));
+    return QStringLiteral("%1:%2:%3")
+        .arg(s / 3600)
+        .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(s % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString runLine(const LongRun &run, const ReportFacts &facts)
+{
+    const int64_t sweeps = run.summary.sweeps();
+    QString line =
+        facts.start.isValid()
+            ? QStringLiteral("Run of %1").arg(facts.start.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")))
+            : QStringLiteral("Run");
+    if (sweeps > 0 && run.seconds() > 0)
+        line += QStringLiteral(", %1 (h:mm:ss) long").arg(lengthText(run.seconds()));
+    return line + QStringLiteral(", %1 %2").arg(sweeps).arg(sweeps == 1 ? QStringLiteral("sweep")
+                                                                        : QStringLiteral("sweeps"));
+}
+
+QString watchLine(const ReportFacts &facts)
+{
+    QStringList parts;
+    if (facts.beatsPerHour > 0)
+        parts << QStringLiteral("%1 bph").arg(std::lround(facts.beatsPerHour));
+    if (facts.liftAngle > 0)
+        parts << QStringLiteral("lift angle %1°").arg(facts.liftAngle);
+    if (!facts.input.isEmpty())
+        parts << QStringLiteral("input: %1").arg(facts.input);
+    return parts.join(QStringLiteral(", "));
+}
+
+QString isochronismText(const RunSummary &summary)
+{
+    if (const auto slope = summary.fit().slopePer100())
+        return QStringLiteral("%1 s/day per 100° of amplitude lost (least squares)")
+            .arg(number("0.0", *slope));
+    if (summary.amplitude().count < 2)
+        return QStringLiteral("not known (fewer than two sweeps with an amplitude)");
+    return QStringLiteral("not known (the amplitude range was too small)");
+}
+
+// The summary table; returns the y below it.
+int drawTable(QPainter &painter, const QRect &area, int y, const RunSummary &summary)
+{
+    const int width = area.width();
+    const int columns[] = {0, width * 26 / 100, width * 40 / 100, width * 54 / 100, width * 68 / 100};
+    auto row = [&](const QStringList &cells) {
+        for (int i = 0; i < cells.size() && i < 5; ++i) {
+            const int right = cells.size() == 2 || i == 4 ? area.width() : columns[i + 1];
+            painter.drawText(QRect(area.left() + columns[i], y, right - columns[i], kLine),
+                             Qt::AlignLeft | Qt::AlignVCenter, cells[i]);
+        }
+        y += kLine;
+    };
+    row({QString(), QStringLiteral("mean"), QStringLiteral("least"), QStringLiteral("greatest"),
+         QStringLiteral("spread")});
+    auto stats = [&](const QString &name, const ValueStats &v, const char *picture) {
+        if (v.count == 0)
+            row({name, QStringLiteral("none")});
+        else
+            row({name, number(picture, v.mean), number(picture, v.min), number(picture, v.max),
+                 number(picture, v.spread())});
+    };
+    stats(QStringLiteral("Rate (s/day)"), summary.rate(), "0.0");
+    stats(QStringLiteral("Amplitude (°)"), summary.amplitude(), "0");
+    stats(QStringLiteral("Beat error (ms)"), summary.beatError(), "0.00");
+    row({QStringLiteral("Isochronism"), isochronismText(summary)});
+    return y;
+}
+
+// The verdict on the run's mean rate; empty without a tolerance or a rate.
+QString verdict(const RunSummary &summary, const std::optional<RateTolerance> &tolerance)
+{
+    if (!tolerance || summary.rate().count == 0)
+        return {};
+    const double mean = summary.rate().mean;
+    // Judged as the table shows the mean, to a tenth.
+    const double shown = std::round(mean * 10) / 10;
+    const bool within = shown >= tolerance->slowest && shown <= tolerance->fastest;
+    return QStringLiteral("%1: mean rate %2 s/day, tolerance %3 to %4 s/day")
+        .arg(within ? QStringLiteral("Within tolerance") : QStringLiteral("Outside tolerance"),
+             signedNumber("0.0", mean), signedNumber("0.0", tolerance->slowest),
+             signedNumber("0.0", tolerance->fastest));
+}
+
+// The header's lines above the table: the title, the run, the watch and input.
+QStringList headerLines(const LongRun &run, const ReportFacts &facts)
+{
+    QStringList lines{facts.title.isEmpty() ? QStringLiteral("Tamsel report") : facts.title,
+                      runLine(run, facts)};
+    if (const QString watch = watchLine(facts); !watch.isEmpty())
+        lines << watch;
+    return lines;
+}
+
+} // namespace
+
+std::optional<RateTolerance> parseRateTolerance(const QString &text)
+{
+    static const QRegularExpression form(
+        QStringLiteral("^\\s*([-+]?\\d+(?:\\.\\d+)?)\\s*,\\s*([-+]?\\d+(?:\\.\\d+)?)\\s*$"));
+    const QRegularExpressionMatch match = form.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const RateTolerance tolerance{match.captured(1).toDouble(), match.captured(2).toDouble()};
+    if (tolerance.slowest > tolerance.fastest)
+        return std::nullopt;
+    return tolerance;
+}
+
+void ReportPage::draw(QPainter &painter, const QRect &area, const LongRun &run, const ReportFacts &facts,
+                      const QString &emptyText)
+{
+    const QRect inside = area.adjusted(kMargin, kMargin / 2, -kMargin, 0);
+    const QStringList lines = headerLines(run, facts);
+    QFont font = painter.font();
+    font.setPixelSize(20);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    int y = inside.top();
+    // One line of the header; a longer one than the page is wide ends in an ellipsis.
+    auto line = [&](const QString &text, int height) {
+        painter.drawText(QRect(inside.left(), y, inside.width(), height), Qt::AlignLeft | Qt::AlignVCenter,
+                         painter.fontMetrics().elidedText(text, Qt::ElideRight, inside.width()));
+        y += height;
+    };
+    line(lines[0], 30);
+    font.setPixelSize(14);
+    font.setBold(false);
+    painter.setFont(font);
+    for (qsizetype i = 1; i < lines.size(); ++i)
+        line(lines[i], kLine);
+    y = drawTable(painter, inside, y + 6, run.summary);
+    if (const QString judged = verdict(run.summary, facts.tolerance); !judged.isEmpty()) {
+        font.setBold(true);
+        painter.setFont(font);
+        line(judged, kLine);
+    }
+    // Within the margins: a label at either end of an axis is never cut by the page's edge.
+    TrendPlot::draw(painter, QRect(inside.left(), y + 4, inside.width(), area.bottom() - y - 4), run,
+                    emptyText);
+}
+
+} // namespace tamsel
