@@ -162,8 +162,9 @@ public:
 
     // Recording.
     void recBtnClick();
-    void RecordSweep();
-    SweepValues sweepValues() const;
+    void RecordSweep(const SweepRecord &sweep);
+    // The sweep's values as the readouts show them, where it ends, and the card's true rate.
+    SweepRecord sweepRecord() const;
     // Runs at every sweep end, after the recording (the headless analyzer prints there).
     std::function<void()> OnSweepEnd;
     // Runs after every handled capture buffer with its number of samples.

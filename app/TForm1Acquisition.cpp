@@ -170,9 +170,10 @@ void TForm1::samplesStored(int32_t from, int32_t count)
 
 void TForm1::sweepEnded()
 {
+    const SweepRecord sweep = sweepRecord();
     if (recBtn->isChecked())
-        RecordSweep();
-    trend_->sweepEnded();
+        RecordSweep(sweep);
+    trend_->sweepEnded(sweep);
     if (OnSweepEnd)
         OnSweepEnd();
 }

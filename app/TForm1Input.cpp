@@ -5,6 +5,7 @@
 
 #include "app/TApplication.h"
 #include "app/TForm1.h"
+#include "app/trend/Trend.h"
 
 namespace tamsel {
 
@@ -213,6 +214,7 @@ void TForm1::showInputInUse()
     if (!input_.recording.isEmpty())
         shown = input_.recording;
     setWindowTitle(shown.isEmpty() ? caption_ : caption_ + QStringLiteral(" – ") + shown);
+    trend_->inputInUse(shown, playingRecording());
     showCaptureNote();
 }
 

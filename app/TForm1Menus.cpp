@@ -259,6 +259,7 @@ void TForm1::NOn1Click()
     SpeedButton8->setEnabled(false);
     StatusBar1->setPanelText(4, QString());
     StatusBar1->setPanelText(7, QString());
+    state.reading.shown.amplitude.reset();
     kaku->setValue(1000);
     state.reading.amplitudeValid = false;
 }

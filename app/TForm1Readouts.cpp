@@ -163,15 +163,21 @@ void TForm1::clearReadouts(unsigned which, bool panels)
     if (which & kRateReadout) {
         spd->setValue(0);
         cleared.push_back(6);
+        if (panels)
+            state.reading.shown.rate.reset();
     }
     if (which & kAmplitudeReadout) {
         kaku->setValue(0);
         cleared.insert(cleared.end(), {4, 7});
+        if (panels)
+            state.reading.shown.amplitude.reset();
     }
     if (which & kBeatErrorReadout) {
         katatime->setValue(0);
         katatime->setCaption(QStringLiteral("00.0")); // a text readout: its value is not shown
         cleared.push_back(2);
+        if (panels)
+            state.reading.shown.beatError.reset();
     }
     if (panels)
         for (int panel : cleared)
@@ -188,6 +194,7 @@ void TForm1::rateMeasured(double secondsPerDay)
     colourRateReadout();
     spd->setValue(static_cast<int32_t>(RoundHalfAway(secondsPerDay)));
     StatusBar1->setPanelText(6, QString::fromStdString(FormatPicture("0.000 sec/day", secondsPerDay)));
+    state.reading.shown.rate = secondsPerDay;
 }
 
 void TForm1::amplitudeMeasured(uint32_t degrees, bool valid, uint32_t liftSamples)
@@ -199,6 +206,7 @@ void TForm1::amplitudeMeasured(uint32_t degrees, bool valid, uint32_t liftSample
     else
         StatusBar1->setPanelText(7, QString());
     StatusBar1->setPanelText(4, QString::fromStdString(FormatPicture("0 deg", degrees)));
+    state.reading.shown.amplitude = degrees;
     kaku->setValue(valid ? static_cast<int32_t>(degrees) : 1000);
     state.reading.amplitude = degrees;
     state.reading.amplitudeValid = valid;
@@ -210,6 +218,7 @@ void TForm1::beatErrorMeasured(double milliseconds)
     colourBeatErrorReadout();
     katatime->setCaption(QString::fromStdString(ledNumber("00.0", milliseconds)));
     StatusBar1->setPanelText(2, QString::fromStdString(FormatPicture("0.000 msec", milliseconds)));
+    state.reading.shown.beatError = milliseconds;
 }
 
 void TForm1::beatRateCounted()

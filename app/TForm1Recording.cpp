@@ -12,25 +12,29 @@ void TForm1::recBtnClick()
         ShowException(error);
 }
 
-SweepValues TForm1::sweepValues() const
+SweepRecord TForm1::sweepRecord() const
 {
-    SweepValues values;
-    values.beatsPerSecond = watchGate_.shownBeatsPerSecond();
-    values.rateRatio = watchGate_.shownRateRatio();
-    for (int i = 0; i < static_cast<int>(values.panels.size()); ++i)
-        values.panels[static_cast<size_t>(i)] = StatusBar1->panelText(i);
-    return values;
+    SweepRecord record;
+    record.beatsPerSecond = watchGate_.shownBeatsPerSecond();
+    record.rateRatio = watchGate_.shownRateRatio();
+    record.shown = state.reading.shown;
+    record.endSample = samplesHeard();
+    record.samplesPerSecond = static_cast<double>(state.trueSamplesPerSecond());
+    return record;
 }
 
-void TForm1::RecordSweep()
+void TForm1::RecordSweep(const SweepRecord &sweep)
 {
+    SweepValues values{sweep, {}};
+    for (int i = 0; i < static_cast<int>(values.panels.size()); ++i)
+        values.panels[static_cast<size_t>(i)] = StatusBar1->panelText(i);
     SnapshotOptions options;
     options.jpeg = !bitmap1->isChecked();
     options.printScale = N23->isChecked();
     options.printSignalGraph = N25->isChecked();
     options.printMeasurement = N28->isChecked();
     const QString error = recorder_.recordSweep({gridBitmap, traceBitmap, signalBitmap, signalOverlay},
-                                                options, sweepValues(), recordFolder);
+                                                options, values, recordFolder);
     // Reported once the buffer has been handled: the buffer is still stored to its end, as
     // stopping here would leave a hole in the sample history and shift the time axis.
     if (!error.isEmpty())

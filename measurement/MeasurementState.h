@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "measurement/SampleHistory.h"
+#include "measurement/SweepRecord.h"
 #include "measurement/ValueRanges.h"
 
 namespace tamsel {
@@ -23,6 +24,7 @@ struct LatestReading {
     uint32_t amplitude = 0;      // degrees
     bool amplitudeValid = false; // measured since the readouts were last cleared, and valid
     double beatsPerSecond = 0;   // the beat rate in use when the latest of them was measured
+    ShownMeasures shown;         // what the status bar shows of them now
 };
 
 struct MeasurementState {

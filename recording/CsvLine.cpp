@@ -53,4 +53,14 @@ std::string buildCsvLine(std::string_view stamp, double beatsPerSecond, std::str
     return line;
 }
 
+std::string buildCsvLine(std::string_view stamp, const SweepRecord &sweep)
+{
+    const auto field = [](const auto &value, std::string_view picture) {
+        return value ? FormatPicture(picture, *value, ".") : std::string();
+    };
+    const ShownMeasures &shown = sweep.shown;
+    return buildCsvLine(stamp, sweep.beatsPerSecond, field(shown.amplitude, "0"),
+                        field(shown.beatError, "0.000"), field(shown.rate, "0.000"), sweep.rateRatio, ".");
+}
+
 } // namespace tamsel

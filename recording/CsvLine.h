@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "measurement/FormatPicture.h"
+#include "measurement/SweepRecord.h"
 
 namespace tamsel {
 
@@ -18,6 +19,10 @@ namespace tamsel {
 std::string buildCsvLine(std::string_view stamp, double beatsPerSecond, std::string_view amplitudeText,
                          std::string_view beatErrorText, std::string_view rateText, double rateRatio,
                          std::string_view textSeparator = DecimalSeparator());
+
+// The same line from a sweep's record: its numbers as the status bar shows them (the same
+// pictures), an empty field where it shows none.
+std::string buildCsvLine(std::string_view stamp, const SweepRecord &sweep);
 
 // The names of the line's fields, as a header line for programs that want one: the keys the
 // analyzer's JSON objects give the same values, so a script reads either by the same names.

@@ -20,12 +20,6 @@ QString noFolderText()
 
 } // namespace
 
-std::string csvLineOf(const QString &stamp, const SweepValues &values)
-{
-    return buildCsvLine(stamp.toStdString(), values.beatsPerSecond, values.panels[4].toStdString(),
-                        values.panels[2].toStdString(), values.panels[6].toStdString(), values.rateRatio);
-}
-
 QString Recorder::counted(const QString &error)
 {
     if (!error.isEmpty())
@@ -70,7 +64,7 @@ QString Recorder::saveSweep(const SnapshotLayers &layers, const SnapshotOptions 
 {
     QString text;
     if (options.printMeasurement)
-        text = measurementText(now(), values.panels, values.beatsPerSecond);
+        text = measurementText(now(), values.panels, values.sweep.beatsPerSecond);
     const QString stamp = recordStamp(now()); // read anew, after the text
     const QString snapshotError =
         recordFolder.isEmpty()
@@ -80,7 +74,7 @@ QString Recorder::saveSweep(const SnapshotLayers &layers, const SnapshotOptions 
                   [&](int n) { return snapshotPath(recordFolder, numbered(stamp, n), options.jpeg); },
                   options.jpeg);
     // The line is the sweep's measurement, worth keeping without its picture.
-    const QString lineError = log_.appendLine(csvLineOf(stamp, values));
+    const QString lineError = log_.appendLine(buildCsvLine(stamp.toStdString(), values.sweep));
     if (snapshotError.isEmpty() || lineError.isEmpty())
         return snapshotError + lineError;
     return snapshotError + QLatin1Char('\n') + lineError;

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "measurement/SweepRecord.h"
 #include "recording/CsvLog.h"
 #include "recording/MeasurementText.h"
 #include "recording/SnapshotImage.h"
@@ -14,13 +15,9 @@ namespace tamsel {
 
 // What a sweep end records besides the layers.
 struct SweepValues {
-    double beatsPerSecond = 0;
-    double rateRatio = 0;
-    StatusTexts panels; // status bar panels 0 to 6
+    SweepRecord sweep;  // the log line's values
+    StatusTexts panels; // status bar panels 0 to 6, for the snapshot's text
 };
-
-// The CSV log's line for a sweep's values, with the stamp given.
-std::string csvLineOf(const QString &stamp, const SweepValues &values);
 
 class Recorder {
 public:

@@ -196,7 +196,8 @@ struct RecorderTest : ::testing::Test {
     Recorder recorder;
     QString folder = dir.filePath("Documents/My Pictures/Tamsel/");
     SnapshotLayers layers{whiteLayer(30, 20), testImage(), whiteLayer(30, 10), whiteLayer(30, 10)};
-    SweepValues values{5.5, -3.125 / 86400.0, {"", "", "0.200 msec", "", "275 deg", "", "-3.125 sec/day"}};
+    SweepValues values{{5.5, -3.125 / 86400.0, {-3.125, 275, 0.2}},
+                       {"", "", "0.200 msec", "", "275 deg", "", "-3.125 sec/day"}};
 
     void SetUp() override
     {

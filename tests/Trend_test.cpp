@@ -1,5 +1,6 @@
 // View ▸ Trend… beside a window that goes on measuring: the points are the CSV log's values,
-// a restart leaves a gap, and the picture is saved (PNG, SVG, whole) and copied.
+// timed by the card's true rate, a restart leaves a gap, and the picture is saved (PNG, SVG, whole) and
+// copied.
 #include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
@@ -53,9 +54,10 @@ TEST(Trend, PointsAreTheLogsValuesWithAGapAtARestartAndThePictureIsSavedAndCopie
     ASSERT_GE(points.size(), 5u);
     int gaps = 0;
     for (size_t i = 0; i < points.size(); ++i) {
+        // The log rounds to its last digit; the trend keeps the numbers shown.
         EXPECT_EQ(points[i].amplitude, measured[i][2].toDouble());
-        EXPECT_EQ(points[i].beatError, measured[i][3].toDouble());
-        EXPECT_EQ(points[i].rate, measured[i][4].toDouble());
+        EXPECT_NEAR(points[i].beatError, measured[i][3].toDouble(), 0.0005);
+        EXPECT_NEAR(points[i].rate, measured[i][4].toDouble(), 0.0005);
         gaps += i > 0 && points[i].gapBefore;
         if (i > 0 && !points[i].gapBefore) {
             EXPECT_NEAR(points[i].seconds - points[i - 1].seconds, 10, 0.01) << "timed by the audio heard";
@@ -77,6 +79,42 @@ TEST(Trend, PointsAreTheLogsValuesWithAGapAtARestartAndThePictureIsSavedAndCopie
 
     window->CopyButton->click();
     EXPECT_FALSE(QApplication::clipboard()->image().isNull());
+}
+
+// A card calibrated as fast, by whole samples per second and by its clock besides: a sweep of
+// its samples lasts less than the sweep's nominal seconds, and the points are that far apart.
+TEST(Trend, PointsAreTimedByTheCardsTrueRate)
+{
+    QTemporaryDir temp;
+    // 44 541 samples a nominal second, and that 86.4 s/day (0.1 %) fast: 44 585.541 a true second.
+    Window w("[Init]\r\nHosei=441\r\n[Tamsel]\r\nClockCorrection=86.4\r\n");
+    const double samplesPerTrueSecond = 44541 * 1.001;
+    WatchParams params;
+    params.cardRate = samplesPerTrueSecond;
+    params.rateSecondsPerDay = 6;
+    params.beatErrorMs = 0.3;
+    WatchFeed feed(params);
+    w.form->recordFolder = temp.filePath("logs/");
+    w.form->N101Click();
+    w.form->recBtn->click();
+    feed.atLeast(w, 44541 * 55);
+    w.form->recBtn->click();
+
+    QFile log(w.form->recorder().logPath());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    int logged = 0;
+    for (const QByteArray &line : log.readAll().split('\n'))
+        logged += line.split(',').size() == 6 && !line.split(',')[4].isEmpty();
+    const auto &points = w.form->trend().run().series.points();
+    ASSERT_EQ(static_cast<int>(points.size()), logged);
+    ASSERT_GE(points.size(), 3u);
+    // A sweep holds ten nominal seconds of the card's samples, and its first one again.
+    const double sweepSeconds = (10 * 44541 + 1) / samplesPerTrueSecond;
+    for (size_t i = 1; i < points.size(); ++i) {
+        EXPECT_FALSE(points[i].gapBefore);
+        EXPECT_NEAR(points[i].seconds - points[i - 1].seconds, sweepSeconds, 0.001);
+    }
+    EXPECT_NEAR(points.back().rate, 6, 0.5) << "the watch measured in true time";
 }
 
 // Opened before the first sweep ends, under a main window low on the screen: wholly on the

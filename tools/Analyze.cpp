@@ -404,12 +404,10 @@ int main(int argc, char **argv)
     if (args.isSet("header") && !json && !writeResults(std::string(kCsvHeader) + '\n'))
         return kWriteFailed;
     form.OnSweepEnd = [&] {
-        const SweepValues shown = form.sweepValues();
-        const std::string csv =
-            buildCsvLine(utf8(recordStamp(heardAt())), shown.beatsPerSecond, utf8(shown.panels[4]),
-                         utf8(shown.panels[2]), utf8(shown.panels[6]), shown.rateRatio);
+        const SweepRecord sweep = form.sweepRecord();
+        const std::string csv = buildCsvLine(utf8(recordStamp(heardAt())), sweep);
         progress.erase();
-        watchHeard = watchHeard || !shown.panels[6].isEmpty();
+        watchHeard = watchHeard || sweep.shown.rate.has_value();
         if (longRun)
             longRun->sweepLine(csv);
         if (!outputFailed && !writeResults(json ? sweepJson(form, heardAt(), "sweep") : csv + '\n')) {

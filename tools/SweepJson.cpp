@@ -43,14 +43,14 @@ std::string sweepJson(const TForm1 &form, const QDateTime &at, const char *kind)
     object[QStringLiteral("time")] = withOffset(at);
     // The beat rate as the CSV line has it (none while no watch is heard): one decimal of beats
     // per second.
-    const double shown = form.sweepValues().beatsPerSecond;
+    const SweepRecord sweep = form.sweepRecord();
+    const double shown = sweep.beatsPerSecond;
     const double bps = QByteArray::fromStdString(FormatPicture("0.0", shown, ".")).toDouble();
     object[QStringLiteral("bph")] = shown > 0 ? QJsonValue(bps * 3600) : QJsonValue();
     // The CSV line's own fields too, under the names its header gives them.
     object[QStringLiteral("bps")] = bps;
     object[QStringLiteral("rate_ratio")] =
-        QByteArray::fromStdString(FormatPicture("0.0000000000000000000", form.sweepValues().rateRatio, "."))
-            .toDouble();
+        QByteArray::fromStdString(FormatPicture("0.0000000000000000000", sweep.rateRatio, ".")).toDouble();
     object[QStringLiteral("rate_s_per_day")] = panelNumber(form, 6, " sec/day");
     object[QStringLiteral("beat_error_ms")] = panelNumber(form, 2, " msec");
     // The amplitude readout shows 1000 for an amplitude out of its valid range.

@@ -7,36 +7,41 @@
 
 #include "app/TForm1.h"
 #include "app/trend/TrendWindow.h"
-#include "measurement/CsvLogReader.h"
-#include "measurement/ValueRanges.h"
-#include "recording/RecordNames.h"
 
 namespace tamsel {
 
-void Trend::sweepEnded()
+void Trend::inputInUse(const QString &name, bool recording)
 {
+    input_ = recording        ? QStringLiteral("recording ") + name
+             : name.isEmpty() ? QStringLiteral("microphone")
+                              : QStringLiteral("microphone ") + name;
+}
+
+void Trend::sweepEnded(const SweepRecord &sweep)
+{
+    if (seconds_)
+        *seconds_ += static_cast<double>(sweep.endSample - lastEnd_) / sweep.samplesPerSecond;
+    lastEnd_ = sweep.endSample;
     // Stopped (by hand, or at a replay's end), the readouts stand still: no new sweep of the watch.
     if (!form_.StartButton->isChecked()) {
         gap();
         return;
     }
-    // Read back from the line the log would get, so the trend shows what the log holds.
-    const auto sweep =
-        parseCsvLine(csvLineOf(recordStamp(QDateTime::currentDateTime()), form_.sweepValues()));
-    if (!sweep || !sweep->rate || !sweep->beatError) {
+    const ShownMeasures &shown = sweep.shown;
+    if (!shown.rate || !shown.beatError) {
         gap(); // nothing measured in this sweep
         return;
     }
     run_.sweepSeconds = form_.state.viewSeconds;
-    if (!firstSample_) {
-        firstSample_ = form_.samplesHeard();
+    if (!seconds_) {
+        seconds_ = 0;
         start_ = QDateTime::currentDateTime().addSecs(-form_.state.viewSeconds);
     }
     SweepPoint point;
-    point.seconds = static_cast<double>(form_.samplesHeard() - *firstSample_) / kNominalSampleRate;
-    point.rate = *sweep->rate;
-    point.amplitude = sweep->amplitude.value_or(NAN);
-    point.beatError = *sweep->beatError;
+    point.seconds = *seconds_;
+    point.rate = *shown.rate;
+    point.amplitude = shown.amplitude ? *shown.amplitude : NAN;
+    point.beatError = *shown.beatError;
     run_.add(point);
     if (window_)
         window_->runChanged();
@@ -49,11 +54,7 @@ ReportFacts Trend::facts() const
     // As the beat rate readout shows it, to a tenth of a beat per second.
     facts.beatsPerHour = std::round(form_.state.beatsPerSecond * 10) / 10 * 3600;
     facts.liftAngle = form_.state.liftAngle;
-    // The window's title names the source in use after its caption.
-    const QString source = form_.windowTitle().section(QStringLiteral(" – "), 1);
-    facts.input = form_.playingRecording() ? QStringLiteral("recording ") + source
-                  : source.isEmpty()       ? QStringLiteral("microphone")
-                                           : QStringLiteral("microphone ") + source;
+    facts.input = input_;
     return facts;
 }
 

@@ -7,6 +7,7 @@
 
 #include "display/ReportPage.h"
 #include "measurement/LongRun.h"
+#include "measurement/SweepRecord.h"
 
 namespace tamsel {
 
@@ -17,8 +18,10 @@ class Trend {
 public:
     explicit Trend(TForm1 &form) : form_(form) {}
 
-    // At every sweep end, after the recording: the sweep's values as the CSV line gives them.
-    void sweepEnded();
+    // At every sweep end, after the recording: the values the CSV line gets.
+    void sweepEnded(const SweepRecord &sweep);
+    // The source measured, as the window's title names it (empty: the default microphone).
+    void inputInUse(const QString &name, bool recording);
     // The next sweep is not joined to the last.
     void gap() { run_.series.markGap(); }
     // View ▸ Trend…: the window, made at its first use beside the main window, shown.
@@ -34,9 +37,13 @@ private:
 
     TForm1 &form_;
     LongRun run_;
-    std::optional<int64_t> firstSample_; // the first point's place in the audio heard
-    QDateTime start_;                    // when the first point's sweep began
-    TrendWindow *window_ = nullptr;      // a child window of the form
+    // True seconds of audio heard from the first point's sweep end to the latest sweep end
+    // (at that end's sample), each stretch timed by the card's rate at its end.
+    std::optional<double> seconds_;
+    int64_t lastEnd_ = 0;
+    QString input_ = QStringLiteral("microphone");
+    QDateTime start_;               // when the first point's sweep began
+    TrendWindow *window_ = nullptr; // a child window of the form
 };
 
 } // namespace tamsel
