@@ -244,7 +244,7 @@ TEST(LiveTimeAxis, ErrorBoxesAtTheSweepEndHoldNoBuffer)
     const QString log = w.dir.filePath("stderr.txt");
     std::fflush(stderr);
     const int savedStderr = dup(2);
-    std::freopen(log.toLocal8Bit().constData(), "w", stderr);
+    ASSERT_NE(std::freopen(log.toLocal8Bit().constData(), "w", stderr), nullptr);
 
     std::vector<QMessageBox *> boxes;
     std::vector<QString> texts;
