@@ -7,7 +7,7 @@ out=${1:-$root/build-fuzz}
 runs=${FUZZ_RUNS:-100000}
 mkdir -p "$out/corpus"
 clang++ -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -fPIC \
-  -I"$root" "$root/tests/fuzz/IniDocument_fuzz.cpp" "$root/settings/IniDocument.cpp" "$root/files/WholeFile.cpp" \
+  -I"$root" "$root/tests/fuzz/IniDocument_fuzz.cpp" "$root/settings/IniDocument.cpp" "$root"/files/*.cpp \
   $(pkg-config --cflags --libs Qt6Core) -o "$out/IniDocument_fuzz"
 printf '[Init]\r\nZoom=1\r\nHosei=0x10\r\n\r\n' > "$out/corpus/seed.ini"
 "$out/IniDocument_fuzz" -runs="$runs" -max_len=4096 -timeout=10 "$out/corpus"
