@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "display/TrendPlot.h"
+#include "measurement/ClockText.h"
 #include "measurement/FormatPicture.h"
 
 namespace tamsel {
@@ -25,11 +26,7 @@ QString signedNumber(const char *picture, double value)
 
 QString lengthText(double seconds)
 {
-    const auto s = static_cast<long>(std::lround(seconds));
-    return QStringLiteral("%1:%2:%3")
-        .arg(s / 3600)
-        .arg(s / 60 % 60, 2, 10, QLatin1Char('0'))
-        .arg(s % 60, 2, 10, QLatin1Char('0'));
+    return QString::fromStdString(clockText(std::lround(seconds), true));
 }
 
 QString runLine(const LongRun &run, const ReportFacts &facts)

@@ -39,14 +39,6 @@ const std::vector<CaptureSource> kSources = {
     {"alsa_output.pci-0000_00_1f.3.analog-stereo.monitor", "Monitor of Built-in Audio", true},
 };
 
-// The buffers come back to the device once before it switches.
-void cycleBuffers(Window &w)
-{
-    for (int i = 0; i < 4; ++i)
-        w.deliver(std::vector<int16_t>(kBufferSamples, 7));
-    QCoreApplication::processEvents(); // the new open's notification
-}
-
 } // namespace
 
 TEST(InputMenu, ChoosingASourceMovesTheCaptureAndAFailedChoiceKeepsThePrevious)
@@ -63,7 +55,7 @@ TEST(InputMenu, ChoosingASourceMovesTheCaptureAndAFailedChoiceKeepsThePrevious)
 
     w.deliver(std::vector<int16_t>(kBufferSamples, 100));
     inputItem(*w.form, "USB Audio Device")->trigger();
-    cycleBuffers(w);
+    test::cycleBuffers(w);
     EXPECT_EQ(w.service->selected(), kSources[1].name);
     EXPECT_EQ(w.service->sourceInUse(), kSources[1].name);
     EXPECT_TRUE(w.service->isStarted());
@@ -77,7 +69,7 @@ TEST(InputMenu, ChoosingASourceMovesTheCaptureAndAFailedChoiceKeepsThePrevious)
     // A source that refuses the format: the reason, and the capture stays where it was.
     w.service->failNext(ScriptedSoundService::kOpen, kWaveBadFormat);
     inputItem(*w.form, "Built-in Audio Analog Stereo")->trigger();
-    cycleBuffers(w);
+    test::cycleBuffers(w);
     ASSERT_EQ(w.errors.size(), 1u);
     EXPECT_EQ(w.errors[0], "The capture source cannot deliver the format asked for.");
     EXPECT_EQ(w.service->sourceInUse(), kSources[1].name);

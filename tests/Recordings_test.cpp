@@ -85,14 +85,6 @@ QStringList analyze(const QStringList &arguments)
     return QString::fromUtf8(analyzer.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
 }
 
-// The buffers queued at the scripted service come back, so that a switch can go on.
-void cycleBuffers(Window &w)
-{
-    for (int i = 0; i < 4; ++i)
-        w.deliver(std::vector<int16_t>(kBufferSamples, 7));
-    QCoreApplication::processEvents();
-}
-
 } // namespace
 
 TEST(Recordings, OpenRecordingMeasuresAsTheReplayAndLiveInputReturns)

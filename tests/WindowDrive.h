@@ -1,6 +1,7 @@
 #pragma once
 // Driving the main window in tests: capture buffers from a synthetic watch, and actions
 // done from inside a modal dialog's own event loop.
+#include <QCoreApplication>
 #include <QDialog>
 #include <QTimer>
 #include <functional>
@@ -34,6 +35,15 @@ struct WatchFeed {
         buffers(w, static_cast<int>((samples + kBufferSamples - 1) / kBufferSamples));
     }
 };
+
+// The buffers queued at the scripted service come back once, so that a switch of source can
+// go on; then the new open's notification is handled.
+inline void cycleBuffers(Window &w)
+{
+    for (int i = 0; i < 4; ++i)
+        w.deliver(std::vector<int16_t>(kBufferSamples, 7));
+    QCoreApplication::processEvents();
+}
 
 // Runs `action` once `dialog` is shown modally (from inside its event loop). A dialog still
 // open after ten seconds is closed with the result 99, so a faulty handler cannot hang the run.

@@ -70,14 +70,6 @@ void drop(QWidget &window, const QString &path)
     QCoreApplication::processEvents();
 }
 
-// The buffers queued at the scripted service come back, so that a switch can go on.
-void cycleBuffers(Window &w)
-{
-    for (int i = 0; i < 4; ++i)
-        w.deliver(std::vector<int16_t>(kBufferSamples, 7));
-    QCoreApplication::processEvents();
-}
-
 } // namespace
 
 TEST(WindowUse, AReplayThatEndsKeepsItsLastReadingsAndTheWindowItsSize)

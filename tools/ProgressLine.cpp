@@ -5,6 +5,8 @@
 #include <string>
 #include <unistd.h>
 
+#include "measurement/ClockText.h"
+
 namespace tamsel {
 
 namespace {
@@ -14,13 +16,7 @@ constexpr int kRedrawMs = 200;
 
 std::string audioTime(double seconds)
 {
-    const long s = std::lround(std::max(0.0, seconds));
-    char text[32];
-    if (s >= 3600)
-        std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", s / 3600, s / 60 % 60, s % 60);
-    else
-        std::snprintf(text, sizeof text, "%ld:%02ld", s / 60, s % 60);
-    return text;
+    return clockText(std::lround(std::max(0.0, seconds)));
 }
 
 // "42 %  1:23 / 3:10"

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/TForm1.h"
+#include "measurement/ClockText.h"
 #include "measurement/ValueRanges.h"
 
 namespace tamsel {
@@ -55,14 +56,7 @@ void ReplayPlace::show(const RecordingPlace &place)
 
 QString ReplayPlace::clockText(int64_t samples)
 {
-    const int64_t seconds = samples / kNominalSampleRate;
-    const QChar zero(u'0');
-    if (seconds < 3600)
-        return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, zero);
-    return QStringLiteral("%1:%2:%3")
-        .arg(seconds / 3600)
-        .arg(seconds / 60 % 60, 2, 10, zero)
-        .arg(seconds % 60, 2, 10, zero);
+    return QString::fromStdString(tamsel::clockText(samples / kNominalSampleRate));
 }
 
 } // namespace tamsel
