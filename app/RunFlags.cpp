@@ -10,14 +10,13 @@ void RunFlags::turnOn(QAction *item)
         return;
     item->trigger();
     // Connected after the flag's own trigger: only a later choice from the menu is kept.
-    if (before_.emplace(item, false).second)
-        QObject::connect(item, &QAction::triggered, item, [this, item] { before_.erase(item); });
+    if (flagged_.insert(item).second)
+        QObject::connect(item, &QAction::triggered, item, [this, item] { flagged_.erase(item); });
 }
 
 bool RunFlags::stored(const QAction *item) const
 {
-    const auto flagged = before_.find(item);
-    return flagged != before_.end() ? flagged->second : item->isChecked();
+    return !flagged_.contains(item) && item->isChecked();
 }
 
 } // namespace tamsel

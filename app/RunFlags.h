@@ -1,8 +1,8 @@
 #pragma once
 // Options a command-line flag turns on for one run (--input-filter, --auto-threshold). The
-// settings keep what the menu chose: the check mark as it was before the flag, until the item
-// is chosen from the menu during the run.
-#include <map>
+// settings keep what the menu chose: off, as it was before the flag, until the item is chosen
+// from the menu during the run.
+#include <set>
 
 class QAction;
 
@@ -16,7 +16,7 @@ public:
     bool stored(const QAction *item) const;
 
 private:
-    std::map<const QAction *, bool> before_; // set by a flag and not chosen since
+    std::set<const QAction *> flagged_; // turned on by a flag and not chosen since
 };
 
 } // namespace tamsel
