@@ -61,7 +61,6 @@ TEST(RealWindow, MeasuresAWatchHeardThroughTheSoundServer)
     TForm1Design design;
     design.settingsFile = dir.filePath("Quorlen.ini");
     auto form = std::make_unique<TForm1>(nullptr, design);
-    form->move(0, 0);
     form->show();
     runUntil([&] { return form->WinWaveIn1->Started(); }, 5000);
     ASSERT_TRUE(form->WinWaveIn1->Started()) << (errors.empty() ? "" : errors[0].toStdString());
@@ -76,7 +75,13 @@ TEST(RealWindow, MeasuresAWatchHeardThroughTheSoundServer)
     const QString shot = qEnvironmentVariable("TAMSEL_SCREENSHOT");
     if (!shot.isEmpty()) {
         QProcess grab;
-        grab.start("sh", {"-c", "xwd -root -silent | convert xwd:- -crop 817x437+0+0 +repage \"$0\"", shot});
+        const QRect frame = form->frameGeometry(); // where the X server put it
+        const QString crop = QStringLiteral("%1x%2+%3+%4")
+                                 .arg(frame.width())
+                                 .arg(frame.height())
+                                 .arg(frame.x())
+                                 .arg(frame.y());
+        grab.start("sh", {"-c", "xwd -root -silent | convert xwd:- -crop \"$1\" +repage \"$0\"", shot, crop});
         while (!grab.waitForFinished(50))
             QCoreApplication::processEvents(); // the window paints while it is grabbed
         EXPECT_TRUE(QFile::exists(shot)) << "screenshot";
