@@ -23,10 +23,8 @@ public:
     CaptureSession &operator=(const CaptureSession &) = delete;
 
     TWinWaveIn &device() { return *device_; }
-    const TWinWaveIn &device() const { return *device_; }
     const std::array<std::unique_ptr<TWinWaveBuffer>, 4> &buffers() const { return buffers_; }
     InputChoice &input() { return input_; }
-    const InputChoice &input() const { return input_; }
 
     // The capture format, the four buffers, and the chosen source opened; a failure is raised
     // on, and without a sound server the opening is tried again every second.
@@ -40,7 +38,6 @@ public:
     // Returned buffers are let go, and the device closed once all four are back; true when it
     // is closed already.
     bool windDown();
-    bool closing() const { return closing_; }
     // The device closed and the buffers freed, whatever state the capture was in.
     void release();
 
