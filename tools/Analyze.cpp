@@ -1,11 +1,13 @@
-// quorlen-analyze: runs the main window headless on a recording, as fast as the machine
-// allows, and prints what it measured: the CSV line of every sweep end, then one FINAL line.
+// quorlen-analyze: measures a recording as fast as the machine allows, without a window, and
+// prints what it measured: the CSV line of every sweep end, then one FINAL line. Snapshots
+// (--record) and live capture (--live) still take the window, unseen.
 #include <QCommandLineParser>
 #include <QDateTime>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <cstdio>
 #include <optional>
 
@@ -25,6 +27,7 @@
 #include "tools/OutputCheck.h"
 #include "tools/ProgressLine.h"
 #include "tools/QuietMessages.h"
+#include "tools/RecordingAnalysis.h"
 #include "tools/RecordingSource.h"
 #include "tools/Report.h"
 #include "tools/ResultOutput.h"
@@ -56,6 +59,7 @@ const RangedOption kClockCorrection{"clock-correction",
                                     "The sound card's clock runs fast by this many s/day, beyond --hosei "
                                     "(default 0; --time-signal prints it as CLOCK).",
                                     kClockCorrectionRange.min, kClockCorrectionRange.max};
+constexpr int kViews[] = {1, 2, 3, 10, 20, 30, 40, 60, 120, 300, 600, 900};
 // The reach of the Beat Up and Beat Down buttons.
 const RangedOption kBps{"bps", "Beats per second, set by hand instead of counted.", 0.1, 999.9};
 
@@ -129,33 +133,55 @@ void addOptions(QCommandLineParser &args)
         args.addOption({QString::fromLatin1(name), QString::fromUtf8(help)});
 }
 
-// The options that stand for stored settings go into a settings file read before the
-// window is created, exactly as a user's stored choices would.
-QByteArray settingsFor(const QCommandLineParser &args)
+// Every option that chooses how the watch is measured, read (and so checked) before any work
+// is done.
+AnalysisChoices analysisChoices(const QCommandLineParser &args)
+{
+    AnalysisChoices c;
+    c.noiseLevel = kNoise.whole(args).value_or(c.noiseLevel);
+    c.zoom = kZoom.whole(args).value_or(c.zoom);
+    c.fineCorrection = kHosei.whole(args).value_or(c.fineCorrection);
+    c.rateMode = kRateMode.whole(args).value_or(c.rateMode);
+    c.beatErrorMode = kBeatErrorMode.whole(args).value_or(c.beatErrorMode);
+    c.clockCorrection = kClockCorrection.real(args).value_or(c.clockCorrection);
+    c.pulseMode = args.isSet("pulse-mode");
+    c.acMode = args.isSet("ac-mode");
+    c.highResolution = args.isSet("hires");
+    c.inputFilter = args.isSet("input-filter");
+    c.autoThreshold = args.isSet("auto-threshold");
+    c.thresholdPosition = kThresholdPosition.whole(args);
+    c.liftAngle = kLiftAngle.whole(args);
+    c.beatsPerSecond = kBps.real(args);
+    c.viewSeconds = args.isSet("view") ? args.value("view").toInt() : 60;
+    if (std::find(std::begin(kViews), std::end(kViews), c.viewSeconds) == std::end(kViews))
+        fail(QStringLiteral("--view must be one of 1, 2, 3, 10, 20, 30, 40, 60, 120, 300, 600, 900"));
+    c.timeSignal = args.isSet("time-signal");
+    return c;
+}
+
+// The window takes the choices that stand for stored settings from a settings file read
+// before it is created, exactly as a user's stored choices would be.
+QByteArray settingsFor(const AnalysisChoices &c)
 {
     QByteArray ini = "[Init]\r\n";
-    auto put = [&](const char *key, const RangedOption &option) {
-        if (const auto value = option.whole(args))
-            ini += QByteArray(key) + '=' + QByteArray::number(*value) + "\r\n";
+    auto put = [&](const char *key, int32_t value) {
+        ini += QByteArray(key) + '=' + QByteArray::number(value) + "\r\n";
     };
-    put("NoiseLevel", kNoise);
-    put("Zoom", kZoom);
-    put("Hosei", kHosei);
-    put("Average", kRateMode);
-    put("vkata", kBeatErrorMode);
-    if (args.isSet("pulse-mode"))
+    put("NoiseLevel", c.noiseLevel);
+    put("Zoom", c.zoom);
+    put("Hosei", c.fineCorrection);
+    put("Average", c.rateMode);
+    put("vkata", c.beatErrorMode);
+    if (c.pulseMode)
         ini += "StarGraph=1\r\nNotStarGraph=0\r\n";
-    if (args.isSet("ac-mode"))
+    if (c.acMode)
         ini += "Down=1\r\n";
-    if (args.isSet("hires"))
+    if (c.highResolution)
         ini += "Checked6=1\r\n";
-    const std::optional<double> clock = kClockCorrection.real(args);
-    if (args.isSet("input-filter") || args.isSet("auto-threshold") || clock) {
-        ini += "\r\n[Tamsel]\r\n";
-        ini += args.isSet("input-filter") ? "InputFilter=1\r\n" : "";
-        ini += args.isSet("auto-threshold") ? "AutoThreshold=1\r\n" : "";
-        ini += clock ? "ClockCorrection=" + QByteArray::number(*clock, 'g', 17) + "\r\n" : "";
-    }
+    ini += "\r\n[Tamsel]\r\n";
+    ini += c.inputFilter ? "InputFilter=1\r\n" : "";
+    ini += c.autoThreshold ? "AutoThreshold=1\r\n" : "";
+    ini += "ClockCorrection=" + QByteArray::number(c.clockCorrection, 'g', 17) + "\r\n";
     return ini + "\r\n";
 }
 
@@ -168,44 +194,30 @@ void chooseView(TForm1 &form, int seconds)
         {300, &TForm1::N3001Click}, {600, &TForm1::N6001Click}, {900, &TForm1::N9001Click},
     };
     for (const auto &[length, handler] : views)
-        if (length == seconds) {
+        if (length == seconds)
             (form.*handler)();
-            return;
-        }
-    fail(QStringLiteral("--view must be one of 1, 2, 3, 10, 20, 30, 40, 60, 120, 300, 600, 900"));
 }
 
-// The options a shown window takes, read (and so checked) before any work is done.
-struct WindowOptions {
-    std::optional<int32_t> thresholdPosition;
-    std::optional<int32_t> liftAngle;
-    std::optional<double> bps;
-    int view = 60;
-};
-
-WindowOptions windowOptions(const QCommandLineParser &args)
+// The choices a user sets by hand in a shown window, in this order, before the first buffer
+// comes back.
+void applyChoices(TForm1 &form, const AnalysisChoices &c)
 {
-    return {kThresholdPosition.whole(args), kLiftAngle.whole(args), kBps.real(args),
-            args.isSet("view") ? args.value("view").toInt() : 60};
-}
-
-// In this order, before the first buffer comes back.
-void applyOptions(TForm1 &form, const WindowOptions &options)
-{
-    if (options.thresholdPosition)
+    if (c.thresholdPosition)
         form.TrackBar1->setValue(
-            std::clamp(*options.thresholdPosition, form.TrackBar1->minimum(), form.TrackBar1->maximum()));
-    if (options.liftAngle) {
+            std::clamp(*c.thresholdPosition, form.TrackBar1->minimum(), form.TrackBar1->maximum()));
+    if (c.liftAngle) {
         form.N10->setChecked(true);
-        form.OKBottomDlg->SetSpinEditValue(*options.liftAngle);
+        form.OKBottomDlg->SetSpinEditValue(*c.liftAngle);
         form.state.liftAngle = form.OKBottomDlg->SpinEditValue();
     }
-    chooseView(form, options.view);
-    if (options.bps) {
+    chooseView(form, c.viewSeconds);
+    if (c.beatsPerSecond) {
         form.autosw->setChecked(false);
-        form.state.beatsPerSecond = *options.bps;
+        form.state.beatsPerSecond = *c.beatsPerSecond;
         form.ShowBeatRate();
     }
+    if (c.timeSignal)
+        form.T1Click();
 }
 
 void startRecording(TForm1 &form, const QCommandLineParser &args)
@@ -239,20 +251,11 @@ std::optional<QDateTime> givenStart(const QCommandLineParser &args)
     return start;
 }
 
-std::string utf8(const QString &text)
+// What the window's LED readouts show.
+LedReadouts ledsOf(const TForm1 &form)
 {
-    return text.toStdString();
-}
-
-// The panels' numbers with a full stop, as in the CSV lines, so the line splits at its commas.
-std::string finalLine(const TForm1 &form)
-{
-    const TStatusBar &status = *form.StatusBar1;
-    auto panel = [&status](int index) { return withFullStop(utf8(status.panelText(index))); };
-    return "FINAL," + utf8(form.bpss->caption()) + ',' + std::to_string(form.spd->value()) + ',' +
-           utf8(form.katatime->caption()) + ',' + std::to_string(form.kaku->value()) + ',' + panel(2) + ',' +
-           panel(4) + ',' + panel(6) + ',' + std::to_string(form.state.fineCorrection) + ',' +
-           std::to_string(form.state.samplesPerSecond) + '\n';
+    return {form.bpss->caption().toStdString(), form.spd->value(), form.katatime->caption().toStdString(),
+            form.kaku->value()};
 }
 
 // The input as the user named it; standard input by that name.
@@ -286,22 +289,41 @@ ReportFacts reportFacts(const QCommandLineParser &args)
     return facts;
 }
 
+// The least Qt a run needs: the window for --record (its drawing) and --live (its capture),
+// Qt's fonts for a report, Qt Core alone for the lines of a recording.
+std::unique_ptr<QCoreApplication> makeApplication(int &argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser early;
+    addOptions(early);
+    early.parse(arguments); // a wrong command line is told by the parse that follows
+    const bool window = early.isSet("record") || early.isSet("live");
+    if (window || early.isSet("report"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (window)
+        return std::make_unique<TApplication>(argc, argv);
+    if (early.isSet("report"))
+        return std::make_unique<QGuiApplication>(argc, argv);
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     const QDateTime runBegan = QDateTime::currentDateTime();
-    qputenv("QT_QPA_PLATFORM", "offscreen");
     quietPlatformMessages();
     prepareResultOutput();
-    TApplication app(argc, argv);
-    app.setApplicationName(QStringLiteral("quorlen-analyze"));
-    app.setApplicationVersion(QStringLiteral(TAMSEL_VERSION));
+    const std::unique_ptr<QCoreApplication> app = makeApplication(argc, argv);
+    app->setApplicationName(QStringLiteral("quorlen-analyze"));
+    app->setApplicationVersion(QStringLiteral(TAMSEL_VERSION));
     QCommandLineParser args;
     addOptions(args);
     const QString usage =
         QStringLiteral(". Usage: quorlen-analyze [options] FILE (--help lists the options)");
-    if (!args.parse(app.arguments()))
+    if (!args.parse(app->arguments()))
         fail(args.errorText().chopped(args.errorText().endsWith(QLatin1Char('.')) ? 1 : 0) + usage);
     if (args.isSet(QStringLiteral("help")) || args.isSet(QStringLiteral("help-all")))
         return writeResults(args.helpText().toLocal8Bit().toStdString()) ? 0 : kWriteFailed;
@@ -309,9 +331,8 @@ int main(int argc, char **argv)
     if (args.isSet(QStringLiteral("version")))
         args.showVersion();
     if (args.isSet("positions"))
-        return analyzePositions(
-            args.positionalArguments(), args.value("position-names"), settingsFor(args),
-            [options = windowOptions(args)](TForm1 &form) { applyOptions(form, options); });
+        return analyzePositions(args.positionalArguments(), args.value("position-names"),
+                                analysisChoices(args));
     const bool live = args.isSet("live");
     if (live && !args.positionalArguments().isEmpty())
         fail(QStringLiteral("--live measures the sound server's source, not a recording") + usage);
@@ -332,9 +353,9 @@ int main(int argc, char **argv)
                  .arg(args.value("duration")));
     const QString input = live ? QStringLiteral("live capture") : args.positionalArguments().first();
     const bool quiet = args.isSet("quiet");
+    const bool windowed = live || args.isSet("record");
     // Every value is checked before any work is done.
-    const QByteArray storedSettings = settingsFor(args);
-    const WindowOptions options = windowOptions(args);
+    const AnalysisChoices choices = analysisChoices(args);
     // The stamps are the recording's own time, so that two sweeps differ and every run gives the same.
     RecordingSource recording;
     if (!live) {
@@ -361,106 +382,133 @@ int main(int argc, char **argv)
         if (recording.file->isStream())
             endInputOnTermination(recording.file->descriptor());
     }
-    std::unique_ptr<FileSoundService> service; // none: the live sound server
-    if (!live) {
-        FileSoundOptions source;
-        source.source = std::move(recording.file);
-        source.onEnd = [&loop] { loop.quit(); };
-        service = std::make_unique<FileSoundService>(std::move(source));
+
+    // A recording's lines come from the engine alone; snapshots and live capture need the window.
+    std::optional<WindowSettings> stored; // outlives the window, which saves into it as it closes
+    std::optional<RecordingAnalysis> analysis;
+    std::unique_ptr<TForm1> form;
+    const FileSoundService *feed = nullptr;
+    if (windowed) {
+        std::unique_ptr<FileSoundService> service; // none: the live sound server
+        if (!live) {
+            FileSoundOptions source;
+            source.source = std::move(recording.file);
+            source.onEnd = [&loop] { loop.quit(); };
+            service = std::make_unique<FileSoundService>(std::move(source));
+            feed = service.get();
+        }
+        stored.emplace(settingsFor(choices));
+        TForm1Design design = stored->design();
+        design.device = args.value("device");
+        form = std::make_unique<TForm1>(std::move(service), design);
+    } else {
+        analysis.emplace(choices);
     }
+    const MeasurementEngine &engine = form ? form->engine() : analysis->engine();
+    const auto lostSamples = [&form] { return form ? form->lostSamples() : 0; };
 
-    const WindowSettings stored(storedSettings);
-    TForm1Design design = stored.design();
-    design.device = args.value("device");
-
-    const FileSoundService *feed = service.get();
-    ProgressLine progress(stderr, quiet || live ? 0 : recording.seconds, [feed] {
-        return feed ? double(feed->samplesDelivered()) / FileSoundService::kRate : 0.0;
+    ProgressLine progress(stderr, quiet || live ? 0 : recording.seconds, [feed, &analysis] {
+        const int64_t done = feed ? feed->samplesDelivered() : analysis ? analysis->samplesRead() : 0;
+        return double(done) / AudioFile::kRate;
     });
-    SetExceptionSink([&progress](const QString &text) {
+    const auto sayError = [&progress](const QString &text) {
         progress.erase();
         std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
-    });
-    SetMessageSink([&progress, quiet](const QString &text) {
-        if (quiet)
-            return;
-        progress.erase();
-        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
-    });
+    };
+    const auto sayMessage = [&sayError, quiet](const QString &text) {
+        if (!quiet)
+            sayError(text);
+    };
+    SetExceptionSink(sayError);
+    SetMessageSink(sayMessage);
     bool outputFailed = false;
     std::optional<LongRunOutput> longRun;
     if (args.isSet("report")) {
         longRun.emplace(reportPath, facts);
-        longRun->facts().input = reportInput(live, design.device, input);
+        longRun->facts().input = reportInput(live, args.value("device"), input);
     }
     bool watchHeard = false;
-    TForm1 form(std::move(service), design);
-    const auto heardAt = [&form, start, live] {
+    const auto heardAt = [&engine, start, live] {
         return live ? QDateTime::currentDateTime()
-                    : start.addMSecs(form.samplesHeard() * 1000 / AudioFile::kRate);
+                    : start.addMSecs(engine.samplesHeard() * 1000 / AudioFile::kRate);
     };
-    form.recorder().setClock(heardAt);
     const bool json = args.isSet("json");
     if (args.isSet("header") && !json && !writeResults(std::string(kCsvHeader) + '\n'))
         return kWriteFailed;
-    form.OnSweepEnd = [&] {
-        const SweepRecord sweep = form.engine().sweepRecord();
-        const std::string csv = buildCsvLine(utf8(recordStamp(heardAt())), sweep);
+    const auto sweepEnded = [&](const SweepRecord &sweep) {
+        const std::string csv = buildCsvLine(recordStamp(heardAt()).toStdString(), sweep);
         progress.erase();
         watchHeard = watchHeard || sweep.shown.rate.has_value();
         if (longRun)
             longRun->sweepLine(csv);
-        if (!outputFailed && !writeResults(json ? sweepJson(form, heardAt(), "sweep") : csv + '\n')) {
+        if (!outputFailed &&
+            !writeResults(json ? sweepJson(engine, lostSamples(), heardAt(), "sweep") : csv + '\n')) {
             outputFailed = true;
             loop.quit();
         }
     };
-    form.show();
 
-    applyOptions(form, options);
-    if (args.isSet("time-signal"))
-        form.T1Click();
-    if (args.isSet("record"))
-        startRecording(form, args);
-
-    if (live) {
-        endLiveRunOn(*duration > 0 ? duration : std::nullopt, &form, [&loop] { loop.quit(); });
-        reportCaptureHealth(
-            form,
-            [&longRun] {
-                if (longRun)
-                    longRun->gap();
-            },
-            [](const QString &note) { std::fprintf(stderr, "%s\n", note.toLocal8Bit().constData()); });
+    if (analysis) {
+        analysis->onSweepEnd = sweepEnded;
+        analysis->onError = [&sayError](const std::string &text) { sayError(QString::fromStdString(text)); };
+        analysis->onTimeSignalEnd = [&sayMessage](bool heard) {
+            sayMessage(heard ? QStringLiteral("Time signal calibration end.")
+                             : QStringLiteral("No time signal heard"));
+        };
+        analysis->run(*recording.file, [&] {
+            QCoreApplication::processEvents(); // a termination signal, the progress line
+            return stoppedBy != 0 || outputFailed;
+        });
+        QCoreApplication::processEvents(); // a signal that cut a stalled read short
+    } else {
+        form->recorder().setClock(heardAt);
+        form->OnSweepEnd = [&] { sweepEnded(form->engine().sweepRecord()); };
+        form->show();
+        applyChoices(*form, choices);
+        if (args.isSet("record"))
+            startRecording(*form, args);
+        if (live) {
+            endLiveRunOn(*duration > 0 ? duration : std::nullopt, form.get(), [&loop] { loop.quit(); });
+            reportCaptureHealth(
+                *form,
+                [&longRun] {
+                    if (longRun)
+                        longRun->gap();
+                },
+                [](const QString &note) { std::fprintf(stderr, "%s\n", note.toLocal8Bit().constData()); });
+        }
+        if (live || form->WinWaveIn1->Opened())
+            loop.exec();
     }
-    if (live || form.WinWaveIn1->Opened())
-        loop.exec();
     progress.finish();
-    bool printed =
-        !outputFailed && writeResults(json ? sweepJson(form, heardAt(), "final") : finalLine(form));
+    const MeasurementState &state = engine.state;
+    bool printed = !outputFailed && writeResults(json ? sweepJson(engine, lostSamples(), heardAt(), "final")
+                                                      : finalLine(form ? ledsOf(*form) : analysis->leds(),
+                                                                  engine.reading(), state));
     if (longRun) {
-        longRun->facts().liftAngle = form.state.liftAngle;
-        longRun->setSweepSeconds(form.state.viewSeconds);
+        longRun->facts().liftAngle = state.liftAngle;
+        longRun->setSweepSeconds(state.viewSeconds);
     }
     // A report that could not be written still leaves the clock correction worth printing.
     const bool reported = !printed || !longRun || longRun->finish();
+    const bool timeSignalHeard = form ? form->clock().timeSignalHeard() : analysis->timeSignalHeard();
     // Full stops in every locale, as in the other lines.
-    if (printed && args.isSet("time-signal") && form.clock().timeSignalHeard())
+    if (printed && args.isSet("time-signal") && timeSignalHeard)
         printed = writeResults(
-            json ? clockJson(form.state.clockCorrection)
-                 : "CLOCK," + QString::number(form.state.clockCorrection, 'f', 3).toStdString() + '\n');
+            json ? clockJson(state.clockCorrection)
+                 : "CLOCK," + QString::number(state.clockCorrection, 'f', 3).toStdString() + '\n');
     endInputOnTermination(-1);
     if (stoppedBy)
         return 128 + stoppedBy; // as the shell reports a program the signal ended
     // Exit status 0 all the same: the recording was measured, and a script may go on to the next.
     // Not after a reader that went away: the run was cut short, and ends without a word.
-    if (printed && !live && !args.isSet("time-signal") && !watchHeard &&
-        form.StatusBar1->panelText(6).isEmpty())
+    if (printed && !live && !args.isSet("time-signal") && !watchHeard && !engine.reading().rateValid)
         std::fprintf(stderr, "No watch heard in %s\n", inputName(input).toLocal8Bit().constData());
-    if (live && form.samplesHeard() == 0) {
+    if (live && engine.samplesHeard() == 0) {
         std::fprintf(stderr,
                      "quorlen-analyze: --live captured nothing: no sound came from the sound server\n");
         return kNothingCaptured;
     }
-    return printed && reported && form.recorder().failures() == 0 ? 0 : kWriteFailed;
+    const int recorderFailures = form ? form->recorder().failures() : 0;
+    return printed && reported && recorderFailures == 0 ? 0 : kWriteFailed;
 }

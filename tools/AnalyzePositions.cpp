@@ -1,18 +1,14 @@
 #include "tools/AnalyzePositions.h"
 
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <cstdio>
 #include <optional>
 
 #include "app/RangedOption.h"
-#include "app/TApplication.h"
-#include "app/TForm1.h"
 #include "app/positions/PositionReadout.h"
-#include "capture/FileSoundService.h"
+#include "capture/AudioFile.h"
 #include "tools/ResultOutput.h"
-#include "tools/WindowSettings.h"
 
 namespace tamsel {
 
@@ -40,50 +36,39 @@ std::vector<WatchPosition> positionsNamed(const QString &names, qsizetype count)
     return positions;
 }
 
-// The window over one recording, as fast as it goes; the reading is that of the last
-// sweep end, or of the end of the recording when it is shorter than a sweep.
-PositionReading measure(const QString &file, WatchPosition position, const QByteArray &settings,
-                        const std::function<void(TForm1 &)> &prepare)
+// One recording, as fast as it goes; the reading is that of the last sweep end, or of the end
+// of the recording when it is shorter than a sweep.
+PositionReading measure(const QString &file, WatchPosition position, const AnalysisChoices &choices,
+                        const std::function<void(const QString &)> &print)
 {
-    FileSoundOptions source;
-    source.path = QFile::encodeName(file).toStdString();
-    QEventLoop loop;
-    source.onEnd = [&loop] { loop.quit(); };
-    auto service = std::make_unique<FileSoundService>(std::move(source));
-    if (!service->error().empty())
-        commandLineError(QStringLiteral("%1: %2").arg(file, QString::fromStdString(service->error())));
-
-    const WindowSettings stored(settings);
-    TForm1 form(std::move(service), stored.design());
+    AudioFile recording;
+    if (!recording.open(QFile::encodeName(file).toStdString()))
+        commandLineError(QStringLiteral("%1: %2").arg(file, QString::fromStdString(recording.error())));
+    RecordingAnalysis analysis(choices);
     std::optional<PositionReading> reading;
     int64_t rates = 0;
-    form.OnSweepEnd = [&] {
-        reading = ReadPosition(form.state, position, rates);
-        rates = form.state.reading.rates;
+    analysis.onSweepEnd = [&](const SweepRecord &) {
+        reading = ReadPosition(analysis.state(), position, rates);
+        rates = analysis.state().reading.rates;
     };
-    form.show();
-    prepare(form);
-    if (form.WinWaveIn1->Opened())
-        loop.exec();
-    return reading.value_or(ReadPosition(form.state, position, rates));
+    analysis.onError = [&print](const std::string &text) { print(QString::fromStdString(text)); };
+    analysis.run(recording, [] { return false; });
+    return reading.value_or(ReadPosition(analysis.state(), position, rates));
 }
 
 } // namespace
 
-int analyzePositions(const QStringList &files, const QString &names, const QByteArray &settings,
-                     const std::function<void(TForm1 &)> &prepare)
+int analyzePositions(const QStringList &files, const QString &names, const AnalysisChoices &choices)
 {
     const auto print = [](const QString &text) {
         std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
     };
-    SetExceptionSink(print);
-    SetMessageSink(print);
     if (files.isEmpty())
         commandLineError(QStringLiteral("--positions needs the recordings, one per position"));
     const std::vector<WatchPosition> positions = positionsNamed(names, files.size());
     std::vector<PositionReading> readings;
     for (qsizetype i = 0; i < files.size(); ++i) {
-        readings.push_back(measure(files[i], positions[static_cast<size_t>(i)], settings, prepare));
+        readings.push_back(measure(files[i], positions[static_cast<size_t>(i)], choices, print));
         // The summary's row says "no beats"; a script reading stderr learns it too.
         if (!readings.back().beatsFound)
             print(QStringLiteral("No watch heard in %1").arg(QDir::toNativeSeparators(files[i])));

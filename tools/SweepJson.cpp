@@ -5,21 +5,19 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/TForm1.h"
 #include "measurement/FormatPicture.h"
-#include "recording/CsvLine.h"
+#include "measurement/MeasurementEngine.h"
 
 namespace tamsel {
 
 namespace {
 
-// A status bar number without its unit, or null when the panel is empty.
-QJsonValue panelNumber(const TForm1 &form, int panel, std::string_view unit)
+// A measure as the status bar shows it, to its decimals, or null when it shows none.
+QJsonValue shownNumber(bool valid, const char *picture, double value)
 {
-    const std::string text = withFullStop(removeAll(form.StatusBar1->panelText(panel).toStdString(), unit));
-    bool ok = false;
-    const double value = QByteArray::fromStdString(text).toDouble(&ok); // always a full stop
-    return ok ? QJsonValue(value) : QJsonValue(QJsonValue::Null);
+    if (!valid)
+        return QJsonValue(QJsonValue::Null);
+    return QByteArray::fromStdString(FormatPicture(picture, value, ".")).toDouble();
 }
 
 // ISO 8601 with the offset written out, also for UTC ("+00:00" rather than "Z").
@@ -35,15 +33,16 @@ QString withOffset(const QDateTime &at)
 
 } // namespace
 
-std::string sweepJson(const TForm1 &form, const QDateTime &at, const char *kind)
+std::string sweepJson(const MeasurementEngine &engine, int64_t lostSamples, const QDateTime &at,
+                      const char *kind)
 {
-    const MeasurementState &state = form.state;
+    const Reading &reading = engine.reading();
     QJsonObject object;
     object[QStringLiteral("type")] = QString::fromLatin1(kind);
     object[QStringLiteral("time")] = withOffset(at);
     // The beat rate as the CSV line has it (none while no watch is heard): one decimal of beats
     // per second.
-    const SweepRecord sweep = form.engine().sweepRecord();
+    const SweepRecord sweep = engine.sweepRecord();
     const double shown = sweep.beatsPerSecond;
     const double bps = QByteArray::fromStdString(FormatPicture("0.0", shown, ".")).toDouble();
     object[QStringLiteral("bph")] = shown > 0 ? QJsonValue(bps * 3600) : QJsonValue();
@@ -51,18 +50,18 @@ std::string sweepJson(const TForm1 &form, const QDateTime &at, const char *kind)
     object[QStringLiteral("bps")] = bps;
     object[QStringLiteral("rate_ratio")] =
         QByteArray::fromStdString(FormatPicture("0.0000000000000000000", sweep.rateRatio, ".")).toDouble();
-    object[QStringLiteral("rate_s_per_day")] = panelNumber(form, 6, " sec/day");
-    object[QStringLiteral("beat_error_ms")] = panelNumber(form, 2, " msec");
-    // The amplitude readout shows 1000 for an amplitude out of its valid range.
-    const bool amplitudeValid = form.kaku->value() != 1000;
-    const QJsonValue amplitude = amplitudeValid ? panelNumber(form, 4, " deg") : QJsonValue();
+    object[QStringLiteral("rate_s_per_day")] = shownNumber(reading.rateValid, "0.000", reading.secondsPerDay);
+    object[QStringLiteral("beat_error_ms")] =
+        shownNumber(reading.beatErrorValid, "0.000", reading.beatErrorMs);
+    const QJsonValue amplitude =
+        reading.amplitudeValid ? QJsonValue(double(reading.amplitude)) : QJsonValue();
     object[QStringLiteral("amplitude_deg")] = amplitude;
     // As the lift-time panel shows it: tenths of a millisecond at the nominal rate.
     const std::string lift =
-        FormatPicture("0.0", static_cast<long double>(state.liftSamples) / 44100 * 1000, ".");
+        FormatPicture("0.0", static_cast<long double>(engine.state.liftSamples) / 44100 * 1000, ".");
     object[QStringLiteral("lift_time_ms")] =
         amplitude.isNull() ? QJsonValue() : QJsonValue(QByteArray::fromStdString(lift).toDouble());
-    object[QStringLiteral("samples_lost")] = static_cast<qint64>(form.lostSamples());
+    object[QStringLiteral("samples_lost")] = static_cast<qint64>(lostSamples);
     return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString() + '\n';
 }
 

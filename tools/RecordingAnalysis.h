@@ -1,0 +1,85 @@
+#pragma once
+// A recording measured without a window: the engine set up as the window sets itself up from
+// the same stored settings and command-line choices, then fed a quarter second at a time, as
+// the capture hands on its buffers, with the window's calls to the engine in the window's order.
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "capture/SampleSource.h"
+#include "measurement/MeasurementEngine.h"
+#include "tools/FinalLine.h"
+
+namespace tamsel {
+
+// What the options choose: the stored settings first, then what a user would set by hand.
+struct AnalysisChoices {
+    int32_t noiseLevel = 1000;
+    int32_t zoom = 1;
+    int32_t fineCorrection = 0;
+    int32_t rateMode = 0;
+    int32_t beatErrorMode = 0;
+    double clockCorrection = 0;
+    bool pulseMode = false;
+    bool acMode = false;
+    bool highResolution = false;
+    bool inputFilter = false;
+    bool autoThreshold = false;
+    std::optional<int32_t> thresholdPosition;
+    std::optional<int32_t> liftAngle;
+    std::optional<double> beatsPerSecond; // set by hand: the beat counter is off
+    int32_t viewSeconds = 60;
+    bool timeSignal = false;
+};
+
+class RecordingAnalysis : public MeasurementListener {
+public:
+    explicit RecordingAnalysis(const AnalysisChoices &choices);
+
+    // Each sweep's end, as the engine tells it.
+    std::function<void(const SweepRecord &)> onSweepEnd;
+    // The time-signal calibration is over: on a time signal heard, or on none.
+    std::function<void(bool heard)> onTimeSignalEnd;
+    // An error raised while a buffer was measured; the next buffer is measured all the same.
+    std::function<void(const std::string &)> onError;
+
+    // Measures the source to its end, or until `stopped` says so between two buffers.
+    void run(SampleSource &source, const std::function<bool()> &stopped);
+
+    const MeasurementEngine &engine() const { return engine_; }
+    const MeasurementState &state() const { return engine_.state; }
+    int64_t samplesRead() const { return samplesRead_; }
+    bool timeSignalHeard() const { return timeSignalHeard_; }
+    const LedReadouts &leds() const { return leds_; }
+
+private:
+    AnalysisControls controls() const;
+    void moveThreshold(int32_t position);
+    void resetMeasurement();
+    void chooseView(int32_t seconds);
+    void chooseZoom(int32_t factor);
+    void startTimeSignal();
+    void restartMeasurement();
+    void measureBuffer(std::span<const int16_t> samples);
+    void followThreshold();
+
+    void samplesStored(int32_t, int32_t) override {}
+    void readingChanged(const Reading &reading) override { leds_.show(reading); }
+    void passStarted() override {}
+    void firstBeatOfSweep() override {}
+    void beatMarked(const Beat &) override {}
+    void passEnded() override {}
+    void templatesAveraged(const AveragedTemplates &) override {}
+    void sweepEnded(const SweepRecord &sweep) override;
+    void timeSignalCalibrationEnded(bool heard) override;
+
+    MeasurementEngine engine_;
+    AnalysisControls controls_; // the options the window's buttons and menu items hold
+    int32_t thresholdPosition_ = 15000;
+    int32_t thresholdMaximum_ = 32768;
+    LedReadouts leds_;
+    int64_t samplesRead_ = 0;
+    bool timeSignalHeard_ = false;
+};
+
+} // namespace tamsel
