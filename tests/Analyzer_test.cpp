@@ -480,8 +480,9 @@ TEST(Analyzer, RecordsSnapshotsAndTheLogInABatch)
 }
 
 // With the microphone options left off, the analyzer prints exactly the lines it printed
-// before they existed (kept in data/, the time stamp left out). TAMSEL_RECORD_LINES=1
-// writes the file anew instead of comparing.
+// before they existed (kept in data/, the time stamp left out), also with no display and no
+// platform named, as from a bare shell. TAMSEL_RECORD_LINES=1 writes the file anew instead
+// of comparing.
 TEST(Analyzer, LinesStayAsTheyWereWithTheMicrophoneOptionsOff)
 {
     struct Case {
@@ -511,11 +512,14 @@ TEST(Analyzer, LinesStayAsTheyWereWithTheMicrophoneOptionsOff)
         {"fast", fast, 42, {"--view", "20", "--ac-mode", "--beat-error-mode", "1"}},
         {"even", even, 22, {"--view", "10", "--rate-mode", "1", "--hires", "--threshold-position", "20000"}},
     };
+    QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        bare.remove(QString::fromLatin1(name));
     QStringList lines;
     QTemporaryDir dir;
     for (const Case &c : cases) {
         const QString wav = writeWatch(dir, c.watch, c.seconds);
-        const AnalyzerRun run = analyze(c.arguments + QStringList{wav});
+        const AnalyzerRun run = analyze(c.arguments + QStringList{wav}, bare);
         ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
         // A clock correction of 0 is none at all.
         EXPECT_EQ(analyze(c.arguments + QStringList{"--clock-correction", "0", wav}).lines, run.lines)

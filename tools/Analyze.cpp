@@ -66,7 +66,7 @@ const RangedOption kBps{"bps", "Beats per second, set by hand instead of counted
 void addOptions(QCommandLineParser &args)
 {
     args.setApplicationDescription(
-        QStringLiteral("Measures a recorded watch with the Tamsel window, headless.\n"
+        QStringLiteral("Measures a recorded watch as the Tamsel window does, without one.\n"
                        "Exit status: 0 done; 2 a bad option, an unreadable recording, or a report or "
                        "--record folder that cannot be written (all checked before the run); 3 the run was "
                        "finished, but a snapshot, CSV line or the report could not be written, or the run "
@@ -383,11 +383,26 @@ int main(int argc, char **argv)
             endInputOnTermination(recording.file->descriptor());
     }
 
-    // A recording's lines come from the engine alone; snapshots and live capture need the window.
     std::optional<WindowSettings> stored; // outlives the window, which saves into it as it closes
     std::optional<RecordingAnalysis> analysis;
     std::unique_ptr<TForm1> form;
     const FileSoundService *feed = nullptr;
+    ProgressLine progress(stderr, quiet || live ? 0 : recording.seconds, [&feed, &analysis] {
+        const int64_t done = feed ? feed->samplesDelivered() : analysis ? analysis->samplesRead() : 0;
+        return double(done) / AudioFile::kRate;
+    });
+    const auto sayError = [&progress](const QString &text) {
+        progress.erase();
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    };
+    const auto sayMessage = [&sayError, quiet](const QString &text) {
+        if (!quiet)
+            sayError(text);
+    };
+    // Set before the window is made: its start may already have an error to tell.
+    SetExceptionSink(sayError);
+    SetMessageSink(sayMessage);
+    // A recording's lines come from the engine alone; snapshots and live capture need the window.
     if (windowed) {
         std::unique_ptr<FileSoundService> service; // none: the live sound server
         if (!live) {
@@ -407,20 +422,6 @@ int main(int argc, char **argv)
     const MeasurementEngine &engine = form ? form->engine() : analysis->engine();
     const auto lostSamples = [&form] { return form ? form->lostSamples() : 0; };
 
-    ProgressLine progress(stderr, quiet || live ? 0 : recording.seconds, [feed, &analysis] {
-        const int64_t done = feed ? feed->samplesDelivered() : analysis ? analysis->samplesRead() : 0;
-        return double(done) / AudioFile::kRate;
-    });
-    const auto sayError = [&progress](const QString &text) {
-        progress.erase();
-        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
-    };
-    const auto sayMessage = [&sayError, quiet](const QString &text) {
-        if (!quiet)
-            sayError(text);
-    };
-    SetExceptionSink(sayError);
-    SetMessageSink(sayMessage);
     bool outputFailed = false;
     std::optional<LongRunOutput> longRun;
     if (args.isSet("report")) {
