@@ -59,6 +59,7 @@ const RangedOption kClockCorrection{"clock-correction",
                                     "The sound card's clock runs fast by this many s/day, beyond --hosei "
                                     "(default 0; --time-signal prints it as CLOCK).",
                                     kClockCorrectionRange.min, kClockCorrectionRange.max};
+// The view lengths the View menu offers, in seconds.
 constexpr int kViews[] = {1, 2, 3, 10, 20, 30, 40, 60, 120, 300, 600, 900};
 // The reach of the Beat Up and Beat Down buttons.
 const RangedOption kBps{"bps", "Beats per second, set by hand instead of counted.", 0.1, 999.9};
