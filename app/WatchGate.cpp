@@ -1,5 +1,6 @@
 #include "app/WatchGate.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 #include <vector>
@@ -14,6 +15,9 @@ namespace {
 // How far the typical two-beat span may stray from the averaged rate's, in samples: beat
 // times are peaks found to a sample or two, and their median is steadier still.
 constexpr double kSpacingSamples = 4;
+// How far one beat's beat error may stray from the latest ones', in milliseconds: a pulse
+// timed a few samples off in noise moves it by a tenth or two.
+constexpr double kBeatErrorSpreadMs = 0.3;
 } // namespace
 
 AnalysisOutput &WatchGate::window()
@@ -63,6 +67,8 @@ void WatchGate::Reset()
     pairSpans_.clear();
     inStepRun_ = 0;
     heardBeatsPerSecond_ = 0;
+    recentBeatErrors_.clear();
+    amplitudeOfThisBeat_ = false;
     form_.StatusBar1->setWatchNote(QString());
 }
 
@@ -119,6 +125,7 @@ void WatchGate::timeSignalNotHeard()
 
 void WatchGate::amplitudeMeasured(uint32_t degrees, bool valid, uint32_t liftSamples)
 {
+    amplitudeOfThisBeat_ = true;
     const Held::Amplitude amplitude{degrees, valid, liftSamples};
     if (showing())
         showAmplitude(amplitude);
@@ -128,6 +135,13 @@ void WatchGate::amplitudeMeasured(uint32_t degrees, bool valid, uint32_t liftSam
 
 void WatchGate::beatErrorMeasured(double milliseconds)
 {
+    if (gated() && !steadyBeatError(milliseconds)) {
+        if (showing())
+            form_.clearReadouts(TForm1::kBeatErrorReadout, true);
+        else
+            held_.beatError.reset();
+        return;
+    }
     if (showing())
         showBeatError(milliseconds);
     else
@@ -139,6 +153,13 @@ void WatchGate::beatMarked(const Beat &beat)
     window().beatMarked(beat);
     if (!gated())
         return;
+    // The lift runs from the pulse's start: where no start was found, its amplitude is none.
+    if (std::exchange(amplitudeOfThisBeat_, false) && !beat.pulseStartFound) {
+        if (showing())
+            form_.clearReadouts(TForm1::kAmplitudeReadout, true);
+        else
+            held_.amplitude.reset();
+    }
     followSpacing(beat);
     pulses_.push_back({static_cast<double>(sweepOrigin() + beat.beatTime), widthOf(beat)});
     if (pulses_.size() > WatchLikeness::kPulsesJudged)
@@ -190,18 +211,25 @@ PulseTrain WatchGate::train(double beatsPerSecond, std::vector<double> &times,
 
 // A stray click in the second the beats are counted in makes the count too high, and the
 // whole sweep would be measured at a beat rate that is not the watch's. While the pulses keep
-// the beat rate of the watch heard and not the higher count, the count was the click's. (A
-// count too low is left to the watch test: beats missed there are missed in the sweep too.)
+// the beat rate of the watch heard (or, before one is heard, one beat a second fewer) and not
+// the higher count, the count was the click's. (A count too low is left to the watch test:
+// beats missed there are missed in the sweep too.)
 void WatchGate::keepTheBeatRateHeard()
 {
     const double counted = form_.state.beatsPerSecond;
-    if (verdict() != WatchVerdict::Watch || !form_.autosw->isChecked() || heardBeatsPerSecond_ <= 0 ||
-        counted <= heardBeatsPerSecond_)
+    if (!form_.autosw->isChecked())
+        return;
+    // Before a watch is heard, the count less the one click.
+    const bool heard = verdict() == WatchVerdict::Watch && heardBeatsPerSecond_ > 0;
+    const double before = heard ? heardBeatsPerSecond_ : counted - 1;
+    if (before <= 0 || counted <= before)
         return;
     std::vector<double> times, widths;
+    // Before a watch is heard, the lower rate must show itself as a watch's must: pulses that
+    // keep it only as its double, or loosely, are as likely a faster watch missing beats.
     if (!likeness_.KeepsTheBeat(train(counted, times, widths)) &&
-        likeness_.KeepsTheBeat(train(heardBeatsPerSecond_, times, widths)))
-        form_.state.beatsPerSecond = heardBeatsPerSecond_;
+        likeness_.KeepsTheBeat(train(before, times, widths), heard))
+        form_.state.beatsPerSecond = before;
 }
 
 void WatchGate::judge()
@@ -292,6 +320,20 @@ bool WatchGate::spacingContradicts(double ratio) const
     const double twoBeats = 2 * static_cast<double>(form_.state.trueBeatPeriod());
     const double spacingRatio = 1 - median(pairSpans_) / twoBeats;
     return std::fabs(ratio - spacingRatio) > kSpacingSamples / twoBeats;
+}
+
+// Tick and tock keep their distance from even beat after beat, so each beat's beat error is
+// the watch's to within the timing of its pulses; one far from the latest ones was measured on
+// a stray click or a missed beat.
+bool WatchGate::steadyBeatError(double milliseconds)
+{
+    recentBeatErrors_.push_back(milliseconds);
+    if (recentBeatErrors_.size() > WatchLikeness::kPulsesJudged)
+        recentBeatErrors_.pop_front();
+    if (recentBeatErrors_.size() < 3)
+        return true;
+    const double typical = median(std::vector<double>(recentBeatErrors_.begin(), recentBeatErrors_.end()));
+    return std::fabs(milliseconds - typical) <= std::max(kBeatErrorSpreadMs, typical / 4);
 }
 
 void WatchGate::showAmplitude(const Held::Amplitude &a)

@@ -75,6 +75,7 @@ private:
     int64_t sweepOrigin() const;
     void showAmplitude(const Held::Amplitude &a);
     void showBeatError(double milliseconds);
+    bool steadyBeatError(double milliseconds);
     AnalysisOutput &window();
 
     TForm1 &form_;
@@ -89,6 +90,8 @@ private:
     std::vector<double> pairSpans_;
     double lastInStep_ = 0, beforeLastInStep_ = 0;
     int inStepRun_ = 0;
+    std::deque<double> recentBeatErrors_; // ms, the latest beats'
+    bool amplitudeOfThisBeat_ = false;    // an amplitude came with the beat about to be marked
 };
 
 } // namespace tamsel
