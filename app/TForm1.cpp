@@ -43,8 +43,8 @@ QFrame *bevelPanel(QWidget *parent)
 } // namespace
 
 TForm1::TForm1(std::unique_ptr<SoundService> service, const TForm1Design &design, QWidget *parent)
-    : QMainWindow(parent), engine_(watchGate_, *this), trend_(std::make_unique<Trend>(*this)),
-      watchGate_(*this), calibration_(engine_.calibration())
+    : QMainWindow(parent), engine_(*this), trend_(std::make_unique<Trend>(*this)),
+      calibration_(engine_.calibration())
 {
     WinWaveIn1 = new TWinWaveIn(this, std::move(service));
     // The capture component's design values; FormCreate sets the format actually used.

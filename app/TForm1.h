@@ -17,11 +17,8 @@
 #include "app/RunFlags.h"
 #include "app/TPaintBox.h"
 #include "app/TStatusBar.h"
-#include "app/WatchGate.h"
-#include "app/microphone/MicrophoneMeasurement.h"
 #include "capture/WinWave.h"
 #include "display/ChartTrace.h"
-#include "measurement/AnalysisOutput.h"
 #include "measurement/MeasurementEngine.h"
 #include "recording/Recorder.h"
 #include "settings/AboutBox.h"
@@ -46,7 +43,7 @@ struct TForm1Design {
     QString recording; // the name of a recording replayed in place of the live capture
 };
 
-class TForm1 : public QMainWindow, public AnalysisOutput, public StoreListener {
+class TForm1 : public QMainWindow, public MeasurementListener {
 public:
     // Without a sound service the live sound server is used.
     explicit TForm1(std::unique_ptr<SoundService> service = nullptr, const TForm1Design &design = {},
@@ -83,15 +80,11 @@ public:
     void upBtnClick();
     void downBtnClick();
     void ShowBeatRate();
-    // The readouts a measurement fills, as a set.
-    enum Readouts : unsigned {
-        kRateReadout = 1,
-        kAmplitudeReadout = 2,
-        kBeatErrorReadout = 4,
-        kAllReadouts = 7
-    };
-    // The one place they are cleared; with `panels`, their figures in the status bar too.
-    void clearReadouts(unsigned which, bool panels);
+    // The engine's reading: its new parts into the LED strip and the status bar.
+    void showReading(const Reading &reading);
+    // The one place the measures' readouts (`Reading::kMeasures` parts) are cleared; with
+    // `panels`, their figures in the status bar too.
+    void clearReadouts(unsigned parts, bool panels);
 
     // Views and zoom.
     void N11Click();
@@ -149,9 +142,8 @@ public:
 
     bool japanese() const;
     AnalysisControls controls() const;
-    // Where measurements go on their way to the readouts: past the watch test.
-    AnalysisOutput &measuredOutput() { return watchGate_; }
     MeasurementEngine &engine() { return engine_; }
+    const MeasurementEngine &engine() const { return engine_; }
 
     // Lift angle, mixer, about.
     void N521Click();
@@ -163,8 +155,6 @@ public:
     // Recording.
     void recBtnClick();
     void RecordSweep(const SweepRecord &sweep);
-    // The sweep's values as the readouts show them, where it ends, and the card's true rate.
-    SweepRecord sweepRecord() const;
     // Runs at every sweep end, after the recording (the headless analyzer prints there).
     std::function<void()> OnSweepEnd;
     // Runs after every handled capture buffer with its number of samples.
@@ -292,22 +282,16 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
-    // What the analysis pass hands on.
+    // What the engine hands on.
+    void samplesStored(int32_t from, int32_t count) override;
+    void readingChanged(const Reading &reading) override;
     void passStarted() override;
     void firstBeatOfSweep() override;
-    void rateMeasured(double secondsPerDay) override;
-    void timeSignalCalibrationEnded() override;
-    void timeSignalNotHeard() override;
-    void amplitudeMeasured(uint32_t degrees, bool valid, uint32_t liftSamples) override;
-    void beatErrorMeasured(double milliseconds) override;
     void beatMarked(const Beat &beat) override;
     void passEnded() override;
-    void beatRateCounted() override;
-
-    // What storing a buffer hands on.
-    void samplesStored(int32_t from, int32_t count) override;
-    void sweepEnded() override;
-    void averaged() override;
+    void templatesAveraged(const AveragedTemplates &templates) override;
+    void sweepEnded(const SweepRecord &sweep) override;
+    void timeSignalCalibrationEnded(bool heard) override;
 
 private:
     void buildLayout();
@@ -339,11 +323,9 @@ private:
 
     Recorder recorder_;
     std::unique_ptr<Trend> trend_;
-    WatchGate watchGate_;      // where the engine hands its measures
     Calibration &calibration_; // the engine's, which follows the time signal's pulses
     std::unique_ptr<ClockControl> clock_;
     ChartTrace chartTrace_;
-    MicrophoneMeasurement microphone_{*this, engine_.meter()}; // with the input filter on
     int64_t lostSamples_ = 0;
     int unmeasuredLosses_ = 0;
     QString failure_;

@@ -153,7 +153,7 @@ void TForm1::HandleBuffer(TWinWaveDevice *dev, TWinWaveBuffer *buf)
 
 void TForm1::StoreSamples(const TWinWaveBuffer &buf)
 {
-    engine_.add(buf.Samples(), autosw->isChecked());
+    engine_.add(buf.Samples(), controls());
     followThreshold();
 }
 
@@ -168,19 +168,13 @@ void TForm1::samplesStored(int32_t from, int32_t count)
         bars.draw(signalBitmap, i, state.sampleHistory[i]);
 }
 
-void TForm1::sweepEnded()
+void TForm1::sweepEnded(const SweepRecord &sweep)
 {
-    const SweepRecord sweep = sweepRecord();
     if (recBtn->isChecked())
         RecordSweep(sweep);
     trend_->sweepEnded(sweep);
     if (OnSweepEnd)
         OnSweepEnd();
-}
-
-void TForm1::averaged()
-{
-    microphone_.show();
 }
 
 // Every restart of the measurement and every gap in its audio comes through here: what was
@@ -196,7 +190,7 @@ void TForm1::StartButtonClick()
         return;
     countRestart();
     ResetMeasurement();
-    microphone_.reset();
+    engine_.restartAveraging();
     state.writeIndex = 0;
     bpss->setValue(0); // the others were cleared with the measurement
     DrawSignalOverlay();

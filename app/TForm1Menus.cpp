@@ -7,7 +7,7 @@
 #include "app/HelpMenu.h"
 #include "app/TForm1.h"
 #include "app/recordings/RecordingsMenu.h"
-#include "display/Readouts.h"
+#include "measurement/Readouts.h"
 #include "recording/RecordNames.h"
 #include "settings/DialogPlacement.h"
 

@@ -1,9 +1,7 @@
 // The LED strip at the top of the window: the readouts, their units and modes, and the
 // hand steps of the beat rate.
 #include "app/TForm1.h"
-#include "display/Readouts.h"
-#include "measurement/FormatPicture.h"
-#include "measurement/Numbers.h"
+#include "measurement/Readouts.h"
 #include "widgets/Glyphs.h"
 
 namespace tamsel {
@@ -157,75 +155,55 @@ void TForm1::downBtnClick()
     DrawRuler();
 }
 
-void TForm1::clearReadouts(unsigned which, bool panels)
+void TForm1::clearReadouts(unsigned parts, bool panels)
 {
     std::vector<int> cleared;
-    if (which & kRateReadout) {
+    if (parts & Reading::kRate) {
         spd->setValue(0);
         cleared.push_back(6);
-        if (panels)
-            state.reading.shown.rate.reset();
     }
-    if (which & kAmplitudeReadout) {
+    if (parts & Reading::kAmplitude) {
         kaku->setValue(0);
         cleared.insert(cleared.end(), {4, 7});
-        if (panels)
-            state.reading.shown.amplitude.reset();
     }
-    if (which & kBeatErrorReadout) {
+    if (parts & Reading::kBeatError) {
         katatime->setValue(0);
         katatime->setCaption(QStringLiteral("00.0")); // a text readout: its value is not shown
         cleared.push_back(2);
-        if (panels)
-            state.reading.shown.beatError.reset();
     }
     if (panels)
         for (int panel : cleared)
             StatusBar1->setPanelText(panel, QString());
 }
 
-// What the analysis pass hands to the readouts.
-
-void TForm1::rateMeasured(double secondsPerDay)
+void TForm1::showReading(const Reading &r)
 {
-    ++state.reading.rates;
-    state.reading.rate = secondsPerDay;
-    state.reading.beatsPerSecond = state.beatsPerSecond;
-    colourRateReadout();
-    spd->setValue(static_cast<int32_t>(RoundHalfAway(secondsPerDay)));
-    StatusBar1->setPanelText(6, QString::fromStdString(FormatPicture("0.000 sec/day", secondsPerDay)));
-    state.reading.shown.rate = secondsPerDay;
-}
-
-void TForm1::amplitudeMeasured(uint32_t degrees, bool valid, uint32_t liftSamples)
-{
-    if (japanese() && SpeedButton8->isChecked())
-        StatusBar1->setPanelText(7, QStringLiteral("拘束時間: ") +
-                                        QString::fromStdString(FormatPicture(
-                                            "0.0 msec", liftSamples / (44100 * state.clockFactor()) * 1000)));
-    else
-        StatusBar1->setPanelText(7, QString());
-    StatusBar1->setPanelText(4, QString::fromStdString(FormatPicture("0 deg", degrees)));
-    state.reading.shown.amplitude = degrees;
-    kaku->setValue(valid ? static_cast<int32_t>(degrees) : 1000);
-    state.reading.amplitude = degrees;
-    state.reading.amplitudeValid = valid;
-}
-
-void TForm1::beatErrorMeasured(double milliseconds)
-{
-    state.reading.beatError = milliseconds;
-    colourBeatErrorReadout();
-    katatime->setCaption(QString::fromStdString(ledNumber("00.0", milliseconds)));
-    StatusBar1->setPanelText(2, QString::fromStdString(FormatPicture("0.000 msec", milliseconds)));
-    state.reading.shown.beatError = milliseconds;
-}
-
-void TForm1::beatRateCounted()
-{
-    state.reading.beatsPerSecond = state.beatsPerSecond;
-    ShowBeatRate();
-    DrawRuler();
+    const auto text = [](const std::string &s) { return QString::fromStdString(s); };
+    if (r.changed & Reading::kBeatRate) {
+        bpss->setCaption(text(r.beatRateText));
+        if (r.beatRateValid)
+            DrawRuler();
+    }
+    const unsigned valid = r.validMeasures();
+    clearReadouts(r.changed & Reading::kMeasures & ~valid, true);
+    const unsigned shown = r.changed & valid;
+    if (shown & Reading::kRate) {
+        colourRateReadout();
+        spd->setValue(r.rateLed);
+        StatusBar1->setPanelText(6, text(r.rateText));
+    }
+    if (shown & Reading::kAmplitude) {
+        StatusBar1->setPanelText(7, text(r.liftText));
+        StatusBar1->setPanelText(4, text(r.amplitudeText));
+        kaku->setValue(static_cast<int32_t>(r.amplitude));
+    }
+    if (shown & Reading::kBeatError) {
+        colourBeatErrorReadout();
+        katatime->setCaption(text(r.beatErrorLed));
+        StatusBar1->setPanelText(2, text(r.beatErrorText));
+    }
+    if (r.changed & Reading::kHearing)
+        StatusBar1->setWatchNote(text(r.hearingText));
 }
 
 } // namespace tamsel

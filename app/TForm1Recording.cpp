@@ -12,17 +12,6 @@ void TForm1::recBtnClick()
         ShowException(error);
 }
 
-SweepRecord TForm1::sweepRecord() const
-{
-    SweepRecord record;
-    record.beatsPerSecond = watchGate_.shownBeatsPerSecond();
-    record.rateRatio = watchGate_.shownRateRatio();
-    record.shown = state.reading.shown;
-    record.endSample = samplesHeard();
-    record.samplesPerSecond = static_cast<double>(state.trueSamplesPerSecond());
-    return record;
-}
-
 void TForm1::RecordSweep(const SweepRecord &sweep)
 {
     SweepValues values{sweep, {}};

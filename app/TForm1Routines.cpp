@@ -1,4 +1,4 @@
-// The window's shared drawing routines and what it does with the analysis pass's results.
+// The window's shared drawing routines and what it does with what the engine hands on.
 #include "app/TApplication.h"
 #include "app/TForm1.h"
 #include "app/trend/Trend.h"
@@ -6,6 +6,7 @@
 #include "display/ChartFrame.h"
 #include "display/ChartRuler.h"
 #include "display/SignalGraph.h"
+#include "display/TemplateGraph.h"
 
 namespace tamsel {
 
@@ -16,10 +17,8 @@ void TForm1::ResetMeasurement()
     DrawRuler();
     state.clearSweepDetection();
     trend_->gap();
-    watchGate_.Reset();
-    clearReadouts(kAllReadouts, false);
-    state.reading.amplitude = 0;
-    state.reading.amplitudeValid = false;
+    engine_.restartReadings();
+    clearReadouts(Reading::kMeasures, false);
     colourRateReadout();
     colourBeatErrorReadout();
     setStartDown();
@@ -81,20 +80,13 @@ void TForm1::firstBeatOfSweep()
     chartTrace_.drawStartBand(traceBitmap, state.viewSeconds);
 }
 
-void TForm1::timeSignalCalibrationEnded()
+void TForm1::timeSignalCalibrationEnded(bool heard)
 {
-    clock_->calibrationEnded(true);
+    clock_->calibrationEnded(heard);
     if (engine_.averagingAsked())
         measuringModeChanged(); // before the box, under which capture goes on
-    ShowMessage(QStringLiteral("Time signal calibration end."));
-}
-
-void TForm1::timeSignalNotHeard()
-{
-    clock_->calibrationEnded(false);
-    if (engine_.averagingAsked())
-        measuringModeChanged();
-    ShowMessage(QStringLiteral("No time signal heard"));
+    ShowMessage(heard ? QStringLiteral("Time signal calibration end.")
+                      : QStringLiteral("No time signal heard"));
 }
 
 void TForm1::beatMarked(const Beat &beat)
@@ -104,6 +96,23 @@ void TForm1::beatMarked(const Beat &beat)
     options.graphColour2 = N210->isChecked();
     options.acMode = SpeedButton8->isChecked();
     chartTrace_.markBeat(traceBitmap, signalBitmap, state, beat, options);
+}
+
+void TForm1::readingChanged(const Reading &reading)
+{
+    showReading(reading);
+}
+
+// With the input filter on, the signal graph shows the averaged tick and tock.
+void TForm1::templatesAveraged(const AveragedTemplates &templates)
+{
+    TemplatePicture picture;
+    picture.tick = templates.tick;
+    picture.tock = templates.tock;
+    picture.tickEvents = templates.tickEvents;
+    picture.tockEvents = templates.tockEvents;
+    picture.samplesPerPoint = templates.samplesPerPoint;
+    signalBitmap = TemplateGraph::draw(signalBitmap.width(), signalBitmap.height(), picture);
 }
 
 void TForm1::passEnded()

@@ -1,6 +1,6 @@
 #pragma once
-// The boundary between the numeric analysis pass and the window: what the pass reads
-// from the controls, and where it hands each result. The window implements the output.
+// What beat detection reads of the controls, and where it hands each result: the engine's
+// watch gate, which makes the readings of them.
 #include <cstdint>
 
 namespace tamsel {

@@ -1,13 +1,14 @@
 #include "measurement/MeasurementEngine.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
 namespace tamsel {
 
-MeasurementEngine::MeasurementEngine(AnalysisOutput &output, StoreListener &listener)
-    : listener_(listener), analyser_(state, output)
+MeasurementEngine::MeasurementEngine(MeasurementListener &listener)
+    : listener_(listener), gate_(*this, listener), analyser_(state, gate_)
 {}
 
 MeasuringMode MeasurementEngine::mode() const
@@ -16,8 +17,9 @@ MeasuringMode MeasurementEngine::mode() const
                                                            : MeasuringMode::Threshold;
 }
 
-void MeasurementEngine::add(std::span<const int16_t> samples, bool beatCounterOn)
+void MeasurementEngine::add(std::span<const int16_t> samples, const AnalysisControls &controls)
 {
+    controls_ = controls;
     const bool averaging = mode() == MeasuringMode::Averaging;
     std::vector<uint16_t> magnitudes(samples.size());
     if (averaging) {
@@ -33,9 +35,60 @@ void MeasurementEngine::add(std::span<const int16_t> samples, bool beatCounterOn
     if (!averaging)
         return;
     // A rate set by hand always wins over the one heard.
-    meter_.setHandRate(!beatCounterOn && state.beatRateSet() ? state.beatsPerSecond * 3600 : 0);
+    meter_.setHandRate(!controls.beatCounterOn && state.beatRateSet() ? state.beatsPerSecond * 3600 : 0);
     meter_.add(samples.data(), samples.size());
-    listener_.averaged();
+    showAveraged();
+}
+
+// Once the meter has heard the whole buffer: what it hears, its reading, its beats as the
+// chart's marks and its templates.
+void MeasurementEngine::showAveraged()
+{
+    gate_.hear(meter_.hearing());
+    if (!controls_.running)
+        meter_.takeBeats(); // stored, but neither drawn nor shown while the measurement stands
+    else if (meter_.hasReading())
+        gate_.averaged(meter_.reading());
+    else if (meter_.hearing() == AveragingMeter::Hearing::NoWatch)
+        gate_.averagedNothing();
+    markAveragedBeats();
+    if (!controls_.running)
+        return;
+    AveragedTemplates templates;
+    templates.tick = meter_.tickTemplate().shape();
+    templates.tock = meter_.tockTemplate().shape();
+    if (!templates.tick.empty()) {
+        templates.tickEvents = meter_.tickEvents().rises;
+        templates.tockEvents = meter_.tockEvents().rises;
+    }
+    templates.samplesPerPoint = BandBank::kDecimation;
+    listener_.templatesAveraged(templates);
+}
+
+// The meter's beats as marks on the chart, at their correlated times within the sweep.
+void MeasurementEngine::markAveragedBeats()
+{
+    const std::vector<AveragingMeter::Beat> beats = meter_.takeBeats();
+    if (!controls_.running || !state.beatRateSet() || !meter_.hasReading())
+        return;
+    AnalysisOutput &output = gate_;
+    // The newest sample heard is the history's last entry.
+    const int64_t newest = meter_.samplesHeard() - 1;
+    output.passStarted();
+    for (const AveragingMeter::Beat &b : beats) {
+        const int64_t index = state.writeIndex - 1 - (newest - std::llround(b.time));
+        if (index < 0 || index > state.writeIndex)
+            continue; // heard in the sweep before
+        Beat beat;
+        beat.peakIndex = beat.pulseEnd = beat.latePeak = beat.beatTime = static_cast<int32_t>(index);
+        beat.pulseStart = static_cast<uint32_t>(index);
+        beat.inStep = b.fits;
+        if (state.beatCount == 0)
+            output.firstBeatOfSweep();
+        ++state.beatCount;
+        output.beatMarked(beat);
+    }
+    output.passEnded();
 }
 
 // In runs up to the sweep's last entry; a sweep made shorter while the writing is beyond its
@@ -56,19 +109,21 @@ void MeasurementEngine::store(const uint16_t *magnitudes, size_t count)
         if (state.writeIndex > state.samplesPerSweep) {
             state.writeIndex = 0;
             state.clearSweepDetection();
-            listener_.sweepEnded();
+            listener_.sweepEnded(sweepRecord());
         }
     }
 }
 
 void MeasurementEngine::analyse(const AnalysisControls &controls)
 {
+    controls_ = controls;
     if (mode() == MeasuringMode::Threshold)
         analyser_.AnalyseSamples(controls);
 }
 
 void MeasurementEngine::countBeats(const AnalysisControls &controls)
 {
+    controls_ = controls;
     if (mode() == MeasuringMode::Threshold)
         analyser_.CountBeats(controls);
 }
@@ -79,6 +134,23 @@ std::optional<int32_t> MeasurementEngine::followedThreshold() const
         return std::nullopt;
     return mode() == MeasuringMode::Averaging ? ThresholdTracker::threshold(conditioner_)
                                               : tracker_.threshold();
+}
+
+void MeasurementEngine::restartAveraging()
+{
+    meter_.reset();
+    gate_.restartAveraging();
+}
+
+SweepRecord MeasurementEngine::sweepRecord() const
+{
+    SweepRecord record;
+    record.beatsPerSecond = gate_.shownBeatsPerSecond();
+    record.rateRatio = gate_.shownRateRatio();
+    record.shown = state.reading.shown;
+    record.endSample = samplesHeard_;
+    record.samplesPerSecond = static_cast<double>(state.trueSamplesPerSecond());
+    return record;
 }
 
 void MeasurementEngine::restartConditioning()

@@ -1,8 +1,8 @@
 #pragma once
 // The measurement without a window: the state and its sample history, the input conditioner
-// and the threshold tracker, beat detection with its calibration, and the averaging meter.
-// It takes whole buffers of samples. What the storing does goes to its `StoreListener`, in
-// the order it happens; what the measures find goes to its `AnalysisOutput`.
+// and the threshold tracker, beat detection with its calibration, the averaging meter, and
+// the watch gate both paths' measures pass to become readings. It takes whole buffers of
+// samples; what it stores and finds goes to its one listener, in the order it happens.
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -10,26 +10,17 @@
 #include "measurement/AnalysisOutput.h"
 #include "measurement/BeatAnalyser.h"
 #include "measurement/InputConditioner.h"
+#include "measurement/MeasurementListener.h"
 #include "measurement/MeasurementState.h"
 #include "measurement/ThresholdTracker.h"
+#include "measurement/WatchGate.h"
 #include "measurement/averaging/AveragingMeter.h"
 
 namespace tamsel {
 
-class StoreListener {
-public:
-    virtual ~StoreListener() = default;
-    // History entries `from` to `from + count - 1` of the sweep hold new samples.
-    virtual void samplesStored(int32_t from, int32_t count) = 0;
-    // The sweep's last entry is stored; the next sample starts a new sweep.
-    virtual void sweepEnded() = 0;
-    // In the averaging mode, once the meter has heard the whole buffer.
-    virtual void averaged() = 0;
-};
-
 class MeasurementEngine {
 public:
-    MeasurementEngine(AnalysisOutput &output, StoreListener &listener);
+    explicit MeasurementEngine(MeasurementListener &listener);
 
     MeasurementState state;
 
@@ -43,8 +34,8 @@ public:
     void setAutoThreshold(bool on) { autoThreshold_ = on; }
 
     // Stores a buffer whole, wrapping the sweep where it ends, and in the averaging mode hands
-    // it to the meter. `beatCounterOn`: the beat rate is counted, not set by hand.
-    void add(std::span<const int16_t> samples, bool beatCounterOn);
+    // it to the meter, under the controls as they stand.
+    void add(std::span<const int16_t> samples, const AnalysisControls &controls);
     // The analysis pass and the beat counter of beat detection; nothing in the averaging mode.
     void analyse(const AnalysisControls &controls);
     void countBeats(const AnalysisControls &controls);
@@ -59,17 +50,30 @@ public:
     // A new sound: the levels learnt from the old one would mislead.
     void restartConditioning();
     void restartThreshold() { tracker_.reset(); }
-    void restartAveraging() { meter_.reset(); }
+    void restartAveraging();
+    // A new measurement: nothing heard yet. The readouts stay as they are.
+    void restartReadings() { gate_.Reset(); }
 
     // Samples stored since the engine was made: the position in the audio heard.
     int64_t samplesHeard() const { return samplesHeard_; }
     Calibration &calibration() { return analyser_.calibration(); }
     AveragingMeter &meter() { return meter_; }
+    // The controls of the latest buffer, pass or count: language, modes, threshold, counter.
+    const AnalysisControls &controls() const { return controls_; }
+    // The readouts as they stand.
+    const Reading &reading() const { return gate_.latest(); }
+    // What the sweep leaves for the log and the trend: the measures as the readouts show
+    // them, where it ends in the audio heard, and the card's true rate.
+    SweepRecord sweepRecord() const;
 
 private:
     void store(const uint16_t *magnitudes, size_t count);
+    void showAveraged();
+    void markAveragedBeats();
 
-    StoreListener &listener_;
+    MeasurementListener &listener_;
+    AnalysisControls controls_;
+    WatchGate gate_;
     BeatAnalyser analyser_;
     InputConditioner conditioner_;
     ThresholdTracker tracker_;

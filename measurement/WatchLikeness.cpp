@@ -10,7 +10,6 @@
 namespace tamsel {
 
 namespace {
-constexpr double kRateTolerance = 0.02;
 // A tick lasts the lift and its echoes, well under half a beat interval even at the least
 // amplitude shown; a tone, a hum or a level lasts as long as the pulse search looks.
 constexpr double kWidestPulse = 0.5;
@@ -77,7 +76,7 @@ bool WatchLikeness::StandardBeatRate(double beatsPerSecond)
     const double bph = beatsPerSecond * 3600;
     return std::any_of(
         std::begin(kStandardBeatsPerHour), std::end(kStandardBeatsPerHour),
-        [bph](double standard) { return std::fabs(bph - standard) <= kRateTolerance * standard; });
+        [bph](double standard) { return std::fabs(bph - standard) <= kStandardRateTolerance * standard; });
 }
 
 bool WatchLikeness::PossibleAmplitude(double degrees)

@@ -40,7 +40,7 @@ public:
         watchBeatsPerSecond_ = 0;
     }
 
-    // Within 2 % of 7 200, 9 000, 10 800, 12 000, 14 400, 18 000, 19 800, 21 600, 25 200,
+    // Within 1.2 % of 7 200, 9 000, 10 800, 12 000, 14 400, 18 000, 19 800, 21 600, 25 200,
     // 28 800, 36 000 or 43 200 beats per hour.
     static bool StandardBeatRate(double beatsPerSecond);
     // A balance swings 100 to 360 degrees; anything else is a misreading.

@@ -62,16 +62,20 @@ TEST(Language, LiftTimeTextUsesTheNominalRateAndOnlyTheAcMode)
 {
     Window w("[Init]\r\nHosei=-100\r\n", kJapanese);
     ASSERT_EQ(w.state().samplesPerSecond, 44000);
-    AnalysisOutput &output = *w.form;
-    output.amplitudeMeasured(280, true, 4410);
+    const auto amplitude = [&w](uint32_t lift) {
+        Reading reading;
+        reading.showAmplitude(280, lift, w.state().clockFactor(), w.form->controls());
+        w.form->showReading(reading);
+    };
+    amplitude(4410);
     EXPECT_EQ(w.form->StatusBar1->panelText(7), "") << "peak mode";
     w.form->SpeedButton8->click();
-    output.amplitudeMeasured(280, true, 4410);
+    amplitude(4410);
     EXPECT_EQ(w.form->StatusBar1->panelText(7), QStringLiteral("拘束時間: 100.0 msec"));
     EXPECT_EQ(w.form->StatusBar1->panelText(4), "280 deg");
     // The panel is wide enough to be read, at the window's font.
     for (const uint32_t lift : {450u, 4410u}) {
-        output.amplitudeMeasured(280, true, lift);
+        amplitude(lift);
         const QLabel *panel = w.form->StatusBar1->Panel(7);
         EXPECT_EQ(panel->font(), w.form->font());
         EXPECT_LE(panel->sizeHint().width(), panel->width()) << panel->text().toStdString();

@@ -1,6 +1,7 @@
 // The LED readouts through the main window: the hand steps of the beat rate, the beat unit
 // and the two display modes, the hints, and the values a synthetic watch leaves on them.
 #include <QColor>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "WindowDrive.h"
@@ -13,9 +14,12 @@ namespace {
 
 const QColor lime(0, 255, 0), green(0, 128, 0), yellow(255, 255, 0), olive(128, 128, 0);
 
-AnalysisOutput &output(Window &w)
+// A reading of the parts given, shown in the window.
+void show(Window &w, const std::function<void(Reading &)> &fill)
 {
-    return *w.form;
+    Reading reading;
+    fill(reading);
+    w.form->showReading(reading);
 }
 
 } // namespace
@@ -153,26 +157,34 @@ TEST(DisplayModes, StoredTwoShowsTheSecondModeAndIsNotToggled)
 TEST(Values, RateBeatErrorAndAmplitudeUpdates)
 {
     Window w;
-    output(w).rateMeasured(-4.8979);
+    show(w, [](Reading &r) { r.showRate(-4.8979, 0); });
     EXPECT_EQ(w.form->spd->value(), -5);
     EXPECT_EQ(w.form->spd->displayedText(), "000-5");
     EXPECT_EQ(w.form->StatusBar1->panelText(6), "-4.898 sec/day");
     // Halves go away from zero, not to the even neighbour.
-    output(w).rateMeasured(-4.5);
+    show(w, [](Reading &r) { r.showRate(-4.5, 0); });
     EXPECT_EQ(w.form->spd->value(), -5);
-    output(w).rateMeasured(2.5);
+    show(w, [](Reading &r) { r.showRate(2.5, 0); });
     EXPECT_EQ(w.form->spd->value(), 3);
 
-    output(w).beatErrorMeasured(0.25);
+    show(w, [](Reading &r) { r.showBeatError(0.25); });
     EXPECT_EQ(w.form->katatime->caption(), "00.3");
     EXPECT_EQ(w.form->StatusBar1->panelText(2), "0.250 msec");
 
-    output(w).amplitudeMeasured(282, true, 700);
+    show(w, [&w](Reading &r) { r.showAmplitude(282, 700, 1, w.form->controls()); });
     EXPECT_EQ(w.form->kaku->value(), 282);
     EXPECT_EQ(w.form->StatusBar1->panelText(4), "282 deg");
-    output(w).amplitudeMeasured(400, false, 700);
+    // Pulse mode measures no amplitude.
+    w.form->NOn1Click();
     EXPECT_EQ(w.form->kaku->value(), 1000);
     EXPECT_EQ(w.form->kaku->displayedText(), "---");
+    w.form->NOff1Click();
+
+    // A part cleared leaves the others.
+    show(w, [](Reading &r) { r.clear(Reading::kRate); });
+    EXPECT_EQ(w.form->spd->value(), 0);
+    EXPECT_EQ(w.form->StatusBar1->panelText(6), "");
+    EXPECT_EQ(w.form->StatusBar1->panelText(2), "0.250 msec");
 
     // A reset zeroes the three readouts; the beat error shows text.
     w.form->N22Click();

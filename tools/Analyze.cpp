@@ -404,7 +404,7 @@ int main(int argc, char **argv)
     if (args.isSet("header") && !json && !writeResults(std::string(kCsvHeader) + '\n'))
         return kWriteFailed;
     form.OnSweepEnd = [&] {
-        const SweepRecord sweep = form.sweepRecord();
+        const SweepRecord sweep = form.engine().sweepRecord();
         const std::string csv = buildCsvLine(utf8(recordStamp(heardAt())), sweep);
         progress.erase();
         watchHeard = watchHeard || sweep.shown.rate.has_value();

@@ -43,7 +43,7 @@ std::string sweepJson(const TForm1 &form, const QDateTime &at, const char *kind)
     object[QStringLiteral("time")] = withOffset(at);
     // The beat rate as the CSV line has it (none while no watch is heard): one decimal of beats
     // per second.
-    const SweepRecord sweep = form.sweepRecord();
+    const SweepRecord sweep = form.engine().sweepRecord();
     const double shown = sweep.beatsPerSecond;
     const double bps = QByteArray::fromStdString(FormatPicture("0.0", shown, ".")).toDouble();
     object[QStringLiteral("bph")] = shown > 0 ? QJsonValue(bps * 3600) : QJsonValue();

@@ -18,8 +18,6 @@ namespace {
 constexpr int kGroup = 4; // envelope samples averaged into one of the series
 constexpr double kSeriesRate = BandBank::kEnvelopeRate / kGroup;
 constexpr size_t kFftSize = size_t{1} << 16; // room for 11 s without wrapping the correlation
-// A watch's rate lies within this of its standard one (about 1 000 s/day).
-constexpr double kRateTolerance = 0.012;
 // Beat error shifts a tock off the middle of the cycle by up to a few milliseconds (5 ms and more
 // in a watch badly out of beat).
 constexpr double kBeatErrorReach = 0.007;
@@ -148,8 +146,10 @@ Periodicity PeriodFinder::find(const EnvelopeRing &envelope, double seconds, dou
     // best split, is how much a beat apart repeats.
     auto beatApart = [&](double period) {
         const auto reach = static_cast<size_t>(kBeatErrorReach * kSeriesRate);
-        const auto lo = static_cast<size_t>(std::max<double>(reach + 1, period * (1 - kRateTolerance)));
-        const auto hi = std::min(lastLag - reach, static_cast<size_t>(period * (1 + kRateTolerance) + 1));
+        const auto lo =
+            static_cast<size_t>(std::max<double>(reach + 1, period * (1 - kStandardRateTolerance)));
+        const auto hi =
+            std::min(lastLag - reach, static_cast<size_t>(period * (1 + kStandardRateTolerance) + 1));
         double best = -1;
         for (size_t k = lo; k < hi; ++k)
             for (size_t d = 0; d <= reach; ++d)
@@ -167,13 +167,13 @@ Periodicity PeriodFinder::find(const EnvelopeRing &envelope, double seconds, dou
         double best = 0;
         for (double bph : rates) {
             const double period = kSeriesRate * 3600 / bph;
-            if (2 * period * (1 + kRateTolerance) + kBeatErrorReach * kSeriesRate >= lastLag)
+            if (2 * period * (1 + kStandardRateTolerance) + kBeatErrorReach * kSeriesRate >= lastLag)
                 continue;
-            Candidate c{bph, beatApart(period), peak(period / 2, kRateTolerance, nullptr), 0, 0};
-            c.cycle = peak(2 * period, kRateTolerance, &c.cycleAt);
+            Candidate c{bph, beatApart(period), peak(period / 2, kStandardRateTolerance, nullptr), 0, 0};
+            c.cycle = peak(2 * period, kStandardRateTolerance, &c.cycleAt);
             // Tick to tick is a whole cycle, whatever the beat error: a peak found only at the
             // edge of the reach belongs to another rate.
-            if (std::fabs(c.cycleAt / (2 * period) - 1) > kRateTolerance)
+            if (std::fabs(c.cycleAt / (2 * period) - 1) > kStandardRateTolerance)
                 continue;
             candidates.push_back(c);
             best = std::max(best, c.cycle);
@@ -200,7 +200,7 @@ Periodicity PeriodFinder::find(const EnvelopeRing &envelope, double seconds, dou
              bph += kOwnRateStep)
             if (std::none_of(
                     kStandardBeatsPerHour.begin(), kStandardBeatsPerHour.end(),
-                    [&](double standard) { return std::fabs(bph / standard - 1) <= kRateTolerance; }))
+                    [&](double standard) { return std::fabs(bph / standard - 1) <= kStandardRateTolerance; }))
                 others.push_back(bph);
         chosen = choose(others);
         between = chosen != nullptr;

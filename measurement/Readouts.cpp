@@ -1,4 +1,4 @@
-#include "display/Readouts.h"
+#include "measurement/Readouts.h"
 
 #include <algorithm>
 

@@ -1,34 +1,47 @@
 #pragma once
-// Between the beat detection and the window: the readouts show what the analysis measured
-// only while the pulses look like a watch's. Until that is known the measurements are held
-// (the latest of each kind), and shown at once when a watch is heard; when the pulses are no
-// watch's, the readouts show nothing, as for silence, and the status bar says so. Figures no
+// Between the measures and the readouts: the readouts show what beat detection measured only
+// while the pulses look like a watch's. Until that is known the measurements are held (the
+// latest of each kind), and shown at once when a watch is heard; when the pulses are no
+// watch's, the readouts show nothing, as for silence, and the reading says so. Figures no
 // watch can show (amplitudes outside 100-360 degrees, beat errors over a quarter of the beat
 // interval) are never shown, on either path, nor is an averaged rate that the spacing of
-// its own beats contradicts (beats miscounted through missed ones or stray pulses). In the
-// averaging mode, that measurement judges what it hears itself, and the rest passes as it is.
+// its own beats contradicts (beats miscounted through missed ones or stray pulses). The
+// averaging meter judges what it hears itself: its reading passes the rest as it is.
+// What passes becomes the latest `Reading`, handed to the listener part by part.
 #include <deque>
 #include <optional>
 #include <vector>
 
 #include "measurement/AnalysisOutput.h"
+#include "measurement/MeasurementListener.h"
 #include "measurement/WatchLikeness.h"
+#include "measurement/averaging/AveragingMeter.h"
 
 namespace tamsel {
 
-class TForm1;
+class MeasurementEngine;
 
 class WatchGate : public AnalysisOutput {
 public:
-    explicit WatchGate(TForm1 &form) : form_(form) {}
+    WatchGate(MeasurementEngine &engine, MeasurementListener &listener) : engine_(engine), listener_(listener)
+    {}
 
-    // A new measurement: nothing heard yet. The readouts stay as they are.
+    // A new measurement: nothing heard yet, and the reading's numbers forgotten. The readouts
+    // stay as they are.
     void Reset();
     WatchVerdict verdict() const { return likeness_.Verdict(); }
+    const Reading &latest() const { return shown_; }
 
     // What the sweep's record (CSV line, snapshot) states: as the readouts show it.
     double shownBeatsPerSecond() const;
     double shownRateRatio() const;
+
+    // The averaging meter has heard a buffer: how it hears, and its reading when it has one.
+    void hear(AveragingMeter::Hearing hearing);
+    void averaged(const AveragingMeter::Reading &r);
+    // The meter hears no watch: readouts that carried its reading show nothing.
+    void averagedNothing();
+    void restartAveraging() { averagedShown_ = false; }
 
     void passStarted() override;
     void firstBeatOfSweep() override;
@@ -43,7 +56,7 @@ public:
 
 private:
     struct Pulse {
-        double time;  // samples since the window began hearing
+        double time;  // samples since the engine began hearing
         double width; // 0: not measured
     };
     struct Held {
@@ -76,14 +89,24 @@ private:
     void showAmplitude(const Held::Amplitude &a);
     void showBeatError(double milliseconds);
     bool steadyBeatError(double milliseconds);
-    AnalysisOutput &window();
+    // What passes: into the state's latest reading and the reading shown.
+    void passRate(double secondsPerDay, double ratio);
+    void passAmplitude(const Held::Amplitude &a);
+    void passBeatError(double milliseconds);
+    void passBeatRate();
+    void clear(unsigned parts);
+    void hearAs(Reading::Hearing hearing);
+    void tell();
 
-    TForm1 &form_;
+    MeasurementEngine &engine_;
+    MeasurementListener &listener_;
+    Reading shown_;
     WatchLikeness likeness_;
     std::deque<Pulse> pulses_;
     Held held_;
     double shownRatio_ = 0;
     bool beatRateHidden_ = false;
+    bool averagedShown_ = false;     // the readouts carry the averaging meter's reading
     double heardBeatsPerSecond_ = 0; // the beat rate of the watch last heard
     // The sweep's spans of two beats between three consecutive beats in step, and the times
     // of the latest such run: what the averaged rate must agree with.

@@ -1,13 +1,13 @@
-#include "app/WatchGate.h"
+#include "measurement/WatchGate.h"
 
 #include <algorithm>
 #include <cmath>
 #include <utility>
 #include <vector>
 
-#include "app/TForm1.h"
-#include "display/Readouts.h"
+#include "measurement/MeasurementEngine.h"
 #include "measurement/Median.h"
+#include "measurement/Numbers.h"
 
 namespace tamsel {
 
@@ -18,24 +18,20 @@ constexpr double kSpacingSamples = 4;
 // How far one beat's beat error may stray from the latest ones', in milliseconds: a pulse
 // timed a few samples off in noise moves it by a tenth or two.
 constexpr double kBeatErrorSpreadMs = 0.3;
+constexpr long double kSecondsPerDay = 86400.0L;
 } // namespace
 
-AnalysisOutput &WatchGate::window()
-{
-    return form_;
-}
-
-// Times count from when the window began hearing, so that the pulses of two sweeps keep
+// Times count from when the engine began hearing, so that the pulses of two sweeps keep
 // their distance.
 int64_t WatchGate::sweepOrigin() const
 {
-    return form_.samplesHeard() - form_.state.writeIndex;
+    return engine_.samplesHeard() - engine_.state.writeIndex;
 }
 
 // The averaging measurement judges what it hears itself.
 bool WatchGate::gated() const
 {
-    return form_.engine().mode() == MeasuringMode::Threshold;
+    return engine_.mode() == MeasuringMode::Threshold;
 }
 
 // How long the pulse stays at or above the threshold: the pulse's own boundaries follow the
@@ -44,8 +40,8 @@ double WatchGate::widthOf(const Beat &beat) const
 {
     if (beat.pulseEnd <= static_cast<int32_t>(beat.pulseStart))
         return 0; // pulse mode and the time signal measure none
-    const uint16_t *h = form_.state.sampleHistory.data();
-    const int64_t threshold = 32768 - form_.TrackBar1->value();
+    const uint16_t *h = engine_.state.sampleHistory.data();
+    const int64_t threshold = engine_.controls().thresholdLevel;
     int64_t start = beat.pulseStart, end = beat.pulseEnd;
     while (start < beat.peakIndex && h[start] < threshold)
         ++start;
@@ -69,28 +65,31 @@ void WatchGate::Reset()
     heardBeatsPerSecond_ = 0;
     recentBeatErrors_.clear();
     amplitudeOfThisBeat_ = false;
-    form_.StatusBar1->setWatchNote(QString());
+    engine_.state.reading.amplitude = 0;
+    engine_.state.reading.amplitudeValid = false;
+    hearAs(Reading::Hearing::Heard);
+    tell();
 }
 
 double WatchGate::shownBeatsPerSecond() const
 {
     // A beat rate set by hand is a setting, shown whatever is heard.
-    return gated() && beatRateHidden_ && form_.autosw->isChecked() ? 0 : form_.state.beatsPerSecond;
+    return gated() && beatRateHidden_ && engine_.controls().beatCounterOn ? 0 : engine_.state.beatsPerSecond;
 }
 
 double WatchGate::shownRateRatio() const
 {
-    return gated() ? shownRatio_ : form_.state.rateRatio;
+    return gated() ? shownRatio_ : engine_.state.rateRatio;
 }
 
 void WatchGate::passStarted()
 {
-    window().passStarted();
+    listener_.passStarted();
 }
 
 void WatchGate::firstBeatOfSweep()
 {
-    window().firstBeatOfSweep();
+    listener_.firstBeatOfSweep();
     pairSpans_.clear();
     inStepRun_ = 0;
 }
@@ -98,29 +97,29 @@ void WatchGate::firstBeatOfSweep()
 void WatchGate::rateMeasured(double secondsPerDay)
 {
     if (!gated()) {
-        window().rateMeasured(secondsPerDay);
-        shownRatio_ = form_.state.rateRatio;
+        passRate(secondsPerDay, engine_.state.rateRatio);
+        shownRatio_ = engine_.state.rateRatio;
         return;
     }
     // Judged against the spacing of the beats it was measured on.
-    const bool counted = form_.state.rateMode != 0 || !spacingContradicts(form_.state.rateRatio);
+    const bool counted = engine_.state.rateMode != 0 || !spacingContradicts(engine_.state.rateRatio);
     if (showing()) {
-        showRate(secondsPerDay, form_.state.rateRatio, counted);
+        showRate(secondsPerDay, engine_.state.rateRatio, counted);
     } else {
         held_.rate = secondsPerDay;
-        held_.rateRatio = form_.state.rateRatio;
+        held_.rateRatio = engine_.state.rateRatio;
         held_.rateCounted = counted;
     }
 }
 
 void WatchGate::timeSignalCalibrationEnded()
 {
-    window().timeSignalCalibrationEnded();
+    listener_.timeSignalCalibrationEnded(true);
 }
 
 void WatchGate::timeSignalNotHeard()
 {
-    window().timeSignalNotHeard();
+    listener_.timeSignalCalibrationEnded(false);
 }
 
 void WatchGate::amplitudeMeasured(uint32_t degrees, bool valid, uint32_t liftSamples)
@@ -136,10 +135,12 @@ void WatchGate::amplitudeMeasured(uint32_t degrees, bool valid, uint32_t liftSam
 void WatchGate::beatErrorMeasured(double milliseconds)
 {
     if (gated() && !steadyBeatError(milliseconds)) {
-        if (showing())
-            form_.clearReadouts(TForm1::kBeatErrorReadout, true);
-        else
+        if (showing()) {
+            clear(Reading::kBeatError);
+            tell();
+        } else {
             held_.beatError.reset();
+        }
         return;
     }
     if (showing())
@@ -150,15 +151,17 @@ void WatchGate::beatErrorMeasured(double milliseconds)
 
 void WatchGate::beatMarked(const Beat &beat)
 {
-    window().beatMarked(beat);
+    listener_.beatMarked(beat);
     if (!gated())
         return;
     // The lift runs from the pulse's start: where no start was found, its amplitude is none.
     if (std::exchange(amplitudeOfThisBeat_, false) && !beat.pulseStartFound) {
-        if (showing())
-            form_.clearReadouts(TForm1::kAmplitudeReadout, true);
-        else
+        if (showing()) {
+            clear(Reading::kAmplitude);
+            tell();
+        } else {
             held_.amplitude.reset();
+        }
     }
     followSpacing(beat);
     pulses_.push_back({static_cast<double>(sweepOrigin() + beat.beatTime), widthOf(beat)});
@@ -169,13 +172,13 @@ void WatchGate::beatMarked(const Beat &beat)
 
 void WatchGate::passEnded()
 {
-    window().passEnded();
+    listener_.passEnded();
 }
 
 void WatchGate::beatRateCounted()
 {
     if (!gated()) {
-        window().beatRateCounted();
+        passBeatRate();
         return;
     }
     keepTheBeatRateHeard();
@@ -204,8 +207,8 @@ PulseTrain WatchGate::train(double beatsPerSecond, std::vector<double> &times,
     if (widthsKnown)
         train.widths = widths;
     train.beatsPerSecond = beatsPerSecond;
-    train.beatRateByHand = !form_.autosw->isChecked();
-    train.samplesPerSecond = form_.state.samplesPerSecond;
+    train.beatRateByHand = !engine_.controls().beatCounterOn;
+    train.samplesPerSecond = engine_.state.samplesPerSecond;
     return train;
 }
 
@@ -216,8 +219,8 @@ PulseTrain WatchGate::train(double beatsPerSecond, std::vector<double> &times,
 // beats missed there are missed in the sweep too.)
 void WatchGate::keepTheBeatRateHeard()
 {
-    const double counted = form_.state.beatsPerSecond;
-    if (!form_.autosw->isChecked())
+    const double counted = engine_.state.beatsPerSecond;
+    if (!engine_.controls().beatCounterOn)
         return;
     // Before a watch is heard, the count less the one click.
     const bool heard = verdict() == WatchVerdict::Watch && heardBeatsPerSecond_ > 0;
@@ -229,20 +232,21 @@ void WatchGate::keepTheBeatRateHeard()
     // keep it only as its double, or loosely, are as likely a faster watch missing beats.
     if (!likeness_.KeepsTheBeat(train(counted, times, widths)) &&
         likeness_.KeepsTheBeat(train(before, times, widths), heard))
-        form_.state.beatsPerSecond = before;
+        engine_.state.beatsPerSecond = before;
 }
 
 void WatchGate::judge()
 {
     std::vector<double> times, widths;
     const WatchVerdict before = likeness_.Verdict();
-    const WatchVerdict now = likeness_.Judge(train(form_.state.beatsPerSecond, times, widths));
+    const WatchVerdict now = likeness_.Judge(train(engine_.state.beatsPerSecond, times, widths));
     if (now == WatchVerdict::Watch)
-        heardBeatsPerSecond_ = form_.state.beatsPerSecond;
+        heardBeatsPerSecond_ = engine_.state.beatsPerSecond;
     if (now == before)
         return;
     if (now == WatchVerdict::Watch) {
-        form_.StatusBar1->setWatchNote(QString());
+        hearAs(Reading::Hearing::Heard);
+        tell();
         showHeld();
     } else if (now == WatchVerdict::NoWatch) {
         showNothing();
@@ -255,7 +259,7 @@ void WatchGate::showHeld()
     // The beat rate in use stands whatever was heard meanwhile: heard again, it is shown again.
     if (held.beatRate || beatRateHidden_) {
         beatRateHidden_ = false;
-        window().beatRateCounted();
+        passBeatRate();
     }
     if (held.rate)
         showRate(*held.rate, held.rateRatio, held.rateCounted);
@@ -269,14 +273,14 @@ void WatchGate::showHeld()
 void WatchGate::showNothing()
 {
     held_ = {};
-    TForm1 &f = form_;
-    f.clearReadouts(TForm1::kAllReadouts, true);
-    if (f.autosw->isChecked()) {
-        f.bpss->setCaption(QString::fromStdString(beatRateText(0, f.state.beatUnit)));
+    clear(Reading::kMeasures);
+    if (engine_.controls().beatCounterOn) {
+        shown_.blankBeatRate(engine_.state.beatUnit);
         beatRateHidden_ = true;
     }
     shownRatio_ = 0;
-    f.StatusBar1->setWatchNote(QStringLiteral("No watch heard"));
+    hearAs(Reading::Hearing::NoWatch);
+    tell();
 }
 
 void WatchGate::showRate(double secondsPerDay, double ratio, bool counted)
@@ -285,13 +289,14 @@ void WatchGate::showRate(double secondsPerDay, double ratio, bool counted)
         clearRate();
         return;
     }
-    window().rateMeasured(secondsPerDay);
+    passRate(secondsPerDay, ratio);
     shownRatio_ = ratio;
 }
 
 void WatchGate::clearRate()
 {
-    form_.clearReadouts(TForm1::kRateReadout, true);
+    clear(Reading::kRate);
+    tell();
     shownRatio_ = 0;
 }
 
@@ -317,7 +322,7 @@ bool WatchGate::spacingContradicts(double ratio) const
 {
     if (pairSpans_.empty())
         return true; // not one run of three beats: nothing confirms the count
-    const double twoBeats = 2 * static_cast<double>(form_.state.trueBeatPeriod());
+    const double twoBeats = 2 * static_cast<double>(engine_.state.trueBeatPeriod());
     const double spacingRatio = 1 - median(pairSpans_) / twoBeats;
     return std::fabs(ratio - spacingRatio) > kSpacingSamples / twoBeats;
 }
@@ -339,19 +344,139 @@ bool WatchGate::steadyBeatError(double milliseconds)
 void WatchGate::showAmplitude(const Held::Amplitude &a)
 {
     if (a.valid && WatchLikeness::PossibleAmplitude(a.degrees)) {
-        window().amplitudeMeasured(a.degrees, a.valid, a.lift);
+        passAmplitude(a);
         return;
     }
-    form_.clearReadouts(TForm1::kAmplitudeReadout, true);
+    clear(Reading::kAmplitude);
+    tell();
 }
 
 void WatchGate::showBeatError(double milliseconds)
 {
-    if (WatchLikeness::PossibleBeatError(milliseconds, form_.state.beatsPerSecond)) {
-        window().beatErrorMeasured(milliseconds);
+    if (WatchLikeness::PossibleBeatError(milliseconds, engine_.state.beatsPerSecond)) {
+        passBeatError(milliseconds);
         return;
     }
-    form_.clearReadouts(TForm1::kBeatErrorReadout, true);
+    clear(Reading::kBeatError);
+    tell();
+}
+
+void WatchGate::passRate(double secondsPerDay, double ratio)
+{
+    MeasurementState &state = engine_.state;
+    ++state.reading.rates;
+    state.reading.rate = secondsPerDay;
+    state.reading.beatsPerSecond = state.beatsPerSecond;
+    state.reading.shown.rate = secondsPerDay;
+    shown_.showRate(secondsPerDay, ratio);
+    tell();
+}
+
+void WatchGate::passAmplitude(const Held::Amplitude &a)
+{
+    MeasurementState &state = engine_.state;
+    state.reading.shown.amplitude = a.degrees;
+    state.reading.amplitude = a.degrees;
+    state.reading.amplitudeValid = a.valid;
+    shown_.showAmplitude(a.degrees, a.lift, state.clockFactor(), engine_.controls());
+    tell();
+}
+
+void WatchGate::passBeatError(double milliseconds)
+{
+    engine_.state.reading.beatError = milliseconds;
+    engine_.state.reading.shown.beatError = milliseconds;
+    shown_.showBeatError(milliseconds);
+    tell();
+}
+
+void WatchGate::passBeatRate()
+{
+    MeasurementState &state = engine_.state;
+    state.reading.beatsPerSecond = state.beatsPerSecond;
+    shown_.showBeatRate(state.beatsPerSecond, state.beatUnit);
+    tell();
+}
+
+void WatchGate::clear(unsigned parts)
+{
+    ShownMeasures &shown = engine_.state.reading.shown;
+    if (parts & Reading::kRate)
+        shown.rate.reset();
+    if (parts & Reading::kAmplitude)
+        shown.amplitude.reset();
+    if (parts & Reading::kBeatError)
+        shown.beatError.reset();
+    shown_.clear(parts);
+}
+
+// Only a change of what is heard is news.
+void WatchGate::hearAs(Reading::Hearing hearing)
+{
+    if (hearing != shown_.hearing)
+        shown_.hear(hearing);
+}
+
+void WatchGate::tell()
+{
+    if (shown_.changed == 0)
+        return;
+    listener_.readingChanged(shown_);
+    shown_.changed = 0;
+}
+
+void WatchGate::hear(AveragingMeter::Hearing hearing)
+{
+    switch (hearing) {
+    case AveragingMeter::Hearing::NoWatch: hearAs(Reading::Hearing::NoWatch); break;
+    case AveragingMeter::Hearing::Weak: hearAs(Reading::Hearing::Weak); break;
+    default: hearAs(Reading::Hearing::Heard);
+    }
+    tell();
+}
+
+void WatchGate::averaged(const AveragingMeter::Reading &r)
+{
+    MeasurementState &state = engine_.state;
+    if (engine_.controls().beatCounterOn && state.beatsPerSecond != r.beatsPerHour / 3600) {
+        state.beatsPerSecond = r.beatsPerHour / 3600;
+        beatRateCounted();
+    }
+    if (!state.beatRateSet())
+        return;
+    // Samples become time by the sound card's true rate (the clock correction).
+    const long double secondsPerSample = 1.0L / state.trueSamplesPerSecond();
+    const long double nominal = state.trueBeatPeriod();
+    const long double ratio = (nominal - r.beatPeriod) / nominal;
+    state.rateRatio = static_cast<double>(ratio);
+    rateMeasured(static_cast<double>(ratio * kSecondsPerDay));
+    beatErrorMeasured(static_cast<double>(r.beatError * secondsPerSample * 1000));
+    // The balance's own motion gives the amplitude here: the lift is measured from the
+    // unlocking to the drop, not from a pulse's shape.
+    const double degrees = AveragingMeter::amplitude(state.liftAngle, r);
+    const auto shown = static_cast<uint32_t>(Round(std::min(degrees, 1e6)));
+    amplitudeMeasured(shown, state.liftAngle < degrees && degrees <= 360,
+                      static_cast<uint32_t>(Round(r.lift)));
+    averagedShown_ = true;
+}
+
+// As for silence.
+void WatchGate::averagedNothing()
+{
+    if (!averagedShown_)
+        return;
+    MeasurementState &state = engine_.state;
+    if (engine_.controls().beatCounterOn) {
+        state.beatsPerSecond = 0;
+        shown_.showBeatRate(0, state.beatUnit);
+    }
+    state.rateRatio = 0;
+    state.reading.amplitude = 0;
+    state.reading.amplitudeValid = false;
+    state.reading.beatsPerSecond = state.beatsPerSecond;
+    clear(Reading::kMeasures);
+    tell();
+    averagedShown_ = false;
 }
 
 } // namespace tamsel
