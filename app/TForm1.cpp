@@ -43,18 +43,14 @@ QFrame *bevelPanel(QWidget *parent)
 } // namespace
 
 TForm1::TForm1(std::unique_ptr<SoundService> service, const TForm1Design &design, QWidget *parent)
-    : QMainWindow(parent), engine_(*this), trend_(std::make_unique<Trend>(*this)),
+    : QMainWindow(parent), engine_(*this), capture_(std::move(service)), trend_(std::make_unique<Trend>(*this)),
       calibration_(engine_.calibration())
 {
-    WinWaveIn1 = new TWinWaveIn(this, std::move(service));
-    // The capture component's design values; FormCreate sets the format actually used.
-    WinWaveIn1->SetChannels(1);
-    WinWaveIn1->SetBitsPerSample(8);
     buildLayout();
     clock_ = std::make_unique<ClockControl>(state, calibration_, *StatusBar1);
     caption_ = design.caption;
-    input_.device = design.device;
-    input_.recording = design.recording;
+    capture_.input().device = design.device;
+    capture_.input().recording = design.recording;
     setWindowTitle(caption_);
     // The title bar has the system menu and the close button; no minimise or maximise.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -181,16 +177,7 @@ void TForm1::buildLayout()
 
 void TForm1::wireHandlers()
 {
-    WinWaveIn1->OnOpen = [this](QObject *sender) { WinWaveIn1Open(sender); };
-    WinWaveIn1->OnReturnBuffer = [this](TWinWaveDevice *dev, TWinWaveBuffer *buf) {
-        WinWaveIn1ReturnBuffer(dev, buf);
-    };
-    WinWaveIn1->OnLoss = [this](TWinWaveDevice *dev, int64_t samples) { WinWaveIn1Loss(dev, samples); };
-    WinWaveIn1->OnFailure = [this](TWinWaveDevice *dev, const std::string &text) {
-        WinWaveIn1Failure(dev, text);
-    };
-    WinWaveIn1->OnRestore = [this](QObject *) { WinWaveIn1Failure(WinWaveIn1, {}); };
-    WinWaveIn1->OnSourcesChanged = [this](QObject *sender) { WinWaveIn1SourcesChanged(sender); };
+    wireCapture();
     // Start and Stop are an exclusive pair that a press never releases.
     connect(StartButton, &QToolButton::clicked, this, [this] {
         setStartDown();
@@ -249,7 +236,6 @@ void TForm1::wireHandlers()
     };
     for (const auto &[action, handler] : recordings)
         connect(action, &QAction::triggered, Recordings1, handler);
-    OnSamplesHeard = [this](const TWinWaveBuffer &buf) { Recordings1->SamplesHeard(buf); };
     connect(InputGroup1, &QActionGroup::triggered, this, &TForm1::InputItemClick);
     connect(ShowMonitors1, &QAction::triggered, this, &TForm1::ShowMonitors1Click);
     connect(InputFilter1, &QAction::triggered, this, &TForm1::InputFilter1Click);

@@ -1,6 +1,6 @@
 #pragma once
 // The main window: it owns every control, the measurement engine, the image layers and the
-// capture buffers, and is the one place that knows both the numbers and the controls.
+// capture session, and is the one place that knows both the numbers and the controls.
 #include <QAction>
 #include <QActionGroup>
 #include <QImage>
@@ -13,11 +13,10 @@
 
 #include "app/ClockControl.h"
 #include "app/HeldErrors.h"
-#include "app/InputChoice.h"
 #include "app/RunFlags.h"
 #include "app/TPaintBox.h"
 #include "app/TStatusBar.h"
-#include "capture/WinWave.h"
+#include "capture/CaptureSession.h"
 #include "display/ChartTrace.h"
 #include "measurement/MeasurementEngine.h"
 #include "recording/Recorder.h"
@@ -52,8 +51,8 @@ public:
 
     // Life of the window and the capture.
     void FormCreate();
-    void WinWaveIn1Open(QObject *sender);
-    void WinWaveIn1ReturnBuffer(TWinWaveDevice *dev, TWinWaveBuffer *buf);
+    // A buffer the capture session hands on, whole: stored, drawn and measured.
+    void WinWaveIn1ReturnBuffer(const TWinWaveBuffer &buf);
     void StartButtonClick();
     // Stores a returned buffer's samples in the history, drawing their bars and wrapping the
     // sweep as it goes.
@@ -157,8 +156,6 @@ public:
     void RecordSweep(const SweepRecord &sweep);
     // Runs at every sweep end, after the recording (the headless analyzer prints there).
     std::function<void()> OnSweepEnd;
-    // Runs after every handled capture buffer with its number of samples.
-    std::function<void(int)> OnBufferHandled;
 
     // The positional test.
     void Positions1Click();
@@ -174,11 +171,6 @@ public:
 
     // Recordings: File / Open recording..., Live input and Save audio... (app/recordings/).
     RecordingsMenu *Recordings1 = nullptr;
-    void playRecording(std::unique_ptr<SoundService> service, const QString &name);
-    void playLive();
-    bool playingRecording() const { return !input_.recording.isEmpty(); }
-    // Runs with every capture buffer before its samples are stored.
-    std::function<void(const TWinWaveBuffer &)> OnSamplesHeard;
 
     // An ordinary microphone: the input filter and the automatic threshold.
     void InputFilter1Click();
@@ -189,18 +181,15 @@ public:
     void IniSaveProps1AfterLoad(QObject *Sender);
     void IniSaveProps1AfterSave(QObject *Sender);
 
-    // Capture health, beyond the wave-input notifications.
-    void WinWaveIn1Loss(TWinWaveDevice *dev, int64_t samples);
-    void WinWaveIn1Failure(TWinWaveDevice *dev, const std::string &text);
-    int64_t lostSamples() const { return lostSamples_; }
-
-    // The capture source: Option / Input.
+    // The capture: its source (Option / Input), what it lost, its buffers' round trip.
+    CaptureSession &capture() { return capture_; }
+    int64_t lostSamples() const { return capture_.lostSamples(); }
     void InputItemClick(QAction *item);
     void ShowMonitors1Click();
-    void WinWaveIn1SourcesChanged(QObject *sender);
 
 private:
     MeasurementEngine engine_; // before `state`, which is its own
+    CaptureSession capture_;   // before `WinWaveIn1`, which is its device
 
 public:
     MeasurementState &state = engine_.state;
@@ -209,9 +198,8 @@ public:
     QImage traceBitmap;
     QImage gridBitmap;
     QImage rulerBitmap;
-    std::array<std::unique_ptr<TWinWaveBuffer>, 4> captureBuffers;
 
-    TWinWaveIn *WinWaveIn1;
+    TWinWaveIn *WinWaveIn1 = &capture_.device();
     TIniSaveProps *IniSaveProps1;
     TOKBottomDlg *OKBottomDlg;
     AboutBox *AboutDlg1;
@@ -308,32 +296,20 @@ private:
     void colourRateReadout();
     void colourBeatErrorReadout();
     void wireHandlers();
+    void wireCapture();
     void setStartDown();
     void showCaptureNote();
     void buildInputMenu(QMenu *option);
     void refreshInputMenu();
-    void openChosenInput();
-    bool openInput(const QString &source, QString *error);
-    void switchInput(const QString &source);
-    void reopenInput();
     void showInputInUse();
-    bool listed(const QString &source) const;
-    void HandleBuffer(TWinWaveDevice *dev, TWinWaveBuffer *buf);
-    void retryOpen();
 
     Recorder recorder_;
     std::unique_ptr<Trend> trend_;
     Calibration &calibration_; // the engine's, which follows the time signal's pulses
     std::unique_ptr<ClockControl> clock_;
     ChartTrace chartTrace_;
-    int64_t lostSamples_ = 0;
-    int unmeasuredLosses_ = 0;
-    QString failure_;
     QString caption_; // the layout's caption, which the language rule reads; the title adds the source
-    InputChoice input_;
-    int handling_ = 0; // buffer handlers running: more than one under a handler's modal box
     HeldErrors heldErrors_;
-    QTimer *openRetry_ = nullptr; // while no sound server was there to open
     bool destroyed_ = false;
     bool shown_ = false;
 };

@@ -92,7 +92,8 @@ void TForm1::IniSaveProps1AfterLoad(QObject *)
     state.beatUnit = read("vbps", 0, kStoredModeRange);
     state.rateMode = read("Average", 0, kStoredModeRange);
     state.beatErrorMode = read("vkata", 0, kStoredModeRange);
-    input_.stored = input_.loaded = IniSaveProps1->ReadStrValue(kTamselSection, QStringLiteral("Input"));
+    InputChoice &input = capture_.input();
+    input.stored = input.loaded = IniSaveProps1->ReadStrValue(kTamselSection, QStringLiteral("Input"));
     loadTamselSection(*this);
     Recordings1->load(*IniSaveProps1);
 }
@@ -111,8 +112,9 @@ void TForm1::IniSaveProps1AfterSave(QObject *)
     if (N8->isChecked())
         write("BoundaryLevel", TrackBar1->value());
     // A line break in a source's name would split the file's line: such a choice lasts one run.
-    if (input_.stored != input_.loaded && !input_.stored.contains(u'\n') && !input_.stored.contains(u'\r'))
-        IniSaveProps1->WriteStrValue(kTamselSection, QStringLiteral("Input"), input_.stored);
+    const InputChoice &input = capture_.input();
+    if (input.stored != input.loaded && !input.stored.contains(u'\n') && !input.stored.contains(u'\r'))
+        IniSaveProps1->WriteStrValue(kTamselSection, QStringLiteral("Input"), input.stored);
     saveTamselSection(*this);
     Recordings1->save(*IniSaveProps1);
 }

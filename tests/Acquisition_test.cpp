@@ -26,7 +26,7 @@ TEST(Acquisition, OpenQueuesFourFullSizeBuffersAndStarts)
     EXPECT_EQ(w.service->queued(), 4u);
     EXPECT_EQ(w.service->format().bitsPerSample, 16);
     EXPECT_EQ(w.service->format().channels, 1);
-    EXPECT_EQ(w.form->captureBuffers[0]->Length(), 22048);
+    EXPECT_EQ(w.form->capture().buffers()[0]->Length(), 22048);
     EXPECT_EQ(w.state().samplesPerSweep, 2646000);
 }
 
@@ -141,7 +141,7 @@ TEST(Acquisition, BuffersBackUnderABoxOpenedByAHandlerAreHandledWholeInCaptureOr
     w.form->OnSweepEnd = [&] { atSweepEnd = w.state().writeIndex; };
     int32_t storedUnderTheBox = -1;
     int handled = 0;
-    w.form->OnBufferHandled = [&](int) {
+    w.form->capture().OnBufferQueued = [&](int) {
         if (++handled == 1)
             box.exec();
         else if (handled == 3) // closes once both are handled, however long a loaded machine takes

@@ -8,10 +8,12 @@
 
 #include <cstdlib>
 
+#include "RunUntil.h"
 #include "WindowDrive.h"
 #include "capture/PulseSoundService.h"
 
 using namespace tamsel;
+using tamsel::test::runUntil;
 using test::kBufferSamples;
 
 namespace {
@@ -138,15 +140,6 @@ namespace {
 bool liveServer()
 {
     return std::getenv("TAMSEL_INPUT_E2E") != nullptr;
-}
-
-template <typename Done> bool runUntil(Done done, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < timeoutMs)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
 }
 
 QString pactl(const QStringList &args)

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "RunUntil.h"
 #include "app/TApplication.h"
 #include "app/TForm1.h"
 #include "capture/PulseConnection.h"
@@ -20,6 +21,7 @@
 #include "capture/WinWave.h"
 
 using namespace tamsel;
+using tamsel::test::runUntil;
 
 namespace {
 
@@ -59,15 +61,6 @@ void writeWav(const QString &path, const std::vector<int16_t> &samples)
     ASSERT_EQ(sf_write_short(file, samples.data(), static_cast<sf_count_t>(samples.size())),
               static_cast<sf_count_t>(samples.size()));
     sf_close(file);
-}
-
-// Runs the event loop until `done` or the timeout.
-template <typename Done> void runUntil(Done done, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < timeoutMs)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
 struct Capture {

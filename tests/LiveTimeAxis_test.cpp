@@ -18,11 +18,13 @@
 #include <set>
 #include <vector>
 
+#include "RunUntil.h"
 #include "app/TApplication.h"
 #include "app/TForm1.h"
 #include "capture/SyntheticWatch.h"
 
 using namespace tamsel;
+using tamsel::test::runUntil;
 
 namespace {
 
@@ -32,14 +34,6 @@ constexpr double kWatchRate = -5; // seconds per day
 bool liveServer()
 {
     return std::getenv("TAMSEL_LIVE_PULSE") != nullptr;
-}
-
-template <typename Done> void runUntil(Done done, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < timeoutMs)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
 void runFor(int ms)

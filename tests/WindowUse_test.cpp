@@ -90,7 +90,7 @@ TEST(WindowUse, AReplayThatEndsKeepsItsLastReadingsAndTheWindowItsSize)
 
         QStringList beforeEnd, places;
         int buffers = 0, afterEnd = 0;
-        form.OnBufferHandled = [&](int) {
+        form.capture().OnBufferQueued = [&](int) {
             ++buffers;
             places << form.StatusBar1->replayNote();
             if (form.Recordings1->replay().ended())

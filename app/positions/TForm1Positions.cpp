@@ -9,7 +9,7 @@ void TForm1::Positions1Click()
 {
     if (!PositionsDlg) {
         PositionsDlg = new PositionsDialog(*this);
-        OnBufferHandled = [this](int samples) { PositionsDlg->BufferHandled(samples); };
+        capture_.OnBufferQueued = [this](int samples) { PositionsDlg->BufferHandled(samples); };
     }
     PositionsDlg->show();
     PositionsDlg->raise();

@@ -74,13 +74,13 @@ bool RecordingsMenu::openRecording(const QString &path)
         ShowException(error); // the capture in use goes on
         return false;
     }
-    form_.playRecording(std::move(service), QFileInfo(path).fileName());
+    form_.capture().playRecording(std::move(service), QFileInfo(path).fileName());
     return true;
 }
 
 void RecordingsMenu::LiveInput1Click()
 {
-    form_.playLive();
+    form_.capture().playLive();
 }
 
 void RecordingsMenu::SaveAudio1Click()

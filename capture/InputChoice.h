@@ -1,5 +1,5 @@
 #pragma once
-// What the window knows of its capture source: the choice the settings keep, the source
+// What the capture session knows of its source: the choice the settings keep, the source
 // this run wants, and the one the device has open.
 #include <QString>
 #include <memory>
@@ -35,5 +35,12 @@ struct InputChoice {
         stored = storedBefore;
     }
 };
+
+// A source is named by its name or, on the command line, by its description.
+inline bool namesSource(const CaptureSource &s, const QString &source)
+{
+    return !source.isEmpty() &&
+           (QString::fromStdString(s.name) == source || QString::fromStdString(s.description) == source);
+}
 
 } // namespace tamsel
