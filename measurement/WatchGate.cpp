@@ -214,25 +214,20 @@ PulseTrain WatchGate::train(double beatsPerSecond, std::vector<double> &times,
 
 // A stray click in the second the beats are counted in makes the count too high, and the
 // whole sweep would be measured at a beat rate that is not the watch's. While the pulses keep
-// the beat rate of the watch heard (or, before one is heard, one beat a second fewer) and not
-// the higher count, the count was the click's. (A count too low is left to the watch test:
-// beats missed there are missed in the sweep too.)
+// the beat rate of the watch heard and not the higher count, the count was the click's. (A
+// count too low is left to the watch test: beats missed there are missed in the sweep too.
+// Before a watch is heard nothing is corrected: the pulses then were found at no beat rate
+// or another, and a lower rate they seem to keep may be a faster watch's.)
 void WatchGate::keepTheBeatRateHeard()
 {
     const double counted = engine_.state.beatsPerSecond;
-    if (!engine_.controls().beatCounterOn)
-        return;
-    // Before a watch is heard, the count less the one click.
-    const bool heard = verdict() == WatchVerdict::Watch && heardBeatsPerSecond_ > 0;
-    const double before = heard ? heardBeatsPerSecond_ : counted - 1;
-    if (before <= 0 || counted <= before)
+    if (verdict() != WatchVerdict::Watch || !engine_.controls().beatCounterOn || heardBeatsPerSecond_ <= 0 ||
+        counted <= heardBeatsPerSecond_)
         return;
     std::vector<double> times, widths;
-    // Before a watch is heard, the lower rate must show itself as a watch's must: pulses that
-    // keep it only as its double, or loosely, are as likely a faster watch missing beats.
     if (!likeness_.KeepsTheBeat(train(counted, times, widths)) &&
-        likeness_.KeepsTheBeat(train(before, times, widths), heard))
-        engine_.state.beatsPerSecond = before;
+        likeness_.KeepsTheBeat(train(heardBeatsPerSecond_, times, widths)))
+        engine_.state.beatsPerSecond = heardBeatsPerSecond_;
 }
 
 void WatchGate::judge()

@@ -49,11 +49,12 @@ double AgreeingShare(std::span<const double> t, double period)
         agreeing += TickAndTock(t[i - 1] - t[i - 2], t[i] - t[i - 1], period) ? 1 : 0;
     return static_cast<double>(agreeing) / static_cast<double>(t.size() - 2);
 }
+
 // The share of pairs that keep the beat once stray pulses are left out, over the pairs there
 // were: a click between two beats splits an interval into two that span no beat, while the
 // beats on either side of it keep theirs. A pulse halfway between two is no stray but the beat
-// of a watch twice as fast, half of whose beats were missed. Clicks alone never make a watch
-// so: too few of their intervals span whole beats.
+// of a watch twice as fast, half of whose beats were missed. Only a watch already heard is
+// judged so: clicks alone never make one.
 double ShareWithoutStrays(std::span<const double> t, double period)
 {
     std::vector<double> kept;
@@ -97,21 +98,20 @@ WatchVerdict WatchLikeness::Judge(const PulseTrain &pulses)
         return verdict_;
     // Staying a watch is for the beat rate it was heard at: a new count must show itself.
     const bool staying = verdict_ == WatchVerdict::Watch && bps == watchBeatsPerSecond_;
-    verdict_ = Keeps(pulses, staying ? kStayWatch : kBecomeWatch, true, staying) ? WatchVerdict::Watch
-                                                                                 : WatchVerdict::NoWatch;
+    verdict_ = Keeps(pulses, staying ? kStayWatch : kBecomeWatch, staying) ? WatchVerdict::Watch
+                                                                           : WatchVerdict::NoWatch;
     watchBeatsPerSecond_ = verdict_ == WatchVerdict::Watch ? bps : 0;
     return verdict_;
 }
 
-bool WatchLikeness::KeepsTheBeat(const PulseTrain &pulses, bool asHeard) const
+bool WatchLikeness::KeepsTheBeat(const PulseTrain &pulses) const
 {
     const double bps = pulses.beatsPerSecond;
     return bps > 0 && std::isfinite(bps) && pulses.samplesPerSecond > 0 &&
-           pulses.times.size() >= kLeastPulses &&
-           (asHeard ? Keeps(pulses, kStayWatch, true, true) : Keeps(pulses, kBecomeWatch, false, true));
+           pulses.times.size() >= kLeastPulses && Keeps(pulses, kStayWatch, true);
 }
 
-bool WatchLikeness::Keeps(const PulseTrain &pulses, double share, bool orTwiceIt, bool strays) const
+bool WatchLikeness::Keeps(const PulseTrain &pulses, double share, bool strays) const
 {
     const double bps = pulses.beatsPerSecond;
     if (!pulses.beatRateByHand && !StandardBeatRate(bps))
@@ -122,8 +122,6 @@ bool WatchLikeness::Keeps(const PulseTrain &pulses, double share, bool orTwiceIt
     // The pulses keep the beat rate in use, or twice it: a counter that heard only the louder
     // of tick and tock counted half the beats, and the measures then take every other one.
     for (const int beatsPerPeriod : {1, 2}) {
-        if (beatsPerPeriod == 2 && !orTwiceIt)
-            break;
         const double period = pulses.samplesPerSecond / bps / beatsPerPeriod;
         const bool standard = pulses.beatRateByHand || StandardBeatRate(bps * beatsPerPeriod);
         const double agreeing =

@@ -30,10 +30,9 @@ public:
     // make it flicker.
     WatchVerdict Judge(const PulseTrain &pulses);
     WatchVerdict Verdict() const { return verdict_; }
-    // Whether the pulses keep the beat, leaving the verdict as it is: `asHeard`, well enough
-    // for a watch already heard to stay one; otherwise as well as a watch must to become one,
-    // at that beat rate itself and not twice it.
-    bool KeepsTheBeat(const PulseTrain &pulses, bool asHeard = true) const;
+    // Whether the pulses keep the beat well enough for a watch already heard to stay one,
+    // leaving the verdict as it is.
+    bool KeepsTheBeat(const PulseTrain &pulses) const;
     void Reset()
     {
         verdict_ = WatchVerdict::Unsure;
@@ -49,8 +48,8 @@ public:
     static bool PossibleBeatError(double milliseconds, double beatsPerSecond);
 
 private:
-    // `orTwiceIt`: or twice the beat rate; `strays`: stray pulses left out.
-    bool Keeps(const PulseTrain &pulses, double share, bool orTwiceIt, bool strays) const;
+    // `strays`: with stray pulses left out.
+    bool Keeps(const PulseTrain &pulses, double share, bool strays) const;
 
     WatchVerdict verdict_ = WatchVerdict::Unsure;
     double watchBeatsPerSecond_ = 0; // the beat rate the watch was heard at
