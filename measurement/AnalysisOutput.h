@@ -13,6 +13,9 @@ struct Beat {
     int32_t latePeak = 0;
     int32_t beatTime = 0;
     bool inStep = false;
+    // The pulse's start was found in quiet before it; otherwise the sound never fell to the
+    // edge level within the search, and the start is only where the search began.
+    bool pulseStartFound = false;
 };
 
 // Which measurement finds the beats: beat detection against the threshold on |s|, or the

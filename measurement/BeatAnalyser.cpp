@@ -144,6 +144,7 @@ void BeatAnalyser::FindPulseBoundaries(Beat &beat) const
     int64_t start = std::max<int64_t>(peak - halfWidth, 0);
     int64_t end = std::min<int64_t>({peak + halfWidth, state_.writeIndex, SampleHistory::kCapacity - 1});
     end = std::max(end, peak);
+    beat.pulseStartFound = h[start] <= edge;
     while (start < peak && h[start] <= edge)
         ++start;
     while (end > peak && h[end] <= edge)

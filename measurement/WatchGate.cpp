@@ -15,6 +15,9 @@ namespace {
 // How far the typical two-beat span may stray from the averaged rate's, in samples: beat
 // times are peaks found to a sample or two, and their median is steadier still.
 constexpr double kSpacingSamples = 4;
+// How far one beat's beat error may stray from the latest ones', in milliseconds: a pulse
+// timed a few samples off in noise moves it by a tenth or two.
+constexpr double kBeatErrorSpreadMs = 0.3;
 constexpr long double kSecondsPerDay = 86400.0L;
 } // namespace
 
@@ -60,6 +63,8 @@ void WatchGate::Reset()
     pairSpans_.clear();
     inStepRun_ = 0;
     heardBeatsPerSecond_ = 0;
+    recentBeatErrors_.clear();
+    amplitudeOfThisBeat_ = false;
     engine_.state.reading.amplitude = 0;
     engine_.state.reading.amplitudeValid = false;
     hearAs(Reading::Hearing::Heard);
@@ -119,6 +124,7 @@ void WatchGate::timeSignalNotHeard()
 
 void WatchGate::amplitudeMeasured(uint32_t degrees, bool valid, uint32_t liftSamples)
 {
+    amplitudeOfThisBeat_ = true;
     const Held::Amplitude amplitude{degrees, valid, liftSamples};
     if (showing())
         showAmplitude(amplitude);
@@ -128,6 +134,15 @@ void WatchGate::amplitudeMeasured(uint32_t degrees, bool valid, uint32_t liftSam
 
 void WatchGate::beatErrorMeasured(double milliseconds)
 {
+    if (gated() && !steadyBeatError(milliseconds)) {
+        if (showing()) {
+            clear(Reading::kBeatError);
+            tell();
+        } else {
+            held_.beatError.reset();
+        }
+        return;
+    }
     if (showing())
         showBeatError(milliseconds);
     else
@@ -139,6 +154,15 @@ void WatchGate::beatMarked(const Beat &beat)
     listener_.beatMarked(beat);
     if (!gated())
         return;
+    // The lift runs from the pulse's start: where no start was found, its amplitude is none.
+    if (std::exchange(amplitudeOfThisBeat_, false) && !beat.pulseStartFound) {
+        if (showing()) {
+            clear(Reading::kAmplitude);
+            tell();
+        } else {
+            held_.amplitude.reset();
+        }
+    }
     followSpacing(beat);
     pulses_.push_back({static_cast<double>(sweepOrigin() + beat.beatTime), widthOf(beat)});
     if (pulses_.size() > WatchLikeness::kPulsesJudged)
@@ -191,7 +215,9 @@ PulseTrain WatchGate::train(double beatsPerSecond, std::vector<double> &times,
 // A stray click in the second the beats are counted in makes the count too high, and the
 // whole sweep would be measured at a beat rate that is not the watch's. While the pulses keep
 // the beat rate of the watch heard and not the higher count, the count was the click's. (A
-// count too low is left to the watch test: beats missed there are missed in the sweep too.)
+// count too low is left to the watch test: beats missed there are missed in the sweep too.
+// Before a watch is heard nothing is corrected: the pulses then were found at no beat rate
+// or another, and a lower rate they seem to keep may be a faster watch's.)
 void WatchGate::keepTheBeatRateHeard()
 {
     const double counted = engine_.state.beatsPerSecond;
@@ -294,6 +320,20 @@ bool WatchGate::spacingContradicts(double ratio) const
     const double twoBeats = 2 * static_cast<double>(engine_.state.trueBeatPeriod());
     const double spacingRatio = 1 - median(pairSpans_) / twoBeats;
     return std::fabs(ratio - spacingRatio) > kSpacingSamples / twoBeats;
+}
+
+// Tick and tock keep their distance from even beat after beat, so each beat's beat error is
+// the watch's to within the timing of its pulses; one far from the latest ones was measured on
+// a stray click or a missed beat.
+bool WatchGate::steadyBeatError(double milliseconds)
+{
+    recentBeatErrors_.push_back(milliseconds);
+    if (recentBeatErrors_.size() > WatchLikeness::kPulsesJudged)
+        recentBeatErrors_.pop_front();
+    if (recentBeatErrors_.size() < 3)
+        return true;
+    const double typical = median(std::vector<double>(recentBeatErrors_.begin(), recentBeatErrors_.end()));
+    return std::fabs(milliseconds - typical) <= std::max(kBeatErrorSpreadMs, typical / 4);
 }
 
 void WatchGate::showAmplitude(const Held::Amplitude &a)

@@ -88,6 +88,7 @@ private:
     int64_t sweepOrigin() const;
     void showAmplitude(const Held::Amplitude &a);
     void showBeatError(double milliseconds);
+    bool steadyBeatError(double milliseconds);
     // What passes: into the state's latest reading and the reading shown.
     void passRate(double secondsPerDay, double ratio);
     void passAmplitude(const Held::Amplitude &a);
@@ -112,6 +113,8 @@ private:
     std::vector<double> pairSpans_;
     double lastInStep_ = 0, beforeLastInStep_ = 0;
     int inStepRun_ = 0;
+    std::deque<double> recentBeatErrors_; // ms, the latest beats'
+    bool amplitudeOfThisBeat_ = false;    // an amplitude came with the beat about to be marked
 };
 
 } // namespace tamsel

@@ -49,6 +49,27 @@ double AgreeingShare(std::span<const double> t, double period)
         agreeing += TickAndTock(t[i - 1] - t[i - 2], t[i] - t[i - 1], period) ? 1 : 0;
     return static_cast<double>(agreeing) / static_cast<double>(t.size() - 2);
 }
+
+// The share of pairs that keep the beat once stray pulses are left out, over the pairs there
+// were: a click between two beats splits an interval into two that span no beat, while the
+// beats on either side of it keep theirs. A pulse halfway between two is no stray but the beat
+// of a watch twice as fast, half of whose beats were missed. Only a watch already heard is
+// judged so: clicks alone never make one.
+double ShareWithoutStrays(std::span<const double> t, double period)
+{
+    std::vector<double> kept;
+    for (size_t i = 0; i < t.size(); ++i) {
+        const bool halfway =
+            !kept.empty() && std::fabs(t[i] - kept.back() - period / 2) <= kBeatTolerance * period / 2;
+        const bool stray = !kept.empty() && i + 1 < t.size() && !halfway &&
+                           Beats(t[i + 1] - kept.back(), period) > 0 &&
+                           (Beats(t[i] - kept.back(), period) == 0 || Beats(t[i + 1] - t[i], period) == 0);
+        if (!stray)
+            kept.push_back(t[i]);
+    }
+    return AgreeingShare(kept, period) * static_cast<double>(kept.size() - 2) /
+           static_cast<double>(t.size() - 2);
+}
 } // namespace
 
 bool WatchLikeness::StandardBeatRate(double beatsPerSecond)
@@ -75,9 +96,11 @@ WatchVerdict WatchLikeness::Judge(const PulseTrain &pulses)
     if (!(bps > 0) || !std::isfinite(bps) || !(pulses.samplesPerSecond > 0) ||
         pulses.times.size() < kLeastPulses)
         return verdict_;
-    verdict_ = Keeps(pulses, verdict_ == WatchVerdict::Watch ? kStayWatch : kBecomeWatch)
-                   ? WatchVerdict::Watch
-                   : WatchVerdict::NoWatch;
+    // Staying a watch is for the beat rate it was heard at: a new count must show itself.
+    const bool staying = verdict_ == WatchVerdict::Watch && bps == watchBeatsPerSecond_;
+    verdict_ = Keeps(pulses, staying ? kStayWatch : kBecomeWatch, staying) ? WatchVerdict::Watch
+                                                                           : WatchVerdict::NoWatch;
+    watchBeatsPerSecond_ = verdict_ == WatchVerdict::Watch ? bps : 0;
     return verdict_;
 }
 
@@ -85,10 +108,10 @@ bool WatchLikeness::KeepsTheBeat(const PulseTrain &pulses) const
 {
     const double bps = pulses.beatsPerSecond;
     return bps > 0 && std::isfinite(bps) && pulses.samplesPerSecond > 0 &&
-           pulses.times.size() >= kLeastPulses && Keeps(pulses, kStayWatch);
+           pulses.times.size() >= kLeastPulses && Keeps(pulses, kStayWatch, true);
 }
 
-bool WatchLikeness::Keeps(const PulseTrain &pulses, double share) const
+bool WatchLikeness::Keeps(const PulseTrain &pulses, double share, bool strays) const
 {
     const double bps = pulses.beatsPerSecond;
     if (!pulses.beatRateByHand && !StandardBeatRate(bps))
@@ -101,7 +124,9 @@ bool WatchLikeness::Keeps(const PulseTrain &pulses, double share) const
     for (const int beatsPerPeriod : {1, 2}) {
         const double period = pulses.samplesPerSecond / bps / beatsPerPeriod;
         const bool standard = pulses.beatRateByHand || StandardBeatRate(bps * beatsPerPeriod);
-        if (standard && width <= kWidestPulse * period && AgreeingShare(pulses.times, period) >= share)
+        const double agreeing =
+            strays ? ShareWithoutStrays(pulses.times, period) : AgreeingShare(pulses.times, period);
+        if (standard && width <= kWidestPulse * period && agreeing >= share)
             return true;
     }
     return false;

@@ -33,7 +33,11 @@ public:
     // Whether the pulses keep the beat well enough for a watch already heard to stay one,
     // leaving the verdict as it is.
     bool KeepsTheBeat(const PulseTrain &pulses) const;
-    void Reset() { verdict_ = WatchVerdict::Unsure; }
+    void Reset()
+    {
+        verdict_ = WatchVerdict::Unsure;
+        watchBeatsPerSecond_ = 0;
+    }
 
     // Within 1.2 % of 7 200, 9 000, 10 800, 12 000, 14 400, 18 000, 19 800, 21 600, 25 200,
     // 28 800, 36 000 or 43 200 beats per hour.
@@ -44,9 +48,11 @@ public:
     static bool PossibleBeatError(double milliseconds, double beatsPerSecond);
 
 private:
-    bool Keeps(const PulseTrain &pulses, double share) const;
+    // `strays`: with stray pulses left out.
+    bool Keeps(const PulseTrain &pulses, double share, bool strays) const;
 
     WatchVerdict verdict_ = WatchVerdict::Unsure;
+    double watchBeatsPerSecond_ = 0; // the beat rate the watch was heard at
 };
 
 } // namespace tamsel

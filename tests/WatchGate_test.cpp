@@ -58,9 +58,11 @@ std::vector<float> resampled(const std::vector<float> &samples, double ratio)
 struct Reading {
     double beatsPerSecond = 0; // 0: blank
     QString rate;              // s/day; empty: blank
+    QString beatError;         // ms
+    QString amplitude;         // degrees
 };
 
-// The sweeps' CSV lines, then the FINAL line, as beat rate and rate.
+// The sweeps' CSV lines, then the FINAL line, as the status bar has them.
 std::vector<Reading> readings(const AnalyzerRun &run)
 {
     EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
@@ -68,9 +70,10 @@ std::vector<Reading> readings(const AnalyzerRun &run)
     for (const QString &text : run.lines) {
         const QStringList f = text.split(',');
         if (f[0] == "FINAL")
-            lines.push_back({f[1].toDouble(), f[7].section(' ', 0, 0)});
+            lines.push_back(
+                {f[1].toDouble(), f[7].section(' ', 0, 0), f[5].section(' ', 0, 0), f[6].section(' ', 0, 0)});
         else
-            lines.push_back({f[1].toDouble(), f[4]});
+            lines.push_back({f[1].toDouble(), f[4], f[3], f[2]});
     }
     return lines;
 }
@@ -95,9 +98,10 @@ int rightReadings(const std::vector<Reading> &lines, double beatsPerSecond, doub
 } // namespace
 
 // A contact microphone on a noisy bench: hiss of 2 900, hum of 1 200 and half a stray click a
-// second among the beats. Every sweep read right keeps its beat rate and averaged rate, though
-// stray clicks made the watch test doubt the watch meanwhile.
-TEST(WatchGate, ANoisyContactMicrophoneKeepsItsReadings)
+// second among the beats, wherever the clicks fall. The beat rate is never one a click counted,
+// and a beat error or amplitude taken from a click, or from a pulse whose start is lost in the
+// hiss, is never shown: what is shown is the watch's, and most sweeps show its rate.
+TEST(WatchGate, ANoisyContactMicrophoneShowsOnlyTheWatchsReadings)
 {
     QTemporaryDir dir;
     const SyntheticWatch watch(WatchParams{.beatsPerHour = 18000,
@@ -105,25 +109,37 @@ TEST(WatchGate, ANoisyContactMicrophoneKeepsItsReadings)
                                            .beatErrorMs = 0.6,
                                            .amplitudeDegrees = 270,
                                            .noise = 2900});
-    std::vector<float> v = heard(watch, 125);
-    std::mt19937 random(5);
-    std::uniform_real_distribution<double> at(0, static_cast<double>(v.size())), level(0.4, 0.9);
-    for (int k = 0; k < 62; ++k) {
-        const auto start = static_cast<size_t>(at(random));
-        const double peak = level(random);
-        for (size_t t = 0; t < 300 && start + t < v.size(); ++t)
-            v[start + t] += static_cast<float>(peak * std::exp(-double(t) / 30) * std::cos(0.5 * double(t)));
+    const std::vector<float> clean = heard(watch, 125);
+    int rates = 0;
+    for (const unsigned clicks : {5u, 6u, 7u, 8u}) {
+        SCOPED_TRACE(clicks);
+        std::vector<float> v = clean;
+        std::mt19937 random(clicks);
+        std::uniform_real_distribution<double> at(0, static_cast<double>(v.size())), level(0.4, 0.9);
+        for (int k = 0; k < 62; ++k) {
+            const auto start = static_cast<size_t>(at(random));
+            const double peak = level(random);
+            for (size_t t = 0; t < 300 && start + t < v.size(); ++t)
+                v[start + t] +=
+                    static_cast<float>(peak * std::exp(-double(t) / 30) * std::cos(0.5 * double(t)));
+        }
+        for (size_t i = 0; i < v.size(); ++i)
+            v[i] += static_cast<float>(1200.0 / 32768 * std::sin(2 * kPi * 50 * double(i) / 44100));
+        const AnalyzerRun run = analyze({writeWav(dir, "contact.wav", v)});
+        std::vector<Reading> lines = readings(run);
+        ASSERT_EQ(lines.size(), 3u);
+        for (const Reading &line : lines) {
+            if (!line.beatError.isEmpty())
+                EXPECT_NEAR(line.beatError.toDouble(), 0.6, 0.1) << run.lines.join('\n').toStdString();
+            if (!line.amplitude.isEmpty())
+                EXPECT_NEAR(line.amplitude.toDouble(), 270, 10) << run.lines.join('\n').toStdString();
+        }
+        // The FINAL line, 5 s into a third sweep, keeps the beat rate.
+        EXPECT_EQ(lines[2].beatsPerSecond, 5);
+        lines.pop_back();
+        rates += rightReadings(lines, 5, 6, 0.5);
     }
-    for (size_t i = 0; i < v.size(); ++i)
-        v[i] += static_cast<float>(1200.0 / 32768 * std::sin(2 * kPi * 50 * double(i) / 44100));
-    const AnalyzerRun run = analyze({writeWav(dir, "contact.wav", v)});
-    std::vector<Reading> lines = readings(run);
-    ASSERT_EQ(lines.size(), 3u);
-    // A stray click in the second whose beats are counted no longer makes a sweep one of six
-    // beats a second, unshown; the FINAL line, 5 s into a third sweep, keeps the beat rate.
-    EXPECT_EQ(lines[2].beatsPerSecond, 5);
-    lines.pop_back();
-    EXPECT_EQ(rightReadings(lines, 5, 6, 0.5), 2) << run.lines.join('\n').toStdString();
+    EXPECT_GE(rates, 5); // of 8 sweeps: the others counted through clicks, and say nothing
 }
 
 // A gaining watch that misses beats: the averaged rate counts beats through the gaps, and a
