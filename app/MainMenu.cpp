@@ -25,7 +25,29 @@ QActionGroup *radio(QObject *owner)
     return group;
 }
 
+// A check item with its hint.
+QAction *checkItem(QMenu *menu, const char *caption, const char *name, const char *hint)
+{
+    QAction *action = menuItem(menu, caption, name);
+    action->setCheckable(true);
+    action->setStatusTip(QString::fromUtf8(hint));
+    action->setToolTip(action->statusTip());
+    return action;
+}
+
 } // namespace
+
+// The sources themselves are added when the menu is refreshed.
+void MainMenu::buildInputMenu(QMenu *option, QObject *owner)
+{
+    Input1 = option->addMenu(QStringLiteral("Input"));
+    Input1->setObjectName(QStringLiteral("Input1"));
+    InputGroup1 = radio(owner);
+    InputDefault1 = menuItem(Input1, "Default", "InputDefault1", InputGroup1, true);
+    Input1->addSeparator();
+    ShowMonitors1 = menuItem(Input1, "Show monitors", "ShowMonitors1");
+    ShowMonitors1->setCheckable(true);
+}
 
 void MainMenu::buildMenuTree(QMenuBar *bar, QObject *owner)
 {
@@ -130,6 +152,11 @@ void MainMenu::buildMenuTree(QMenuBar *bar, QObject *owner)
     Play1 = menuItem(volume, "&Speaker", "Play1");
     Rec1 = menuItem(volume, "&Microphone", "Rec1");
     Positions1 = menuItem(option, "Positions…", "Positions1");
+    buildInputMenu(option, owner);
+    InputFilter1 = checkItem(option, "Input filter", "InputFilter1",
+                             "Filter, envelope and automatic gain, for an ordinary microphone");
+    AutoThreshold1 = checkItem(option, "Auto threshold", "AutoThreshold1",
+                               "The threshold follows the signal; moving the track bar turns this off");
     fileMenu_ = file;
     optionMenu_ = option;
 }

@@ -33,11 +33,16 @@ public:
     QAction *Positions1;
     QAction *Trend1;
     QAction *StartStop1; // the Start and Stop buttons from the keyboard
+    QMenu *Input1;       // the sources: "Default", then one radio item each, then "Show monitors"
+    QActionGroup *InputGroup1;
+    QAction *InputDefault1, *ShowMonitors1;
+    QAction *InputFilter1, *AutoThreshold1; // for an ordinary microphone
 
 protected:
     // Adds File, View and Option to `bar`; the radio groups belong to `owner`. Later items
     // join the menus kept here.
     void buildMenuTree(QMenuBar *bar, QObject *owner);
+    void buildInputMenu(QMenu *option, QObject *owner);
     QMenu *fileMenu_ = nullptr;
     QMenu *optionMenu_ = nullptr;
 };

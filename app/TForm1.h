@@ -231,10 +231,6 @@ public:
     QAction *About2;
     HelpMenu *Help1 = nullptr;
     RunFlags runFlags; // options given on the command line for this run only
-    QMenu *Input1;
-    QActionGroup *InputGroup1;
-    QAction *InputDefault1, *ShowMonitors1;
-    QAction *InputFilter1, *AutoThreshold1;
     QString recordFolder;
 
 protected:
@@ -256,7 +252,6 @@ private:
     void buildLayout();
     void buildMenus();
     void buildSettings(const QString &file);
-    void buildMicrophoneItems(QMenu *option);
     void measuringModeChanged();
     void countRestart();
     void followThreshold();
@@ -272,7 +267,6 @@ private:
     void wireCapture();
     void setStartDown();
     void showCaptureNote();
-    void buildInputMenu(QMenu *option);
     void refreshInputMenu();
     void showInputInUse();
 

@@ -17,8 +17,6 @@ void TForm1::buildMenus()
 {
     QMenuBar *bar = menuBar();
     buildMenuTree(bar, this);
-    buildInputMenu(optionMenu_);
-    buildMicrophoneItems(optionMenu_);
     Recordings1 = new RecordingsMenu(*this, fileMenu_, optionMenu_);
     About2 = bar->addAction(QStringLiteral("&About"));
     About2->setObjectName(QStringLiteral("About2"));
