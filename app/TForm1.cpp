@@ -43,8 +43,8 @@ QFrame *bevelPanel(QWidget *parent)
 } // namespace
 
 TForm1::TForm1(std::unique_ptr<SoundService> service, const TForm1Design &design, QWidget *parent)
-    : QMainWindow(parent), engine_(*this), capture_(std::move(service)), trend_(std::make_unique<Trend>(*this)),
-      calibration_(engine_.calibration())
+    : QMainWindow(parent), engine_(*this), capture_(std::move(service)),
+      trend_(std::make_unique<Trend>(*this)), calibration_(engine_.calibration())
 {
     buildLayout();
     clock_ = std::make_unique<ClockControl>(state, calibration_, *StatusBar1);
@@ -97,15 +97,8 @@ void TForm1::buildLayout()
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
-    BackPanel1 = new TPanel(central);
-    BackPanel1->setFixedHeight(40);
-    BackPanel1->setAutoFillBackground(true);
-    QPalette black = BackPanel1->palette();
-    black.setColor(QPalette::Window, Qt::black);
-    BackPanel1->setPalette(black);
-    BackPanel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    buildLedStrip(central);
     column->addWidget(BackPanel1);
-    buildLedStrip();
 
     Splitter1 = new QSplitter(Qt::Vertical, central);
     Splitter1->setHandleWidth(3);

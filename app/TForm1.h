@@ -1,6 +1,7 @@
 #pragma once
-// The main window: it owns every control, the measurement engine, the image layers and the
-// capture session, and is the one place that knows both the numbers and the controls.
+// The main window: it owns every control (the menu tree and the LED strip from its bases), the
+// measurement engine, the image layers and the capture session, and is the one place that
+// knows both the numbers and the controls.
 #include <QAction>
 #include <QActionGroup>
 #include <QImage>
@@ -13,6 +14,8 @@
 
 #include "app/ClockControl.h"
 #include "app/HeldErrors.h"
+#include "app/LedStrip.h"
+#include "app/MainMenu.h"
 #include "app/RunFlags.h"
 #include "app/TPaintBox.h"
 #include "app/TStatusBar.h"
@@ -42,7 +45,7 @@ struct TForm1Design {
     QString recording; // the name of a recording replayed in place of the live capture
 };
 
-class TForm1 : public QMainWindow, public MeasurementListener {
+class TForm1 : public QMainWindow, public MeasurementListener, public MainMenu, public LedStrip {
 public:
     // Without a sound service the live sound server is used.
     explicit TForm1(std::unique_ptr<SoundService> service = nullptr, const TForm1Design &design = {},
@@ -86,47 +89,48 @@ public:
     void clearReadouts(unsigned parts, bool panels);
 
     // Views and zoom.
-    void N11Click();
-    void N21Click();
-    void N31Click();
-    void N101Click();
-    void N201Click();
-    void N301Click();
-    void N401Click();
-    void N601Click();
-    void N1201Click();
-    void N3001Click();
-    void N6001Click();
-    void N9001Click();
-    void SpeedButton1Click();
-    void SpeedButton2Click();
-    void N16Click();
-    void N22Click();
-    void N41Click();
-    void N81Click();
-    void SpeedButton3Click();
-    void SpeedButton4Click();
+    void N11Click() { chooseViewLength(1); }
+    void N21Click() { chooseViewLength(2); }
+    void N31Click() { chooseViewLength(3); }
+    void N101Click() { chooseViewLength(10); }
+    void N201Click() { chooseViewLength(20); }
+    void N301Click() { chooseViewLength(30); }
+    void N401Click() { chooseViewLength(40); }
+    void N601Click() { chooseViewLength(60); }
+    void N1201Click() { chooseViewLength(120); }
+    void N3001Click() { chooseViewLength(300); }
+    void N6001Click() { chooseViewLength(600); }
+    void N9001Click() { chooseViewLength(900); }
+    void SpeedButton1Click() { stepViewLength(+1); } // longer
+    void SpeedButton2Click() { stepViewLength(-1); }
+    void N16Click() { chooseZoom(1); }
+    void N22Click() { chooseZoom(2); }
+    void N41Click() { chooseZoom(4); }
+    void N81Click() { chooseZoom(8); }
+    void SpeedButton3Click() { stepZoom(+1); } // closer
+    void SpeedButton4Click() { stepZoom(-1); }
     void PaintBox1MouseDown(int x, int y);
     QString ViewZoomText() const;
 
     // Options, modes, calibration.
     void FormShow();
-    void N2Click();
-    void N3Click();
-    void Mono1Click();
-    void N210Click();
-    void N8Click();
-    void N7Click();
-    void N30Click();
-    void N32Click();
-    void bitmap1Click();
-    void jpeg1Click();
-    void N23Click();
-    void N20Click();
-    void N25Click();
-    void N24Click();
-    void N28Click();
-    void N27Click();
+    // Options whose choice is read where it takes effect: the handler only checks its item.
+    void N2Click() { N2->setChecked(true); }
+    void N3Click() { N3->setChecked(true); }
+    void Mono1Click() { Mono1->setChecked(true); }
+    void N210Click() { N210->setChecked(true); }
+    void N8Click() { N8->setChecked(true); }
+    void N7Click() { N7->setChecked(true); }
+    void N30Click() { N30->setChecked(true); }
+    void N32Click() { N32->setChecked(true); }
+    void bitmap1Click() { bitmap1->setChecked(true); }
+    void jpeg1Click() { jpeg1->setChecked(true); }
+    void N23Click() { N23->setChecked(true); }
+    void N20Click() { N20->setChecked(true); }
+    void N25Click() { N25->setChecked(true); }
+    void N24Click() { N24->setChecked(true); }
+    void N28Click() { N28->setChecked(true); }
+    void N27Click() { N27->setChecked(true); }
     void NOn1Click();
     void NOff1Click();
     void SpeedButton7Click();
@@ -203,20 +207,6 @@ public:
     TIniSaveProps *IniSaveProps1;
     TOKBottomDlg *OKBottomDlg;
     AboutBox *AboutDlg1;
-    TPanel *BackPanel1;
-    QToolButton *autosw;
-    QToolButton *upBtn;
-    QToolButton *downBtn;
-    TLEDLabel *bpss;
-    TLEDLabel *bpsLabel;
-    TLEDLabel *katatime;
-    TLEDLabel *LEDLabel1;
-    TLEDLabel *kaku;
-    TLEDLabel *LEDLabel3;
-    QToolButton *SpeedButton5;
-    QToolButton *SpeedButton6;
-    TLEDLabel *spd;
-    TLEDLabel *spdLabel;
     QFrame *Panel1;
     QWidget *Panel3;
     QSlider *TrackBar1;
@@ -238,32 +228,9 @@ public:
     QToolButton *recBtn;
     TStatusBar *StatusBar1;
 
-    // The menu: options live in the check marks of its radio items.
-    QAction *Exit1;
-    QAction *N16, *N22, *N41, *N81;
-    QAction *N9001, *N6001, *N3001, *N1201, *N601, *N401, *N301, *N201, *N101, *N31, *N21, *N11;
-    QAction *N3, *N2;
-    QAction *Mono1, *N210;
-    QAction *N8, *N7;
-    QAction *N30, *N32;
-    QAction *N521, *N10;
-    QAction *bitmap1, *jpeg1;
-    QAction *N23, *N20;
-    QAction *N25, *N24;
-    QAction *N28, *N27;
-    QAction *N33, *T1, *F1, *ResetClock1;
-    QAction *NOn1, *NOff1;
-    QAction *Play1, *Rec1;
     QAction *About2;
-    QAction *Positions1;
-    QAction *Trend1;
-    QAction *StartStop1; // the Start and Stop buttons from the keyboard
     HelpMenu *Help1 = nullptr;
     RunFlags runFlags; // options given on the command line for this run only
-    QMenu *Input1;
-    QActionGroup *InputGroup1;
-    QAction *InputDefault1, *ShowMonitors1;
-    QAction *InputFilter1, *AutoThreshold1;
     QString recordFolder;
 
 protected:
@@ -283,23 +250,23 @@ protected:
 
 private:
     void buildLayout();
-    void buildLedStrip();
     void buildMenus();
     void buildSettings(const QString &file);
-    void buildMicrophoneItems(QMenu *option);
     void measuringModeChanged();
     void countRestart();
     void followThreshold();
+    void chooseViewLength(int32_t seconds);
     void chooseLongView(int32_t seconds, QAction *item);
     void chooseShortView(int32_t seconds, QAction *item);
-    void chooseZoom(int32_t factor, QAction *item);
-    void colourRateReadout();
-    void colourBeatErrorReadout();
+    void stepViewLength(int step);
+    void chooseZoom(int32_t factor);
+    void stepZoom(int step);
+    void colourRateReadout() { colourRate(state.rateMode == 0, japanese()); }
+    void colourBeatErrorReadout() { colourBeatError(state.beatErrorMode == 0); }
     void wireHandlers();
     void wireCapture();
     void setStartDown();
     void showCaptureNote();
-    void buildInputMenu(QMenu *option);
     void refreshInputMenu();
     void showInputInUse();
 

@@ -16,23 +16,6 @@ QString text(const std::string &s)
 
 } // namespace
 
-void TForm1::buildInputMenu(QMenu *option)
-{
-    Input1 = option->addMenu(QStringLiteral("Input"));
-    Input1->setObjectName(QStringLiteral("Input1"));
-    InputGroup1 = new QActionGroup(this);
-    InputGroup1->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
-    InputDefault1 = Input1->addAction(QStringLiteral("Default"));
-    InputDefault1->setObjectName(QStringLiteral("InputDefault1"));
-    InputDefault1->setCheckable(true);
-    InputDefault1->setChecked(true);
-    InputGroup1->addAction(InputDefault1);
-    Input1->addSeparator();
-    ShowMonitors1 = Input1->addAction(QStringLiteral("Show monitors"));
-    ShowMonitors1->setObjectName(QStringLiteral("ShowMonitors1"));
-    ShowMonitors1->setCheckable(true);
-}
-
 // One radio item per source after "Default", by description; monitors only on request
 // (or when one is the chosen source).
 void TForm1::refreshInputMenu()

@@ -8,22 +8,6 @@
 
 namespace tamsel {
 
-void TForm1::buildMicrophoneItems(QMenu *option)
-{
-    auto check = [option](const char *caption, const char *name, const char *hint) {
-        QAction *action = option->addAction(QString::fromUtf8(caption));
-        action->setObjectName(QString::fromUtf8(name));
-        action->setCheckable(true);
-        action->setStatusTip(QString::fromUtf8(hint));
-        action->setToolTip(action->statusTip());
-        return action;
-    };
-    InputFilter1 = check("Input filter", "InputFilter1",
-                         "Filter, envelope and automatic gain, for an ordinary microphone");
-    AutoThreshold1 = check("Auto threshold", "AutoThreshold1",
-                           "The threshold follows the signal; moving the track bar turns this off");
-}
-
 // The item's check mark has already changed.
 void TForm1::InputFilter1Click()
 {

@@ -1,53 +1,15 @@
 // The settings the window keeps between runs: thirteen check marks and one button state
-// through the persistence component, seven numbers through its two handlers, and the
-// section of settings added since.
+// through the persistence component; its numbers and the section of settings added since
+// through its two handlers.
+#include "app/StoredSettings.h"
 #include "app/TApplication.h"
 #include "app/TForm1.h"
 #include "app/recordings/RecordingsMenu.h"
-#include "measurement/ValueRanges.h"
-#include "settings/IniDocument.h"
 
 namespace tamsel {
 
 namespace {
 const QString kSection = QStringLiteral("Init");
-// Settings beyond the original design live in a section of their own. A key there is
-// written only when its value differs from the default or the file already holds it, so
-// that a user who never touches these settings keeps exactly the file of before.
-const QString kTamselSection = QStringLiteral("Tamsel");
-const QString kClockKey = QStringLiteral("ClockCorrection");
-
-void loadTamselSection(TForm1 &form)
-{
-    TIniSaveProps &ini = *form.IniSaveProps1;
-    auto flag = [&](const char *key, QAction *item) {
-        item->setChecked(IniDocument::ParseInteger(ini.ReadStrValue(kTamselSection, QString::fromLatin1(key)))
-                             .value_or(0) != 0);
-    };
-    flag("InputFilter", form.InputFilter1);
-    flag("AutoThreshold", form.AutoThreshold1);
-    form.state.clockCorrection = ClockControl::fromStored(ini.ReadStrValue(kTamselSection, kClockKey));
-}
-
-void saveTamselSection(TForm1 &form)
-{
-    TIniSaveProps &ini = *form.IniSaveProps1;
-    auto put = [&](const char *key, const QString &value, bool isDefault) {
-        const QString name = QString::fromLatin1(key);
-        if (!isDefault || ini.ValueExists(kTamselSection, name))
-            ini.WriteStrValue(kTamselSection, name, value);
-    };
-    // A flag given for this run alone is not kept.
-    auto flag = [&](const char *key, const QAction *item) {
-        const bool on = form.runFlags.stored(item);
-        put(key, on ? QStringLiteral("1") : QStringLiteral("0"), !on);
-    };
-    flag("InputFilter", form.InputFilter1);
-    flag("AutoThreshold", form.AutoThreshold1);
-    put("ClockCorrection", ClockControl::storedText(form.state.clockCorrection),
-        form.state.clockCorrection == 0);
-}
-
 } // namespace
 
 void TForm1::buildSettings(const QString &file)
@@ -79,43 +41,16 @@ void TForm1::buildSettings(const QString &file)
 
 void TForm1::IniSaveProps1AfterLoad(QObject *)
 {
-    auto read = [this](const char *key, int32_t fallback, IntRange range) {
-        // Not a whole number in its range (a missing key included): the default.
-        const std::optional<int32_t> value =
-            IniDocument::ParseInteger(IniSaveProps1->ReadStrValue(kSection, QString::fromLatin1(key)));
-        return value && range.holds(*value) ? *value : fallback;
-    };
-    state.noiseLevel = read("NoiseLevel", 1000, kNoiseLevelRange);
-    state.boundaryLevel = read("BoundaryLevel", 15000, kThresholdPositionRange);
-    state.zoom = read("Zoom", 1, kZoomRange);
-    state.fineCorrection = read("Hosei", 0, kFineCorrectionRange);
-    state.beatUnit = read("vbps", 0, kStoredModeRange);
-    state.rateMode = read("Average", 0, kStoredModeRange);
-    state.beatErrorMode = read("vkata", 0, kStoredModeRange);
-    InputChoice &input = capture_.input();
-    input.stored = input.loaded = IniSaveProps1->ReadStrValue(kTamselSection, QStringLiteral("Input"));
-    loadTamselSection(*this);
+    loadInitNumbers(*IniSaveProps1, state);
+    loadTamselSection(*IniSaveProps1, state, capture_.input(), {InputFilter1, AutoThreshold1});
     Recordings1->load(*IniSaveProps1);
 }
 
 void TForm1::IniSaveProps1AfterSave(QObject *)
 {
-    auto write = [this](const char *key, int32_t value) {
-        IniSaveProps1->WriteStrValue(kSection, QString::fromLatin1(key), QString::number(value));
-    };
-    write("NoiseLevel", state.noiseLevel);
-    write("Zoom", state.zoom);
-    write("Hosei", state.fineCorrection);
-    write("vbps", state.beatUnit);
-    write("Average", state.rateMode);
-    write("vkata", state.beatErrorMode);
-    if (N8->isChecked())
-        write("BoundaryLevel", TrackBar1->value());
-    // A line break in a source's name would split the file's line: such a choice lasts one run.
-    const InputChoice &input = capture_.input();
-    if (input.stored != input.loaded && !input.stored.contains(u'\n') && !input.stored.contains(u'\r'))
-        IniSaveProps1->WriteStrValue(kTamselSection, QStringLiteral("Input"), input.stored);
-    saveTamselSection(*this);
+    saveInitNumbers(*IniSaveProps1, state,
+                    N8->isChecked() ? std::optional(TrackBar1->value()) : std::nullopt);
+    saveTamselSection(*IniSaveProps1, state, capture_.input(), {InputFilter1, AutoThreshold1}, runFlags);
     Recordings1->save(*IniSaveProps1);
 }
 

@@ -1,14 +1,76 @@
 // View lengths, zoom and the chart's corner switch.
+#include <span>
+
 #include "app/TForm1.h"
 #include "display/ChartTrace.h"
 
 namespace tamsel {
+
+namespace {
+
+// A menu's choice: its value and its radio item.
+struct Choice {
+    int32_t value;
+    QAction *MainMenu::*item;
+};
+
+// Every view length in seconds, shortest first. Up to 3 s the chart shows its frame only;
+// the chart's buttons step between 10 and 120 s.
+constexpr Choice kViewLengths[] = {
+    {1, &MainMenu::N11},     {2, &MainMenu::N21},     {3, &MainMenu::N31},     {10, &MainMenu::N101},
+    {20, &MainMenu::N201},   {30, &MainMenu::N301},   {40, &MainMenu::N401},   {60, &MainMenu::N601},
+    {120, &MainMenu::N1201}, {300, &MainMenu::N3001}, {600, &MainMenu::N6001}, {900, &MainMenu::N9001},
+};
+constexpr int32_t kLongestShortView = 3;
+constexpr int32_t kShortestStepped = 10;
+constexpr int32_t kLongestStepped = 120;
+
+constexpr Choice kZooms[] = {
+    {1, &MainMenu::N16}, {2, &MainMenu::N22}, {4, &MainMenu::N41}, {8, &MainMenu::N81}};
+
+const Choice *findChoice(std::span<const Choice> choices, int32_t value)
+{
+    for (const Choice &choice : choices)
+        if (choice.value == value)
+            return &choice;
+    return nullptr;
+}
+
+// The choice `step` places from the checked one, when both lie in [lowest, highest].
+const Choice *stepped(const MainMenu &menu, std::span<const Choice> choices, int step, int32_t lowest,
+                      int32_t highest)
+{
+    const auto within = [&](size_t i) {
+        return i < choices.size() && choices[i].value >= lowest && choices[i].value <= highest;
+    };
+    for (size_t i = 0; i < choices.size(); ++i)
+        if ((menu.*choices[i].item)->isChecked())
+            return within(i) && within(i + step) ? &choices[i + step] : nullptr;
+    return nullptr;
+}
+
+} // namespace
 
 QString TForm1::ViewZoomText() const
 {
     if (japanese())
         return QStringLiteral("%1秒 %2倍表示").arg(state.viewSeconds).arg(state.zoom);
     return QStringLiteral("%1sec x%2").arg(state.viewSeconds).arg(state.zoom);
+}
+
+void TForm1::chooseViewLength(int32_t seconds)
+{
+    QAction *item = this->*findChoice(kViewLengths, seconds)->item;
+    if (seconds <= kLongestShortView)
+        chooseShortView(seconds, item);
+    else
+        chooseLongView(seconds, item);
+}
+
+void TForm1::stepViewLength(int step)
+{
+    if (const Choice *next = stepped(*this, kViewLengths, step, kShortestStepped, kLongestStepped))
+        chooseViewLength(next->value);
 }
 
 // A view of 10 seconds or more: the current sweep is re-plotted at the new scale.
@@ -22,8 +84,8 @@ void TForm1::chooseLongView(int32_t seconds, QAction *item)
     DrawSignalOverlay();
     DrawChartFrame(seconds);
     AnalyseSamples();
-    SpeedButton1->setEnabled(seconds < 120);
-    SpeedButton2->setEnabled(seconds > 10 && seconds <= 120);
+    SpeedButton1->setEnabled(seconds < kLongestStepped);
+    SpeedButton2->setEnabled(seconds > kShortestStepped && seconds <= kLongestStepped);
 }
 
 // A view of 1 to 3 seconds: the chart shows its frame only; the signal graph the sound.
@@ -43,90 +105,13 @@ void TForm1::chooseShortView(int32_t seconds, QAction *item)
     SpeedButton2->setEnabled(false);
 }
 
-void TForm1::N11Click()
+// A stored factor that is not on the menu (3, say) changes nothing.
+void TForm1::chooseZoom(int32_t factor)
 {
-    chooseShortView(1, N11);
-}
-void TForm1::N21Click()
-{
-    chooseShortView(2, N21);
-}
-void TForm1::N31Click()
-{
-    chooseShortView(3, N31);
-}
-void TForm1::N101Click()
-{
-    chooseLongView(10, N101);
-}
-void TForm1::N201Click()
-{
-    chooseLongView(20, N201);
-}
-void TForm1::N301Click()
-{
-    chooseLongView(30, N301);
-}
-void TForm1::N401Click()
-{
-    chooseLongView(40, N401);
-}
-void TForm1::N601Click()
-{
-    chooseLongView(60, N601);
-}
-void TForm1::N1201Click()
-{
-    chooseLongView(120, N1201);
-}
-void TForm1::N3001Click()
-{
-    chooseLongView(300, N3001);
-}
-void TForm1::N6001Click()
-{
-    chooseLongView(600, N6001);
-}
-void TForm1::N9001Click()
-{
-    chooseLongView(900, N9001);
-}
-
-void TForm1::SpeedButton1Click()
-{
-    if (N1201->isChecked())
+    const Choice *choice = findChoice(kZooms, factor);
+    if (!choice)
         return;
-    if (N601->isChecked())
-        N1201Click();
-    else if (N401->isChecked())
-        N601Click();
-    else if (N301->isChecked())
-        N401Click();
-    else if (N201->isChecked())
-        N301Click();
-    else if (N101->isChecked())
-        N201Click();
-}
-
-void TForm1::SpeedButton2Click()
-{
-    if (N101->isChecked())
-        return;
-    if (N201->isChecked())
-        N101Click();
-    else if (N301->isChecked())
-        N201Click();
-    else if (N401->isChecked())
-        N301Click();
-    else if (N601->isChecked())
-        N401Click();
-    else if (N1201->isChecked())
-        N601Click();
-}
-
-void TForm1::chooseZoom(int32_t factor, QAction *item)
-{
-    item->setChecked(true);
+    (this->*choice->item)->setChecked(true);
     state.zoom = factor;
     StatusBar1->setPanelText(0, ViewZoomText());
     ResetMeasurement();
@@ -135,45 +120,10 @@ void TForm1::chooseZoom(int32_t factor, QAction *item)
     SpeedButton4->setEnabled(factor != 1);
 }
 
-void TForm1::N16Click()
+void TForm1::stepZoom(int step)
 {
-    chooseZoom(1, N16);
-}
-void TForm1::N22Click()
-{
-    chooseZoom(2, N22);
-}
-void TForm1::N41Click()
-{
-    chooseZoom(4, N41);
-}
-void TForm1::N81Click()
-{
-    chooseZoom(8, N81);
-}
-
-void TForm1::SpeedButton3Click()
-{
-    if (N81->isChecked())
-        return;
-    if (N41->isChecked())
-        N81Click();
-    else if (N22->isChecked())
-        N41Click();
-    else if (N16->isChecked())
-        N22Click();
-}
-
-void TForm1::SpeedButton4Click()
-{
-    if (N16->isChecked())
-        return;
-    if (N22->isChecked())
-        N16Click();
-    else if (N41->isChecked())
-        N22Click();
-    else if (N81->isChecked())
-        N41Click();
+    if (const Choice *next = stepped(*this, kZooms, step, 1, 8))
+        chooseZoom(next->value);
 }
 
 void TForm1::PaintBox1MouseDown(int x, int y)

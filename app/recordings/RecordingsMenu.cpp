@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "app/MainMenu.h"
 #include "app/TApplication.h"
 #include "app/TForm1.h"
 #include "app/recordings/RecordingDrop.h"
@@ -23,13 +24,6 @@ const QString kSection = QStringLiteral("Tamsel");
 const QString kFolderKey = QStringLiteral("RecordFolder");
 const QString kLastFolderKey = QStringLiteral("DialogFolder");
 
-QAction *item(QMenu *menu, const char *caption, const char *name)
-{
-    QAction *action = menu->addAction(QString::fromUtf8(caption));
-    action->setObjectName(QString::fromLatin1(name));
-    return action;
-}
-
 QString withSeparator(const QString &folder)
 {
     const QString native = QDir::toNativeSeparators(QDir::cleanPath(folder));
@@ -42,16 +36,16 @@ RecordingsMenu::RecordingsMenu(TForm1 &form, QMenu *file, QMenu *option)
     : QObject(&form), form_(form), replay_(form)
 {
     file->addSeparator();
-    OpenRecording1 = item(file, "&Open recording…", "OpenRecording1");
+    OpenRecording1 = menuItem(file, "&Open recording…", "OpenRecording1");
     OpenRecording1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    LiveInput1 = item(file, "&Live input", "LiveInput1");
-    SaveAudio1 = item(file, "&Save audio…", "SaveAudio1");
+    LiveInput1 = menuItem(file, "&Live input", "LiveInput1");
+    SaveAudio1 = menuItem(file, "&Save audio…", "SaveAudio1");
     SaveAudio1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     SaveAudio1->setCheckable(true);
     new RecordingDrop(form, *this);
     option->addSeparator();
-    RecordFolder1 = item(option, "Recording &folder…", "RecordFolder1");
-    OpenRecordFolder1 = item(option, "Open recording folder", "OpenRecordFolder1");
+    RecordFolder1 = menuItem(option, "Recording &folder…", "RecordFolder1");
+    OpenRecordFolder1 = menuItem(option, "Open recording folder", "OpenRecordFolder1");
 }
 
 void RecordingsMenu::OpenRecording1Click()

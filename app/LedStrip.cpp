@@ -1,0 +1,109 @@
+#include "app/LedStrip.h"
+
+#include "widgets/Glyphs.h"
+
+namespace tamsel {
+
+namespace {
+
+constexpr int kDesignWidth = 809; // the strip's width in the layout; some controls keep to its right edge
+
+TLEDLabel *ledLabel(QWidget *parent, QRect geometry, const char *hint, int horz, int vert)
+{
+    auto *label = new TLEDLabel(parent);
+    label->setGeometry(geometry);
+    label->setHint(QString::fromUtf8(hint));
+    label->setHorzsize(horz);
+    label->setVertsize(vert);
+    label->setBevel({TLEDBevel::bvLowered, 1});
+    return label;
+}
+
+QToolButton *flatButton(QWidget *parent, QRect geometry, const char *hint, bool up)
+{
+    auto *button = new QToolButton(parent);
+    button->setGeometry(geometry);
+    button->setToolTip(QString::fromUtf8(hint));
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setIcon(triangleIcon(up, geometry.width(), geometry.height()));
+    button->setIconSize(geometry.size());
+    button->setStyleSheet(QStringLiteral("QToolButton { border: none; background: black; }"));
+    return button;
+}
+
+} // namespace
+
+void LedStrip::buildLedStrip(QWidget *parent)
+{
+    BackPanel1 = new TPanel(parent);
+    BackPanel1->setFixedHeight(40);
+    BackPanel1->setAutoFillBackground(true);
+    QPalette black = BackPanel1->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    BackPanel1->setPalette(black);
+    BackPanel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    autosw = new QToolButton(BackPanel1);
+    autosw->setGeometry(5, 6, 32, 32);
+    autosw->setToolTip(QStringLiteral("Beat counter Switch"));
+    autosw->setCheckable(true);
+    autosw->setChecked(true);
+    autosw->setIcon(autoSwitchIcon(32));
+    autosw->setIconSize(QSize(32, 32));
+    autosw->setFocusPolicy(Qt::NoFocus);
+    autosw->setStyleSheet(QStringLiteral("QToolButton { border: none; background: black; }"));
+    upBtn = flatButton(BackPanel1, {40, 8, 15, 14}, "Beat Up", true);
+    downBtn = flatButton(BackPanel1, {40, 23, 15, 14}, "Beat Down", false);
+
+    bpss = ledLabel(BackPanel1, {56, 8, 97, 30}, "Beat", 9, 7);
+    bpss->setDigits(3);
+    bpss->setCaption(QStringLiteral(" 00.0"));
+    bpsLabel = ledLabel(BackPanel1, {152, 14, 57, 24}, "Beat Par Sec", 8, 5);
+    bpsLabel->setCaption(QStringLiteral("bps"));
+    katatime = ledLabel(BackPanel1, {224, 8, 81, 30}, "Beat Error", 9, 7);
+    katatime->setDigits(3);
+    katatime->setCaption(QStringLiteral("00.0"));
+    LEDLabel1 = ledLabel(BackPanel1, {304, 14, 49, 24}, "msec", 8, 5);
+    LEDLabel1->setCaption(QStringLiteral("MS"));
+    kaku = ledLabel(BackPanel1, {360, 8, 65, 30}, "Amplitude", 9, 7);
+    kaku->setDigits(3);
+    kaku->setStyle(lsInteger);
+    LEDLabel3 = ledLabel(BackPanel1, {424, 14, 65, 24}, "degrees", 8, 5);
+    LEDLabel3->setCaption(QStringLiteral("deg"));
+    SpeedButton5 = flatButton(BackPanel1, {637, 8, 15, 14}, "Dot UP", true);
+    SpeedButton6 = flatButton(BackPanel1, {637, 23, 15, 14}, "Dot DOWN", false);
+    SpeedButton5->hide();
+    SpeedButton6->hide();
+    spd = ledLabel(BackPanel1, {653, 8, 97, 30}, "Rate", 9, 7);
+    spd->setDigits(5);
+    spd->setStyle(lsInteger);
+    spdLabel = ledLabel(BackPanel1, {749, 14, 57, 24}, "Sec Par Day", 8, 5);
+    spdLabel->setCaption(QStringLiteral("spd"));
+
+    // Anchored to the right: they follow the right border when the window is widened.
+    BackPanel1->OnResize = [this] {
+        const int shift = BackPanel1->width() - kDesignWidth;
+        SpeedButton5->move(637 + shift, 8);
+        SpeedButton6->move(637 + shift, 23);
+        spd->move(653 + shift, 8);
+        spdLabel->move(749 + shift, 14);
+    };
+}
+
+void LedStrip::colourRate(bool average, bool japanese)
+{
+    spd->setActiveColor(average ? QColor(0, 255, 0) : QColor(255, 255, 0));
+    spd->setInActiveColor(average ? QColor(0, 128, 0) : QColor(128, 128, 0));
+    if (japanese)
+        spd->setHint(average ? QStringLiteral("平均歩度") : QStringLiteral("歩度"));
+    else
+        spd->setHint(average ? QStringLiteral("Average") : QStringLiteral("Rate"));
+}
+
+void LedStrip::colourBeatError(bool first)
+{
+    katatime->setActiveColor(first ? QColor(0, 255, 0) : QColor(255, 255, 0));
+    katatime->setInActiveColor(first ? QColor(0, 128, 0) : QColor(128, 128, 0));
+}
+
+} // namespace tamsel

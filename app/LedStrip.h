@@ -1,0 +1,37 @@
+#pragma once
+// The LED strip at the top of the window: its readouts, their units, the beat rate's hand
+// steps and the fine control's buttons, laid out as designed. The window derives from it, so
+// that its controls are the window's.
+#include <QToolButton>
+
+#include "app/TPaintBox.h"
+#include "widgets/LedLabel.h"
+
+namespace tamsel {
+
+class LedStrip {
+public:
+    TPanel *BackPanel1;
+    QToolButton *autosw;
+    QToolButton *upBtn;
+    QToolButton *downBtn;
+    TLEDLabel *bpss;
+    TLEDLabel *bpsLabel;
+    TLEDLabel *katatime;
+    TLEDLabel *LEDLabel1;
+    TLEDLabel *kaku;
+    TLEDLabel *LEDLabel3;
+    QToolButton *SpeedButton5;
+    QToolButton *SpeedButton6;
+    TLEDLabel *spd;
+    TLEDLabel *spdLabel;
+
+protected:
+    // Makes the strip, black and 40 pixels high, in `parent`.
+    void buildLedStrip(QWidget *parent);
+    // Green for the average rate (the first beat error), yellow for the instant one.
+    void colourRate(bool average, bool japanese);
+    void colourBeatError(bool first);
+};
+
+} // namespace tamsel

@@ -1,0 +1,32 @@
+#pragma once
+// The settings keys that map straight onto what the window keeps: the numbers of [Init], and
+// the [Tamsel] section of settings added since.
+#include <optional>
+
+#include "capture/InputChoice.h"
+#include "measurement/MeasurementState.h"
+
+class QAction;
+
+namespace tamsel {
+
+class RunFlags;
+class TIniSaveProps;
+
+// The options kept as check marks in [Tamsel].
+struct StoredChecks {
+    QAction *inputFilter;
+    QAction *autoThreshold;
+};
+
+// A number missing or out of its range is read as its default.
+void loadInitNumbers(TIniSaveProps &ini, MeasurementState &state);
+// `boundaryLevel`: the threshold's position when it is to be kept.
+void saveInitNumbers(TIniSaveProps &ini, const MeasurementState &state, std::optional<int> boundaryLevel);
+
+void loadTamselSection(TIniSaveProps &ini, MeasurementState &state, InputChoice &input, StoredChecks checks);
+// A flag given for this run alone is not kept.
+void saveTamselSection(TIniSaveProps &ini, const MeasurementState &state, const InputChoice &input,
+                       StoredChecks checks, const RunFlags &runFlags);
+
+} // namespace tamsel
