@@ -35,6 +35,18 @@ QAction *checkItem(QMenu *menu, const char *caption, const char *name, const cha
     return action;
 }
 
+// A submenu of two radio items, `checked` (0 or 1) the one checked at first.
+void choice(QMenu *parent, QObject *owner, const char *caption, const char *name, QAction *&first,
+            const char *firstCaption, const char *firstName, QAction *&second, const char *secondCaption,
+            const char *secondName, int checked)
+{
+    QMenu *menu = parent->addMenu(QString::fromUtf8(caption));
+    menu->setObjectName(QString::fromUtf8(name));
+    QActionGroup *group = radio(owner);
+    first = menuItem(menu, firstCaption, firstName, group, checked == 0);
+    second = menuItem(menu, secondCaption, secondName, group, checked == 1);
+}
+
 } // namespace
 
 // The sources themselves are added when the menu is refreshed.
@@ -88,53 +100,18 @@ void MainMenu::buildMenuTree(QMenuBar *bar, QObject *owner)
 
     QMenu *option = bar->addMenu(QStringLiteral("&Option"));
     option->setObjectName(QStringLiteral("O1"));
-    QMenu *centre = option->addMenu(QStringLiteral("Center &Start"));
-    centre->setObjectName(QStringLiteral("O2"));
-    QActionGroup *centreGroup = radio(owner);
-    N3 = menuItem(centre, "&No", "N3", centreGroup);
-    N2 = menuItem(centre, "&Yes", "N2", centreGroup, true);
-    QMenu *colour = option->addMenu(QStringLiteral("&GraphColor"));
-    colour->setObjectName(QStringLiteral("GraphColor1"));
-    QActionGroup *colourGroup = radio(owner);
-    Mono1 = menuItem(colour, "&1", "Mono1", colourGroup, true);
-    N210 = menuItem(colour, "&2", "N210", colourGroup);
-    QMenu *threshold = option->addMenu(QStringLiteral("T&hreshold level"));
-    threshold->setObjectName(QStringLiteral("N6"));
-    QActionGroup *thresholdGroup = radio(owner);
-    N8 = menuItem(threshold, "&Save", "N8", thresholdGroup);
-    N7 = menuItem(threshold, "&not Save", "N7", thresholdGroup, true);
-    QMenu *resolution = option->addMenu(QStringLiteral("&Resolution"));
-    resolution->setObjectName(QStringLiteral("N29"));
-    QActionGroup *resolutionGroup = radio(owner);
-    N30 = menuItem(resolution, "&Low", "N30", resolutionGroup, true);
-    N32 = menuItem(resolution, "&Hi", "N32", resolutionGroup);
-    QMenu *lift = option->addMenu(QStringLiteral("&Lift angle"));
-    lift->setObjectName(QStringLiteral("N9"));
-    QActionGroup *liftGroup = radio(owner);
-    N521 = menuItem(lift, "&52degrees", "N521", liftGroup, true);
-    N10 = menuItem(lift, "&Change", "N10", liftGroup);
+    choice(option, owner, "Center &Start", "O2", N3, "&No", "N3", N2, "&Yes", "N2", 1);
+    choice(option, owner, "&GraphColor", "GraphColor1", Mono1, "&1", "Mono1", N210, "&2", "N210", 0);
+    choice(option, owner, "T&hreshold level", "N6", N8, "&Save", "N8", N7, "&not Save", "N7", 1);
+    choice(option, owner, "&Resolution", "N29", N30, "&Low", "N30", N32, "&Hi", "N32", 0);
+    choice(option, owner, "&Lift angle", "N9", N521, "&52degrees", "N521", N10, "&Change", "N10", 0);
     QMenu *recording = option->addMenu(QStringLiteral("R&ecording"));
     recording->setObjectName(QStringLiteral("N18"));
-    QMenu *filetype = recording->addMenu(QStringLiteral("&Filetype"));
-    filetype->setObjectName(QStringLiteral("N17"));
-    QActionGroup *filetypeGroup = radio(owner);
-    bitmap1 = menuItem(filetype, "&Bitmap", "bitmap1", filetypeGroup, true);
-    jpeg1 = menuItem(filetype, "&Jpeg", "jpeg1", filetypeGroup);
-    QMenu *scale = recording->addMenu(QStringLiteral("&Scale"));
-    scale->setObjectName(QStringLiteral("N19"));
-    QActionGroup *scaleGroup = radio(owner);
-    N23 = menuItem(scale, "&Print", "N23", scaleGroup);
-    N20 = menuItem(scale, "&not Print", "N20", scaleGroup, true);
-    QMenu *wave = recording->addMenu(QStringLiteral("Signal &Graph"));
-    wave->setObjectName(QStringLiteral("Wave1"));
-    QActionGroup *waveGroup = radio(owner);
-    N25 = menuItem(wave, "&Print", "N25", waveGroup);
-    N24 = menuItem(wave, "&not Print", "N24", waveGroup, true);
-    QMenu *quantity = recording->addMenu(QStringLiteral("&Measurable quantity"));
-    quantity->setObjectName(QStringLiteral("N26"));
-    QActionGroup *quantityGroup = radio(owner);
-    N28 = menuItem(quantity, "&Print", "N28", quantityGroup);
-    N27 = menuItem(quantity, "&not Print", "N27", quantityGroup, true);
+    choice(recording, owner, "&Filetype", "N17", bitmap1, "&Bitmap", "bitmap1", jpeg1, "&Jpeg", "jpeg1", 0);
+    choice(recording, owner, "&Scale", "N19", N23, "&Print", "N23", N20, "&not Print", "N20", 1);
+    choice(recording, owner, "Signal &Graph", "Wave1", N25, "&Print", "N25", N24, "&not Print", "N24", 1);
+    choice(recording, owner, "&Measurable quantity", "N26", N28, "&Print", "N28", N27, "&not Print", "N27",
+           1);
     QMenu *calibration = option->addMenu(QStringLiteral("&Calibration"));
     calibration->setObjectName(QStringLiteral("C1"));
     N33 = menuItem(calibration, "&Noise level", "N33");
@@ -142,11 +119,7 @@ void MainMenu::buildMenuTree(QMenuBar *bar, QObject *owner)
     F1 = menuItem(calibration, "&Fine control", "F1");
     F1->setCheckable(true);
     ResetClock1 = menuItem(calibration, "Reset clock correction", "ResetClock1");
-    QMenu *pulse = option->addMenu(QStringLiteral("&PulseMode"));
-    pulse->setObjectName(QStringLiteral("StarGraph1"));
-    QActionGroup *pulseGroup = radio(owner);
-    NOn1 = menuItem(pulse, "&Yes", "NOn1", pulseGroup);
-    NOff1 = menuItem(pulse, "&No", "NOff1", pulseGroup, true);
+    choice(option, owner, "&PulseMode", "StarGraph1", NOn1, "&Yes", "NOn1", NOff1, "&No", "NOff1", 1);
     QMenu *volume = option->addMenu(QStringLiteral("&Volume"));
     volume->setObjectName(QStringLiteral("Volume1"));
     Play1 = menuItem(volume, "&Speaker", "Play1");
