@@ -129,10 +129,12 @@ TEST(WatchGate, ANoisyContactMicrophoneShowsOnlyTheWatchsReadings)
         std::vector<Reading> lines = readings(run);
         ASSERT_EQ(lines.size(), 3u);
         for (const Reading &line : lines) {
-            if (!line.beatError.isEmpty())
+            if (!line.beatError.isEmpty()) {
                 EXPECT_NEAR(line.beatError.toDouble(), 0.6, 0.1) << run.lines.join('\n').toStdString();
-            if (!line.amplitude.isEmpty())
+            }
+            if (!line.amplitude.isEmpty()) {
                 EXPECT_NEAR(line.amplitude.toDouble(), 270, 10) << run.lines.join('\n').toStdString();
+            }
         }
         // The FINAL line, 5 s into a third sweep, keeps the beat rate.
         EXPECT_EQ(lines[2].beatsPerSecond, 5);
