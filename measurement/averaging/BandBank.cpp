@@ -31,23 +31,27 @@ BandBank::BandBank()
 
 void BandBank::reset()
 {
-    for (int b = 0; b < kBands; ++b) {
-        Channel &channel = channels_[static_cast<size_t>(b)];
-        channel = Channel();
-        for (int k = 0; k < 4; ++k) {
-            const auto &edges = kBandEdges[static_cast<size_t>(b)];
-            const double q = Biquad::kFourthOrderQ[k % 2];
-            channel.sections[static_cast<size_t>(k)] = k < 2 ? Biquad::highPass(edges.lowHz, q, kSampleRate)
-                                                             : Biquad::lowPass(edges.highHz, q, kSampleRate);
-        }
-    }
     std::array<double, kBands> delay{};
     for (int b = 0; b < kBands; ++b) {
         const auto &edges = kBandEdges[static_cast<size_t>(b)];
         const double centre = std::sqrt(edges.lowHz * edges.highHz);
-        for (const Biquad &section : channels_[static_cast<size_t>(b)].sections)
-            delay[static_cast<size_t>(b)] += section.delayAt(centre, kSampleRate);
+        for (int k = 0; k < kStages; ++k) {
+            const double q = Biquad::kFourthOrderQ[k % 2];
+            const Biquad section = k < 2 ? Biquad::highPass(edges.lowHz, q, kSampleRate)
+                                         : Biquad::lowPass(edges.highHz, q, kSampleRate);
+            Stage &stage = stages_[static_cast<size_t>(k)];
+            const auto band = static_cast<size_t>(b);
+            stage.b0[band] = section.b0;
+            stage.b1[band] = section.b1;
+            stage.b2[band] = section.b2;
+            stage.a1[band] = section.a1;
+            stage.a2[band] = section.a2;
+            stage.z1[band] = stage.z2[band] = 0;
+            delay[band] += section.delayAt(centre, kSampleRate);
+        }
     }
+    energy1_.fill(0);
+    energy2_.fill(0);
     const double most = *std::max_element(delay.begin(), delay.end());
     for (int b = 0; b < kBands; ++b)
         lagBehind_[static_cast<size_t>(b)] = (most - delay[static_cast<size_t>(b)]) / kDecimation;
@@ -61,33 +65,46 @@ void BandBank::reset()
 void BandBank::add(const int16_t *samples, size_t count)
 {
     const int64_t firstNew = rings_[0].end();
-    for (int b = 0; b < kBands; ++b) {
-        Channel &c = channels_[static_cast<size_t>(b)];
-        EnvelopeRing &ring = rings_[static_cast<size_t>(b)];
-        int phase = phase_;
-        double e1 = c.energy1, e2 = c.energy2;
-        for (size_t i = 0; i < count; ++i) {
-            double x = samples[i];
-            for (Biquad &s : c.sections)
-                x = s.step(x);
-            e1 += kSmoothing * (x * x - e1);
-            e2 += kSmoothing * (e1 - e2);
-            if (++phase == kDecimation) {
-                phase = 0;
-                ring.push(static_cast<float>(std::sqrt(e2)));
+    // Working copies, so that the states stay in registers through the buffer.
+    std::array<Stage, kStages> stages = stages_;
+    std::array<double, kBands> e1 = energy1_, e2 = energy2_;
+    int phase = phase_;
+    for (size_t i = 0; i < count; ++i) {
+        std::array<double, kBands> x;
+        x.fill(samples[i]);
+        for (Stage &s : stages)
+            for (size_t b = 0; b < kBands; ++b) { // as Biquad::step
+                const double y = s.b0[b] * x[b] + s.z1[b];
+                s.z1[b] = s.b1[b] * x[b] - s.a1[b] * y + s.z2[b];
+                s.z2[b] = s.b2[b] * x[b] - s.a2[b] * y;
+                x[b] = y;
             }
+        for (size_t b = 0; b < kBands; ++b) {
+            e1[b] += kSmoothing * (x[b] * x[b] - e1[b]);
+            e2[b] += kSmoothing * (e1[b] - e2[b]);
         }
-        // Denormals would slow the filters to a crawl in long silences.
-        for (Biquad &s : c.sections) {
-            if (std::fabs(s.z1) < 1e-20)
-                s.z1 = 0;
-            if (std::fabs(s.z2) < 1e-20)
-                s.z2 = 0;
+        if (++phase == kDecimation) {
+            phase = 0;
+            for (size_t b = 0; b < kBands; ++b)
+                rings_[b].push(static_cast<float>(std::sqrt(e2[b])));
         }
-        c.energy1 = e1 < 1e-20 ? 0 : e1;
-        c.energy2 = e2 < 1e-20 ? 0 : e2;
     }
-    phase_ = static_cast<int>((phase_ + count) % kDecimation);
+    // Denormals would slow the filters to a crawl in long silences.
+    const auto flush = [](double &v) {
+        if (std::fabs(v) < 1e-20)
+            v = 0;
+    };
+    for (Stage &s : stages)
+        for (size_t b = 0; b < kBands; ++b) {
+            flush(s.z1[b]);
+            flush(s.z2[b]);
+        }
+    for (size_t b = 0; b < kBands; ++b) {
+        energy1_[b] = e1[b] < 1e-20 ? 0 : e1[b];
+        energy2_[b] = e2[b] < 1e-20 ? 0 : e2[b];
+    }
+    stages_ = stages;
+    phase_ = phase;
     combine(firstNew);
 }
 
@@ -115,16 +132,18 @@ void BandBank::combine(int64_t firstNew)
     EnvelopeRing &combined = rings_[kCombined];
     for (int64_t i = firstNew; i < end; ++i) {
         double sum = 0;
-        for (int b = 0; b < kBands; ++b) {
-            const EnvelopeRing &ring = rings_[static_cast<size_t>(b)];
-            const double at = static_cast<double>(i) - lagBehind_[static_cast<size_t>(b)];
-            const auto before = static_cast<int64_t>(std::floor(at));
-            if (levels_[static_cast<size_t>(b)] < kLeastLevel || before < ring.begin())
+        for (size_t b = 0; b < kBands; ++b) {
+            const EnvelopeRing &ring = rings_[b];
+            const double at = static_cast<double>(i) - lagBehind_[b];
+            if (levels_[b] < kLeastLevel || at < 0)
+                continue;
+            const auto before = static_cast<int64_t>(at); // the floor, at >= 0
+            if (before < ring.begin())
                 continue;
             const double part = at - static_cast<double>(before);
             const double value =
                 part > 0 ? (1 - part) * ring[before] + part * ring[before + 1] : ring[before];
-            sum += value / levels_[static_cast<size_t>(b)];
+            sum += value / levels_[b];
         }
         combined.push(static_cast<float>(sum));
     }

@@ -39,12 +39,17 @@ public:
 private:
     void combine(int64_t firstNew);
 
-    struct Channel {
-        std::array<Biquad, 4> sections;  // 4th-order high-pass, then 4th-order low-pass
-        double energy1 = 0, energy2 = 0; // the squared output, smoothed twice
+    // One filter section of every band side by side: the bands are independent, so a sample
+    // runs through all four at once rather than through one band's chain after another.
+    struct Stage {
+        using PerBand = std::array<double, kBands>;
+        PerBand b0{}, b1{}, b2{}, a1{}, a2{};
+        PerBand z1{}, z2{};
     };
+    static constexpr int kStages = 4; // 4th-order high-pass, then 4th-order low-pass
 
-    std::array<Channel, kBands> channels_;
+    std::array<Stage, kStages> stages_;
+    std::array<double, kBands> energy1_{}, energy2_{}; // the squared output, smoothed twice
     std::array<EnvelopeRing, kEnvelopes> rings_;
     std::array<double, kBands> levels_{};
     // Envelope samples each band is taken from behind the newest, so that all stand for the

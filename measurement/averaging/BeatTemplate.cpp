@@ -1,6 +1,7 @@
 #include "measurement/averaging/BeatTemplate.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 #include "measurement/Median.h"
@@ -64,6 +65,31 @@ void BeatTemplate::measure()
     spread_ = shape_.empty() ? 0 : std::sqrt(squares / static_cast<double>(shape_.size()));
 }
 
+// The template's dot product with the window at each lag. Each is summed in the template's
+// order; four lags go side by side, so that their sums do not wait on one another.
+std::vector<double> BeatTemplate::dotsAtLags(const std::vector<float> &window, int lags) const
+{
+    const size_t n = shape_.size();
+    std::vector<double> dots(static_cast<size_t>(lags));
+    size_t lag = 0;
+    for (; lag + 4 <= dots.size(); lag += 4) {
+        std::array<double, 4> sums{};
+        const float *w = window.data() + lag;
+        for (size_t i = 0; i < n; ++i) {
+            const double s = shape_[i];
+            for (size_t k = 0; k < 4; ++k)
+                sums[k] += s * w[i + k];
+        }
+        std::copy(sums.begin(), sums.end(), dots.begin() + static_cast<std::ptrdiff_t>(lag));
+    }
+    for (; lag < dots.size(); ++lag) {
+        const float *w = window.data() + lag;
+        for (size_t i = 0; i < n; ++i)
+            dots[lag] += static_cast<double>(shape_[i]) * w[i];
+    }
+    return dots;
+}
+
 BeatTemplate::Match BeatTemplate::match(const EnvelopeRing &envelope, int64_t from, int reach) const
 {
     Match best;
@@ -78,6 +104,7 @@ BeatTemplate::Match BeatTemplate::match(const EnvelopeRing &envelope, int64_t fr
         sum += x[static_cast<size_t>(i)];
         squares += static_cast<double>(x[static_cast<size_t>(i)]) * x[static_cast<size_t>(i)];
     }
+    const std::vector<double> dots = dotsAtLags(x, 2 * reach + 1);
     int bestLag = 0;
     for (int lag = 0; lag <= 2 * reach; ++lag) {
         if (lag > 0) { // slide the window's sums by one sample
@@ -85,10 +112,7 @@ BeatTemplate::Match BeatTemplate::match(const EnvelopeRing &envelope, int64_t fr
             sum += in - out;
             squares += in * in - out * out;
         }
-        double dot = 0;
-        const float *w = x.data() + lag;
-        for (int i = 0; i < n; ++i)
-            dot += static_cast<double>(shape_[static_cast<size_t>(i)]) * w[i];
+        const double dot = dots[static_cast<size_t>(lag)];
         const double variance = squares / n - (sum / n) * (sum / n);
         const double spreads = std::sqrt(std::max(variance, 0.0)) * spread_;
         const double fit = spreads > 0 ? (dot / n - mean_ * (sum / n)) / spreads : -1;

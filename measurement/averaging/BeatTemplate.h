@@ -55,6 +55,7 @@ public:
 
 private:
     void measure();
+    std::vector<double> dotsAtLags(const std::vector<float> &window, int lags) const;
 
     // The average of beats each scaled to zero mean and unit spread; the more the beats differ
     // (noise), the smaller the average's own spread, so match() divides by it.
