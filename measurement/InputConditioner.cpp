@@ -34,10 +34,8 @@ void InputConditioner::reset()
     // Coefficients of a wide-band quarter-turn pair of all-pass chains (Niemitalo's design).
     const double inPhase[] = {0.6923878, 0.9360654322959, 0.9882295226860, 0.9987488452737};
     const double quadrature[] = {0.4021921162426, 0.8561710882420, 0.9722909545651, 0.9952884791278};
-    for (size_t k = 0; k < chain_.inPhase.size(); ++k) {
-        chain_.inPhase[k] = Allpass{inPhase[k] * inPhase[k]};
-        chain_.quadrature[k] = Allpass{quadrature[k] * quadrature[k]};
-    }
+    for (size_t k = 0; k < chain_.quarterTurn.size(); ++k)
+        chain_.quarterTurn[k].a2 = {inPhase[k] * inPhase[k], quadrature[k] * quadrature[k]};
     levels_.reset();
     quiet_ = 0;
     gain_ = 0;
@@ -52,17 +50,23 @@ void InputConditioner::condition(const int16_t *samples, uint16_t *magnitudes, s
     size_t i = 0;
     for (; i < count && settling_ > 0; ++i)
         magnitudes[i] = settle(samples[i]);
-    Chain chain = chain_;
-    for (; i < count; ++i) {
-        const double envelope = chain.step(samples[i]);
-        if (levels_.add(envelope)) {
-            chain_ = chain;
-            adapt();
-            chain = chain_;
+    // In runs that end where a level block closes, as next() would go sample by sample: the
+    // filters through the run on their own, their states kept in registers, then the levels
+    // and the gain.
+    std::array<double, LevelTracker::kBlock> envelopes;
+    while (i < count) {
+        const size_t run = std::min(count - i, static_cast<size_t>(levels_.untilBlockCloses()));
+        Chain chain = chain_;
+        for (size_t k = 0; k < run; ++k)
+            envelopes[k] = chain.step(samples[i + k]);
+        chain_ = chain;
+        for (size_t k = 0; k < run; ++k) {
+            if (levels_.add(envelopes[k]))
+                adapt();
+            magnitudes[i + k] = scaled(lookAhead(envelopes[k]));
         }
-        magnitudes[i] = scaled(lookAhead(envelope));
+        i += run;
     }
-    chain_ = chain;
 }
 
 // The first block gives silence while the filters and the levels find their footing: the
@@ -107,12 +111,12 @@ void InputConditioner::Chain::flushTiny()
         flush(section->z1);
         flush(section->z2);
     }
-    for (auto *pair : {&inPhase, &quadrature})
-        for (Allpass &section : *pair) {
-            flush(section.x1);
-            flush(section.x2);
-            flush(section.y1);
-            flush(section.y2);
+    for (AllpassPair &section : quarterTurn)
+        for (size_t k = 0; k < 2; ++k) {
+            flush(section.x1[k]);
+            flush(section.x2[k]);
+            flush(section.y1[k]);
+            flush(section.y2[k]);
         }
     flush(delayed);
     flush(envelope);

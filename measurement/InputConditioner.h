@@ -51,17 +51,22 @@ public:
 
 private:
     // y[n] = a^2 (x[n] + y[n-2]) - x[n-2]: two chains of these differ by a quarter turn
-    // across the audio band, which gives the envelope without the carrier's ripple.
-    struct Allpass {
-        double a2 = 0;
-        double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
-        double step(double x)
+    // across the audio band, which gives the envelope without the carrier's ripple. A section
+    // of each chain side by side: the in-phase chain in lane 0, the quadrature one in lane 1.
+    struct AllpassPair {
+        using Lanes = std::array<double, 2>;
+        Lanes a2{};
+        Lanes x1{}, x2{}, y1{}, y2{};
+        Lanes step(const Lanes &x)
         {
-            const double y = a2 * (x + y2) - x2;
-            x2 = x1;
-            x1 = x;
-            y2 = y1;
-            y1 = y;
+            Lanes y;
+            for (size_t k = 0; k < 2; ++k) {
+                y[k] = a2[k] * (x[k] + y2[k]) - x2[k];
+                x2[k] = x1[k];
+                x1[k] = x[k];
+                y2[k] = y1[k];
+                y1[k] = y[k];
+            }
             return y;
         }
     };
@@ -71,20 +76,18 @@ private:
         static constexpr double kSmoothing = 0.08; // one pole of 12 samples (0.27 ms)
 
         Biquad highPass1, highPass2, lowPass;
-        std::array<Allpass, 4> inPhase, quadrature;
+        std::array<AllpassPair, 4> quarterTurn;
         double delayed = 0;
         double envelope = 0;
 
         double step(int16_t sample)
         {
             const double x = lowPass.step(highPass2.step(highPass1.step(sample)));
-            double i = x, q = x;
-            for (Allpass &section : inPhase)
-                i = section.step(i);
-            for (Allpass &section : quadrature)
-                q = section.step(q);
-            const double magnitude = std::sqrt(delayed * delayed + q * q);
-            delayed = i;
+            AllpassPair::Lanes iq{x, x};
+            for (AllpassPair &section : quarterTurn)
+                iq = section.step(iq);
+            const double magnitude = std::sqrt(delayed * delayed + iq[1] * iq[1]);
+            delayed = iq[0];
             envelope += kSmoothing * (magnitude - envelope);
             return envelope;
         }

@@ -4,17 +4,13 @@
 
 namespace tamsel {
 
-// The upper median, by insertion into a sorted copy.
+// The upper median.
 template <int N> double LevelTracker::median(const Ring<N> &ring)
 {
-    std::array<double, N> sorted{};
-    for (int i = 0; i < ring.count; ++i) {
-        int j = i;
-        for (; j > 0 && sorted[j - 1] > ring.values[i]; --j)
-            sorted[j] = sorted[j - 1];
-        sorted[j] = ring.values[i];
-    }
-    return sorted[ring.count / 2];
+    std::array<double, N> values = ring.values;
+    const auto middle = values.begin() + ring.count / 2;
+    std::nth_element(values.begin(), middle, values.begin() + ring.count);
+    return *middle;
 }
 
 void LevelTracker::closeBlock()

@@ -27,6 +27,9 @@ public:
         return true;
     }
 
+    // Samples still to come before add() closes a block.
+    int untilBlockCloses() const { return kBlock - count_; }
+
     // Before the first block has closed: the mean and the largest level so far.
     double quiet() const { return means_.count ? quiet_ : (count_ ? sum_ / count_ : 0); }
     double peak() const { return maxima_.count ? peak_ : std::max(halfMax_, max_); }

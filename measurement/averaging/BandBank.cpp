@@ -1,9 +1,8 @@
 #include "measurement/averaging/BandBank.h"
+#include "measurement/averaging/KthSmallest.h"
 
 #include <algorithm>
 #include <cmath>
-
-#include "measurement/Median.h"
 
 namespace tamsel {
 
@@ -123,11 +122,9 @@ void BandBank::combine(int64_t firstNew)
         ring.copy(from, end - from, scratch_.data());
         // Between the ticks of a signal generator or a noise gate there is exact silence, and
         // the median is nothing: then the loud part's level stands for the band.
-        const auto loud = scratch_.begin() + static_cast<std::ptrdiff_t>(scratch_.size() * 99 / 100);
-        std::nth_element(scratch_.begin(), loud, scratch_.end());
-        const double quietest = kSilentShare * *loud;
-        levels_[static_cast<size_t>(b)] =
-            std::max<double>(medianInPlace(std::span<float>(scratch_)), quietest);
+        const std::span<const float> second(scratch_);
+        const double quietest = kSilentShare * kthSmallest(second, second.size() * 99 / 100);
+        levels_[static_cast<size_t>(b)] = std::max<double>(kthSmallest(second, second.size() / 2), quietest);
     }
     EnvelopeRing &combined = rings_[kCombined];
     for (int64_t i = firstNew; i < end; ++i) {

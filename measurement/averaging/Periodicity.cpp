@@ -7,9 +7,9 @@
 
 #include "measurement/averaging/PeakOffset.h"
 
-#include "measurement/Median.h"
 #include "measurement/StandardRates.h"
 #include "measurement/averaging/BandBank.h"
+#include "measurement/averaging/KthSmallest.h"
 
 namespace tamsel {
 
@@ -96,11 +96,9 @@ Periodicity PeriodFinder::find(const EnvelopeRing &envelope, double seconds, dou
     // than a beat; then the slow part (a level changing over a second) taken off.
     // Exact silence between ticks has no level: then a small share of the loud part's stands
     // for it. Nothing at all (only the filters' decay) is no watch.
-    std::vector<float> sorted(series_.begin(), series_.begin() + static_cast<std::ptrdiff_t>(n));
-    const auto loud = sorted.begin() + static_cast<std::ptrdiff_t>(n * 99 / 100);
-    std::nth_element(sorted.begin(), loud, sorted.end());
-    const double loudest = *loud;
-    const double floor = std::max<double>(median(std::move(sorted)), kSilentShare * loudest);
+    const std::span<const float> series(series_.data(), n);
+    const double loudest = kthSmallest(series, n * 99 / 100);
+    const double floor = std::max<double>(kthSmallest(series, n / 2), kSilentShare * loudest);
     if (!(floor >= kLeastFloor))
         return result;
     for (size_t j = 0; j < n; ++j)
@@ -140,7 +138,7 @@ Periodicity PeriodFinder::find(const EnvelopeRing &envelope, double seconds, dou
     std::vector<float> spread;
     for (size_t k = static_cast<size_t>(0.03 * kSeriesRate); k < lastLag; ++k)
         spread.push_back(std::fabs(correlation_[k]));
-    result.noise = 1.4826 * median(std::move(spread));
+    result.noise = spread.empty() ? 0 : 1.4826 * kthSmallest(spread, spread.size() / 2);
 
     // Tick to tock and tock to tick lie beat error either side of one beat: their mean, at the
     // best split, is how much a beat apart repeats.
