@@ -1,5 +1,6 @@
 #include "measurement/averaging/BandBank.h"
 #include "measurement/averaging/KthSmallest.h"
+#include "measurement/averaging/WideLoops.h"
 
 #include <algorithm>
 #include <cmath>
@@ -61,7 +62,7 @@ void BandBank::reset()
     phase_ = 0;
 }
 
-void BandBank::add(const int16_t *samples, size_t count)
+TAMSEL_WIDE_LOOPS void BandBank::add(const int16_t *samples, size_t count)
 {
     const int64_t firstNew = rings_[0].end();
     // Working copies, so that the states stay in registers through the buffer.

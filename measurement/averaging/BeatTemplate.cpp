@@ -1,4 +1,5 @@
 #include "measurement/averaging/BeatTemplate.h"
+#include "measurement/averaging/WideLoops.h"
 
 #include <algorithm>
 #include <array>
@@ -67,7 +68,8 @@ void BeatTemplate::measure()
 
 // The template's dot product with the window at each lag. Each is summed in the template's
 // order; four lags go side by side, so that their sums do not wait on one another.
-std::vector<double> BeatTemplate::dotsAtLags(const std::vector<float> &window, int lags) const
+TAMSEL_WIDE_LOOPS std::vector<double> BeatTemplate::dotsAtLags(const std::vector<float> &window,
+                                                               int lags) const
 {
     const size_t n = shape_.size();
     std::vector<double> dots(static_cast<size_t>(lags));

@@ -34,12 +34,24 @@ float kthSmallest(std::span<const float> values, size_t k)
         keys[i] = orderedKey(values[i]);
     size_t candidates = keys.size();
     for (int shift = 24; shift >= 0; shift -= 8) {
-        std::array<size_t, 256> counts{};
-        for (size_t i = 0; i < candidates; ++i)
-            ++counts[(keys[i] >> shift) & 0xffu];
+        // Four tallies taken in turn: values in one bucket would otherwise each wait for the
+        // count the one before wrote.
+        std::array<std::array<uint32_t, 256>, 4> tallies{};
+        size_t i = 0;
+        for (; i + 4 <= candidates; i += 4)
+            for (size_t t = 0; t < 4; ++t)
+                ++tallies[t][(keys[i + t] >> shift) & 0xffu];
+        for (; i < candidates; ++i)
+            ++tallies[0][(keys[i] >> shift) & 0xffu];
         uint32_t digit = 0;
-        while (k >= counts[digit])
-            k -= counts[digit++];
+        for (;;) {
+            const size_t count =
+                size_t{tallies[0][digit]} + tallies[1][digit] + tallies[2][digit] + tallies[3][digit];
+            if (k < count)
+                break;
+            k -= count;
+            ++digit;
+        }
         size_t kept = 0;
         for (size_t i = 0; i < candidates; ++i) {
             keys[kept] = keys[i];
