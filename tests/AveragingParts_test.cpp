@@ -1,17 +1,19 @@
 // The averaging measurement's parts, each for what it promises: the band bank's envelopes, the
-// two beat lines and the beat templates. The sound is what a microphone hears of a watch:
-// clusters of ringing bursts over hiss, with levels that vary beat by beat.
+// two beat lines, the beat templates and the k-th smallest its typical levels are taken by. The sound is what
+// a microphone hears of a watch: clusters of ringing bursts over hiss, with levels that vary beat by beat.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <random>
 #include <vector>
 
 #include "measurement/averaging/BandBank.h"
 #include "measurement/averaging/BeatLines.h"
 #include "measurement/averaging/BeatTemplate.h"
+#include "measurement/averaging/KthSmallest.h"
 
 using namespace tamsel;
 
@@ -403,4 +405,26 @@ TEST(BeatTemplate, MatchingFindsShiftsBetweenSamples)
             const Ticks tocks(40, 40, seed + 10, tock, 4 * later + 3);
             EXPECT_NEAR(tick.shiftTo(tocks.learned(40)), (4 * later + 3) / BandBank::kDecimation, 0.2);
         }
+}
+
+// Levels of every kind (signs, both zeros, ties, denormals, infinities, octaves apart) in no
+// order: the k-th smallest is the k-th of the sorted values, and the values stay as they were.
+TEST(KthSmallest, IsTheSortedValueForAnyValuesAndRank)
+{
+    std::mt19937 random(5);
+    std::uniform_real_distribution<float> uniform(-1, 1);
+    std::uniform_int_distribution<int> octave(-140, 120);
+    const std::vector<float> odd = {0.0f, -0.0f, 1e-42f, -1e-42f, INFINITY, -INFINITY, 3.0f, 3.0f, 3.0f};
+    for (size_t size : {size_t{1}, size_t{2}, size_t{9}, size_t{255}, size_t{11025}}) {
+        std::vector<float> values(size);
+        for (size_t i = 0; i < size; ++i)
+            values[i] = i % 3 == 0 ? odd[i % odd.size()] : std::ldexp(uniform(random), octave(random));
+        const std::vector<float> given = values;
+        std::vector<float> sorted = values;
+        std::sort(sorted.begin(), sorted.end());
+        for (size_t k : {size_t{0}, size / 2, size * 99 / 100, size - 1}) {
+            EXPECT_EQ(kthSmallest(values, k), sorted[k]) << size << " " << k;
+            EXPECT_EQ(std::memcmp(values.data(), given.data(), size * sizeof(float)), 0);
+        }
+    }
 }
