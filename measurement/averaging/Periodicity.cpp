@@ -17,7 +17,9 @@ namespace {
 
 constexpr int kGroup = 4; // envelope samples averaged into one of the series
 constexpr double kSeriesRate = BandBank::kEnvelopeRate / kGroup;
-constexpr size_t kFftSize = size_t{1} << 16; // room for 11 s without wrapping the correlation
+// The lags read (up to two thirds of the series) do not wrap around a series of up to 7 s.
+constexpr size_t kFftSize = size_t{1} << 15;
+constexpr size_t kMostSeries = kFftSize * 3 / 5;
 // Beat error shifts a tock off the middle of the cycle by up to a few milliseconds (5 ms and more
 // in a watch badly out of beat).
 constexpr double kBeatErrorReach = 0.007;
@@ -61,8 +63,9 @@ PeriodFinder::~PeriodFinder()
     delete fft_;
 }
 
-// correlation_[k] for the first n entries of series_ (the rest zero), unbiased and scaled to 1 at 0.
-void PeriodFinder::autocorrelate(size_t n)
+// correlation_[k] for k < lags, of the first n entries of series_ (the rest zero), unbiased and
+// scaled to 1 at 0.
+void PeriodFinder::autocorrelate(size_t n, size_t lags)
 {
     std::fill(series_.begin() + static_cast<std::ptrdiff_t>(n), series_.end(), 0.0f);
     kiss_fftr(fft_->forward, series_.data(), fft_->spectrum.data());
@@ -72,7 +75,7 @@ void PeriodFinder::autocorrelate(size_t n)
     }
     kiss_fftri(fft_->inverse, fft_->spectrum.data(), correlation_.data());
     const double zero = correlation_[0];
-    for (size_t k = 0; k < n; ++k)
+    for (size_t k = 0; k < lags; ++k)
         correlation_[k] = zero > 0 ? static_cast<float>(correlation_[k] / zero * n / (n - k)) : 0.0f;
 }
 
@@ -81,7 +84,7 @@ Periodicity PeriodFinder::find(const EnvelopeRing &envelope, double seconds, dou
     Periodicity result;
     const int64_t available = envelope.end() - envelope.begin();
     const int64_t wanted = static_cast<int64_t>(seconds * BandBank::kEnvelopeRate);
-    const int64_t length = std::min(available, wanted) / kGroup * kGroup;
+    const int64_t length = std::min({available, wanted, int64_t{kMostSeries * kGroup}}) / kGroup * kGroup;
     if (length < kLeastSeconds * BandBank::kEnvelopeRate)
         return result;
     const size_t n = static_cast<size_t>(length / kGroup);
@@ -114,9 +117,9 @@ Periodicity PeriodFinder::find(const EnvelopeRing &envelope, double seconds, dou
         series_[j] -= static_cast<float>((prefix[static_cast<size_t>(hi)] - prefix[static_cast<size_t>(lo)]) /
                                          (hi - lo));
     }
-    autocorrelate(n);
-
     const size_t lastLag = n * 2 / 3; // beyond it too few products to trust
+    autocorrelate(n, lastLag);
+
     auto peak = [&](double lag, double tolerance, double *at) {
         const double reach = kBeatErrorReach * kSeriesRate;
         const auto lo = static_cast<size_t>(std::max(1.0, lag * (1 - tolerance) - reach));

@@ -32,7 +32,7 @@ public:
     Periodicity find(const EnvelopeRing &envelope, double seconds, double handBeatsPerHour);
 
 private:
-    void autocorrelate(size_t n);
+    void autocorrelate(size_t n, size_t lags);
 
     struct Fft;
     Fft *fft_ = nullptr;
