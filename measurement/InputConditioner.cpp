@@ -1,4 +1,5 @@
 #include "measurement/InputConditioner.h"
+#include "measurement/WideLoops.h"
 
 #include <algorithm>
 #include <cmath>
@@ -34,8 +35,10 @@ void InputConditioner::reset()
     // Coefficients of a wide-band quarter-turn pair of all-pass chains (Niemitalo's design).
     const double inPhase[] = {0.6923878, 0.9360654322959, 0.9882295226860, 0.9987488452737};
     const double quadrature[] = {0.4021921162426, 0.8561710882420, 0.9722909545651, 0.9952884791278};
-    for (size_t k = 0; k < chain_.quarterTurn.size(); ++k)
-        chain_.quarterTurn[k].a2 = {inPhase[k] * inPhase[k], quadrature[k] * quadrature[k]};
+    for (size_t k = 0; k < chain_.quarterTurn.size(); ++k) {
+        const double i = inPhase[k] * inPhase[k], q = quadrature[k] * quadrature[k];
+        chain_.quarterTurn[k].a2 = {i, q, i, q};
+    }
     levels_.reset();
     quiet_ = 0;
     gain_ = 0;
@@ -45,7 +48,7 @@ void InputConditioner::reset()
     settling_ = LevelTracker::kBlock;
 }
 
-void InputConditioner::condition(const int16_t *samples, uint16_t *magnitudes, size_t count)
+TAMSEL_WIDE_LOOPS void InputConditioner::condition(const int16_t *samples, uint16_t *magnitudes, size_t count)
 {
     size_t i = 0;
     for (; i < count && settling_ > 0; ++i)
@@ -57,7 +60,10 @@ void InputConditioner::condition(const int16_t *samples, uint16_t *magnitudes, s
     while (i < count) {
         const size_t run = std::min(count - i, static_cast<size_t>(levels_.untilBlockCloses()));
         Chain chain = chain_;
-        for (size_t k = 0; k < run; ++k)
+        size_t k = 0;
+        for (; k + 2 <= run; k += 2)
+            chain.stepTwo(samples + i + k, &envelopes[k]);
+        if (k < run)
             envelopes[k] = chain.step(samples[i + k]);
         chain_ = chain;
         for (size_t k = 0; k < run; ++k) {
@@ -111,12 +117,10 @@ void InputConditioner::Chain::flushTiny()
         flush(section->z1);
         flush(section->z2);
     }
-    for (AllpassPair &section : quarterTurn)
-        for (size_t k = 0; k < 2; ++k) {
-            flush(section.x1[k]);
-            flush(section.x2[k]);
-            flush(section.y1[k]);
-            flush(section.y2[k]);
+    for (QuarterTurnSection &section : quarterTurn)
+        for (size_t k = 0; k < 4; ++k) {
+            flush(section.in[k]);
+            flush(section.out[k]);
         }
     flush(delayed);
     flush(envelope);

@@ -52,21 +52,29 @@ public:
 private:
     // y[n] = a^2 (x[n] + y[n-2]) - x[n-2]: two chains of these differ by a quarter turn
     // across the audio band, which gives the envelope without the carrier's ripple. A section
-    // of each chain side by side: the in-phase chain in lane 0, the quadrature one in lane 1.
-    struct AllpassPair {
-        using Lanes = std::array<double, 2>;
-        Lanes a2{};
-        Lanes x1{}, x2{}, y1{}, y2{};
-        Lanes step(const Lanes &x)
+    // of each chain side by side (in-phase, quadrature); since an output reaches back two
+    // samples, two samples can go through at once, in lanes {n I, n Q, n+1 I, n+1 Q}.
+    struct QuarterTurnSection {
+        using Pair = std::array<double, 2>;
+        using Lanes = std::array<double, 4>;
+        Lanes a2{};        // in-phase, quadrature, twice
+        Lanes in{}, out{}; // the last two samples' x and y, the older in lanes 0 and 1
+        Pair step(const Pair &x)
+        {
+            Pair y;
+            for (size_t k = 0; k < 2; ++k)
+                y[k] = a2[k] * (x[k] + out[k]) - in[k];
+            in = {in[2], in[3], x[0], x[1]};
+            out = {out[2], out[3], y[0], y[1]};
+            return y;
+        }
+        Lanes stepTwo(const Lanes &x)
         {
             Lanes y;
-            for (size_t k = 0; k < 2; ++k) {
-                y[k] = a2[k] * (x[k] + y2[k]) - x2[k];
-                x2[k] = x1[k];
-                x1[k] = x[k];
-                y2[k] = y1[k];
-                y1[k] = y[k];
-            }
+            for (size_t k = 0; k < 4; ++k)
+                y[k] = a2[k] * (x[k] + out[k]) - in[k];
+            in = x;
+            out = y;
             return y;
         }
     };
@@ -76,20 +84,38 @@ private:
         static constexpr double kSmoothing = 0.08; // one pole of 12 samples (0.27 ms)
 
         Biquad highPass1, highPass2, lowPass;
-        std::array<AllpassPair, 4> quarterTurn;
+        std::array<QuarterTurnSection, 4> quarterTurn;
         double delayed = 0;
         double envelope = 0;
 
+        double filtered(int16_t sample) { return lowPass.step(highPass2.step(highPass1.step(sample))); }
+        double smoothed(double magnitude)
+        {
+            envelope += kSmoothing * (magnitude - envelope);
+            return envelope;
+        }
         double step(int16_t sample)
         {
-            const double x = lowPass.step(highPass2.step(highPass1.step(sample)));
-            AllpassPair::Lanes iq{x, x};
-            for (AllpassPair &section : quarterTurn)
+            const double x = filtered(sample);
+            QuarterTurnSection::Pair iq{x, x};
+            for (QuarterTurnSection &section : quarterTurn)
                 iq = section.step(iq);
             const double magnitude = std::sqrt(delayed * delayed + iq[1] * iq[1]);
             delayed = iq[0];
-            envelope += kSmoothing * (magnitude - envelope);
-            return envelope;
+            return smoothed(magnitude);
+        }
+        // Two samples at once, exactly as step() one after the other.
+        void stepTwo(const int16_t *samples, double *envelopes)
+        {
+            const double first = filtered(samples[0]), second = filtered(samples[1]);
+            QuarterTurnSection::Lanes iq{first, first, second, second};
+            for (QuarterTurnSection &section : quarterTurn)
+                iq = section.stepTwo(iq);
+            const double magnitudes[2] = {std::sqrt(delayed * delayed + iq[1] * iq[1]),
+                                          std::sqrt(iq[0] * iq[0] + iq[3] * iq[3])};
+            delayed = iq[2];
+            envelopes[0] = smoothed(magnitudes[0]);
+            envelopes[1] = smoothed(magnitudes[1]);
         }
         void flushTiny();
     };

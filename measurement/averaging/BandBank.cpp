@@ -1,6 +1,6 @@
 #include "measurement/averaging/BandBank.h"
+#include "measurement/WideLoops.h"
 #include "measurement/averaging/KthSmallest.h"
-#include "measurement/averaging/WideLoops.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,5 +1,5 @@
 #include "measurement/averaging/BeatTemplate.h"
-#include "measurement/averaging/WideLoops.h"
+#include "measurement/WideLoops.h"
 
 #include <algorithm>
 #include <array>

@@ -1,5 +1,5 @@
 #pragma once
-// A function whose loops run over independent lanes (bands side by side, lags side by side)
+// A function whose loops run over independent lanes (bands, lags or samples side by side)
 // is built twice, and the processor's own choice runs: four lanes to an instruction where it
 // has AVX2, two where it has not. Without fused multiply-add every sum rounds the same way in
 // both, so the results are the same on every machine.
