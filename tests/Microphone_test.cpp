@@ -5,7 +5,9 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "WindowDrive.h"
 #include "capture/SyntheticWatch.h"
@@ -253,4 +255,33 @@ TEST(Microphone, SilenceAndHumGiveNoPulses)
         largest = std::max(largest, conditioner.next(static_cast<int16_t>(hum)));
     }
     EXPECT_LT(largest, 1001);
+}
+
+// The window conditions whole buffers, the level trackers close blocks within them, and a
+// watch moved closer lowers the gain mid-buffer: buffers of any length, odd ones among them,
+// give what the samples give one at a time.
+TEST(Microphone, BuffersOfAnyLengthAreConditionedAsSampleBySample)
+{
+    SyntheticWatchParams params;
+    params.beatsPerHour = 21600;
+    params.peakLevel = 900;
+    params.microphone.on = true;
+    const tamsel::SyntheticWatch watch(params);
+    std::vector<int16_t> sound(8 * 44100);
+    watch.generate(0, sound.data(), sound.size());
+    for (size_t i = sound.size() / 2; i < sound.size(); ++i) // moved closer: four times as loud
+        sound[i] = static_cast<int16_t>(std::clamp(4 * sound[i], -32768, 32767));
+
+    InputConditioner buffered, single;
+    std::vector<uint16_t> out(sound.size());
+    const size_t lengths[] = {1, 3, 777, 2, 513, 5511, 1024};
+    size_t at = 0;
+    for (size_t n = 0; at < sound.size(); ++n) {
+        const size_t count = std::min(lengths[n % std::size(lengths)], sound.size() - at);
+        buffered.condition(sound.data() + at, out.data() + at, count);
+        at += count;
+    }
+    for (size_t i = 0; i < sound.size(); ++i)
+        ASSERT_EQ(out[i], single.next(sound[i])) << i;
+    EXPECT_EQ(buffered.gain(), single.gain());
 }
