@@ -1,8 +1,6 @@
 #pragma once
 // The analyzer's application without a window: an error raised in an event handler (the live
 // capture's retry or notifications) is said as the window says it, and the run goes on.
-#include <exception>
-
 #include "app/TApplication.h"
 
 namespace tamsel {
@@ -13,14 +11,7 @@ public:
 
     bool notify(QObject *receiver, QEvent *event) override
     {
-        try {
-            return Application::notify(receiver, event);
-        } catch (const std::exception &e) {
-            ShowException(QString::fromUtf8(e.what()));
-        } catch (...) {
-            ShowException(QStringLiteral("Unknown error."));
-        }
-        return true;
+        return DeliverShowingErrors([&] { return Application::notify(receiver, event); });
     }
 };
 
