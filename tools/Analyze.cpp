@@ -1,6 +1,6 @@
 // quorlen-analyze: measures a recording as fast as the machine allows, without a window, and
-// prints what it measured: the CSV line of every sweep end, then one FINAL line. Snapshots
-// (--record) and live capture (--live) still take the window, unseen.
+// prints what it measured: the CSV line of every sweep end, then one FINAL line. Live capture
+// (--live) is measured the same way; snapshots (--record) still take the window, unseen.
 #include <QCommandLineParser>
 #include <QDateTime>
 #include <QDir>
@@ -16,11 +16,13 @@
 #include "app/TForm1.h"
 #include "app/UnixSignals.h"
 #include "capture/AudioFile.h"
+#include "capture/CaptureSession.h"
 #include "capture/FileSoundService.h"
 #include "measurement/CsvLogReader.h"
 #include "recording/CsvLine.h"
 #include "recording/RecordNames.h"
 #include "tools/AnalyzePositions.h"
+#include "tools/HeadlessApplication.h"
 #include "tools/LiveRun.h"
 #include "tools/LongRunOutput.h"
 #include "tools/OptionRules.h"
@@ -290,8 +292,8 @@ ReportFacts reportFacts(const QCommandLineParser &args)
     return facts;
 }
 
-// The least Qt a run needs: the window for --record (its drawing) and --live (its capture),
-// Qt's fonts for a report, Qt Core alone for the lines of a recording.
+// The least Qt a run needs: the window for --record (its drawing), Qt's fonts for a report,
+// Qt Core alone for the lines of a recording or of the live capture.
 std::unique_ptr<QCoreApplication> makeApplication(int &argc, char **argv)
 {
     QStringList arguments;
@@ -300,14 +302,14 @@ std::unique_ptr<QCoreApplication> makeApplication(int &argc, char **argv)
     QCommandLineParser early;
     addOptions(early);
     early.parse(arguments); // a wrong command line is told by the parse that follows
-    const bool window = early.isSet("record") || early.isSet("live");
+    const bool window = early.isSet("record");
     if (window || early.isSet("report"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (window)
         return std::make_unique<TApplication>(argc, argv);
     if (early.isSet("report"))
-        return std::make_unique<QGuiApplication>(argc, argv);
-    return std::make_unique<QCoreApplication>(argc, argv);
+        return std::make_unique<HeadlessApplication<QGuiApplication>>(argc, argv);
+    return std::make_unique<HeadlessApplication<QCoreApplication>>(argc, argv);
 }
 
 } // namespace
@@ -354,7 +356,7 @@ int main(int argc, char **argv)
                  .arg(args.value("duration")));
     const QString input = live ? QStringLiteral("live capture") : args.positionalArguments().first();
     const bool quiet = args.isSet("quiet");
-    const bool windowed = live || args.isSet("record");
+    const bool windowed = args.isSet("record");
     // Every value is checked before any work is done.
     const AnalysisChoices choices = analysisChoices(args);
     // The stamps are the recording's own time, so that two sweeps differ and every run gives the same.
@@ -387,6 +389,7 @@ int main(int argc, char **argv)
     std::optional<WindowSettings> stored; // outlives the window, which saves into it as it closes
     std::optional<RecordingAnalysis> analysis;
     std::unique_ptr<TForm1> form;
+    std::optional<CaptureSession> capture; // --live: after the analysis it hands its buffers to
     const FileSoundService *feed = nullptr;
     ProgressLine progress(stderr, quiet || live ? 0 : recording.seconds, [&feed, &analysis] {
         const int64_t done = feed ? feed->samplesDelivered() : analysis ? analysis->samplesRead() : 0;
@@ -403,7 +406,7 @@ int main(int argc, char **argv)
     // Set before the window is made: its start may already have an error to tell.
     SetExceptionSink(sayError);
     SetMessageSink(sayMessage);
-    // A recording's lines come from the engine alone; snapshots and live capture need the window.
+    // The lines come from the engine alone; snapshots need the window.
     if (windowed) {
         std::unique_ptr<FileSoundService> service; // none: the live sound server
         if (!live) {
@@ -421,7 +424,9 @@ int main(int argc, char **argv)
         analysis.emplace(choices);
     }
     const MeasurementEngine &engine = form ? form->engine() : analysis->engine();
-    const auto lostSamples = [&form] { return form ? form->lostSamples() : 0; };
+    const auto lostSamples = [&form, &capture] {
+        return form ? form->lostSamples() : capture ? capture->lostSamples() : 0;
+    };
 
     bool outputFailed = false;
     std::optional<LongRunOutput> longRun;
@@ -457,30 +462,37 @@ int main(int argc, char **argv)
             sayMessage(heard ? QStringLiteral("Time signal calibration end.")
                              : QStringLiteral("No time signal heard"));
         };
+    }
+    if (analysis && !live) {
         analysis->run(*recording.file, [&] {
             QCoreApplication::processEvents(); // a termination signal, the progress line
             return stoppedBy != 0 || outputFailed;
         });
         QCoreApplication::processEvents(); // a signal that cut a stalled read short
-    } else {
+    } else if (form) {
         form->recorder().setClock(heardAt);
         form->OnSweepEnd = [&] { sweepEnded(form->engine().sweepRecord()); };
         form->show();
         applyChoices(*form, choices);
         if (args.isSet("record"))
             startRecording(*form, args);
-        if (live) {
-            endLiveRunOn(*duration > 0 ? duration : std::nullopt, form.get(), [&loop] { loop.quit(); });
-            reportCaptureHealth(
-                *form,
-                [&longRun] {
-                    if (longRun)
-                        longRun->gap();
-                },
-                [](const QString &note) { std::fprintf(stderr, "%s\n", note.toLocal8Bit().constData()); });
-        }
-        if (live || form->WinWaveIn1->Opened())
+        if (!live && form->WinWaveIn1->Opened())
             loop.exec();
+    }
+    if (live) {
+        if (analysis)
+            capture.emplace();
+        endLiveRunOn(*duration > 0 ? duration : std::nullopt, &loop, [&loop] { loop.quit(); });
+        reportCaptureHealth(
+            form ? form->capture() : *capture,
+            [&longRun] {
+                if (longRun)
+                    longRun->gap();
+            },
+            [](const QString &note) { std::fprintf(stderr, "%s\n", note.toLocal8Bit().constData()); });
+        if (capture)
+            measureCapture(*capture, args.value("device"), *analysis, sayError);
+        loop.exec();
     }
     progress.finish();
     const MeasurementState &state = engine.state;
