@@ -60,11 +60,11 @@ TAMSEL_WIDE_LOOPS void InputConditioner::condition(const int16_t *samples, uint1
     while (i < count) {
         const size_t run = std::min(count - i, static_cast<size_t>(levels_.untilBlockCloses()));
         Chain chain = chain_;
-        size_t k = 0;
-        for (; k + 2 <= run; k += 2)
-            chain.stepTwo(samples + i + k, &envelopes[k]);
-        if (k < run)
-            envelopes[k] = chain.step(samples[i + k]);
+        size_t paired = 0;
+        for (; paired + 2 <= run; paired += 2)
+            chain.stepTwo(samples + i + paired, &envelopes[paired]);
+        if (paired < run)
+            envelopes[paired] = chain.step(samples[i + paired]);
         chain_ = chain;
         for (size_t k = 0; k < run; ++k) {
             if (levels_.add(envelopes[k]))
