@@ -22,8 +22,7 @@ void TForm1::RecordSweep(const SweepRecord &sweep)
     options.printScale = N23->isChecked();
     options.printSignalGraph = N25->isChecked();
     options.printMeasurement = N28->isChecked();
-    const QString error = recorder_.recordSweep({gridBitmap, traceBitmap, signalBitmap, signalOverlay},
-                                                options, values, recordFolder);
+    const QString error = recorder_.recordSweep(snapshotLayers(pictures_), options, values, recordFolder);
     // Reported once the buffer has been handled: the buffer is still stored to its end, as
     // stopping here would leave a hole in the sample history and shift the time axis.
     if (!error.isEmpty())

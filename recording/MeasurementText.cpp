@@ -4,6 +4,32 @@
 
 namespace tamsel {
 
+QString viewZoomText(int32_t seconds, int32_t zoom, bool japanese)
+{
+    if (japanese)
+        return QStringLiteral("%1秒 %2倍表示").arg(seconds).arg(zoom);
+    return QStringLiteral("%1sec x%2").arg(seconds).arg(zoom);
+}
+
+QString shortViewText(int32_t seconds, bool japanese)
+{
+    return japanese ? QStringLiteral("%1秒表示").arg(seconds) : QStringLiteral("%1sec").arg(seconds);
+}
+
+StatusTexts statusTexts(const QString &viewText, const Reading &reading)
+{
+    const auto shown = [](bool valid, const std::string &text) {
+        return valid ? QString::fromStdString(text) : QString();
+    };
+    return {viewText,
+            QStringLiteral("Beat Error:"),
+            shown(reading.beatErrorValid, reading.beatErrorText),
+            QStringLiteral("Amplitude:"),
+            shown(reading.amplitudeValid, reading.amplitudeText),
+            QStringLiteral("Rate:"),
+            shown(reading.rateValid, reading.rateText)};
+}
+
 QString measurementText(const QDateTime &time, const StatusTexts &panels, double beatsPerSecond)
 {
     const long double perHour = static_cast<long double>(beatsPerSecond) * 60 * 60;

@@ -1,6 +1,6 @@
 // quorlen-analyze: measures a recording as fast as the machine allows, without a window, and
-// prints what it measured: the CSV line of every sweep end, then one FINAL line. Snapshots
-// (--record) and live capture (--live) still take the window, unseen.
+// prints what it measured: the CSV line of every sweep end, then one FINAL line. Live capture
+// (--live) still takes the window, unseen.
 #include <QCommandLineParser>
 #include <QDateTime>
 #include <QDir>
@@ -31,6 +31,7 @@
 #include "tools/RecordingSource.h"
 #include "tools/Report.h"
 #include "tools/ResultOutput.h"
+#include "tools/SnapshotRecording.h"
 #include "tools/SweepJson.h"
 #include "tools/WindowSettings.h"
 
@@ -221,17 +222,15 @@ void applyChoices(TForm1 &form, const AnalysisChoices &c)
         form.T1Click();
 }
 
-void startRecording(TForm1 &form, const QCommandLineParser &args)
+// The Recording menu's options.
+SnapshotOptions snapshotOptions(const QCommandLineParser &args)
 {
-    form.recordFolder = QDir(args.value("record")).absolutePath() + QLatin1Char('/');
-    const std::pair<const char *, QAction *> options[] = {{"jpeg", form.jpeg1},
-                                                          {"print-scale", form.N23},
-                                                          {"print-signal", form.N25},
-                                                          {"print-values", form.N28}};
-    for (const auto &[name, item] : options)
-        if (args.isSet(name))
-            item->trigger();
-    form.recBtn->click();
+    SnapshotOptions options;
+    options.jpeg = args.isSet("jpeg");
+    options.printScale = args.isSet("print-scale");
+    options.printSignalGraph = args.isSet("print-signal");
+    options.printMeasurement = args.isSet("print-values");
+    return options;
 }
 
 // When the recording began, if given.
@@ -290,8 +289,8 @@ ReportFacts reportFacts(const QCommandLineParser &args)
     return facts;
 }
 
-// The least Qt a run needs: the window for --record (its drawing) and --live (its capture),
-// Qt's fonts for a report, Qt Core alone for the lines of a recording.
+// The least Qt a run needs: the window for --live (its capture), Qt's fonts for a report and
+// for snapshots (their text line), Qt Core alone for the lines of a recording.
 std::unique_ptr<QCoreApplication> makeApplication(int &argc, char **argv)
 {
     QStringList arguments;
@@ -300,12 +299,13 @@ std::unique_ptr<QCoreApplication> makeApplication(int &argc, char **argv)
     QCommandLineParser early;
     addOptions(early);
     early.parse(arguments); // a wrong command line is told by the parse that follows
-    const bool window = early.isSet("record") || early.isSet("live");
-    if (window || early.isSet("report"))
+    const bool window = early.isSet("live");
+    const bool fonts = early.isSet("report") || early.isSet("record");
+    if (window || fonts)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (window)
         return std::make_unique<TApplication>(argc, argv);
-    if (early.isSet("report"))
+    if (fonts)
         return std::make_unique<QGuiApplication>(argc, argv);
     return std::make_unique<QCoreApplication>(argc, argv);
 }
@@ -354,7 +354,7 @@ int main(int argc, char **argv)
                  .arg(args.value("duration")));
     const QString input = live ? QStringLiteral("live capture") : args.positionalArguments().first();
     const bool quiet = args.isSet("quiet");
-    const bool windowed = live || args.isSet("record");
+    const bool windowed = live;
     // Every value is checked before any work is done.
     const AnalysisChoices choices = analysisChoices(args);
     // The stamps are the recording's own time, so that two sweeps differ and every run gives the same.
@@ -403,7 +403,7 @@ int main(int argc, char **argv)
     // Set before the window is made: its start may already have an error to tell.
     SetExceptionSink(sayError);
     SetMessageSink(sayMessage);
-    // A recording's lines come from the engine alone; snapshots and live capture need the window.
+    // A recording's lines and snapshots come from the engine alone; live capture needs the window.
     if (windowed) {
         std::unique_ptr<FileSoundService> service; // none: the live sound server
         if (!live) {
@@ -418,7 +418,7 @@ int main(int argc, char **argv)
         design.device = args.value("device");
         form = std::make_unique<TForm1>(std::move(service), design);
     } else {
-        analysis.emplace(choices);
+        analysis.emplace(choices, args.isSet("record"));
     }
     const MeasurementEngine &engine = form ? form->engine() : analysis->engine();
     const auto lostSamples = [&form] { return form ? form->lostSamples() : 0; };
@@ -434,10 +434,21 @@ int main(int argc, char **argv)
         return live ? QDateTime::currentDateTime()
                     : start.addMSecs(engine.samplesHeard() * 1000 / AudioFile::kRate);
     };
+    std::optional<SnapshotRecording> snapshots;
+    if (args.isSet("record")) {
+        snapshots.emplace(args.value("record"), snapshotOptions(args), heardAt);
+        if (const QString error = snapshots->start(); !error.isEmpty())
+            sayError(error);
+    }
     const bool json = args.isSet("json");
     if (args.isSet("header") && !json && !writeResults(std::string(kCsvHeader) + '\n'))
         return kWriteFailed;
     const auto sweepEnded = [&](const SweepRecord &sweep) {
+        if (snapshots) {
+            const SweepPictures &pictures = form ? form->pictures() : *analysis->pictures();
+            if (const QString error = snapshots->sweepEnded(pictures, engine, sweep); !error.isEmpty())
+                sayError(error);
+        }
         const std::string csv = buildCsvLine(recordStamp(heardAt()).toStdString(), sweep);
         progress.erase();
         watchHeard = watchHeard || sweep.shown.rate.has_value();
@@ -463,12 +474,9 @@ int main(int argc, char **argv)
         });
         QCoreApplication::processEvents(); // a signal that cut a stalled read short
     } else {
-        form->recorder().setClock(heardAt);
         form->OnSweepEnd = [&] { sweepEnded(form->engine().sweepRecord()); };
         form->show();
         applyChoices(*form, choices);
-        if (args.isSet("record"))
-            startRecording(*form, args);
         if (live) {
             endLiveRunOn(*duration > 0 ? duration : std::nullopt, form.get(), [&loop] { loop.quit(); });
             reportCaptureHealth(
@@ -511,6 +519,8 @@ int main(int argc, char **argv)
                      "quorlen-analyze: --live captured nothing: no sound came from the sound server\n");
         return kNothingCaptured;
     }
-    const int recorderFailures = form ? form->recorder().failures() : 0;
+    if (const QString error = snapshots ? snapshots->stop() : QString(); !error.isEmpty())
+        sayError(error);
+    const int recorderFailures = snapshots ? snapshots->failures() : 0;
     return printed && reported && recorderFailures == 0 ? 0 : kWriteFailed;
 }
