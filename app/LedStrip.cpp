@@ -106,4 +106,16 @@ void LedStrip::colourBeatError(bool first)
     katatime->setInActiveColor(first ? QColor(0, 128, 0) : QColor(128, 128, 0));
 }
 
+void LedStrip::showLeds(const LedReadouts &leds, unsigned parts)
+{
+    if (parts & Reading::kBeatRate)
+        bpss->setCaption(QString::fromStdString(leds.beatRate));
+    if (parts & Reading::kRate)
+        spd->setValue(leds.rate);
+    if (parts & Reading::kAmplitude)
+        kaku->setValue(leds.amplitude);
+    if (parts & Reading::kBeatError)
+        katatime->setCaption(QString::fromStdString(leds.beatError));
+}
+
 } // namespace tamsel

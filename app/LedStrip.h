@@ -5,6 +5,7 @@
 #include <QToolButton>
 
 #include "app/TPaintBox.h"
+#include "measurement/LedReadouts.h"
 #include "widgets/LedLabel.h"
 
 namespace tamsel {
@@ -32,6 +33,8 @@ protected:
     // Green for the average rate (the first beat error), yellow for the instant one.
     void colourRate(bool average, bool japanese);
     void colourBeatError(bool first);
+    // Writes the given parts (`Reading::Part`) of what the readouts show.
+    void showLeds(const LedReadouts &leds, unsigned parts);
 };
 
 } // namespace tamsel

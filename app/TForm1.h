@@ -84,9 +84,8 @@ public:
     void ShowBeatRate();
     // The engine's reading: its new parts into the LED strip and the status bar.
     void showReading(const Reading &reading);
-    // The one place the measures' readouts (`Reading::kMeasures` parts) are cleared; with
-    // `panels`, their figures in the status bar too.
-    void clearReadouts(unsigned parts, bool panels);
+    // A new measurement blanks the measures' LED readouts; the status bar keeps the figures.
+    void clearReadouts(unsigned parts);
 
     // Views and zoom.
     void N11Click() { chooseViewLength(1); }
@@ -271,7 +270,8 @@ private:
     Calibration &calibration_; // the engine's, which follows the time signal's pulses
     std::unique_ptr<ClockControl> clock_;
     SweepPictures pictures_{engine_.state};
-    QString caption_; // the layout's caption, which the language rule reads; the title adds the source
+    LedReadouts leds_; // what the LED readouts show of the engine's reading
+    QString caption_;  // the layout's caption, which the language rule reads; the title adds the source
     HeldErrors heldErrors_;
     bool destroyed_ = false;
     bool shown_ = false;

@@ -58,11 +58,8 @@ void TForm1::NOn1Click()
     NOn1->setChecked(true);
     SpeedButton7->setChecked(true);
     SpeedButton8->setEnabled(false);
-    StatusBar1->setPanelText(4, QString());
-    StatusBar1->setPanelText(7, QString());
-    state.reading.shown.amplitude.reset();
+    engine_.forgetAmplitude();
     kaku->setValue(1000);
-    state.reading.amplitudeValid = false;
 }
 
 void TForm1::NOff1Click()

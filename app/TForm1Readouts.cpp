@@ -57,53 +57,33 @@ void TForm1::downBtnClick()
     DrawRuler();
 }
 
-void TForm1::clearReadouts(unsigned parts, bool panels)
+void TForm1::clearReadouts(unsigned parts)
 {
-    std::vector<int> cleared;
-    if (parts & Reading::kRate) {
-        spd->setValue(0);
-        cleared.push_back(6);
-    }
-    if (parts & Reading::kAmplitude) {
-        kaku->setValue(0);
-        cleared.insert(cleared.end(), {4, 7});
-    }
-    if (parts & Reading::kBeatError) {
-        katatime->setValue(0);
-        katatime->setCaption(QStringLiteral("00.0")); // a text readout: its value is not shown
-        cleared.push_back(2);
-    }
-    if (panels)
-        for (int panel : cleared)
-            StatusBar1->setPanelText(panel, QString());
+    leds_.clear(parts);
+    showLeds(leds_, parts);
 }
 
 void TForm1::showReading(const Reading &r)
 {
     const auto text = [](const std::string &s) { return QString::fromStdString(s); };
-    if (r.changed & Reading::kBeatRate) {
-        bpss->setCaption(text(r.beatRateText));
-        if (r.beatRateValid)
-            DrawRuler();
-    }
-    const unsigned valid = r.validMeasures();
-    clearReadouts(r.changed & Reading::kMeasures & ~valid, true);
-    const unsigned shown = r.changed & valid;
-    if (shown & Reading::kRate) {
+    leds_.show(r);
+    showLeds(leds_, r.changed);
+    if ((r.changed & Reading::kBeatRate) && r.beatRateValid)
+        DrawRuler();
+    const unsigned shown = r.changed & r.validMeasures();
+    if (shown & Reading::kRate)
         colourRateReadout();
-        spd->setValue(r.rateLed);
+    if (shown & Reading::kBeatError)
+        colourBeatErrorReadout();
+    // A part that is not valid was cleared in the reading: its panels are cleared with it.
+    if (r.changed & Reading::kRate)
         StatusBar1->setPanelText(6, text(r.rateText));
-    }
-    if (shown & Reading::kAmplitude) {
+    if (r.changed & Reading::kAmplitude) {
         StatusBar1->setPanelText(7, text(r.liftText));
         StatusBar1->setPanelText(4, text(r.amplitudeText));
-        kaku->setValue(static_cast<int32_t>(r.amplitude));
     }
-    if (shown & Reading::kBeatError) {
-        colourBeatErrorReadout();
-        katatime->setCaption(text(r.beatErrorLed));
+    if (r.changed & Reading::kBeatError)
         StatusBar1->setPanelText(2, text(r.beatErrorText));
-    }
     if (r.changed & Reading::kHearing)
         StatusBar1->setWatchNote(text(r.hearingText));
 }

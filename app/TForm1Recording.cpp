@@ -14,9 +14,7 @@ void TForm1::recBtnClick()
 
 void TForm1::RecordSweep(const SweepRecord &sweep)
 {
-    SweepValues values{sweep, {}};
-    for (int i = 0; i < static_cast<int>(values.panels.size()); ++i)
-        values.panels[static_cast<size_t>(i)] = StatusBar1->panelText(i);
+    const SweepValues values{sweep, statusTexts(StatusBar1->panelText(0), engine_.reading())};
     SnapshotOptions options;
     options.jpeg = !bitmap1->isChecked();
     options.printScale = N23->isChecked();

@@ -11,7 +11,7 @@ void TForm1::ResetMeasurement()
     state.clearSweepDetection();
     trend_->gap();
     engine_.restartReadings();
-    clearReadouts(Reading::kMeasures, false);
+    clearReadouts(Reading::kMeasures);
     colourRateReadout();
     colourBeatErrorReadout();
     setStartDown();

@@ -53,6 +53,8 @@ public:
     void restartAveraging();
     // A new measurement: nothing heard yet. The readouts stay as they are.
     void restartReadings() { gate_.Reset(); }
+    // Pulse mode measures no amplitude: the one shown goes.
+    void forgetAmplitude() { gate_.forgetAmplitude(); }
 
     // Samples stored since the engine was made: the position in the audio heard.
     int64_t samplesHeard() const { return samplesHeard_; }

@@ -71,6 +71,14 @@ void WatchGate::Reset()
     tell();
 }
 
+void WatchGate::forgetAmplitude()
+{
+    engine_.state.reading.amplitude = 0;
+    engine_.state.reading.amplitudeValid = false;
+    clear(Reading::kAmplitude);
+    tell();
+}
+
 double WatchGate::shownBeatsPerSecond() const
 {
     // A beat rate set by hand is a setting, shown whatever is heard.

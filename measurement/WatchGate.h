@@ -29,6 +29,7 @@ public:
     // A new measurement: nothing heard yet, and the reading's numbers forgotten. The readouts
     // stay as they are.
     void Reset();
+    void forgetAmplitude();
     WatchVerdict verdict() const { return likeness_.Verdict(); }
     const Reading &latest() const { return shown_; }
 

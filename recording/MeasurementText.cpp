@@ -18,16 +18,14 @@ QString shortViewText(int32_t seconds, bool japanese)
 
 StatusTexts statusTexts(const QString &viewText, const Reading &reading)
 {
-    const auto shown = [](bool valid, const std::string &text) {
-        return valid ? QString::fromStdString(text) : QString();
-    };
+    const auto text = [](const std::string &s) { return QString::fromStdString(s); };
     return {viewText,
             QStringLiteral("Beat Error:"),
-            shown(reading.beatErrorValid, reading.beatErrorText),
+            text(reading.beatErrorText),
             QStringLiteral("Amplitude:"),
-            shown(reading.amplitudeValid, reading.amplitudeText),
+            text(reading.amplitudeText),
             QStringLiteral("Rate:"),
-            shown(reading.rateValid, reading.rateText)};
+            text(reading.rateText)};
 }
 
 QString measurementText(const QDateTime &time, const StatusTexts &panels, double beatsPerSecond)

@@ -18,8 +18,8 @@ using StatusTexts = std::array<QString, 7>;
 QString viewZoomText(int32_t seconds, int32_t zoom, bool japanese);
 QString shortViewText(int32_t seconds, bool japanese);
 
-// The panels as the status bar shows them once `reading` is shown: the labels, and each
-// measure's text where it is valid, blank where not.
+// The panels as the status bar shows them once `reading` is shown: the labels and the
+// measures' texts (blank where the reading has none).
 StatusTexts statusTexts(const QString &viewText, const Reading &reading);
 
 // The prefix is the same in both interface languages.

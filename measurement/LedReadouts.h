@@ -1,0 +1,22 @@
+#pragma once
+// What the LED readouts show. They follow the reading part by part, except that a new
+// measurement blanks them while the status bar keeps the last figures.
+#include <cstdint>
+#include <string>
+
+#include "measurement/Reading.h"
+
+namespace tamsel {
+
+struct LedReadouts {
+    std::string beatRate = " 00.0";
+    int32_t rate = 0;
+    std::string beatError = "00.0";
+    int32_t amplitude = 0;
+
+    // The reading's changed parts; a part that is not valid was cleared in the reading too.
+    void show(const Reading &reading);
+    void clear(unsigned parts);
+};
+
+} // namespace tamsel
