@@ -20,11 +20,11 @@ StatusTexts statusTexts(const QString &viewText, const Reading &reading)
 {
     const auto text = [](const std::string &s) { return QString::fromStdString(s); };
     return {viewText,
-            QStringLiteral("Beat Error:"),
+            QString::fromLatin1(kBeatErrorLabel),
             text(reading.beatErrorText),
-            QStringLiteral("Amplitude:"),
+            QString::fromLatin1(kAmplitudeLabel),
             text(reading.amplitudeText),
-            QStringLiteral("Rate:"),
+            QString::fromLatin1(kRateLabel),
             text(reading.rateText)};
 }
 

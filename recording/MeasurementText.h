@@ -13,6 +13,11 @@ namespace tamsel {
 // 0 view and zoom, 1/2 beat error label and value, 3/4 amplitude, 5/6 rate.
 using StatusTexts = std::array<QString, 7>;
 
+// The labels of panels 1, 3 and 5.
+inline constexpr const char *kBeatErrorLabel = "Beat Error:";
+inline constexpr const char *kAmplitudeLabel = "Amplitude:";
+inline constexpr const char *kRateLabel = "Rate:";
+
 // Panel 0: the view's length and the chart's zoom ("60sec x1"); a 1 to 3 second view just chosen
 // shows its length alone ("1sec").
 QString viewZoomText(int32_t seconds, int32_t zoom, bool japanese);
