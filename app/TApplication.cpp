@@ -61,16 +61,21 @@ void ShowException(const QString &text)
 
 TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv) {}
 
-bool TApplication::notify(QObject *receiver, QEvent *event)
+bool DeliverShowingErrors(const std::function<bool()> &deliver)
 {
     try {
-        return QApplication::notify(receiver, event);
+        return deliver();
     } catch (const std::exception &e) {
         ShowException(QString::fromUtf8(e.what()));
     } catch (...) {
         ShowException(QStringLiteral("Unknown error."));
     }
     return true;
+}
+
+bool TApplication::notify(QObject *receiver, QEvent *event)
+{
+    return DeliverShowingErrors([&] { return QApplication::notify(receiver, event); });
 }
 
 } // namespace tamsel

@@ -12,6 +12,10 @@ public:
     bool notify(QObject *receiver, QEvent *event) override;
 };
 
+// Delivers an event; an error raised in its handler is shown (ShowException) and the event
+// counts as handled.
+bool DeliverShowingErrors(const std::function<bool()> &deliver);
+
 // Shows an error text in the standard error message box (or hands it to the sink a test set).
 void ShowException(const QString &text);
 void SetExceptionSink(std::function<void(const QString &)> sink);

@@ -1,9 +1,11 @@
 // quorlen-analyze --live as a night's logging runs it, in half a minute: a watch heard through a
 // real sound server, its sweep lines as they end, the server restarted under it, and SIGTERM
-// ending the run with FINAL, the report and the SUMMARY line. Runs only inside
-// tests/e2e/live_analyze.sh, which provides the sound server.
+// ending the run with FINAL, the report and the SUMMARY line; and the same on a machine without
+// a display. Runs only inside tests/e2e/live_analyze.sh, which provides the sound server.
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -25,20 +27,9 @@ void waitFor(QProcess &process, int ms)
         process.waitForReadyRead(std::max<int>(1, ms - static_cast<int>(clock.elapsed())));
 }
 
-void restartServer()
+// Forty seconds of an 18 000 bph watch, 8 s/day fast, after a second of silence.
+QString writeWatch(const QTemporaryDir &dir)
 {
-    QProcess restart;
-    restart.start("bash", {qEnvironmentVariable("TAMSEL_PULSE_SERVER_SCRIPT"), "restart"});
-    ASSERT_TRUE(restart.waitForFinished(30000));
-}
-
-} // namespace
-
-TEST(LiveAnalyze, LogsAWatchThroughAServerRestartUntilSigterm)
-{
-    if (!qEnvironmentVariableIsSet("TAMSEL_LIVE_ANALYZE"))
-        GTEST_SKIP() << "needs the sound server of tests/e2e/live_analyze.sh";
-    QTemporaryDir dir;
     SyntheticWatchParams params;
     params.beatsPerHour = 18000;
     params.rateSecondsPerDay = 8;
@@ -54,9 +45,29 @@ TEST(LiveAnalyze, LogsAWatchThroughAServerRestartUntilSigterm)
     info.channels = 1;
     info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
     SNDFILE *file = sf_open(wav.toLocal8Bit().constData(), SFM_WRITE, &info);
-    ASSERT_NE(file, nullptr);
+    if (!file)
+        return {};
     sf_write_short(file, samples.data(), static_cast<sf_count_t>(samples.size()));
     sf_close(file);
+    return wav;
+}
+
+void restartServer()
+{
+    QProcess restart;
+    restart.start("bash", {qEnvironmentVariable("TAMSEL_PULSE_SERVER_SCRIPT"), "restart"});
+    ASSERT_TRUE(restart.waitForFinished(30000));
+}
+
+} // namespace
+
+TEST(LiveAnalyze, LogsAWatchThroughAServerRestartUntilSigterm)
+{
+    if (!qEnvironmentVariableIsSet("TAMSEL_LIVE_ANALYZE"))
+        GTEST_SKIP() << "needs the sound server of tests/e2e/live_analyze.sh";
+    QTemporaryDir dir;
+    const QString wav = writeWatch(dir);
+    ASSERT_FALSE(wav.isEmpty());
 
     QProcess analyzer;
     const QString report = dir.filePath("night.svg");
@@ -96,4 +107,54 @@ TEST(LiveAnalyze, LogsAWatchThroughAServerRestartUntilSigterm)
     for (const QString &line : (before + after).split('\n', Qt::SkipEmptyParts))
         EXPECT_EQ(line.split(',').size(), 6) << line.toStdString();
     EXPECT_TRUE(QFile::exists(report));
+}
+
+// With no display and no Qt platform named, the run needs nothing but the sound server: the
+// JSON lines come as the sweeps end, and the audio a server restart cost is counted in them.
+TEST(LiveAnalyze, WithoutADisplayCountsTheAudioARestartLost)
+{
+    if (!qEnvironmentVariableIsSet("TAMSEL_LIVE_ANALYZE"))
+        GTEST_SKIP() << "needs the sound server of tests/e2e/live_analyze.sh";
+    QTemporaryDir dir;
+    const QString wav = writeWatch(dir);
+    ASSERT_FALSE(wav.isEmpty());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        env.remove(name);
+    QProcess analyzer;
+    analyzer.setProcessEnvironment(env);
+    analyzer.start(QStringLiteral(TAMSEL_BINARY_DIR "/tools/quorlen-analyze"),
+                   {"--live", "--view", "3", "--duration", "1h", "--json"});
+    ASSERT_TRUE(analyzer.waitForStarted());
+    QProcess player;
+    player.start("paplay", {wav});
+    ASSERT_TRUE(player.waitForStarted());
+    waitFor(analyzer, 8000);
+    restartServer();
+    player.waitForFinished(5000);
+    player.start("paplay", {wav});
+    ASSERT_TRUE(player.waitForStarted());
+    waitFor(analyzer, 8000);
+    ::kill(static_cast<pid_t>(analyzer.processId()), SIGINT);
+    ASSERT_TRUE(analyzer.waitForFinished(15000)) << "SIGINT must end the run";
+    player.kill();
+    player.waitForFinished();
+    const QString errors = QString::fromUtf8(analyzer.readAllStandardError());
+    EXPECT_EQ(analyzer.exitCode(), 0) << errors.toStdString();
+    EXPECT_TRUE(errors.contains("Sound server lost")) << errors.toStdString();
+    const QStringList lines =
+        QString::fromUtf8(analyzer.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 4) << errors.toStdString();
+    int ratesBefore = 0, ratesAfter = 0;
+    for (const QString &line : lines) {
+        const QJsonObject object = QJsonDocument::fromJson(line.toUtf8()).object();
+        EXPECT_EQ(object["type"].toString(), line == lines.last() ? "final" : "sweep") << line.toStdString();
+        if (object["rate_s_per_day"].isDouble())
+            ++(object["samples_lost"].toInteger() > 0 ? ratesAfter : ratesBefore);
+    }
+    EXPECT_GE(ratesBefore, 1) << lines.join('\n').toStdString();
+    EXPECT_GE(ratesAfter, 1) << "measured again after the restart";
+    const QJsonObject final = QJsonDocument::fromJson(lines.last().toUtf8()).object();
+    // A restart takes a fraction of a second to a few; whatever it took was filled in, and counted.
+    EXPECT_GT(final["samples_lost"].toInteger(), 0) << lines.last().toStdString();
 }

@@ -4,8 +4,9 @@
 #include <QTimer>
 #include <memory>
 
-#include "app/TForm1.h"
 #include "app/UnixSignals.h"
+#include "capture/CaptureSession.h"
+#include "tools/RecordingAnalysis.h"
 
 namespace tamsel {
 
@@ -53,13 +54,29 @@ void endLiveRunOn(std::optional<int64_t> ms, QObject *context, const std::functi
     step();
 }
 
-void reportCaptureHealth(TForm1 &form, const std::function<void()> &onLoss,
+void measureCapture(CaptureSession &capture, const QString &source, RecordingAnalysis &analysis,
+                    const std::function<void(const QString &)> &sayError)
+{
+    capture.input().device = source;
+    capture.OnBuffer = [&analysis](const TWinWaveBuffer &buf) { analysis.measure(buf.Samples()); };
+    capture.OnHandlingError = sayError;
+    capture.OnError = sayError;
+    capture.OnNewSource = [&analysis] { analysis.newSource(); };
+    capture.OnLoss = [&analysis] { analysis.audioLost(); };
+    try {
+        capture.open(); // its open notification starts the capture
+    } catch (const std::exception &e) {
+        sayError(QString::fromUtf8(e.what()));
+    }
+}
+
+void reportCaptureHealth(CaptureSession &capture, const std::function<void()> &onLoss,
                          const std::function<void(const QString &)> &say)
 {
-    TWinWaveIn &device = *form.WinWaveIn1;
+    TWinWaveIn &device = capture.device();
     auto last = std::make_shared<QString>();
-    auto tell = [&form, last, say] {
-        const QString note = form.StatusBar1->captureNote();
+    auto tell = [&capture, last, say] {
+        const QString note = capture.note();
         if (!note.isEmpty() && note != *last)
             say(note);
         *last = note;

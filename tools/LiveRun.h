@@ -1,6 +1,6 @@
 #pragma once
-// quorlen-analyze --live: the window measuring a live source with nothing shown, until the
-// --duration has passed or SIGINT or SIGTERM comes; the capture's health on standard error.
+// quorlen-analyze --live: the capture's buffers measured as they come, until the --duration has
+// passed or SIGINT or SIGTERM comes; the capture's health on standard error.
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -8,7 +8,8 @@
 
 namespace tamsel {
 
-class TForm1;
+class CaptureSession;
+class RecordingAnalysis;
 
 // "90", "90s", "30m", "24h" or "2d" in milliseconds; none for anything else (or nothing to wait).
 std::optional<int64_t> durationMs(const QString &text);
@@ -17,10 +18,16 @@ std::optional<int64_t> durationMs(const QString &text);
 // SIGINT or SIGTERM, whichever comes first.
 void endLiveRunOn(std::optional<int64_t> ms, QObject *context, const std::function<void()> &onEnd);
 
-// Says on standard error what the window's status bar says about the capture (audio lost and
-// filled with silence, the sound server lost, back again), as it changes; `onLoss` is called
-// for each loss after the window has handled it.
-void reportCaptureHealth(TForm1 &form, const std::function<void()> &onLoss,
+// The capture opened on `source` (empty: the server's default), each buffer it hands on
+// measured whole; another source is a new measurement, a loss a restart. Errors, the failure
+// to open included (without a sound server it is tried again every second), go to `sayError`.
+void measureCapture(CaptureSession &capture, const QString &source, RecordingAnalysis &analysis,
+                    const std::function<void(const QString &)> &sayError);
+
+// Says what the capture's note says (audio lost and filled with silence, the sound server
+// lost, back again), as it changes; `onLoss` is called for each loss after its owner has
+// handled it.
+void reportCaptureHealth(CaptureSession &capture, const std::function<void()> &onLoss,
                          const std::function<void(const QString &)> &say);
 
 } // namespace tamsel

@@ -156,16 +156,27 @@ void RecordingAnalysis::run(SampleSource &source, const std::function<bool()> &s
         const size_t count = source.read(buffer.data(), buffer.size());
         if (count == 0)
             return;
-        samplesRead_ += static_cast<int64_t>(count);
-        try {
-            measureBuffer({buffer.data(), count});
-        } catch (const std::exception &e) {
-            if (onError)
-                onError(e.what());
-        }
+        measure({buffer.data(), count});
         if (count < buffer.size() || stopped())
             return;
     }
+}
+
+void RecordingAnalysis::measure(std::span<const int16_t> samples)
+{
+    samplesRead_ += static_cast<int64_t>(samples.size());
+    try {
+        measureBuffer(samples);
+    } catch (const std::exception &e) {
+        if (onError)
+            onError(e.what());
+    }
+}
+
+void RecordingAnalysis::newSource()
+{
+    engine_.restartConditioning();
+    restartMeasurement();
 }
 
 void RecordingAnalysis::measureBuffer(std::span<const int16_t> samples)

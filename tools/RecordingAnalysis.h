@@ -1,7 +1,8 @@
 #pragma once
-// A recording measured without a window: the engine set up as the window sets itself up from
-// the same stored settings and command-line choices, then fed a quarter second at a time, as
-// the capture hands on its buffers, with the window's calls to the engine in the window's order.
+// The measurement without a window: the engine set up as the window sets itself up from the
+// same stored settings and command-line choices, then fed a quarter second at a time, from a
+// recording or from the live capture's buffers, with the window's calls to the engine in the
+// window's order.
 #include <functional>
 #include <optional>
 #include <string>
@@ -48,6 +49,12 @@ public:
 
     // Measures the source to its end, or until `stopped` says so between two buffers.
     void run(SampleSource &source, const std::function<bool()> &stopped);
+    // One buffer, whole, as the capture hands it on.
+    void measure(std::span<const int16_t> samples);
+    // The capture opened another source: a new measurement from its first sample.
+    void newSource();
+    // Audio was lost: what came before and what comes after are not one stretch.
+    void audioLost() { ++engine_.state.restarts; }
 
     const MeasurementEngine &engine() const { return engine_; }
     const MeasurementState &state() const { return engine_.state; }
