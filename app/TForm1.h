@@ -20,7 +20,7 @@
 #include "app/TPaintBox.h"
 #include "app/TStatusBar.h"
 #include "capture/CaptureSession.h"
-#include "display/ChartTrace.h"
+#include "display/SweepPictures.h"
 #include "measurement/MeasurementEngine.h"
 #include "recording/Recorder.h"
 #include "settings/AboutBox.h"
@@ -196,11 +196,7 @@ private:
 
 public:
     MeasurementState &state = engine_.state;
-    QImage signalBitmap;
-    QImage signalOverlay;
-    QImage traceBitmap;
-    QImage gridBitmap;
-    QImage rulerBitmap;
+    const SweepPictures &pictures() const { return pictures_; }
 
     TWinWaveIn *WinWaveIn1 = &capture_.device();
     TIniSaveProps *IniSaveProps1;
@@ -273,9 +269,9 @@ private:
     std::unique_ptr<Trend> trend_;
     Calibration &calibration_; // the engine's, which follows the time signal's pulses
     std::unique_ptr<ClockControl> clock_;
-    ChartTrace chartTrace_;
+    SweepPictures pictures_{engine_.state};
     LedReadouts leds_; // what the LED readouts show of the engine's reading
-    QString caption_; // the layout's caption, which the language rule reads; the title adds the source
+    QString caption_;  // the layout's caption, which the language rule reads; the title adds the source
     HeldErrors heldErrors_;
     bool destroyed_ = false;
     bool shown_ = false;

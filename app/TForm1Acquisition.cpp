@@ -9,8 +9,6 @@
 #include "app/positions/PositionsDialog.h"
 #include "app/recordings/RecordingsMenu.h"
 #include "app/trend/Trend.h"
-#include "display/SignalBars.h"
-#include "display/SignalGraph.h"
 
 namespace tamsel {
 
@@ -61,7 +59,7 @@ void TForm1::WinWaveIn1ReturnBuffer(const TWinWaveBuffer &buf)
 {
     Recordings1->SamplesHeard(buf);
     StoreSamples(buf);
-    PaintBox2->draw(0, 0, SignalGraph::composite(signalBitmap, signalOverlay));
+    PaintBox2->draw(0, 0, pictures_.signalGraph());
     AnalyseSamples();
     if (engine_.countingBeats())
         CountBeats();
@@ -79,9 +77,7 @@ void TForm1::samplesStored(int32_t from, int32_t count)
 {
     if (!StartButton->isChecked() || engine_.mode() != MeasuringMode::Threshold)
         return;
-    const SignalBars bars(signalBitmap, state.samplesPerSweep);
-    for (int32_t i = from; i < from + count; ++i)
-        bars.draw(signalBitmap, i, state.sampleHistory[i]);
+    pictures_.drawSampleBars(from, count);
 }
 
 void TForm1::sweepEnded(const SweepRecord &sweep)
@@ -139,7 +135,6 @@ void TForm1::FormDestroy()
         if (!error.isEmpty())
             ShowException(error);
     }
-    signalBitmap = signalOverlay = traceBitmap = gridBitmap = rulerBitmap = QImage();
     capture_.release();
 }
 

@@ -14,16 +14,13 @@ void TForm1::recBtnClick()
 
 void TForm1::RecordSweep(const SweepRecord &sweep)
 {
-    SweepValues values{sweep, {}};
-    for (int i = 0; i < static_cast<int>(values.panels.size()); ++i)
-        values.panels[static_cast<size_t>(i)] = StatusBar1->panelText(i);
+    const SweepValues values{sweep, statusTexts(StatusBar1->panelText(0), engine_.reading())};
     SnapshotOptions options;
     options.jpeg = !bitmap1->isChecked();
     options.printScale = N23->isChecked();
     options.printSignalGraph = N25->isChecked();
     options.printMeasurement = N28->isChecked();
-    const QString error = recorder_.recordSweep({gridBitmap, traceBitmap, signalBitmap, signalOverlay},
-                                                options, values, recordFolder);
+    const QString error = recorder_.recordSweep(snapshotLayers(pictures_), options, values, recordFolder);
     // Reported once the buffer has been handled: the buffer is still stored to its end, as
     // stopping here would leave a hole in the sample history and shift the time axis.
     if (!error.isEmpty())

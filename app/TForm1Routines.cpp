@@ -2,19 +2,12 @@
 #include "app/TApplication.h"
 #include "app/TForm1.h"
 #include "app/trend/Trend.h"
-#include "display/Canvas.h"
-#include "display/ChartFrame.h"
-#include "display/ChartRuler.h"
-#include "display/SignalGraph.h"
-#include "display/TemplateGraph.h"
 
 namespace tamsel {
 
 void TForm1::ResetMeasurement()
 {
-    signalBitmap = whiteLayer(PaintBox2->width(), PaintBox2->height());
-    traceBitmap = chartTrace_.newLayer(PaintBox1->width(), PaintBox1->height());
-    DrawRuler();
+    pictures_.newMeasurement(PaintBox2->size(), PaintBox1->size());
     state.clearSweepDetection();
     trend_->gap();
     engine_.restartReadings();
@@ -26,20 +19,19 @@ void TForm1::ResetMeasurement()
 
 void TForm1::DrawChartFrame(int32_t seconds)
 {
-    gridBitmap = ChartFrame::draw(PaintBox1->width(), PaintBox1->height(), seconds);
-    PaintBox1->draw(0, 0, gridBitmap);
+    pictures_.drawChartFrame(seconds);
+    PaintBox1->draw(0, 0, pictures_.gridBitmap());
 }
 
 void TForm1::DrawSignalOverlay()
 {
-    signalOverlay = SignalGraph::drawSignalOverlay(PaintBox2->width(), PaintBox2->height(),
-                                                   TrackBar1->value(), state.noiseLevel);
-    PaintBox2->drawTransparent(0, 0, signalOverlay);
+    pictures_.drawSignalOverlay(TrackBar1->value());
+    PaintBox2->drawTransparent(0, 0, pictures_.signalOverlay());
 }
 
 void TForm1::DrawRuler()
 {
-    rulerBitmap = ChartRuler::draw(PaintBox1->width(), PaintBox1->height(), state);
+    pictures_.drawRuler();
 }
 
 void TForm1::AnalyseSamples()
@@ -72,12 +64,12 @@ void TForm1::TrackBar1Change()
 
 void TForm1::passStarted()
 {
-    chartTrace_.beginPass(traceBitmap, state);
+    pictures_.passStarted();
 }
 
 void TForm1::firstBeatOfSweep()
 {
-    chartTrace_.drawStartBand(traceBitmap, state.viewSeconds);
+    pictures_.firstBeatOfSweep();
 }
 
 void TForm1::timeSignalCalibrationEnded(bool heard)
@@ -91,11 +83,7 @@ void TForm1::timeSignalCalibrationEnded(bool heard)
 
 void TForm1::beatMarked(const Beat &beat)
 {
-    TraceOptions options;
-    options.centreStart = N2->isChecked();
-    options.graphColour2 = N210->isChecked();
-    options.acMode = SpeedButton8->isChecked();
-    chartTrace_.markBeat(traceBitmap, signalBitmap, state, beat, options);
+    pictures_.beatMarked(beat, {N2->isChecked(), N210->isChecked(), SpeedButton8->isChecked()});
 }
 
 void TForm1::readingChanged(const Reading &reading)
@@ -103,21 +91,14 @@ void TForm1::readingChanged(const Reading &reading)
     showReading(reading);
 }
 
-// With the input filter on, the signal graph shows the averaged tick and tock.
 void TForm1::templatesAveraged(const AveragedTemplates &templates)
 {
-    TemplatePicture picture;
-    picture.tick = templates.tick;
-    picture.tock = templates.tock;
-    picture.tickEvents = templates.tickEvents;
-    picture.tockEvents = templates.tockEvents;
-    picture.samplesPerPoint = templates.samplesPerPoint;
-    signalBitmap = TemplateGraph::draw(signalBitmap.width(), signalBitmap.height(), picture);
+    pictures_.templatesAveraged(templates);
 }
 
 void TForm1::passEnded()
 {
-    PaintBox1->draw(0, 0, ChartTrace::composite(gridBitmap, rulerBitmap, traceBitmap, state));
+    PaintBox1->draw(0, 0, pictures_.chart());
     if (state.timeSignalCalibrating)
         clock_->show(); // the time left
 }

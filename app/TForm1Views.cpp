@@ -3,6 +3,7 @@
 
 #include "app/TForm1.h"
 #include "display/ChartTrace.h"
+#include "recording/MeasurementText.h"
 
 namespace tamsel {
 
@@ -53,9 +54,7 @@ const Choice *stepped(const MainMenu &menu, std::span<const Choice> choices, int
 
 QString TForm1::ViewZoomText() const
 {
-    if (japanese())
-        return QStringLiteral("%1秒 %2倍表示").arg(state.viewSeconds).arg(state.zoom);
-    return QStringLiteral("%1sec x%2").arg(state.viewSeconds).arg(state.zoom);
+    return viewZoomText(state.viewSeconds, state.zoom, japanese());
 }
 
 void TForm1::chooseViewLength(int32_t seconds)
@@ -91,16 +90,15 @@ void TForm1::chooseLongView(int32_t seconds, QAction *item)
 // A view of 1 to 3 seconds: the chart shows its frame only; the signal graph the sound.
 void TForm1::chooseShortView(int32_t seconds, QAction *item)
 {
-    StatusBar1->setPanelText(0, japanese() ? QStringLiteral("%1秒表示").arg(seconds)
-                                           : QStringLiteral("%1sec").arg(seconds));
+    StatusBar1->setPanelText(0, shortViewText(seconds, japanese()));
     item->setChecked(true);
     state.samplesPerSweep = state.samplesPerSecond * seconds;
     state.viewSeconds = seconds;
     ResetMeasurement();
     DrawSignalOverlay();
     DrawChartFrame(seconds);
-    traceBitmap = QImage();
-    PaintBox1->draw(0, 0, traceBitmap);
+    pictures_.dropTrace();
+    PaintBox1->draw(0, 0, pictures_.traceBitmap());
     SpeedButton1->setEnabled(false);
     SpeedButton2->setEnabled(false);
 }

@@ -3,6 +3,8 @@
 #include <QEvent>
 #include <algorithm>
 
+#include "recording/MeasurementText.h"
+
 namespace tamsel {
 
 namespace {
@@ -14,11 +16,11 @@ struct PanelLayout {
 };
 const PanelLayout kPanels[TStatusBar::kPanelCount] = {
     {150, Qt::AlignHCenter, "60sec view"},
-    {65, Qt::AlignLeft, "Beat Error:"},
+    {65, Qt::AlignLeft, kBeatErrorLabel},
     {100, Qt::AlignRight, ""},
-    {65, Qt::AlignLeft, "Amplitude:"},
+    {65, Qt::AlignLeft, kAmplitudeLabel},
     {50, Qt::AlignRight, ""},
-    {38, Qt::AlignLeft, "Rate:"},
+    {38, Qt::AlignLeft, kRateLabel},
     {130, Qt::AlignRight, ""},
     {50, Qt::AlignLeft, "", "拘束時間: 999.9 msec"},
 };

@@ -4,6 +4,30 @@
 
 namespace tamsel {
 
+QString viewZoomText(int32_t seconds, int32_t zoom, bool japanese)
+{
+    if (japanese)
+        return QStringLiteral("%1秒 %2倍表示").arg(seconds).arg(zoom);
+    return QStringLiteral("%1sec x%2").arg(seconds).arg(zoom);
+}
+
+QString shortViewText(int32_t seconds, bool japanese)
+{
+    return japanese ? QStringLiteral("%1秒表示").arg(seconds) : QStringLiteral("%1sec").arg(seconds);
+}
+
+StatusTexts statusTexts(const QString &viewText, const Reading &reading)
+{
+    const auto text = [](const std::string &s) { return QString::fromStdString(s); };
+    return {viewText,
+            QString::fromLatin1(kBeatErrorLabel),
+            text(reading.beatErrorText),
+            QString::fromLatin1(kAmplitudeLabel),
+            text(reading.amplitudeText),
+            QString::fromLatin1(kRateLabel),
+            text(reading.rateText)};
+}
+
 QString measurementText(const QDateTime &time, const StatusTexts &panels, double beatsPerSecond)
 {
     const long double perHour = static_cast<long double>(beatsPerSecond) * 60 * 60;

@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QString>
 
+#include "display/SweepPictures.h"
+
 namespace tamsel {
 
 // The layers as the window holds them (implicitly shared: copies are cheap and the
@@ -13,6 +15,11 @@ struct SnapshotLayers {
     QImage signalBitmap;  // signal graph samples, opaque
     QImage signalOverlay; // signal graph frame, white transparent
 };
+
+inline SnapshotLayers snapshotLayers(const SweepPictures &pictures)
+{
+    return {pictures.gridBitmap(), pictures.traceBitmap(), pictures.signalBitmap(), pictures.signalOverlay()};
+}
 
 // The "Recording" menu's options.
 struct SnapshotOptions {

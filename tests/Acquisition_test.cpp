@@ -40,7 +40,7 @@ TEST(Acquisition, StoresMagnitudesAndDrawsFullScaleBar)
     EXPECT_EQ(w.state().sampleHistory[2], 5);
     // Sample 0 lies at x = 10; a full-scale bar runs from the base line H - 10 up to
     // y = 10, that end excluded.
-    const QImage &graph = w.form->signalBitmap;
+    const QImage &graph = w.form->pictures().signalBitmap();
     ASSERT_GT(graph.height(), 20);
     const int h = graph.height();
     EXPECT_EQ(graph.pixel(10, 11), qRgb(255, 0, 0));
@@ -94,12 +94,13 @@ TEST(Acquisition, StartBeginsANewSweepAndStopStopsTheBars)
     w.form->StopButton->click();
     EXPECT_FALSE(w.form->StartButton->isChecked());
     EXPECT_TRUE(w.form->StopButton->isChecked());
-    const int baseLine = w.form->signalBitmap.height() - 11;
+    const int baseLine = w.form->pictures().signalBitmap().height() - 11;
     w.deliver(constant(300, 30000));
     EXPECT_EQ(w.state().writeIndex, 400) << "samples are stored while stopped";
-    const int x =
-        static_cast<int>(std::nearbyint(350.0 * (w.form->signalBitmap.width() - 20) / 2646000 + 10));
-    EXPECT_EQ(w.form->signalBitmap.pixel(x + 5, baseLine), qRgb(255, 255, 255)) << "but not drawn";
+    const int x = static_cast<int>(
+        std::nearbyint(350.0 * (w.form->pictures().signalBitmap().width() - 20) / 2646000 + 10));
+    EXPECT_EQ(w.form->pictures().signalBitmap().pixel(x + 5, baseLine), qRgb(255, 255, 255))
+        << "but not drawn";
     w.form->StartButton->click();
     EXPECT_TRUE(w.form->StartButton->isChecked());
     EXPECT_FALSE(w.form->StopButton->isChecked());

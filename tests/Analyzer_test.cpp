@@ -538,6 +538,46 @@ TEST(Analyzer, LinesStayAsTheyWereWithTheMicrophoneOptionsOff)
     EXPECT_EQ(QString::fromUtf8(expected.readAll()).split('\n', Qt::SkipEmptyParts), lines);
 }
 
+// Snapshots are drawn without a window and with no display, pixel for pixel as the unseen
+// window drew them for the analyzer before (kept in data/ as PNG): beat detection in the A-C
+// mode with the scale, and the averaging measurement, each with the signal graph and the values
+// line. TAMSEL_RECORD_SNAPSHOTS=1 writes them anew instead of comparing.
+TEST(Analyzer, SnapshotsAreTheWindowsPixelsWithoutAWindow)
+{
+    SyntheticWatchParams watch;
+    watch.beatsPerHour = 21600;
+    watch.rateSecondsPerDay = -7;
+    watch.beatErrorMs = 0.8;
+    watch.amplitudeDegrees = 240;
+    watch.noiseLevel = 400;
+    const std::pair<const char *, QStringList> cases[] = {
+        {"snapshot_threshold.png",
+         {"--view", "10", "--ac-mode", "--print-scale", "--print-signal", "--print-values"}},
+        {"snapshot_filter.png", {"--view", "10", "--input-filter", "--print-signal", "--print-values"}},
+    };
+    QProcessEnvironment bare = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        bare.remove(QString::fromLatin1(name));
+    QTemporaryDir dir;
+    const QString wav = writeWatch(dir, watch, 22);
+    for (const auto &[golden, options] : cases) {
+        const QString folder = dir.filePath(QString::fromLatin1(golden));
+        const AnalyzerRun run =
+            analyze(options + QStringList{"--record", folder, "--start", "2026-12-07 11:34:00", wav}, bare);
+        ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+        const QStringList bitmaps = QDir(folder).entryList({"*.bmp"}, QDir::Files);
+        ASSERT_EQ(bitmaps.size(), 2) << golden;
+        const QImage snapshot =
+            QImage(QDir(folder).filePath(bitmaps.last())).convertToFormat(QImage::Format_RGB32);
+        const QString path = QStringLiteral(TAMSEL_TEST_DATA "/") + QString::fromLatin1(golden);
+        if (qEnvironmentVariableIsSet("TAMSEL_RECORD_SNAPSHOTS")) {
+            ASSERT_TRUE(snapshot.save(path));
+            continue;
+        }
+        EXPECT_EQ(snapshot, QImage(path).convertToFormat(QImage::Format_RGB32)) << golden;
+    }
+}
+
 // An ordinary microphone (hum, hiss, room clicks, quieter tocks, a drifting level) measured
 // with the input filter and the automatic threshold, everything else at its default: the
 // first sweep's line is right.

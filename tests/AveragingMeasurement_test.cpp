@@ -59,8 +59,8 @@ TEST(AveragingMeasurement, ReadsAWatchThenSaysWhenItIsGone)
     EXPECT_NEAR(w.form->kaku->value(), 233, 20);
     EXPECT_EQ(w.form->StatusBar1->watchNote(), QString());
     // A dot per beat since the chart began, and the templates drawn in red.
-    EXPECT_GT(pixelsOf(w.form->traceBitmap, colors::black), 40);
-    EXPECT_GT(pixelsOf(w.form->signalBitmap, colors::red), 200);
+    EXPECT_GT(pixelsOf(w.form->pictures().traceBitmap(), colors::black), 40);
+    EXPECT_GT(pixelsOf(w.form->pictures().signalBitmap(), colors::red), 200);
 
     SyntheticWatchParams room = scenario("nowatch", 3);
     const tamsel::SyntheticWatch nothing(room);

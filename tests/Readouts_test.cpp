@@ -58,7 +58,7 @@ TEST(BeatSteps, UpAndDownAtTheEdgesOfTheirRanges)
         EXPECT_NEAR(w.state().beatsPerSecond, row.to, 1e-9);
         EXPECT_EQ(w.form->bpss->caption(), row.shown);
         // The ruler was rebuilt for the new rate.
-        EXPECT_EQ(w.form->rulerBitmap,
+        EXPECT_EQ(w.form->pictures().rulerBitmap(),
                   ChartRuler::draw(w.form->PaintBox1->width(), w.form->PaintBox1->height(), w.state()));
     }
 }
@@ -68,13 +68,13 @@ TEST(BeatSteps, NothingHappensWhileTheCounterSwitchIsPressed)
     Window w;
     ASSERT_TRUE(w.form->autosw->isChecked());
     w.state().beatsPerSecond = 5.0;
-    const QImage ruler = w.form->rulerBitmap;
+    const QImage ruler = w.form->pictures().rulerBitmap();
     w.form->upBtn->click();
     w.form->downBtn->click();
     w.form->downBtn->click();
     EXPECT_EQ(w.state().beatsPerSecond, 5.0);
     EXPECT_EQ(w.form->bpss->caption(), " 00.0");
-    EXPECT_EQ(w.form->rulerBitmap, ruler);
+    EXPECT_EQ(w.form->pictures().rulerBitmap(), ruler);
 }
 
 TEST(BeatUnit, SwitchingUnitsRoundsToATenthInSeconds)

@@ -172,27 +172,27 @@ TEST(Views, ShortViewsEmptyTheTraceAndAnyResetRestoresIt)
 {
     Window w;
     const QSize full = w.form->PaintBox1->size();
-    ASSERT_EQ(w.form->traceBitmap.size(), full);
+    ASSERT_EQ(w.form->pictures().traceBitmap().size(), full);
 
     w.form->N21Click();
-    EXPECT_TRUE(w.form->traceBitmap.isNull());
+    EXPECT_TRUE(w.form->pictures().traceBitmap().isNull());
     w.form->N22Click(); // zoom
-    EXPECT_EQ(w.form->traceBitmap.size(), full);
+    EXPECT_EQ(w.form->pictures().traceBitmap().size(), full);
 
     w.form->N11Click();
-    EXPECT_TRUE(w.form->traceBitmap.isNull());
+    EXPECT_TRUE(w.form->pictures().traceBitmap().isNull());
     w.form->StartButton->click();
-    EXPECT_EQ(w.form->traceBitmap.size(), full);
+    EXPECT_EQ(w.form->pictures().traceBitmap().size(), full);
 
     w.form->N31Click();
-    EXPECT_TRUE(w.form->traceBitmap.isNull());
+    EXPECT_TRUE(w.form->pictures().traceBitmap().isNull());
     w.form->resize(w.form->width() + 40, w.form->height() + 30);
     QCoreApplication::processEvents();
     const QSize grown = w.form->PaintBox1->size();
     ASSERT_NE(grown, full);
-    EXPECT_EQ(w.form->traceBitmap.size(), grown);
-    EXPECT_EQ(w.form->gridBitmap.size(), grown);
-    EXPECT_EQ(w.form->signalBitmap.size(), w.form->PaintBox2->size());
+    EXPECT_EQ(w.form->pictures().traceBitmap().size(), grown);
+    EXPECT_EQ(w.form->pictures().gridBitmap().size(), grown);
+    EXPECT_EQ(w.form->pictures().signalBitmap().size(), w.form->PaintBox2->size());
 }
 
 TEST(Views, ViewOrZoomChoiceWhileStoppedStartsAgain)
@@ -216,12 +216,16 @@ TEST(Views, ViewOrZoomChoiceWhileStoppedStartsAgain)
 TEST(Views, LayoutSizeOfTheTwoGraphs)
 {
     Window w;
-    EXPECT_EQ(w.form->Panel6->size(), QSize(777, 254));
-    EXPECT_EQ(w.form->Panel4->size(), QSize(777, 63));
-    EXPECT_EQ(w.form->PaintBox1->size(), QSize(777, 254));
-    EXPECT_EQ(w.form->gridBitmap.size(), QSize(777, 254)) << "the first layout drew the frame";
+    // The sizes the analyzer draws its snapshots at.
+    EXPECT_EQ(kDesignedChartSize, QSize(777, 254));
+    EXPECT_EQ(w.form->Panel6->size(), kDesignedChartSize);
+    EXPECT_EQ(w.form->Panel4->size(), kDesignedSignalGraphSize);
+    EXPECT_EQ(w.form->PaintBox1->size(), kDesignedChartSize);
+    EXPECT_EQ(w.form->PaintBox2->size(), kDesignedSignalGraphSize);
+    EXPECT_EQ(w.form->pictures().gridBitmap().size(), kDesignedChartSize)
+        << "the first layout drew the frame";
     // The last per-second line of the 60 s view lies at x = 767.
-    EXPECT_EQ(w.form->gridBitmap.pixel(767, 100), qRgb(192, 192, 192));
+    EXPECT_EQ(w.form->pictures().gridBitmap().pixel(767, 100), qRgb(192, 192, 192));
 }
 
 TEST(Views, ShorterViewWhileBeyondItReplotsOnlyTheNewSweep)
@@ -235,7 +239,7 @@ TEST(Views, ShorterViewWhileBeyondItReplotsOnlyTheNewSweep)
     EXPECT_EQ(w.state().writeIndex, written) << "a view choice keeps the samples";
     EXPECT_LE(w.state().scanIndex, 441001) << "the re-plot stops at the new sweep's end";
     EXPECT_GT(w.state().beatCount, 0) << "and the first 10 s were re-plotted";
-    const QImage &trace = w.form->traceBitmap;
+    const QImage &trace = w.form->pictures().traceBitmap();
     int marks = 0;
     for (int y = 0; y < trace.height(); ++y)
         for (int x = 0; x < trace.width(); ++x)

@@ -1,6 +1,6 @@
 // quorlen-analyze: measures a recording as fast as the machine allows, without a window, and
 // prints what it measured: the CSV line of every sweep end, then one FINAL line. Live capture
-// (--live) is measured the same way; snapshots (--record) still take the window, unseen.
+// (--live) is measured the same way, and snapshots (--record) are drawn without a window.
 #include <QCommandLineParser>
 #include <QDateTime>
 #include <QDir>
@@ -13,14 +13,13 @@
 
 #include "app/RangedOption.h"
 #include "app/TApplication.h"
-#include "app/TForm1.h"
 #include "app/UnixSignals.h"
 #include "capture/AudioFile.h"
 #include "capture/CaptureSession.h"
-#include "capture/FileSoundService.h"
 #include "measurement/CsvLogReader.h"
 #include "recording/CsvLine.h"
 #include "recording/RecordNames.h"
+#include "settings/Unit1.h"
 #include "tools/AnalyzePositions.h"
 #include "tools/HeadlessApplication.h"
 #include "tools/LiveRun.h"
@@ -33,8 +32,8 @@
 #include "tools/RecordingSource.h"
 #include "tools/Report.h"
 #include "tools/ResultOutput.h"
+#include "tools/SnapshotRecording.h"
 #include "tools/SweepJson.h"
-#include "tools/WindowSettings.h"
 
 using namespace tamsel;
 
@@ -162,78 +161,15 @@ AnalysisChoices analysisChoices(const QCommandLineParser &args)
     return c;
 }
 
-// The window takes the choices that stand for stored settings from a settings file read
-// before it is created, exactly as a user's stored choices would be.
-QByteArray settingsFor(const AnalysisChoices &c)
+// The Recording menu's options.
+SnapshotOptions snapshotOptions(const QCommandLineParser &args)
 {
-    QByteArray ini = "[Init]\r\n";
-    auto put = [&](const char *key, int32_t value) {
-        ini += QByteArray(key) + '=' + QByteArray::number(value) + "\r\n";
-    };
-    put("NoiseLevel", c.noiseLevel);
-    put("Zoom", c.zoom);
-    put("Hosei", c.fineCorrection);
-    put("Average", c.rateMode);
-    put("vkata", c.beatErrorMode);
-    if (c.pulseMode)
-        ini += "StarGraph=1\r\nNotStarGraph=0\r\n";
-    if (c.acMode)
-        ini += "Down=1\r\n";
-    if (c.highResolution)
-        ini += "Checked6=1\r\n";
-    ini += "\r\n[Tamsel]\r\n";
-    ini += c.inputFilter ? "InputFilter=1\r\n" : "";
-    ini += c.autoThreshold ? "AutoThreshold=1\r\n" : "";
-    ini += "ClockCorrection=" + QByteArray::number(c.clockCorrection, 'g', 17) + "\r\n";
-    return ini + "\r\n";
-}
-
-void chooseView(TForm1 &form, int seconds)
-{
-    const std::pair<int, void (TForm1::*)()> views[] = {
-        {1, &TForm1::N11Click},     {2, &TForm1::N21Click},     {3, &TForm1::N31Click},
-        {10, &TForm1::N101Click},   {20, &TForm1::N201Click},   {30, &TForm1::N301Click},
-        {40, &TForm1::N401Click},   {60, &TForm1::N601Click},   {120, &TForm1::N1201Click},
-        {300, &TForm1::N3001Click}, {600, &TForm1::N6001Click}, {900, &TForm1::N9001Click},
-    };
-    for (const auto &[length, handler] : views)
-        if (length == seconds)
-            (form.*handler)();
-}
-
-// The choices a user sets by hand in a shown window, in this order, before the first buffer
-// comes back.
-void applyChoices(TForm1 &form, const AnalysisChoices &c)
-{
-    if (c.thresholdPosition)
-        form.TrackBar1->setValue(
-            std::clamp(*c.thresholdPosition, form.TrackBar1->minimum(), form.TrackBar1->maximum()));
-    if (c.liftAngle) {
-        form.N10->setChecked(true);
-        form.OKBottomDlg->SetSpinEditValue(*c.liftAngle);
-        form.state.liftAngle = form.OKBottomDlg->SpinEditValue();
-    }
-    chooseView(form, c.viewSeconds);
-    if (c.beatsPerSecond) {
-        form.autosw->setChecked(false);
-        form.state.beatsPerSecond = *c.beatsPerSecond;
-        form.ShowBeatRate();
-    }
-    if (c.timeSignal)
-        form.T1Click();
-}
-
-void startRecording(TForm1 &form, const QCommandLineParser &args)
-{
-    form.recordFolder = QDir(args.value("record")).absolutePath() + QLatin1Char('/');
-    const std::pair<const char *, QAction *> options[] = {{"jpeg", form.jpeg1},
-                                                          {"print-scale", form.N23},
-                                                          {"print-signal", form.N25},
-                                                          {"print-values", form.N28}};
-    for (const auto &[name, item] : options)
-        if (args.isSet(name))
-            item->trigger();
-    form.recBtn->click();
+    SnapshotOptions options;
+    options.jpeg = args.isSet("jpeg");
+    options.printScale = args.isSet("print-scale");
+    options.printSignalGraph = args.isSet("print-signal");
+    options.printMeasurement = args.isSet("print-values");
+    return options;
 }
 
 // When the recording began, if given.
@@ -252,13 +188,6 @@ std::optional<QDateTime> givenStart(const QCommandLineParser &args)
                  .arg(kLastLogYear)
                  .arg(start.date().year()));
     return start;
-}
-
-// What the window's LED readouts show.
-LedReadouts ledsOf(const TForm1 &form)
-{
-    return {form.bpss->caption().toStdString(), form.spd->value(), form.katatime->caption().toStdString(),
-            form.kaku->value()};
 }
 
 // The input as the user named it; standard input by that name.
@@ -292,8 +221,8 @@ ReportFacts reportFacts(const QCommandLineParser &args)
     return facts;
 }
 
-// The least Qt a run needs: the window for --record (its drawing), Qt's fonts for a report,
-// Qt Core alone for the lines of a recording or of the live capture.
+// The least Qt a run needs: Qt's fonts for a report and for snapshots (their text line), Qt
+// Core alone for the lines of a recording or of the live capture.
 std::unique_ptr<QCoreApplication> makeApplication(int &argc, char **argv)
 {
     QStringList arguments;
@@ -302,13 +231,10 @@ std::unique_ptr<QCoreApplication> makeApplication(int &argc, char **argv)
     QCommandLineParser early;
     addOptions(early);
     early.parse(arguments); // a wrong command line is told by the parse that follows
-    const bool window = early.isSet("record");
-    if (window || early.isSet("report"))
+    if (early.isSet("report") || early.isSet("record")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (window)
-        return std::make_unique<TApplication>(argc, argv);
-    if (early.isSet("report"))
         return std::make_unique<HeadlessApplication<QGuiApplication>>(argc, argv);
+    }
     return std::make_unique<HeadlessApplication<QCoreApplication>>(argc, argv);
 }
 
@@ -356,7 +282,6 @@ int main(int argc, char **argv)
                  .arg(args.value("duration")));
     const QString input = live ? QStringLiteral("live capture") : args.positionalArguments().first();
     const bool quiet = args.isSet("quiet");
-    const bool windowed = args.isSet("record");
     // Every value is checked before any work is done.
     const AnalysisChoices choices = analysisChoices(args);
     // The stamps are the recording's own time, so that two sweeps differ and every run gives the same.
@@ -386,13 +311,10 @@ int main(int argc, char **argv)
             endInputOnTermination(recording.file->descriptor());
     }
 
-    std::optional<WindowSettings> stored; // outlives the window, which saves into it as it closes
     std::optional<RecordingAnalysis> analysis;
-    std::unique_ptr<TForm1> form;
     std::optional<CaptureSession> capture; // --live: after the analysis it hands its buffers to
-    const FileSoundService *feed = nullptr;
-    ProgressLine progress(stderr, quiet || live ? 0 : recording.seconds, [&feed, &analysis] {
-        const int64_t done = feed ? feed->samplesDelivered() : analysis ? analysis->samplesRead() : 0;
+    ProgressLine progress(stderr, quiet || live ? 0 : recording.seconds, [&analysis] {
+        const int64_t done = analysis ? analysis->samplesRead() : 0;
         return double(done) / AudioFile::kRate;
     });
     const auto sayError = [&progress](const QString &text) {
@@ -403,30 +325,13 @@ int main(int argc, char **argv)
         if (!quiet)
             sayError(text);
     };
-    // Set before the window is made: its start may already have an error to tell.
+    // Set before the run: an error raised in an event handler is told there.
     SetExceptionSink(sayError);
     SetMessageSink(sayMessage);
-    // The lines come from the engine alone; snapshots need the window.
-    if (windowed) {
-        std::unique_ptr<FileSoundService> service; // none: the live sound server
-        if (!live) {
-            FileSoundOptions source;
-            source.source = std::move(recording.file);
-            source.onEnd = [&loop] { loop.quit(); };
-            service = std::make_unique<FileSoundService>(std::move(source));
-            feed = service.get();
-        }
-        stored.emplace(settingsFor(choices));
-        TForm1Design design = stored->design();
-        design.device = args.value("device");
-        form = std::make_unique<TForm1>(std::move(service), design);
-    } else {
-        analysis.emplace(choices);
-    }
-    const MeasurementEngine &engine = form ? form->engine() : analysis->engine();
-    const auto lostSamples = [&form, &capture] {
-        return form ? form->lostSamples() : capture ? capture->lostSamples() : 0;
-    };
+    // The lines and the snapshots come from the engine alone.
+    analysis.emplace(choices, args.isSet("record"));
+    const MeasurementEngine &engine = analysis->engine();
+    const auto lostSamples = [&capture] { return capture ? capture->lostSamples() : 0; };
 
     bool outputFailed = false;
     std::optional<LongRunOutput> longRun;
@@ -439,10 +344,20 @@ int main(int argc, char **argv)
         return live ? QDateTime::currentDateTime()
                     : start.addMSecs(engine.samplesHeard() * 1000 / AudioFile::kRate);
     };
+    std::optional<SnapshotRecording> snapshots;
+    if (args.isSet("record")) {
+        snapshots.emplace(args.value("record"), snapshotOptions(args), heardAt);
+        if (const QString error = snapshots->start(); !error.isEmpty())
+            sayError(error);
+    }
     const bool json = args.isSet("json");
     if (args.isSet("header") && !json && !writeResults(std::string(kCsvHeader) + '\n'))
         return kWriteFailed;
     const auto sweepEnded = [&](const SweepRecord &sweep) {
+        if (snapshots)
+            if (const QString error = snapshots->sweepEnded(*analysis->pictures(), engine, sweep);
+                !error.isEmpty())
+                sayError(error);
         const std::string csv = buildCsvLine(recordStamp(heardAt()).toStdString(), sweep);
         progress.erase();
         watchHeard = watchHeard || sweep.shown.rate.has_value();
@@ -455,57 +370,42 @@ int main(int argc, char **argv)
         }
     };
 
-    if (analysis) {
-        analysis->onSweepEnd = sweepEnded;
-        analysis->onError = [&sayError](const std::string &text) { sayError(QString::fromStdString(text)); };
-        analysis->onTimeSignalEnd = [&sayMessage](bool heard) {
-            sayMessage(heard ? QStringLiteral("Time signal calibration end.")
-                             : QStringLiteral("No time signal heard"));
-        };
-    }
-    if (analysis && !live) {
+    analysis->onSweepEnd = sweepEnded;
+    analysis->onError = [&sayError](const std::string &text) { sayError(QString::fromStdString(text)); };
+    analysis->onTimeSignalEnd = [&sayMessage](bool heard) {
+        sayMessage(heard ? QStringLiteral("Time signal calibration end.")
+                         : QStringLiteral("No time signal heard"));
+    };
+    if (!live) {
         analysis->run(*recording.file, [&] {
             QCoreApplication::processEvents(); // a termination signal, the progress line
             return stoppedBy != 0 || outputFailed;
         });
         QCoreApplication::processEvents(); // a signal that cut a stalled read short
-    } else if (form) {
-        form->recorder().setClock(heardAt);
-        form->OnSweepEnd = [&] { sweepEnded(form->engine().sweepRecord()); };
-        form->show();
-        applyChoices(*form, choices);
-        if (args.isSet("record"))
-            startRecording(*form, args);
-        if (!live && form->WinWaveIn1->Opened())
-            loop.exec();
-    }
-    if (live) {
-        if (analysis)
-            capture.emplace();
+    } else {
+        capture.emplace();
         endLiveRunOn(*duration > 0 ? duration : std::nullopt, &loop, [&loop] { loop.quit(); });
         reportCaptureHealth(
-            form ? form->capture() : *capture,
+            *capture,
             [&longRun] {
                 if (longRun)
                     longRun->gap();
             },
             [](const QString &note) { std::fprintf(stderr, "%s\n", note.toLocal8Bit().constData()); });
-        if (capture)
-            measureCapture(*capture, args.value("device"), *analysis, sayError);
+        measureCapture(*capture, args.value("device"), *analysis, sayError);
         loop.exec();
     }
     progress.finish();
     const MeasurementState &state = engine.state;
     bool printed = !outputFailed && writeResults(json ? sweepJson(engine, lostSamples(), heardAt(), "final")
-                                                      : finalLine(form ? ledsOf(*form) : analysis->leds(),
-                                                                  engine.reading(), state));
+                                                      : finalLine(analysis->leds(), engine.reading(), state));
     if (longRun) {
         longRun->facts().liftAngle = state.liftAngle;
         longRun->setSweepSeconds(state.viewSeconds);
     }
     // A report that could not be written still leaves the clock correction worth printing.
     const bool reported = !printed || !longRun || longRun->finish();
-    const bool timeSignalHeard = form ? form->clock().timeSignalHeard() : analysis->timeSignalHeard();
+    const bool timeSignalHeard = analysis->timeSignalHeard();
     // Full stops in every locale, as in the other lines.
     if (printed && args.isSet("time-signal") && timeSignalHeard)
         printed = writeResults(
@@ -523,6 +423,8 @@ int main(int argc, char **argv)
                      "quorlen-analyze: --live captured nothing: no sound came from the sound server\n");
         return kNothingCaptured;
     }
-    const int recorderFailures = form ? form->recorder().failures() : 0;
+    if (const QString error = snapshots ? snapshots->stop() : QString(); !error.isEmpty())
+        sayError(error);
+    const int recorderFailures = snapshots ? snapshots->failures() : 0;
     return printed && reported && recorderFailures == 0 ? 0 : kWriteFailed;
 }

@@ -15,9 +15,11 @@ constexpr size_t kBufferSamples = kNominalRate * 2 / 4 / 4 * 4 / 2;
 constexpr int32_t kThresholdTop = 32768; // the track bar's range, position 0 the highest level
 } // namespace
 
-RecordingAnalysis::RecordingAnalysis(const AnalysisChoices &choices) : engine_(*this)
+RecordingAnalysis::RecordingAnalysis(const AnalysisChoices &choices, bool drawPictures) : engine_(*this)
 {
     MeasurementState &state = engine_.state;
+    if (drawPictures)
+        pictures_.emplace(state);
     // The stored settings.
     state.noiseLevel = choices.noiseLevel;
     state.zoom = choices.zoom;
@@ -83,6 +85,7 @@ void RecordingAnalysis::moveThreshold(int32_t position)
     if (position == thresholdPosition_)
         return;
     thresholdPosition_ = position;
+    drawSignalOverlay();
     engine_.countBeats(controls());
 }
 
@@ -92,6 +95,8 @@ void RecordingAnalysis::resetMeasurement()
     engine_.restartReadings();
     leds_.clear(Reading::kMeasures);
     controls_.running = true;
+    if (pictures_)
+        pictures_->newMeasurement(kDesignedSignalGraphSize, kDesignedChartSize);
 }
 
 void RecordingAnalysis::chooseView(int32_t seconds)
@@ -100,8 +105,13 @@ void RecordingAnalysis::chooseView(int32_t seconds)
     state.samplesPerSweep = state.samplesPerSecond * seconds;
     state.viewSeconds = seconds;
     resetMeasurement();
+    drawSignalOverlay();
+    if (pictures_)
+        pictures_->drawChartFrame(seconds);
     if (seconds >= 10) // a short view shows the sound, not the sweep's beats
         engine_.analyse(controls());
+    else if (pictures_)
+        pictures_->dropTrace();
 }
 
 void RecordingAnalysis::chooseZoom(int32_t factor)
@@ -136,6 +146,7 @@ void RecordingAnalysis::restartMeasurement()
     resetMeasurement();
     engine_.restartAveraging();
     engine_.state.writeIndex = 0;
+    drawSignalOverlay();
 }
 
 void RecordingAnalysis::run(SampleSource &source, const std::function<bool()> &stopped)
@@ -180,8 +191,59 @@ void RecordingAnalysis::measureBuffer(std::span<const int16_t> samples)
 // Once per buffer, without counting the beats anew: the count keeps to its own seconds.
 void RecordingAnalysis::followThreshold()
 {
-    if (const std::optional<int32_t> level = engine_.followedThreshold())
-        thresholdPosition_ = std::clamp(kThresholdTop - *level, 0, thresholdMaximum_);
+    const std::optional<int32_t> level = engine_.followedThreshold();
+    if (!level)
+        return;
+    const int32_t position = std::clamp(kThresholdTop - *level, 0, thresholdMaximum_);
+    if (position == thresholdPosition_)
+        return;
+    thresholdPosition_ = position;
+    drawSignalOverlay();
+}
+
+void RecordingAnalysis::drawSignalOverlay()
+{
+    if (pictures_)
+        pictures_->drawSignalOverlay(thresholdPosition_);
+}
+
+// Beat detection draws each stored sample's bar; the averaging measurement its templates.
+void RecordingAnalysis::samplesStored(int32_t from, int32_t count)
+{
+    if (pictures_ && engine_.mode() == MeasuringMode::Threshold)
+        pictures_->drawSampleBars(from, count);
+}
+
+void RecordingAnalysis::readingChanged(const Reading &reading)
+{
+    leds_.show(reading);
+    if (pictures_ && (reading.changed & Reading::kBeatRate) && reading.beatRateValid)
+        pictures_->drawRuler();
+}
+
+void RecordingAnalysis::passStarted()
+{
+    if (pictures_)
+        pictures_->passStarted();
+}
+
+void RecordingAnalysis::firstBeatOfSweep()
+{
+    if (pictures_)
+        pictures_->firstBeatOfSweep();
+}
+
+// Centre start and graph colour at their defaults, as the analyzer offers neither.
+void RecordingAnalysis::beatMarked(const Beat &beat)
+{
+    if (pictures_)
+        pictures_->beatMarked(beat, {true, false, controls_.acMode});
+}
+
+void RecordingAnalysis::templatesAveraged(const AveragedTemplates &templates)
+{
+    if (pictures_)
+        pictures_->templatesAveraged(templates);
 }
 
 void RecordingAnalysis::sweepEnded(const SweepRecord &sweep)

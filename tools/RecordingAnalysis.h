@@ -8,6 +8,7 @@
 #include <string>
 
 #include "capture/SampleSource.h"
+#include "display/SweepPictures.h"
 #include "measurement/MeasurementEngine.h"
 #include "tools/FinalLine.h"
 
@@ -35,7 +36,9 @@ struct AnalysisChoices {
 
 class RecordingAnalysis : public MeasurementListener {
 public:
-    explicit RecordingAnalysis(const AnalysisChoices &choices);
+    // With `drawPictures`, the chart and the signal graph are drawn as the window draws them,
+    // at the sizes of a window of the designed size.
+    explicit RecordingAnalysis(const AnalysisChoices &choices, bool drawPictures = false);
 
     // Each sweep's end, as the engine tells it.
     std::function<void(const SweepRecord &)> onSweepEnd;
@@ -58,6 +61,8 @@ public:
     int64_t samplesRead() const { return samplesRead_; }
     bool timeSignalHeard() const { return timeSignalHeard_; }
     const LedReadouts &leds() const { return leds_; }
+    // Null unless drawn.
+    const SweepPictures *pictures() const { return pictures_ ? &*pictures_ : nullptr; }
 
 private:
     AnalysisControls controls() const;
@@ -69,19 +74,21 @@ private:
     void restartMeasurement();
     void measureBuffer(std::span<const int16_t> samples);
     void followThreshold();
+    void drawSignalOverlay();
 
-    void samplesStored(int32_t, int32_t) override {}
-    void readingChanged(const Reading &reading) override { leds_.show(reading); }
-    void passStarted() override {}
-    void firstBeatOfSweep() override {}
-    void beatMarked(const Beat &) override {}
+    void samplesStored(int32_t from, int32_t count) override;
+    void readingChanged(const Reading &reading) override;
+    void passStarted() override;
+    void firstBeatOfSweep() override;
+    void beatMarked(const Beat &beat) override;
     void passEnded() override {}
-    void templatesAveraged(const AveragedTemplates &) override {}
+    void templatesAveraged(const AveragedTemplates &templates) override;
     void sweepEnded(const SweepRecord &sweep) override;
     void timeSignalCalibrationEnded(bool heard) override;
 
     MeasurementEngine engine_;
-    AnalysisControls controls_; // the options the window's buttons and menu items hold
+    std::optional<SweepPictures> pictures_; // the engine's state drawn
+    AnalysisControls controls_;             // the options the window's buttons and menu items hold
     int32_t thresholdPosition_ = 15000;
     int32_t thresholdMaximum_ = 32768;
     LedReadouts leds_;
