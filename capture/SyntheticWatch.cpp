@@ -37,7 +37,7 @@ SyntheticWatch::SyntheticWatch(const SyntheticWatchParams &params) : p_(params)
     MicrophoneParams &m = p_.microphone;
     m.tockLevel = std::clamp(finiteOr(m.tockLevel, 1), 0.1, 1.5);
     m.drift = std::clamp(finiteOr(m.drift, 0), 0.0, 0.9);
-    m.humHz = std::clamp(finiteOr(m.humHz, 50), 40.0, 70.0);
+    m.humHz = std::clamp(finiteOr(m.humHz, 50), 40.0, 120.0); // 100 or 120 Hz: full-wave rectified mains
     m.humLevel = std::clamp(finiteOr(m.humLevel, 0), 0.0, 30000.0);
     m.hissRms = std::clamp(finiteOr(m.hissRms, 0), 0.0, 10000.0);
     m.clicksPerMinute = std::clamp(finiteOr(m.clicksPerMinute, 0), 0.0, 600.0);
@@ -76,11 +76,34 @@ SyntheticWatch::SyntheticWatch(const SyntheticWatchParams &params) : p_(params)
         p_.amplitudeDegrees = p_.liftAngle * (1 + (period_ + lift_) / (4.0 * lift_));
     }
     m.tockLiftMs = std::clamp(finiteOr(m.tockLiftMs, 0), 0.0, 2.0);
-    for (auto *shape : {&m.tickShape, &m.tockShape})
+    m.beatLevelSpread = std::clamp(finiteOr(m.beatLevelSpread, 1), 1.0, 4.0);
+    m.halvingSeconds = std::max(0.0, finiteOr(m.halvingSeconds, 0));
+    m.wander = std::clamp(finiteOr(m.wander, 0), 0.0, 0.9);
+    m.wanderSeconds = std::clamp(finiteOr(m.wanderSeconds, defaults.microphone.wanderSeconds), 0.5, 600.0);
+    m.bumpLevel = std::clamp(finiteOr(m.bumpLevel, 0), 0.0, 100000.0);
+    m.bumpAtSeconds = std::max(0.0, finiteOr(m.bumpAtSeconds, 0));
+    m.handlingLevel = std::clamp(finiteOr(m.handlingLevel, 0), 0.0, 30000.0);
+    m.handlingFromSeconds = std::max(0.0, finiteOr(m.handlingFromSeconds, 0));
+    // A burst's own ring stays audible and under half a second; a stretch looks back far
+    // enough for the longest.
+    double longest = 0;
+    for (auto *shape : {&m.tickShape, &m.tockShape}) {
         std::erase_if(*shape, [](const ShapedBurst &b) {
             return !std::isfinite(b.ofLift) || b.ofLift < 0 || b.ofLift > 1 || !std::isfinite(b.level) ||
                    b.level < 0 || b.level > 2;
         });
+        for (ShapedBurst &b : *shape) {
+            BurstRing &r = b.ring;
+            r.hz = std::isfinite(r.hz) && r.hz > 0 ? std::clamp(r.hz, 50.0, 20000.0) : 0;
+            r.secondHz = r.hz > 0 && std::isfinite(r.secondHz) && r.secondHz > 0
+                             ? std::clamp(r.secondHz, 50.0, 20000.0)
+                             : 0;
+            r.riseMs = std::clamp(finiteOr(r.riseMs, 0), 0.0, 20.0);
+            r.decayMs = std::clamp(finiteOr(r.decayMs, 0), 0.0, 50.0);
+            longest = std::max(longest, (r.riseMs + 8 * r.decayMs) * kRate / 1000);
+        }
+    }
+    ringBeats_ = static_cast<int>(std::ceil(longest / period_));
 
     const double tau = std::min(250.0, period_ / 20);
     tail_ = static_cast<int>(7 * tau);

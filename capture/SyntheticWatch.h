@@ -27,12 +27,24 @@ struct LevelStep {
 // The kinds of burst in a beat heard through a microphone, each ringing in its own way.
 enum class BurstKind { Unlocking, UnlockingEcho, Impulse, ImpulseEcho, Drop, DropEcho };
 
+// How one burst rings, where it should not ring as its kind does: in Hz and ms as heard (pitch,
+// tockPitch and tockDecay leave them alone). A rise of a few ms swells steadily into the ring,
+// so that nothing inside it stands apart; without one the ring starts at once.
+struct BurstRing {
+    double hz = 0;       // 0: the kind's two modes
+    double secondHz = 0; // a second mode (hz then at 0.6 of the level, this at 0.4); 0: hz alone
+    double riseMs = 0;   // 0: a short attack
+    double decayMs = 0;  // the decay's time constant; 0: the kind's
+};
+
 // One burst of a beat shaped burst by burst: where it lies in the lift (0 the unlocking, 1 the
-// drop; a DropEcho lies a fixed 1.4 ms after the drop whatever this says) and how loud it is.
+// drop; a DropEcho lies a fixed 1.4 ms after the drop whatever this says), how loud it is and,
+// if not as its kind, how it rings.
 struct ShapedBurst {
     BurstKind kind;
     double ofLift;
     double level;
+    BurstRing ring = {};
 };
 
 // An ordinary microphone instead of a contact one: each tick is three ringing bursts
@@ -65,6 +77,22 @@ struct MicrophoneParams {
     // are of the beat's own peak level (tockLevel still scales the tock).
     std::vector<ShapedBurst> tickShape = {}, tockShape = {};
     double tockLiftMs = 0; // the tock's drop comes this much later after its unlocking than the tick's
+    // Each beat's level is scaled by a factor of its own, spread evenly on a log scale from
+    // 1 / sqrt(s) to sqrt(s), s this: 2 lets one beat be twice as loud as another. 1: all alike.
+    double beatLevelSpread = 1;
+    double halvingSeconds = 0; // the watch's level halves every this many seconds; 0: never
+    // Each burst's level swings by this fraction either way over wanderSeconds, the bursts of a
+    // beat evenly out of step with each other, so which of them is loudest changes and changes
+    // back (a beat of one burst keeps its level). 0: steady.
+    double wander = 0;
+    double wanderSeconds = 8;
+    // The microphone knocked once: a low thud peaking near bumpLevel (0: none) at bumpAtSeconds.
+    double bumpLevel = 0;
+    double bumpAtSeconds = 0.5;
+    // The microphone handled from handlingFromSeconds on: rumble of about handlingLevel RMS and
+    // broadband scrapes, now faint, now three times as loud (0: none).
+    double handlingLevel = 0;
+    double handlingFromSeconds = 0;
 };
 
 struct SyntheticWatchParams {
@@ -109,8 +137,9 @@ public:
         using enum BurstKind;
         using Kind = BurstKind;
         Kind kind;
-        int64_t start; // the burst's first sample
-        double level;  // the scale of its ring (its peak is near it), before noise and clipping
+        int64_t start;       // the burst's first sample
+        double level;        // the scale of its ring (its peak is near it), before noise and clipping
+        BurstRing ring = {}; // how it rings if not as its kind
     };
     // A beat's bursts in time order (a lift of a few samples may make some coincide); none
     // when no watch is heard or without a microphone.
@@ -121,11 +150,13 @@ private:
     double noise(int64_t at) const;
     void generateHeard(int64_t from, int16_t *out, size_t count) const; // through a microphone
     void addHighHiss(int64_t from, std::vector<double> &v) const;
+    void addHandling(int64_t from, std::vector<double> &v) const; // the bump and the handling noise
 
     SyntheticWatchParams p_;
     double period_ = 0;
     double offset_ = 0; // beat error in samples
     int lift_ = 1;
+    int ringBeats_ = 0;  // beats more to look back for the longest ring of a burst's own
     int tail_ = 1;       // samples of decay after the peak
     double carrier_ = 0; // cycles per sample, a whole number of cycles in the rise
     int64_t position_ = 0;

@@ -31,11 +31,12 @@ double gauss(int64_t at, uint32_t seed, uint64_t stream)
     return sum;
 }
 
-// One sub-event of a tick: a struck resonance with two modes, rising over a few samples and
-// decaying within a millisecond or so.
+// One sub-event of a tick: a struck resonance with two modes (or one, hz2 0), rising over a few
+// samples and decaying within a millisecond or so, or as its burst would have it.
 struct Ring {
     double hz1, hz2;
-    double decay; // samples
+    double decay;    // samples
+    double rise = 0; // samples of a steady swell; 0: kAttack's ramp
 };
 
 constexpr Ring kUnlocking{5200, 7100, 18};
@@ -72,22 +73,41 @@ Ring ringOf(Kind kind)
     return kDrop;
 }
 
+// A burst's ring as its own settings change its kind's.
+Ring withOwn(Ring ring, const BurstRing &own)
+{
+    if (own.hz > 0) {
+        ring.hz1 = own.hz;
+        ring.hz2 = own.secondHz;
+    }
+    if (own.decayMs > 0)
+        ring.decay = own.decayMs * SyntheticWatch::kRate / 1000;
+    ring.rise = own.riseMs * SyntheticWatch::kRate / 1000;
+    return ring;
+}
+
 // Each burst's phase, apart from the beat's own.
 constexpr double kPhaseOf[] = {0, 0.5, 1, 1.5, 2, 2.5};
 
 void addRing(std::vector<double> &v, int64_t from, int64_t start, const Ring &ring, double level,
              double phase, double hzScale)
 {
-    const int64_t length = static_cast<int64_t>(8 * ring.decay);
+    const int64_t length = static_cast<int64_t>(ring.rise + 8 * ring.decay);
     const int64_t first = std::max<int64_t>(start, from);
     const int64_t last = std::min<int64_t>(start + length, from + static_cast<int64_t>(v.size()));
     const double w1 = kTwoPi * ring.hz1 * hzScale / SyntheticWatch::kRate;
     const double w2 = kTwoPi * ring.hz2 * hzScale / SyntheticWatch::kRate;
     for (int64_t at = first; at < last; ++at) {
         const double t = static_cast<double>(at - start);
-        const double envelope = std::min(1.0, (t + 1) / kAttack) * std::exp(-t / ring.decay);
-        v[static_cast<size_t>(at - from)] +=
-            level * envelope * (0.6 * std::cos(w1 * t + phase) + 0.4 * std::cos(w2 * t + phase + 1.3));
+        // A swell is a resonance driven by a steady push over the rise: its amplitude grows in
+        // proportion to the time pushed, then dies away.
+        const double envelope = ring.rise <= 0  ? std::min(1.0, (t + 1) / kAttack) * std::exp(-t / ring.decay)
+                                : t < ring.rise ? t / ring.rise
+                                                : std::exp(-(t - ring.rise) / ring.decay);
+        const double modes = ring.hz2 > 0
+                                 ? 0.6 * std::cos(w1 * t + phase) + 0.4 * std::cos(w2 * t + phase + 1.3)
+                                 : std::cos(w1 * t + phase);
+        v[static_cast<size_t>(at - from)] += level * envelope * modes;
     }
 }
 
@@ -116,6 +136,17 @@ std::vector<double> highPass(double hz)
 }
 
 constexpr uint64_t kHighHissStream = 1ull << 52;
+constexpr uint64_t kRumbleStream = 2ull << 52;
+constexpr uint64_t kScrapeStream = 3ull << 52;
+
+// The bump: a damped low swing, one thud rather than a tone.
+constexpr double kBumpHz = 70;
+constexpr double kBumpDecay = 0.02; // seconds
+// Handling: rumble from a moving sum of white noise (its first null at 44 100 / 32 Hz), and
+// scrapes, white noise whose level changes smoothly from one slot to the next.
+constexpr int kRumbleTaps = 32;
+constexpr double kScrapeSlot = 0.06;  // seconds
+constexpr double kHandlingRamp = 0.1; // seconds for the handling to set in
 
 } // namespace
 
@@ -133,7 +164,10 @@ std::vector<SyntheticWatch::HeardBurst> SyntheticWatch::heardBursts(int64_t beat
         if (drop >= step.atSeconds * kRate)
             steps *= std::pow(10, step.decibels / 20);
     const bool tock = beat & 1;
-    const double level = p_.peakLevel * (tock ? m.tockLevel : 1.0) * drift * jitter * steps;
+    const double spread =
+        std::pow(m.beatLevelSpread, hash01(static_cast<uint64_t>(beat), p_.seed, 6ull << 56) - 0.5);
+    const double fade = m.halvingSeconds > 0 ? std::exp2(-t / m.halvingSeconds) : 1;
+    const double level = p_.peakLevel * (tock ? m.tockLevel : 1.0) * drift * jitter * steps * spread * fade;
 
     // The unlocking keeps the beat's time; a tock's lift may be longer than the tick's.
     const int64_t unlocking = drop - lift_;
@@ -145,7 +179,7 @@ std::vector<SyntheticWatch::HeardBurst> SyntheticWatch::heardBursts(int64_t beat
             bursts.push_back({b.kind,
                               b.kind == Kind::DropEcho ? unlocking + lift + kDropEchoDelay
                                                        : unlocking + std::lround(b.ofLift * lift),
-                              b.level});
+                              b.level, b.ring});
         std::stable_sort(bursts.begin(), bursts.end(),
                          [](const HeardBurst &x, const HeardBurst &y) { return x.start < y.start; });
     } else {
@@ -167,13 +201,16 @@ std::vector<SyntheticWatch::HeardBurst> SyntheticWatch::heardBursts(int64_t beat
         if (m.subEvents >= 6)
             bursts.push_back({Kind::DropEcho, dropAt + kDropEchoDelay, layout.dropEcho});
     }
+    const double wanderPhase = hash01(tock, p_.seed, 7ull << 56);
     for (HeardBurst &b : bursts) {
+        const auto place = static_cast<uint64_t>(&b - bursts.data());
         // Shaped beats may repeat a kind: their bursts vary by their place instead.
-        const auto stream = shape.empty() ? 8 + static_cast<uint64_t>(b.kind)
-                                          : 16 + static_cast<uint64_t>(&b - bursts.data());
+        const auto stream = shape.empty() ? 8 + static_cast<uint64_t>(b.kind) : 16 + place;
         const double vary =
             1 + m.burstJitter * (2 * hash01(static_cast<uint64_t>(beat), p_.seed, stream << 56) - 1);
-        b.level = b.level * level * vary;
+        const double turn = t / m.wanderSeconds + wanderPhase + static_cast<double>(place) / bursts.size();
+        const double wander = bursts.size() > 1 ? 1 + m.wander * std::sin(kTwoPi * turn) : 1;
+        b.level = b.level * level * vary * wander;
     }
     return bursts;
 }
@@ -193,6 +230,49 @@ void SyntheticWatch::addHighHiss(int64_t from, std::vector<double> &v) const
     }
 }
 
+void SyntheticWatch::addHandling(int64_t from, std::vector<double> &v) const
+{
+    const MicrophoneParams &m = p_.microphone;
+    const int64_t end = from + static_cast<int64_t>(v.size());
+    if (m.bumpLevel > 0) {
+        const double w = kTwoPi * kBumpHz / kRate;
+        const double tau = kBumpDecay * kRate;
+        const double crest = std::atan(w * tau) / w; // where sin(w t) exp(-t / tau) peaks
+        const double scale = m.bumpLevel / (std::sin(w * crest) * std::exp(-crest / tau));
+        const int64_t at = std::llround(m.bumpAtSeconds * kRate);
+        const int64_t last = std::min(end, at + static_cast<int64_t>(8 * tau));
+        for (int64_t i = std::max(at, from); i < last; ++i) {
+            const auto t = static_cast<double>(i - at);
+            v[static_cast<size_t>(i - from)] += scale * std::sin(w * t) * std::exp(-t / tau);
+        }
+    }
+    const int64_t start = std::llround(m.handlingFromSeconds * kRate);
+    const int64_t first = std::max(start, from);
+    if (m.handlingLevel <= 0 || first >= end)
+        return;
+    // White noise from kRumbleTaps - 1 samples before the first, each sum taken whole so that
+    // a sample is the same however the stretch is cut.
+    std::vector<double> white(static_cast<size_t>(end - first + kRumbleTaps - 1));
+    for (size_t i = 0; i < white.size(); ++i)
+        white[i] = gauss(first - kRumbleTaps + 1 + static_cast<int64_t>(i), p_.seed, kRumbleStream);
+    const double slot = kScrapeSlot * kRate;
+    const auto scrapeOf = [&](int64_t n) {
+        return 3 * std::pow(hash01(static_cast<uint64_t>(n), p_.seed, 14ull << 56), 4);
+    };
+    for (int64_t at = first; at < end; ++at) {
+        double sum = 0;
+        for (int k = 0; k < kRumbleTaps; ++k)
+            sum += white[static_cast<size_t>(at - first + k)];
+        const double rumble = sum * std::sqrt(3.0 / kRumbleTaps);
+        const auto n = static_cast<int64_t>(std::floor(static_cast<double>(at) / slot));
+        const double x = static_cast<double>(at) / slot - static_cast<double>(n);
+        const double scrape = scrapeOf(n) + (scrapeOf(n + 1) - scrapeOf(n)) * (0.5 - 0.5 * std::cos(kPi * x));
+        const double ramp = std::min(1.0, static_cast<double>(at - start) / (kHandlingRamp * kRate));
+        v[static_cast<size_t>(at - from)] +=
+            m.handlingLevel * ramp * (rumble + scrape * std::sqrt(3.0) * gauss(at, p_.seed, kScrapeStream));
+    }
+}
+
 void SyntheticWatch::generateHeard(int64_t from, int16_t *out, size_t count) const
 {
     const MicrophoneParams &m = p_.microphone;
@@ -208,10 +288,12 @@ void SyntheticWatch::generateHeard(int64_t from, int16_t *out, size_t count) con
     }
     if (m.highHissRms > 0)
         addHighHiss(from, v);
+    if (m.bumpLevel > 0 || m.handlingLevel > 0)
+        addHandling(from, v);
     // The beats whose sound reaches into the range.
     const int64_t end = from + static_cast<int64_t>(count);
-    int64_t beat =
-        std::max<int64_t>(0, static_cast<int64_t>(std::floor((from - p_.firstPeak) / period_)) - 2);
+    int64_t beat = std::max<int64_t>(0, static_cast<int64_t>(std::floor((from - p_.firstPeak) / period_)) -
+                                            2 - ringBeats_);
     for (; m.watchHeard && peakOf(beat) - lift_ < end; ++beat) {
         const double phase = kTwoPi * hash01(static_cast<uint64_t>(beat), p_.seed, 2ull << 56);
         // Ticks and tocks ring differently.
@@ -221,7 +303,8 @@ void SyntheticWatch::generateHeard(int64_t from, int16_t *out, size_t count) con
             Ring ring = ringOf(b.kind);
             if (tock)
                 ring.decay *= m.tockDecay;
-            addRing(v, from, b.start, ring, b.level, phase + kPhaseOf[static_cast<int>(b.kind)], hzScale);
+            addRing(v, from, b.start, withOwn(ring, b.ring), b.level,
+                    phase + kPhaseOf[static_cast<int>(b.kind)], b.ring.hz > 0 ? 1.0 : hzScale);
         }
     }
     // Room clicks, one somewhere in each slot, about as loud as the ticks.

@@ -23,12 +23,13 @@ namespace {
 
 constexpr double kMaxSeconds = 3600;
 
-// Every scenario the tests hold, the harder ones after the first.
+// Every scenario the tests hold: the first, the harder ones, then the bench's.
 std::vector<MicrophoneScenario> allScenarios(uint32_t seed = 1)
 {
     std::vector<MicrophoneScenario> all = microphoneScenarios(seed);
-    for (MicrophoneScenario &s : harderScenarios(seed))
-        all.push_back(std::move(s));
+    for (auto *more : {harderScenarios, benchScenarios})
+        for (MicrophoneScenario &s : more(seed))
+            all.push_back(std::move(s));
     return all;
 }
 
@@ -47,10 +48,11 @@ void printTruth(const MicrophoneScenario &s)
     if (!t.watchHeard)
         std::printf("%s: no watch (nothing to read)\n", s.name.c_str());
     else
-        std::printf("%s: %.0f bph (%.1f beats/s), %+.1f s/day, beat error %.2f ms, amplitude %.1f deg "
-                    "(lift %.2f ms at %.0f deg)\n",
+        std::printf("%s: %.0f bph (%.1f beats/s), %+.1f s/day, beat error %.2f ms, amplitude %.*f deg "
+                    "(lift %.2f ms at %g deg)%s\n",
                     s.name.c_str(), t.beatsPerHour, t.beatsPerHour / 3600, t.rateSecondsPerDay, t.beatErrorMs,
-                    t.amplitudeDegrees, t.liftMs, s.params.liftAngle);
+                    t.amplitudeDegrees < 20 ? 2 : 1, t.amplitudeDegrees, t.liftMs, s.params.liftAngle,
+                    t.amplitudeMayBeBlank ? ", the amplitude may be blank (no drop heard)" : "");
 }
 
 std::optional<double> parseNumber(const char *text)

@@ -108,7 +108,7 @@ void AveragingMeter::unlock(Hearing why)
     events_ = {};
     reading_ = Reading();
     fitted_ = false;
-    onsetsAgree_ = false;
+    liftFound_ = false;
     faint_ = false;
 }
 
@@ -279,9 +279,8 @@ void AveragingMeter::check()
         fitting += f ? 1 : 0;
     const bool lost = recentFits_.size() >= kRecentBeats &&
                       fitting < kLeastRecentFit * static_cast<double>(recentFits_.size());
-    // A watch gives a reading within seconds; what repeats without one is no watch's beat.
-    const bool unread =
-        !(fitted_ && (onsetsAgree_ || faint_)) && heard_ - lockedAt_ > kLeastReadingAfter * kInputRate;
+    // A watch's beats fit their lines within seconds; what repeats without them is no watch's beat.
+    const bool unread = !fitted_ && heard_ - lockedAt_ > kLeastReadingAfter * kInputRate;
     misses_ = sameRate && !lost && !unread ? 0 : misses_ + 1;
     if (misses_ >= kStrikes) {
         unlock(Hearing::NoWatch);
@@ -300,12 +299,9 @@ void AveragingMeter::measure()
         analyseTemplates();
     fitted_ = true;
     reading_ = Reading();
-    // Without an unlocking and a drop a lift apart in both beats this is no watch yet (a
-    // square wave's edges, a click): what was said of the sound stands; unless the beats are
-    // too faint to tell their sub-events apart.
-    if (!onsetsAgree_) {
-        if (faint_)
-            hearing_ = Hearing::Weak;
+    // Beats whose unlockings are lost in the templates' noise cannot be placed to a sub-event.
+    if (faint_) {
+        hearing_ = Hearing::Weak;
         return;
     }
     int fitting = 0;
@@ -364,29 +360,20 @@ void AveragingMeter::analyseTemplates()
     events_[1] = templates_[1].subEvents();
     onset_[0] = events_[0].first();
     onset_[1] = events_[1].first();
-    // The balance passes the lift angle as fast either way: the tick's drop is its last loud
-    // sub-event, and the tock must show the same lift (an impulse may be as loud as a drop).
-    // None, when a beat has one sub-event only (a click is no watch's beat) or when an
-    // unlocking was missed.
+    // The lift, from the unlocking to the drop, shown alike in tick and tock (an impulse may be
+    // as loud as a drop). None when a beat rings as one, or an unlocking was missed: then the
+    // beats are still placed, but no amplitude is given.
     lift_ = 0;
     // The unlockings must stand clear of the templates' noise: one lost in it moves a beat by
     // a sub-event's distance, a millisecond or more. (Matching whole patterns cannot tell: in a
     // tick and a tock that sound unlike, it pairs events that are not the same.)
     faint_ = std::min(events_[0].clarity(), events_[1].clarity()) < kLeastClarity;
     if (faint_) {
-        onsetsAgree_ = false;
+        liftFound_ = false;
         return;
     }
-    const std::vector<double> ticks = events_[0].lifts(), tocks = events_[1].lifts();
-    if (!ticks.empty()) {
-        const double tick = ticks.back();
-        const auto closest = std::min_element(tocks.begin(), tocks.end(), [&](double a, double b) {
-            return std::fabs(a - tick) < std::fabs(b - tick);
-        });
-        if (closest != tocks.end() && std::fabs(*closest - tick) <= kMostLiftDifference)
-            lift_ = (tick + *closest) / 2 * BandBank::kDecimation;
-    }
-    onsetsAgree_ = lift_ > 0;
+    lift_ = BeatTemplate::liftOf(events_[0], events_[1], kMostLiftDifference) * BandBank::kDecimation;
+    liftFound_ = lift_ > 0;
 }
 
 } // namespace tamsel

@@ -103,10 +103,10 @@ private:
     double lift_ = 0;          // input samples
     std::array<BeatTemplate::SubEvents, 2> events_;
     int64_t nextAnalysis_ = 0;
-    double strength_ = 0;      // of the periodicity at the last check
-    bool fitted_ = false;      // the lines have been fitted since the lock
-    bool onsetsAgree_ = false; // tick and tock show the same lift: their unlockings are found
-    bool faint_ = false;       // the templates' sub-events barely stand out of their noise
+    double strength_ = 0;    // of the periodicity at the last check
+    bool fitted_ = false;    // the lines have been fitted since the lock
+    bool liftFound_ = false; // tick and tock show the same lift from unlocking to drop
+    bool faint_ = false;     // the templates' sub-events barely stand out of their noise
     Reading reading_;
 };
 

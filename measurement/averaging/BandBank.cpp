@@ -10,9 +10,6 @@ namespace tamsel {
 namespace {
 
 constexpr double kSampleRate = 44100;
-// Smoothing of the squared signal: two poles of 4 samples, about 1.7 kHz, enough to keep
-// each burst's shape while taking out the carrier before the decimation.
-constexpr double kSmoothing = 0.25;
 // A band's typical level is the median of its last second of envelope; below the least one
 // (the filters' own decay after digital silence or a constant level) a band adds nothing.
 constexpr int64_t kLevelSpan = 11025;

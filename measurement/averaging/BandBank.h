@@ -21,6 +21,9 @@ public:
     static constexpr int kEnvelopes = kBands + 1;
     static constexpr int kDecimation = 4;                // envelope samples are 4 input samples apart
     static constexpr double kEnvelopeRate = 44100.0 / 4; // per second
+    // Smoothing of the squared signal: two poles of 4 samples, about 1.7 kHz, enough to keep
+    // each burst's shape while taking out the carrier before the decimation.
+    static constexpr double kSmoothing = 0.25;
 
     struct Band {
         double lowHz, highHz;

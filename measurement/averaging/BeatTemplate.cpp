@@ -7,6 +7,7 @@
 
 #include "measurement/Median.h"
 #include "measurement/averaging/PeakOffset.h"
+#include "measurement/averaging/RiseStart.h"
 
 namespace tamsel {
 
@@ -16,17 +17,43 @@ namespace {
 // well out of the floor's own unevenness...
 constexpr double kSubEventShare = 0.05;
 constexpr double kSubEventSpreads = 6;
-// The drop is a sub-event at least this share of the loudest...
-constexpr double kDropShare = 0.35;
-// ...that is not an echo: clearly quieter than a sub-event this shortly before it (2 ms at
-// 11 025/s).
+// The drop is the last sub-event of the lift however faint, so long as it stands out of the
+// noise (as every sub-event does) and reaches this share of the loudest...
+constexpr double kDropShare = 0.15;
+// ...and is not an echo: clearly quieter than a sub-event this shortly before it (2 ms at
+// 11 025/s), whose ring it rides on.
 constexpr double kEchoReach = 22;
 constexpr double kEchoShare = 0.7;
 // ...and is the highest point within this many samples (0.5 ms at 11 025/s) either way.
 constexpr int kSubEventReach = 6;
-// A sub-event begins where it has risen this share of the way up from the floor: low on its
-// rise, so that a burst ringing longer (and peaking later) is not timed late.
-constexpr double kRiseShare = 0.3;
+
+// Where the shape last rose through `level` before `peak`, between samples; not before the
+// sub-event before it.
+double crossing(const std::vector<float> &shape, int peak, int previousPeak, double level)
+{
+    int i = peak;
+    while (i > previousPeak + 1 && shape[static_cast<size_t>(i - 1)] > level)
+        --i;
+    if (i == 0)
+        return 0;
+    const double below = shape[static_cast<size_t>(i - 1)], above = shape[static_cast<size_t>(i)];
+    return i - 1 + (above > below ? std::clamp((level - below) / (above - below), 0.0, 1.0) : 1.0);
+}
+
+// A sub-event's start (RiseStart), from where it crosses a low and a middle share of its height
+// above the level it rises from.
+double riseOf(const std::vector<float> &shape, int peak, int previousPeak, double floor)
+{
+    // A sub-event rising out of the ring of the one before rises from the valley between them.
+    const auto from = shape.begin() + std::max(previousPeak, 0);
+    const double base =
+        std::max(floor, static_cast<double>(*std::min_element(from, shape.begin() + peak + 1)));
+    const double height = shape[static_cast<size_t>(peak)] - base;
+    const double low = crossing(shape, peak, previousPeak, base + riseStart::kLowShare * height);
+    const double middle = crossing(shape, peak, previousPeak, base + riseStart::kMiddleShare * height);
+    return std::max(riseStart::from(low, middle), static_cast<double>(std::max(previousPeak, 0)));
+}
+
 // Sub-events further apart than this (20 ms: the gaps of the longest lift) belong to different sounds.
 constexpr int kClusterGap = 220;
 
@@ -234,18 +261,7 @@ BeatTemplate::SubEvents BeatTemplate::subEventsOf(const std::vector<float> &shap
     while (last + 1 != peaks.end() && *(last + 1) - *last <= kClusterGap)
         ++last;
     for (auto p = first; p <= last; ++p) {
-        // Half way up from the floor, by interpolation between the two samples around it.
-        const double half = floor + kRiseShare * (shape_[static_cast<size_t>(*p)] - floor);
-        int i = *p;
-        const int previous = p == first ? 0 : *(p - 1);
-        while (i > previous + 1 && shape_[static_cast<size_t>(i - 1)] > half)
-            --i;
-        double rise = i;
-        if (i > 0) {
-            const double below = shape_[static_cast<size_t>(i - 1)], above = shape_[static_cast<size_t>(i)];
-            rise = i - 1 + (above > below ? (half - below) / (above - below) : 1.0);
-        }
-        events.rises.push_back(rise);
+        events.rises.push_back(riseOf(shape_, *p, p == first ? 0 : *(p - 1), floor));
         events.heights.push_back(shape_[static_cast<size_t>(*p)] - floor);
     }
     return events;
@@ -258,22 +274,57 @@ double BeatTemplate::SubEvents::clarity() const
     return std::min(heights.front(), *std::max_element(heights.begin(), heights.end())) / noise;
 }
 
-std::vector<double> BeatTemplate::SubEvents::lifts() const
+// The sub-event ringing just before the i-th, within an echo's reach, louder than it by
+// `share`; none: -1.
+long BeatTemplate::SubEvents::louderBefore(size_t i, double share) const
 {
-    std::vector<double> lifts;
+    for (size_t j = i; j-- > 0 && rises[i] - rises[j] <= kEchoReach;)
+        if (share * heights[j] > heights[i])
+            return static_cast<long>(j);
+    return -1;
+}
+
+std::vector<size_t> BeatTemplate::SubEvents::dropCandidates() const
+{
+    std::vector<size_t> candidates;
     if (rises.empty())
-        return lifts;
+        return candidates;
     const double loudest = *std::max_element(heights.begin(), heights.end());
-    const auto echo = [&](size_t i) {
-        for (size_t j = i; j-- > 0 && rises[i] - rises[j] <= kEchoReach;)
-            if (kEchoShare * heights[j] > heights[i])
-                return true;
-        return false;
-    };
     for (size_t i = 1; i < rises.size(); ++i)
-        if (heights[i] >= kDropShare * loudest && !echo(i))
-            lifts.push_back(rises[i] - rises.front());
-    return lifts;
+        if (heights[i] >= kDropShare * loudest && louderBefore(i, kEchoShare) < 0)
+            candidates.push_back(i);
+    return candidates;
+}
+
+double BeatTemplate::liftOf(const SubEvents &tick, const SubEvents &tock, double mostDifference)
+{
+    const auto lift = [](const SubEvents &e, size_t i) { return e.rises[i] - e.rises.front(); };
+    // The tock's sub-event nearest a lift of the tick's, if it lies close enough; none: -1.
+    const auto closest = [&](double to) -> long {
+        long best = -1;
+        for (size_t i = 1; i < tock.rises.size(); ++i)
+            if (std::fabs(lift(tock, i) - to) <= mostDifference &&
+                (best < 0 ||
+                 std::fabs(lift(tock, i) - to) < std::fabs(lift(tock, static_cast<size_t>(best)) - to)))
+                best = static_cast<long>(i);
+        return best;
+    };
+    const std::vector<size_t> ticks = tick.dropCandidates();
+    for (auto t = ticks.rbegin(); t != ticks.rend(); ++t) {
+        const double tickLift = lift(tick, *t);
+        const long k = closest(tickLift);
+        if (k < 0)
+            return 0; // the tick's drop must show in the tock too
+        // The drop's own echo follows it in both beats: quieter than a sub-event just before
+        // it that both beats also show. Then that one is the drop.
+        const long tickBefore = tick.louderBefore(*t, 1),
+                   tockBefore = tock.louderBefore(static_cast<size_t>(k), 1);
+        if (tickBefore > 0 && tockBefore > 0 &&
+            closest(lift(tick, static_cast<size_t>(tickBefore))) == tockBefore)
+            continue;
+        return (tickLift + lift(tock, static_cast<size_t>(k))) / 2;
+    }
+    return 0;
 }
 
 } // namespace tamsel

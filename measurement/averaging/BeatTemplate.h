@@ -26,8 +26,11 @@ public:
         std::vector<double> heights; // its peak above the floor
         double noise = 0;            // the floor's own unevenness (a robust spread)
         double first() const { return rises.empty() ? 0 : rises.front(); }
-        // The lifts the sub-events allow, earliest first: to each loud sub-event after the first.
-        std::vector<double> lifts() const;
+        // The sub-events after the first that may be the drop, earliest first: loud enough, and
+        // not clearly an echo of the one just before.
+        std::vector<size_t> dropCandidates() const;
+        // The sub-event just before the i-th, within an echo's reach, louder than it by `share`.
+        long louderBefore(size_t i, double share) const;
         // How many times its noise the quietest of the first sub-event and the loudest stands.
         double clarity() const;
     };
@@ -43,6 +46,10 @@ public:
     Match match(const EnvelopeRing &envelope, int64_t from, int reach) const;
     // Takes the beat whose window starts at `from` into the average.
     void learn(const EnvelopeRing &envelope, int64_t from);
+    // The lift from unlocking to drop that tick and tock both show to within mostDifference
+    // (template samples), the mean of the two; 0 when they show none. The drop is the last
+    // sub-event of the lift however faint; the balance passes the lift angle as fast either way.
+    static double liftOf(const SubEvents &tick, const SubEvents &tock, double mostDifference);
     // The sub-events that stand out of a template's floor, in one cluster around its peak.
     SubEvents subEvents() const { return subEventsOf(shape_); }
     static SubEvents subEventsOf(const std::vector<float> &shape);

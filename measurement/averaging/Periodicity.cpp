@@ -34,9 +34,11 @@ constexpr double kLeastBeatContrast = 4;
 constexpr double kMostOverFloor = 20;
 constexpr double kLeastContrast = 6;  // times the typical correlation of noise
 constexpr double kSureStrength = 0.8; // repeats this well: no chance
-// Half a beat apart a watch does not repeat at all; a train of pulses twice as fast (the edges
-// of a square wave, at a rate that is no watch's) repeats there as well as a beat apart.
-constexpr double kMostHalfBeatShare = 0.5;
+// Within a beat a watch does not repeat: its sound is over long before the next beat. A train of
+// pulses faster than the beat (the edges of a square wave, at a rate that is no watch's) repeats
+// there as well as a beat apart. Looked at from a quarter of a beat on, beyond the longest lift.
+constexpr double kMostWithinBeatShare = 0.5;
+constexpr double kWithinBeatFrom = 0.25;
 // Below this typical envelope (in sample units) only the filters' own decay is left: digital
 // silence or a constant level. The quietest real input, its rounding alone, is ten times this.
 constexpr double kLeastFloor = 0.01;
@@ -158,11 +160,23 @@ Periodicity PeriodFinder::find(const EnvelopeRing &envelope, double seconds, dou
         return best;
     };
 
+    // The most it repeats between a quarter of a beat and the beat less the beat error's reach.
+    auto withinBeat = [&](double period) {
+        const auto lo = static_cast<size_t>(kWithinBeatFrom * period);
+        const double hi = period * (1 - kStandardRateTolerance) - kBeatErrorReach * kSeriesRate;
+        double best = -1;
+        for (size_t k = lo; static_cast<double>(k) < hi && k < lastLag; ++k)
+            best = std::max(best, static_cast<double>(correlation_[k]));
+        return best;
+    };
+
     struct Candidate {
-        double bph, beat, halfBeat, cycle, cycleAt;
+        double bph, beat, withinBeat, cycle, cycleAt;
     };
     std::vector<Candidate> candidates;
-    // The fastest rate that repeats nearly as well as the best, and also a beat apart, clearly.
+    // The fastest rate that repeats nearly as well as the best, and also a beat apart, clearly
+    // (a clean watch whose tick and tock sound unlike repeats less a beat apart, while its own
+    // correlation between the beats looks like noise: its cycle repeats surely).
     const auto choose = [&](const std::vector<double> &rates) -> const Candidate * {
         candidates.clear();
         double best = 0;
@@ -170,7 +184,7 @@ Periodicity PeriodFinder::find(const EnvelopeRing &envelope, double seconds, dou
             const double period = kSeriesRate * 3600 / bph;
             if (2 * period * (1 + kStandardRateTolerance) + kBeatErrorReach * kSeriesRate >= lastLag)
                 continue;
-            Candidate c{bph, beatApart(period), peak(period / 2, kStandardRateTolerance, nullptr), 0, 0};
+            Candidate c{bph, beatApart(period), withinBeat(period), 0, 0};
             c.cycle = peak(2 * period, kStandardRateTolerance, &c.cycleAt);
             // Tick to tick is a whole cycle, whatever the beat error: a peak found only at the
             // edge of the reach belongs to another rate.
@@ -182,8 +196,8 @@ Periodicity PeriodFinder::find(const EnvelopeRing &envelope, double seconds, dou
         const Candidate *chosen = nullptr;
         for (const Candidate &c : candidates)
             if (c.cycle >= kCandidateShare * best && c.beat >= kLeastBeatShare * c.cycle &&
-                c.beat >= kLeastBeatContrast * result.noise && c.halfBeat < kMostHalfBeatShare * c.beat &&
-                (!chosen || c.bph > chosen->bph))
+                (c.beat >= kLeastBeatContrast * result.noise || c.cycle >= kSureStrength) &&
+                c.withinBeat < kMostWithinBeatShare * c.beat && (!chosen || c.bph > chosen->bph))
                 chosen = &c;
         return chosen;
     };

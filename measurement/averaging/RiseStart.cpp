@@ -1,0 +1,90 @@
+#include "measurement/averaging/RiseStart.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "measurement/averaging/BandBank.h"
+
+namespace tamsel::riseStart {
+
+namespace {
+
+// Input samples (9 ms): a longer swell is drawn on as this one is, late by the smoothing's delay.
+constexpr int kLongestSwell = 400;
+constexpr int kStep = BandBank::kDecimation;
+
+struct Crossings {
+    double low = 0, middle = 0; // input samples after the swell began
+};
+
+// A ring whose amplitude grows steadily over `swell` input samples and then holds, through the
+// band bank's envelope: squared, smoothed twice, its square root. A template averages beats
+// taken at every phase of the decimation, so it is the envelope averaged over one decimation
+// step, sampled every step from each offset in turn; the crossings are the mean over the offsets.
+Crossings crossingsOf(int swell)
+{
+    constexpr int kLength = kLongestSwell + 64;
+    std::vector<double> envelope(kLength);
+    double e1 = 0, e2 = 0;
+    for (int n = 0; n < kLength; ++n) {
+        const double amplitude = std::min(1.0, (n + 1.0) / std::max(swell, 1));
+        e1 += BandBank::kSmoothing * (amplitude * amplitude - e1);
+        e2 += BandBank::kSmoothing * (e1 - e2);
+        envelope[static_cast<size_t>(n)] = std::sqrt(e2);
+    }
+    const auto averaged = [&](int n) {
+        double sum = 0;
+        for (int k = 0; k < kStep; ++k)
+            sum += n - k >= 0 && n - k < kLength ? envelope[static_cast<size_t>(n - k)] : 0;
+        return sum / kStep;
+    };
+    // Where `level` is first crossed, in input samples after the swell began.
+    const auto crossing = [&](int offset, double level) {
+        double before = averaged(offset - kStep);
+        for (int n = offset; n < kLength; n += kStep) {
+            const double now = averaged(n);
+            if (now >= level)
+                return n - kStep + kStep * (level - before) / (now - before);
+            before = now;
+        }
+        return static_cast<double>(kLength);
+    };
+    Crossings mean;
+    for (int offset = 0; offset < kStep; ++offset) {
+        mean.low += crossing(offset, kLowShare) / kStep;
+        mean.middle += crossing(offset, kMiddleShare) / kStep;
+    }
+    return mean;
+}
+
+const std::vector<Crossings> &table()
+{
+    static const std::vector<Crossings> swells = [] {
+        std::vector<Crossings> t;
+        for (int swell = 0; swell <= kLongestSwell; ++swell)
+            t.push_back(crossingsOf(swell));
+        return t;
+    }();
+    return swells;
+}
+
+} // namespace
+
+double from(double low, double middle)
+{
+    const std::vector<Crossings> &swells = table();
+    const double spacing = (middle - low) * kStep; // input samples
+    // The swell whose crossings lie as far apart: the longer the swell, the further.
+    size_t i = 1;
+    while (i + 1 < swells.size() && swells[i].middle - swells[i].low < spacing)
+        ++i;
+    const Crossings &a = swells[i - 1], &b = swells[i];
+    const double da = a.middle - a.low, db = b.middle - b.low;
+    const double w = db > da ? std::clamp((spacing - da) / (db - da), 0.0, 1.0) : 0.0;
+    // Beyond the longest swell, its delay stands and the rise is drawn on straight.
+    const double beyond = std::max(0.0, spacing - db) * kLowShare / (kMiddleShare - kLowShare);
+    return low - (a.low + w * (b.low - a.low) + (w >= 1 ? beyond : 0.0)) / kStep;
+}
+
+} // namespace tamsel::riseStart
