@@ -44,7 +44,7 @@ void MeasurementEngine::add(std::span<const int16_t> samples, const AnalysisCont
 // chart's marks and its templates.
 void MeasurementEngine::showAveraged()
 {
-    gate_.hear(meter_.hearing());
+    gate_.hear(meter_.hearing(), meter_.hasReading() ? &meter_.reading() : nullptr);
     if (!controls_.running)
         meter_.takeBeats(); // stored, but neither drawn nor shown while the measurement stands
     else if (meter_.hasReading())

@@ -100,6 +100,8 @@ void Reading::hear(Hearing how)
     switch (how) {
     case Hearing::NoWatch: hearingText = "No watch heard"; break;
     case Hearing::Weak: hearingText = "Weak signal: the watch is barely heard"; break;
+    case Hearing::NoLift: hearingText = "No amplitude: unlocking and drop not heard apart"; break;
+    case Hearing::TooSlowForAmplitude: hearingText = "No amplitude below 2 beats a second"; break;
     default: hearingText.clear();
     }
 }

@@ -19,8 +19,8 @@ struct Reading {
         kHearing = 16,
         kMeasures = kRate | kAmplitude | kBeatError,
     };
-    // What the status bar says of the sound.
-    enum class Hearing { Heard, NoWatch, Weak };
+    // What the status bar says of the sound: also why a watch heard has no amplitude.
+    enum class Hearing { Heard, NoWatch, Weak, NoLift, TooSlowForAmplitude };
 
     unsigned changed = 0; // the parts new in this reading
 

@@ -428,12 +428,19 @@ void WatchGate::tell()
     shown_.changed = 0;
 }
 
-void WatchGate::hear(AveragingMeter::Hearing hearing)
+void WatchGate::hear(AveragingMeter::Hearing hearing, const AveragingMeter::Reading *reading)
 {
     switch (hearing) {
     case AveragingMeter::Hearing::NoWatch: hearAs(Reading::Hearing::NoWatch); break;
     case AveragingMeter::Hearing::Weak: hearAs(Reading::Hearing::Weak); break;
-    default: hearAs(Reading::Hearing::Heard);
+    default:
+        // Beats placed, but no amplitude: the status bar says why.
+        if (reading && reading->beatsPerHour < kLeastAmplitudeBeatsPerHour)
+            hearAs(Reading::Hearing::TooSlowForAmplitude);
+        else if (reading && reading->lift <= 0)
+            hearAs(Reading::Hearing::NoLift);
+        else
+            hearAs(Reading::Hearing::Heard);
     }
     tell();
 }
@@ -455,8 +462,10 @@ void WatchGate::averaged(const AveragingMeter::Reading &r)
     rateMeasured(static_cast<double>(ratio * kSecondsPerDay));
     beatErrorMeasured(static_cast<double>(r.beatError * secondsPerSample * 1000));
     // The balance's own motion gives the amplitude here: the lift is measured from the
-    // unlocking to the drop, not from a pulse's shape.
-    const double degrees = AveragingMeter::amplitude(state.liftAngle, r);
+    // unlocking to the drop, not from a pulse's shape. A pendulum's lift angle is a few degrees,
+    // below what the setting takes: a clock's amplitude is not given.
+    const double degrees =
+        r.beatsPerHour < kLeastAmplitudeBeatsPerHour ? 0 : AveragingMeter::amplitude(state.liftAngle, r);
     const auto shown = static_cast<uint32_t>(Round(std::min(degrees, 1e6)));
     amplitudeMeasured(shown, state.liftAngle < degrees && degrees <= 360,
                       static_cast<uint32_t>(Round(r.lift)));

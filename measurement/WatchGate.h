@@ -37,8 +37,11 @@ public:
     double shownBeatsPerSecond() const;
     double shownRateRatio() const;
 
+    // Below this the averaging measurement gives no amplitude: 2 beats a second, a clock's.
+    static constexpr double kLeastAmplitudeBeatsPerHour = 7200;
+
     // The averaging meter has heard a buffer: how it hears, and its reading when it has one.
-    void hear(AveragingMeter::Hearing hearing);
+    void hear(AveragingMeter::Hearing hearing, const AveragingMeter::Reading *reading);
     void averaged(const AveragingMeter::Reading &r);
     // The meter hears no watch: readouts that carried its reading show nothing.
     void averagedNothing();

@@ -15,7 +15,9 @@ constexpr int64_t kDecideEvery = 22050;    // while listening: twice a second
 constexpr int64_t kCheckEvery = 44100;     // while locked on: once a second
 constexpr double kPeriodSeconds = 6;       // of envelope behind each decision
 constexpr double kFoldSeconds = 6;         // of beats laid over one another for the first templates
+constexpr double kFoldCycles = 4;          // and at least this many cycles of a slow clock
 constexpr double kMostBeatError = 0.02;    // seconds a tock may lie off the middle of the cycle
+constexpr double kClockBeatError = 0.04;   // or, in a clock, this share of its beat
 constexpr double kNoWatchAfter = 4;        // seconds heard before "no watch" is said
 constexpr double kFitSeconds = 30;         // beats behind the lines
 constexpr double kLeastFit = 0.3;          // a beat that fits its template less is set aside
@@ -24,8 +26,19 @@ constexpr double kCentreSmoothing = 0.003; // seconds: the box that finds a beat
 constexpr double kClusterShare = 0.15;     // of the loudest above the floor: still part of the beat
 constexpr double kClusterGap = 0.012;      // seconds of quiet that end a beat's sound
 // Seconds of template either side of a beat's middle: room for the longest lift (about 30 ms,
-// a watch at 18 000 bph and 150 degrees) with quiet on both sides.
+// a watch at 18 000 bph and 150 degrees) with quiet on both sides; a clock's lift is a fifth of
+// its beat and more, and its drop rings for tens of milliseconds.
 constexpr double kMostHalf = 0.040;
+double templateHalf(double beatSeconds)
+{
+    return std::min(0.3 * beatSeconds, std::max(kMostHalf, 0.5 * beatSeconds - 0.125));
+}
+// Seconds of quiet between sub-events of one beat: a clock's faint unlocking comes a long lift
+// before its drop.
+double subEventGap(double beatSeconds)
+{
+    return std::max(0.020, 0.3 * beatSeconds - 0.060);
+}
 constexpr double kMostReach = 0.006; // seconds a beat is looked for either side of where it is due
 constexpr size_t kRecentBeats = 24;
 constexpr double kLeastRecentFit = 0.4; // share of recent beats that must fit to stay locked
@@ -34,6 +47,7 @@ constexpr double kGoodStrength = 0.25;
 constexpr int kStrikes = 3;              // failed checks in a row before letting go
 constexpr int kLeastCycles = 6;          // tick-tock cycles on the lines before a reading
 constexpr double kLeastReadingAfter = 4; // seconds locked on without a reading: let go
+constexpr double kLeastReadingCycles = kLeastCycles + 2; // or, in a slow clock, cycles
 // A tick's and a tock's lift differ little (the balance passes the same angle either way);
 // lifts further apart than this (envelope samples, 0.7 ms) mean an unlocking or a drop was
 // taken for another sub-event, and neither beat error nor amplitude can be trusted.
@@ -172,7 +186,8 @@ void AveragingMeter::lockOn(int band, const Periodicity &period)
     const double cycle = period.cycle;
     const int points = static_cast<int>(std::ceil(cycle));
     const int64_t available = envelope.end() - envelope.begin();
-    const int cycles = static_cast<int>(std::min<double>(available, kFoldSeconds * kEnvelopeRate) / cycle);
+    const double fold = std::max(kFoldSeconds * kEnvelopeRate, kFoldCycles * cycle);
+    const int cycles = static_cast<int>(std::min<double>(available, fold) / cycle);
     if (cycles < 3)
         return;
     const double from = static_cast<double>(envelope.end()) - cycles * cycle - 1;
@@ -197,7 +212,9 @@ void AveragingMeter::lockOn(int band, const Periodicity &period)
         around[static_cast<size_t>(m)] = sum;
     }
     const int tick = static_cast<int>(std::max_element(around.begin(), around.end()) - around.begin());
-    const int tockReach = std::min(points / 4, static_cast<int>(kMostBeatError * kEnvelopeRate));
+    const double beatSeconds = cycle / 2 / kEnvelopeRate;
+    const int tockReach = std::min(
+        points / 4, static_cast<int>(std::max(kMostBeatError, kClockBeatError * beatSeconds) * kEnvelopeRate));
     int tockAfter = points / 2 - tockReach;
     for (int d = tockAfter; d <= points / 2 + tockReach; ++d)
         if (around[static_cast<size_t>((tick + d) % points)] >
@@ -206,7 +223,8 @@ void AveragingMeter::lockOn(int band, const Periodicity &period)
 
     const double floor = median(around);
     const int gap = static_cast<int>(kClusterGap * kEnvelopeRate);
-    half_ = static_cast<int>(std::min(0.3 * cycle / 2, kMostHalf * kEnvelopeRate));
+    half_ = static_cast<int>(templateHalf(beatSeconds) * kEnvelopeRate);
+    subEventGap_ = static_cast<int>(subEventGap(beatSeconds) * kEnvelopeRate);
     const int centres[2] = {clusterMiddle(around, tick, floor, gap),
                             clusterMiddle(around, tick + tockAfter, floor, gap)};
     for (int kind = 0; kind < 2; ++kind) {
@@ -280,7 +298,9 @@ void AveragingMeter::check()
     const bool lost = recentFits_.size() >= kRecentBeats &&
                       fitting < kLeastRecentFit * static_cast<double>(recentFits_.size());
     // A watch's beats fit their lines within seconds; what repeats without them is no watch's beat.
-    const bool unread = !fitted_ && heard_ - lockedAt_ > kLeastReadingAfter * kInputRate;
+    const double patience =
+        std::max(kLeastReadingAfter * kInputRate, kLeastReadingCycles * cycle_ * BandBank::kDecimation);
+    const bool unread = !fitted_ && static_cast<double>(heard_ - lockedAt_) > patience;
     misses_ = sameRate && !lost && !unread ? 0 : misses_ + 1;
     if (misses_ >= kStrikes) {
         unlock(Hearing::NoWatch);
@@ -356,8 +376,8 @@ bool AveragingMeter::trusted(const BeatLines &lines) const
 void AveragingMeter::analyseTemplates()
 {
     nextAnalysis_ = heard_ + kCheckEvery;
-    events_[0] = templates_[0].subEvents();
-    events_[1] = templates_[1].subEvents();
+    events_[0] = templates_[0].subEvents(subEventGap_);
+    events_[1] = templates_[1].subEvents(subEventGap_);
     onset_[0] = events_[0].first();
     onset_[1] = events_[1].first();
     // The lift, from the unlocking to the drop, shown alike in tick and tock (an impulse may be

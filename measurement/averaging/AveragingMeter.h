@@ -92,6 +92,7 @@ private:
     double cycle_ = 0;           // envelope samples, from the fit once there is one
     double startOf_[2] = {0, 0}; // window starts of tick and tock at cycle 0
     int half_ = 0;               // samples of template on each side of a beat's centre
+    int subEventGap_ = 0;        // samples of quiet that part the sounds of a template
     std::array<BeatTemplate, 2> templates_;
     int64_t nextCycle_ = 0;
     bool nextIsTock_ = false;

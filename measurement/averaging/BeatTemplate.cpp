@@ -54,9 +54,6 @@ double riseOf(const std::vector<float> &shape, int peak, int previousPeak, doubl
     return std::max(riseStart::from(low, middle), static_cast<double>(std::max(previousPeak, 0)));
 }
 
-// Sub-events further apart than this (20 ms: the gaps of the longest lift) belong to different sounds.
-constexpr int kClusterGap = 220;
-
 void normalise(std::vector<float> &v)
 {
     double sum = 0, squares = 0;
@@ -219,7 +216,7 @@ std::vector<float> BeatTemplate::combinedWith(const BeatTemplate &other, double 
     return both;
 }
 
-BeatTemplate::SubEvents BeatTemplate::subEventsOf(const std::vector<float> &shape_)
+BeatTemplate::SubEvents BeatTemplate::subEventsOf(const std::vector<float> &shape_, int gap)
 {
     SubEvents events;
     const int n = static_cast<int>(shape_.size());
@@ -256,9 +253,9 @@ BeatTemplate::SubEvents BeatTemplate::subEventsOf(const std::vector<float> &shap
     if (main == peaks.end())
         return events;
     auto first = main, last = main;
-    while (first != peaks.begin() && *first - *(first - 1) <= kClusterGap)
+    while (first != peaks.begin() && *first - *(first - 1) <= gap)
         --first;
-    while (last + 1 != peaks.end() && *(last + 1) - *last <= kClusterGap)
+    while (last + 1 != peaks.end() && *(last + 1) - *last <= gap)
         ++last;
     for (auto p = first; p <= last; ++p) {
         events.rises.push_back(riseOf(shape_, *p, p == first ? 0 : *(p - 1), floor));

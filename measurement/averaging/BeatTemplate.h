@@ -51,8 +51,11 @@ public:
     // sub-event of the lift however faint; the balance passes the lift angle as fast either way.
     static double liftOf(const SubEvents &tick, const SubEvents &tock, double mostDifference);
     // The sub-events that stand out of a template's floor, in one cluster around its peak.
-    SubEvents subEvents() const { return subEventsOf(shape_); }
-    static SubEvents subEventsOf(const std::vector<float> &shape);
+    // Sub-events further apart than `gap` samples belong to different sounds.
+    SubEvents subEvents(int gap = kClusterGap) const { return subEventsOf(shape_, gap); }
+    static SubEvents subEventsOf(const std::vector<float> &shape, int gap = kClusterGap);
+    // 20 ms at 11 025/s: the gaps within a watch's longest lift.
+    static constexpr int kClusterGap = 220;
     // How far the other template's pattern lies after this one's within its window (fractional
     // samples): tick and tock of one escapement have the same sub-events at the same spacing,
     // so matching the whole patterns finds like with like however their levels differ.

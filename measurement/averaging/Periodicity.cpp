@@ -23,6 +23,8 @@ constexpr size_t kMostSeries = kFftSize * 3 / 5;
 // Beat error shifts a tock off the middle of the cycle by up to a few milliseconds (5 ms and more
 // in a watch badly out of beat).
 constexpr double kBeatErrorReach = 0.007;
+// A clock is often out of beat by tens of milliseconds: a share of its beat.
+constexpr double kClockBeatErrorShare = 0.035;
 // A beat apart the repetition is weaker (tick against tock, split by beat error), but never
 // this much weaker than at the cycle; half a beat apart a watch does not repeat at all.
 constexpr double kLeastBeatShare = 0.2;
@@ -42,8 +44,36 @@ constexpr double kWithinBeatFrom = 0.25;
 // Below this typical envelope (in sample units) only the filters' own decay is left: digital
 // silence or a constant level. The quietest real input, its rounding alone, is ten times this.
 constexpr double kLeastFloor = 0.01;
-constexpr double kOwnRateStep = 360;  // beats per hour: a tenth of a beat a second
+// Beats per hour between the standard rates tried: a tenth of a beat a second for watches, a
+// beat a minute for clocks, whose trains give rates such as 8 100 or 8 640.
+constexpr double kOwnRateStep = 360;
+constexpr double kClockOwnRateStep = 60;
+constexpr double kClockRatesBelow = 10800;
 constexpr double kSilentShare = 0.01; // of the loudest 1 %: the least typical level
+
+// The rates a watch or clock is built to, slowest first: the clocks' below the watches'.
+const std::vector<double> &standardRates()
+{
+    static const std::vector<double> rates = [] {
+        std::vector<double> all(kClockBeatsPerHour.begin(), kClockBeatsPerHour.end());
+        all.insert(all.end(), kStandardBeatsPerHour.begin(), kStandardBeatsPerHour.end());
+        return all;
+    }();
+    return rates;
+}
+
+// Every step between the slowest and the fastest standard rate that none of them covers.
+std::vector<double> ownRates()
+{
+    const std::vector<double> &standard = standardRates();
+    std::vector<double> others;
+    for (double bph = standard.front(); bph <= standard.back();
+         bph += bph < kClockRatesBelow ? kClockOwnRateStep : kOwnRateStep)
+        if (std::none_of(standard.begin(), standard.end(),
+                         [&](double s) { return std::fabs(bph / s - 1) <= kStandardRateTolerance; }))
+            others.push_back(bph);
+    return others;
+}
 
 } // namespace
 
@@ -122,8 +152,11 @@ Periodicity PeriodFinder::find(const EnvelopeRing &envelope, double seconds, dou
     const size_t lastLag = n * 2 / 3; // beyond it too few products to trust
     autocorrelate(n, lastLag);
 
-    auto peak = [&](double lag, double tolerance, double *at) {
-        const double reach = kBeatErrorReach * kSeriesRate;
+    // How far beat error may move a beat of `period` series samples, in series samples.
+    const auto reachOf = [](double period) {
+        return std::max(kBeatErrorReach * kSeriesRate, kClockBeatErrorShare * period);
+    };
+    auto peak = [&](double lag, double tolerance, double reach, double *at) {
         const auto lo = static_cast<size_t>(std::max(1.0, lag * (1 - tolerance) - reach));
         const auto hi = std::min(lastLag, static_cast<size_t>(lag * (1 + tolerance) + reach + 1));
         double best = -1;
@@ -148,7 +181,7 @@ Periodicity PeriodFinder::find(const EnvelopeRing &envelope, double seconds, dou
     // Tick to tock and tock to tick lie beat error either side of one beat: their mean, at the
     // best split, is how much a beat apart repeats.
     auto beatApart = [&](double period) {
-        const auto reach = static_cast<size_t>(kBeatErrorReach * kSeriesRate);
+        const auto reach = static_cast<size_t>(reachOf(period));
         const auto lo =
             static_cast<size_t>(std::max<double>(reach + 1, period * (1 - kStandardRateTolerance)));
         const auto hi =
@@ -163,7 +196,7 @@ Periodicity PeriodFinder::find(const EnvelopeRing &envelope, double seconds, dou
     // The most it repeats between a quarter of a beat and the beat less the beat error's reach.
     auto withinBeat = [&](double period) {
         const auto lo = static_cast<size_t>(kWithinBeatFrom * period);
-        const double hi = period * (1 - kStandardRateTolerance) - kBeatErrorReach * kSeriesRate;
+        const double hi = period * (1 - kStandardRateTolerance) - reachOf(period);
         double best = -1;
         for (size_t k = lo; static_cast<double>(k) < hi && k < lastLag; ++k)
             best = std::max(best, static_cast<double>(correlation_[k]));
@@ -182,10 +215,10 @@ Periodicity PeriodFinder::find(const EnvelopeRing &envelope, double seconds, dou
         double best = 0;
         for (double bph : rates) {
             const double period = kSeriesRate * 3600 / bph;
-            if (2 * period * (1 + kStandardRateTolerance) + kBeatErrorReach * kSeriesRate >= lastLag)
+            if (2 * period * (1 + kStandardRateTolerance) + reachOf(period) >= lastLag)
                 continue;
             Candidate c{bph, beatApart(period), withinBeat(period), 0, 0};
-            c.cycle = peak(2 * period, kStandardRateTolerance, &c.cycleAt);
+            c.cycle = peak(2 * period, kStandardRateTolerance, reachOf(period), &c.cycleAt);
             // Tick to tick is a whole cycle, whatever the beat error: a peak found only at the
             // edge of the reach belongs to another rate.
             if (std::fabs(c.cycleAt / (2 * period) - 1) > kStandardRateTolerance)
@@ -205,28 +238,22 @@ Periodicity PeriodFinder::find(const EnvelopeRing &envelope, double seconds, dou
     if (handBeatsPerHour > 0)
         chosen = choose({handBeatsPerHour});
     else
-        chosen = choose(std::vector<double>(kStandardBeatsPerHour.begin(), kStandardBeatsPerHour.end()));
+        chosen = choose(standardRates());
     bool between = false;
     if (!chosen && handBeatsPerHour <= 0) {
-        // A watch built to a rate of its own, between the standard ones, is still heard: every
-        // tenth of a beat a second the table does not cover is tried.
-        std::vector<double> others;
-        for (double bph = kStandardBeatsPerHour.front(); bph <= kStandardBeatsPerHour.back();
-             bph += kOwnRateStep)
-            if (std::none_of(
-                    kStandardBeatsPerHour.begin(), kStandardBeatsPerHour.end(),
-                    [&](double standard) { return std::fabs(bph / standard - 1) <= kStandardRateTolerance; }))
-                others.push_back(bph);
+        // A watch or clock built to a rate of its own, between the standard ones, is still
+        // heard: every step the table does not cover is tried.
+        static const std::vector<double> others = ownRates();
         chosen = choose(others);
         between = chosen != nullptr;
     }
     if (!chosen)
         return result;
 
-    // Between the standard rates the watch's own rate is taken, to a tenth of a beat a second.
-    result.beatsPerHour =
-        between ? std::round(kSeriesRate * 3600 * 2 / chosen->cycleAt / kOwnRateStep) * kOwnRateStep
-                : chosen->bph;
+    // Between the standard rates the watch's own rate is taken, to its step.
+    const double heardRate = kSeriesRate * 3600 * 2 / chosen->cycleAt;
+    const double step = heardRate < kClockRatesBelow ? kClockOwnRateStep : kOwnRateStep;
+    result.beatsPerHour = between ? std::round(heardRate / step) * step : chosen->bph;
     result.cycle = chosen->cycleAt * kGroup;
     result.strength = chosen->cycle;
     // A clean watch repeats so well that its own correlation between the beats looks like noise.
