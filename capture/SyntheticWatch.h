@@ -28,12 +28,13 @@ struct LevelStep {
 enum class BurstKind { Unlocking, UnlockingEcho, Impulse, ImpulseEcho, Drop, DropEcho };
 
 // How one burst rings, where it should not ring as its kind does: in Hz and ms as heard (pitch,
-// tockPitch and tockDecay leave them alone). A rise of a few ms swells steadily into the ring,
-// so that nothing inside it stands apart; without one the ring starts at once.
+// tockPitch and tockDecay leave them alone). A ring that rises over a few ms swells smoothly to
+// its peak (built up through the case as it dies away), so that nothing inside it stands apart;
+// without one the ring starts at once.
 struct BurstRing {
     double hz = 0;       // 0: the kind's two modes
     double secondHz = 0; // a second mode (hz then at 0.6 of the level, this at 0.4); 0: hz alone
-    double riseMs = 0;   // 0: a short attack
+    double riseMs = 0;   // from its start to its peak; 0: a short attack
     double decayMs = 0;  // the decay's time constant; 0: the kind's
 };
 

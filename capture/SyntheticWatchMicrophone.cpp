@@ -36,7 +36,7 @@ double gauss(int64_t at, uint32_t seed, uint64_t stream)
 struct Ring {
     double hz1, hz2;
     double decay;    // samples
-    double rise = 0; // samples of a steady swell; 0: kAttack's ramp
+    double rise = 0; // the swell's time constant in samples; 0: kAttack's ramp
 };
 
 constexpr Ring kUnlocking{5200, 7100, 18};
@@ -73,6 +73,20 @@ Ring ringOf(Kind kind)
     return kDrop;
 }
 
+// A swell is a ring built up through the watch's case as it dies away: its amplitude grows as
+// 1 - e^(-t/r) while it decays as e^(-t/d), peaking at r ln(1 + d/r). The r that peaks at `peak`.
+double swellConstant(double peak, double decay)
+{
+    if (peak <= 0)
+        return 0;
+    double lo = 0, hi = peak;
+    for (int i = 0; i < 60; ++i) {
+        const double r = (lo + hi) / 2;
+        (r * std::log(1 + decay / r) < peak ? lo : hi) = r;
+    }
+    return (lo + hi) / 2;
+}
+
 // A burst's ring as its own settings change its kind's.
 Ring withOwn(Ring ring, const BurstRing &own)
 {
@@ -82,7 +96,7 @@ Ring withOwn(Ring ring, const BurstRing &own)
     }
     if (own.decayMs > 0)
         ring.decay = own.decayMs * SyntheticWatch::kRate / 1000;
-    ring.rise = own.riseMs * SyntheticWatch::kRate / 1000;
+    ring.rise = swellConstant(own.riseMs * SyntheticWatch::kRate / 1000, ring.decay);
     return ring;
 }
 
@@ -97,13 +111,15 @@ void addRing(std::vector<double> &v, int64_t from, int64_t start, const Ring &ri
     const int64_t last = std::min<int64_t>(start + length, from + static_cast<int64_t>(v.size()));
     const double w1 = kTwoPi * ring.hz1 * hzScale / SyntheticWatch::kRate;
     const double w2 = kTwoPi * ring.hz2 * hzScale / SyntheticWatch::kRate;
+    // A swell scaled to peak at 1, as a burst does.
+    const double peakAt = ring.rise > 0 ? ring.rise * std::log(1 + ring.decay / ring.rise) : 0;
+    const double swellPeak =
+        ring.rise > 0 ? (1 - std::exp(-peakAt / ring.rise)) * std::exp(-peakAt / ring.decay) : 1;
     for (int64_t at = first; at < last; ++at) {
         const double t = static_cast<double>(at - start);
-        // A swell is a resonance driven by a steady push over the rise: its amplitude grows in
-        // proportion to the time pushed, then dies away.
-        const double envelope = ring.rise <= 0  ? std::min(1.0, (t + 1) / kAttack) * std::exp(-t / ring.decay)
-                                : t < ring.rise ? t / ring.rise
-                                                : std::exp(-(t - ring.rise) / ring.decay);
+        const double envelope = ring.rise <= 0
+                                    ? std::min(1.0, (t + 1) / kAttack) * std::exp(-t / ring.decay)
+                                    : (1 - std::exp(-t / ring.rise)) * std::exp(-t / ring.decay) / swellPeak;
         const double modes = ring.hz2 > 0
                                  ? 0.6 * std::cos(w1 * t + phase) + 0.4 * std::cos(w2 * t + phase + 1.3)
                                  : std::cos(w1 * t + phase);

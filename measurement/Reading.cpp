@@ -33,13 +33,18 @@ void Reading::showRate(double sPerDay, double ratio)
     rateText = FormatPicture("0.000 sec/day", sPerDay);
 }
 
-void Reading::showBeatError(double ms)
+void Reading::showBeatError(double ms, double beatsPerSecond)
 {
     changed |= kBeatError;
     beatErrorMs = ms;
     beatErrorValid = true;
-    beatErrorLed = ledNumber("00.0", ms);
+    // The readout holds 99.9 ms; a clock further out of beat shows dashes, and the status bar
+    // the figure.
+    beatErrorLed = ms < kMostBeatErrorLed ? ledNumber("00.0", ms) : "--.-";
     beatErrorText = FormatPicture("0.000 msec", ms);
+    // A clock's beat error is also given as a share of its beat, as clock timers give it.
+    if (0 < beatsPerSecond && beatsPerSecond < kClockBeatsPerSecond)
+        beatErrorText += " (" + FormatPicture("0.0", ms * beatsPerSecond / 10) + " %)";
 }
 
 void Reading::showAmplitude(uint32_t degrees, uint32_t liftSamples, long double clockFactor,

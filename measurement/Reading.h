@@ -54,7 +54,10 @@ struct Reading {
     void showBeatRate(double bps, int32_t beatUnit);
     void blankBeatRate(int32_t beatUnit);
     void showRate(double sPerDay, double ratio);
-    void showBeatError(double ms);
+    // `beatsPerSecond` below kClockBeatsPerSecond: a clock's, whose beat error is also a share.
+    void showBeatError(double ms, double beatsPerSecond = 0);
+    static constexpr double kClockBeatsPerSecond = 3;
+    static constexpr double kMostBeatErrorLed = 99.95; // rounds to more than the readout holds
     // `liftSamples` are the lift's samples at the nominal rate, made true by `clockFactor`.
     void showAmplitude(uint32_t degrees, uint32_t liftSamples, long double clockFactor,
                        const AnalysisControls &options);

@@ -389,7 +389,8 @@ void WatchGate::passBeatError(double milliseconds)
 {
     engine_.state.reading.beatError = milliseconds;
     engine_.state.reading.shown.beatError = milliseconds;
-    shown_.showBeatError(milliseconds);
+    shown_.showBeatError(milliseconds,
+                         engine_.mode() == MeasuringMode::Averaging ? engine_.state.beatsPerSecond : 0);
     tell();
 }
 

@@ -44,9 +44,9 @@ constexpr size_t kRecentBeats = 24;
 constexpr double kLeastRecentFit = 0.4; // share of recent beats that must fit to stay locked
 constexpr double kGoodRecentFit = 0.75;
 constexpr double kGoodStrength = 0.25;
-constexpr int kStrikes = 3;              // failed checks in a row before letting go
-constexpr int kLeastCycles = 6;          // tick-tock cycles on the lines before a reading
-constexpr double kLeastReadingAfter = 4; // seconds locked on without a reading: let go
+constexpr int kStrikes = 3;                              // failed checks in a row before letting go
+constexpr int kLeastCycles = 6;                          // tick-tock cycles on the lines before a reading
+constexpr double kLeastReadingAfter = 4;                 // seconds locked on without a reading: let go
 constexpr double kLeastReadingCycles = kLeastCycles + 2; // or, in a slow clock, cycles
 // A tick's and a tock's lift differ little (the balance passes the same angle either way);
 // lifts further apart than this (envelope samples, 0.7 ms) mean an unlocking or a drop was
@@ -213,8 +213,9 @@ void AveragingMeter::lockOn(int band, const Periodicity &period)
     }
     const int tick = static_cast<int>(std::max_element(around.begin(), around.end()) - around.begin());
     const double beatSeconds = cycle / 2 / kEnvelopeRate;
-    const int tockReach = std::min(
-        points / 4, static_cast<int>(std::max(kMostBeatError, kClockBeatError * beatSeconds) * kEnvelopeRate));
+    const int tockReach =
+        std::min(points / 4,
+                 static_cast<int>(std::max(kMostBeatError, kClockBeatError * beatSeconds) * kEnvelopeRate));
     int tockAfter = points / 2 - tockReach;
     for (int d = tockAfter; d <= points / 2 + tockReach; ++d)
         if (around[static_cast<size_t>((tick + d) % points)] >

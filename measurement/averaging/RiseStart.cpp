@@ -13,22 +13,28 @@ namespace {
 // Input samples (9 ms): a longer swell is drawn on as this one is, late by the smoothing's delay.
 constexpr int kLongestSwell = 400;
 constexpr int kStep = BandBank::kDecimation;
+// The band filters follow a ring's amplitude with about this time constant (input samples): a
+// swell comes out of them later still, a burst as it struck. Found by passing swells of each
+// length through the band bank and timing them against their known start.
+constexpr double kFilterFollows = 6;
 
 struct Crossings {
     double low = 0, middle = 0; // input samples after the swell began
 };
 
 // A ring whose amplitude grows steadily over `swell` input samples and then holds, through the
-// band bank's envelope: squared, smoothed twice, its square root. A template averages beats
-// taken at every phase of the decimation, so it is the envelope averaged over one decimation
+// band bank's envelope: followed by the filters, squared, smoothed twice, its square root. A template
+// averages beats taken at every phase of the decimation, so it is the envelope averaged over one decimation
 // step, sampled every step from each offset in turn; the crossings are the mean over the offsets.
 Crossings crossingsOf(int swell)
 {
     constexpr int kLength = kLongestSwell + 64;
     std::vector<double> envelope(kLength);
-    double e1 = 0, e2 = 0;
+    double e1 = 0, e2 = 0, ringing = 0;
+    const double follow = 1 - std::exp(-1.0 / kFilterFollows);
     for (int n = 0; n < kLength; ++n) {
-        const double amplitude = std::min(1.0, (n + 1.0) / std::max(swell, 1));
+        ringing += follow * (std::min(1.0, (n + 1.0) / std::max(swell, 1)) - ringing);
+        const double amplitude = ringing;
         e1 += BandBank::kSmoothing * (amplitude * amplitude - e1);
         e2 += BandBank::kSmoothing * (e1 - e2);
         envelope[static_cast<size_t>(n)] = std::sqrt(e2);
