@@ -73,3 +73,40 @@ TEST(AveragingMeasurement, ReadsAWatchThenSaysWhenItIsGone)
     for (int panel : {2, 4, 6})
         EXPECT_EQ(w.form->StatusBar1->panelText(panel), QString()) << panel;
 }
+
+// A seconds pendulum in the window: the beat rate at 1 a second, its beat error of 15 ms on the
+// readout and as a share of the beat in the status bar, and no amplitude, with the reason; a
+// watch whose tick rings as one has its rate and beat error, and no amplitude for its reason.
+TEST(AveragingMeasurement, AClockAndATickThatRingsAsOne)
+{
+    const auto bench = [](const std::string &name) {
+        for (const MicrophoneScenario &s : benchScenarios(5))
+            if (s.name == name)
+                return s.params;
+        ADD_FAILURE() << "no scenario " << name;
+        return SyntheticWatchParams{};
+    };
+    Window w;
+    w.form->InputFilter1->trigger();
+    int64_t position = 0;
+    feed(w, tamsel::SyntheticWatch(bench("clock3600")), position, 30); // +20 s/day, 15 ms
+    EXPECT_EQ(w.form->bpss->caption(), " 01.0");
+    EXPECT_EQ(w.form->katatime->caption(), "15.0");
+    const QString beatError = w.form->StatusBar1->panelText(2);
+    EXPECT_NEAR(beatError.split(' ')[0].toDouble(), 15, 0.5) << beatError.toStdString();
+    EXPECT_TRUE(beatError.endsWith("msec (1.5 %)")) << beatError.toStdString();
+    EXPECT_NEAR(w.form->StatusBar1->panelText(6).split(' ')[0].toDouble(), 20, 1);
+    EXPECT_EQ(w.form->kaku->value(), 0);
+    EXPECT_EQ(w.form->StatusBar1->panelText(4), QString());
+    EXPECT_EQ(w.form->StatusBar1->watchNote(), "No amplitude below 2 beats a second");
+
+    Window ring;
+    ring.form->InputFilter1->trigger();
+    position = 0;
+    feed(ring, tamsel::SyntheticWatch(bench("ring21600long")), position, 20); // +5 s/day, 0.4 ms
+    EXPECT_EQ(ring.form->bpss->caption(), " 06.0");
+    EXPECT_NEAR(ring.form->StatusBar1->panelText(6).split(' ')[0].toDouble(), 5, 0.5);
+    EXPECT_NEAR(ring.form->StatusBar1->panelText(2).split(' ')[0].toDouble(), 0.4, 0.2);
+    EXPECT_EQ(ring.form->StatusBar1->panelText(4), QString());
+    EXPECT_EQ(ring.form->StatusBar1->watchNote(), "No amplitude: unlocking and drop not heard apart");
+}
