@@ -903,6 +903,7 @@ TEST(Analyzer, NoReadingWithoutAWatch)
     };
     const std::pair<const char *, std::function<double(sf_count_t, int)>> sounds[] = {
         {"level", [](sf_count_t, int) { return 0.6; }},
+        {"square0.5", square(0.5)}, // its edges a second apart, as a seconds pendulum's beats
         {"square1", square(1)},
         {"square7", square(7)},
         {"square50", square(50)},

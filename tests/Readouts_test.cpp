@@ -167,6 +167,14 @@ TEST(Values, RateBeatErrorAndAmplitudeUpdates)
     show(w, [](Reading &r) { r.showRate(2.5, 0); });
     EXPECT_EQ(w.form->spd->value(), 3);
 
+    // A clock's beat error: to 0.1 ms up to 99.9 ms, dashes beyond; also a share of its beat.
+    show(w, [](Reading &r) { r.showBeatError(99.94, 1); });
+    EXPECT_EQ(w.form->katatime->caption(), "99.9");
+    EXPECT_EQ(w.form->StatusBar1->panelText(2), "99.940 msec (10.0 %)");
+    show(w, [](Reading &r) { r.showBeatError(131.25, 1.5); });
+    EXPECT_EQ(w.form->katatime->caption(), "--.-");
+    EXPECT_EQ(w.form->StatusBar1->panelText(2), "131.250 msec (19.7 %)");
+
     show(w, [](Reading &r) { r.showBeatError(0.25); });
     EXPECT_EQ(w.form->katatime->caption(), "00.3");
     EXPECT_EQ(w.form->StatusBar1->panelText(2), "0.250 msec");

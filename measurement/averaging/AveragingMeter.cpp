@@ -52,7 +52,8 @@ constexpr double kLeastReadingCycles = kLeastCycles + 2; // or, in a slow clock,
 // lifts further apart than this (envelope samples, 0.7 ms) mean an unlocking or a drop was
 // taken for another sub-event, and neither beat error nor amplitude can be trusted.
 constexpr double kMostLiftDifference = 7.7;
-constexpr double kLeastClarity = 10; // times the template's noise
+constexpr double kLeastClarity = 10;            // times the template's noise
+constexpr double kLeastClarityUnconfirmed = 30; // with no lift to confirm the unlockings
 // A reading is shown once the beats' own scatter about their lines leaves it this uncertain
 // (one standard error): the rate to s/day, the beat error to input samples (0.02 ms).
 constexpr double kMostRateDoubt = 0.12;
@@ -384,16 +385,16 @@ void AveragingMeter::analyseTemplates()
     // The lift, from the unlocking to the drop, shown alike in tick and tock (an impulse may be
     // as loud as a drop). None when a beat rings as one, or an unlocking was missed: then the
     // beats are still placed, but no amplitude is given.
-    lift_ = 0;
+    //
     // The unlockings must stand clear of the templates' noise: one lost in it moves a beat by
     // a sub-event's distance, a millisecond or more. (Matching whole patterns cannot tell: in a
-    // tick and a tock that sound unlike, it pairs events that are not the same.)
-    faint_ = std::min(events_[0].clarity(), events_[1].clarity()) < kLeastClarity;
-    if (faint_) {
-        liftFound_ = false;
-        return;
-    }
-    lift_ = BeatTemplate::liftOf(events_[0], events_[1], kMostLiftDifference) * BandBank::kDecimation;
+    // tick and a tock that sound unlike, it pairs events that are not the same.) A lift that
+    // tick and tock agree on confirms both; without one, they must stand out far clearer.
+    const double clarity = std::min(events_[0].clarity(), events_[1].clarity());
+    lift_ = clarity < kLeastClarity
+                ? 0
+                : BeatTemplate::liftOf(events_[0], events_[1], kMostLiftDifference) * BandBank::kDecimation;
+    faint_ = clarity < (lift_ > 0 ? kLeastClarity : kLeastClarityUnconfirmed);
     liftFound_ = lift_ > 0;
 }
 

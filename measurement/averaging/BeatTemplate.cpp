@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <iterator>
 
 #include "measurement/Median.h"
 #include "measurement/averaging/PeakOffset.h"
@@ -40,18 +41,74 @@ double crossing(const std::vector<float> &shape, int peak, int previousPeak, dou
     return i - 1 + (above > below ? std::clamp((level - below) / (above - below), 0.0, 1.0) : 1.0);
 }
 
-// A sub-event's start (RiseStart), from where it crosses a low and a middle share of its height
-// above the level it rises from.
-double riseOf(const std::vector<float> &shape, int peak, int previousPeak, double floor)
+// A low share must stand this many times the template's noise above the level it rises from.
+constexpr double kLowShareNoises = 4;
+// A burst, struck at once, is timed where it has risen this share of the way up from the floor;
+// a swell (RiseStart) from where its rise began, the more so the longer it swells: from a
+// fraction of a millisecond to a millisecond (input samples).
+constexpr double kBurstRiseShare = 0.3;
+constexpr double kBurstSwell = 20, kSwell = 44;
+
+// Where the shape last rose through `level` before `peak`, between samples, walking down from
+// the peak no further than the sub-event before it; whether it got there.
+struct Crossed {
+    double at;
+    bool walkedToPrevious;
+};
+Crossed crossedAt(const std::vector<float> &shape, int peak, int previousPeak, double level)
+{
+    int i = peak;
+    while (i > previousPeak + 1 && shape[static_cast<size_t>(i - 1)] > level)
+        --i;
+    if (i == 0)
+        return {0, false};
+    const double below = shape[static_cast<size_t>(i - 1)], above = shape[static_cast<size_t>(i)];
+    return {i - 1 + (above > below ? (level - below) / (above - below) : 1.0),
+            i == previousPeak + 1 && below > level};
+}
+
+// Where a burst has risen kBurstRiseShare of its height above the floor, between samples; one
+// riding on the ring of the sub-event before it, which never falls that low, rises from the
+// valley between them.
+double burstRise(const std::vector<float> &shape, int peak, int previousPeak, double floor)
+{
+    const double top = shape[static_cast<size_t>(peak)];
+    const Crossed fromFloor = crossedAt(shape, peak, previousPeak, floor + kBurstRiseShare * (top - floor));
+    if (!fromFloor.walkedToPrevious)
+        return fromFloor.at;
+    const double valley =
+        *std::min_element(shape.begin() + std::max(previousPeak, 0), shape.begin() + peak + 1);
+    return crossedAt(shape, peak, previousPeak, valley + kBurstRiseShare * (top - valley)).at;
+}
+
+// How long after it struck a burst crosses kBurstRiseShare of its height (envelope samples).
+double burstDelay()
+{
+    static const double delay = riseStart::stepCrossing(kBurstRiseShare);
+    return delay;
+}
+
+// A sub-event's start: a burst's where it has risen a share of its height, a swell's from where
+// its rise began (RiseStart, from where it crosses a low and a middle share of its height above
+// the level it rises from, the low share as low as the noise allows).
+double riseOf(const std::vector<float> &shape, int peak, int previousPeak, double floor, double noise)
 {
     // A sub-event rising out of the ring of the one before rises from the valley between them.
     const auto from = shape.begin() + std::max(previousPeak, 0);
     const double base =
         std::max(floor, static_cast<double>(*std::min_element(from, shape.begin() + peak + 1)));
     const double height = shape[static_cast<size_t>(peak)] - base;
-    const double low = crossing(shape, peak, previousPeak, base + riseStart::kLowShare * height);
+    int share = 0;
+    while (share + 1 < static_cast<int>(std::size(riseStart::kLowShares)) &&
+           riseStart::kLowShares[share] * height < kLowShareNoises * noise)
+        ++share;
+    const double low = crossing(shape, peak, previousPeak, base + riseStart::kLowShares[share] * height);
     const double middle = crossing(shape, peak, previousPeak, base + riseStart::kMiddleShare * height);
-    return std::max(riseStart::from(low, middle), static_cast<double>(std::max(previousPeak, 0)));
+    const riseStart::Rise rise = riseStart::from(share, low, middle);
+    const double burst = burstRise(shape, peak, previousPeak, floor) - burstDelay();
+    const double swelling = std::clamp((rise.swell - kBurstSwell) / (kSwell - kBurstSwell), 0.0, 1.0);
+    const double start = swelling >= 1 ? rise.start : burst + swelling * (rise.start - burst);
+    return std::max(start, static_cast<double>(std::max(previousPeak, 0)));
 }
 
 void normalise(std::vector<float> &v)
@@ -258,7 +315,9 @@ BeatTemplate::SubEvents BeatTemplate::subEventsOf(const std::vector<float> &shap
     while (last + 1 != peaks.end() && *(last + 1) - *last <= gap)
         ++last;
     for (auto p = first; p <= last; ++p) {
-        events.rises.push_back(riseOf(shape_, *p, p == first ? 0 : *(p - 1), floor));
+        // A later sub-event rises out of the ring of the one before: timed as a burst.
+        events.rises.push_back(p == first ? riseOf(shape_, *p, 0, floor, spread)
+                                          : burstRise(shape_, *p, *(p - 1), floor) - burstDelay());
         events.heights.push_back(shape_[static_cast<size_t>(*p)] - floor);
     }
     return events;

@@ -1,7 +1,9 @@
 #include "measurement/averaging/RiseStart.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <iterator>
 #include <vector>
 
 #include "measurement/averaging/BandBank.h"
@@ -26,7 +28,7 @@ struct Crossings {
 // band bank's envelope: followed by the filters, squared, smoothed twice, its square root. A template
 // averages beats taken at every phase of the decimation, so it is the envelope averaged over one decimation
 // step, sampled every step from each offset in turn; the crossings are the mean over the offsets.
-Crossings crossingsOf(int swell)
+Crossings crossingsOf(double lowShare, int swell)
 {
     constexpr int kLength = kLongestSwell + 64;
     std::vector<double> envelope(kLength);
@@ -58,28 +60,32 @@ Crossings crossingsOf(int swell)
     };
     Crossings mean;
     for (int offset = 0; offset < kStep; ++offset) {
-        mean.low += crossing(offset, kLowShare) / kStep;
+        mean.low += crossing(offset, lowShare) / kStep;
         mean.middle += crossing(offset, kMiddleShare) / kStep;
     }
     return mean;
 }
 
-const std::vector<Crossings> &table()
+constexpr size_t kShares = std::size(kLowShares);
+
+const std::vector<Crossings> &table(int share)
 {
-    static const std::vector<Crossings> swells = [] {
-        std::vector<Crossings> t;
-        for (int swell = 0; swell <= kLongestSwell; ++swell)
-            t.push_back(crossingsOf(swell));
-        return t;
+    static const std::array<std::vector<Crossings>, kShares> tables = [] {
+        std::array<std::vector<Crossings>, kShares> all;
+        for (size_t s = 0; s < kShares; ++s)
+            for (int swell = 0; swell <= kLongestSwell; ++swell)
+                all[s].push_back(crossingsOf(kLowShares[s], swell));
+        return all;
     }();
-    return swells;
+    return tables[static_cast<size_t>(std::clamp(share, 0, static_cast<int>(kShares) - 1))];
 }
 
 } // namespace
 
-double from(double low, double middle)
+Rise from(int share, double low, double middle)
 {
-    const std::vector<Crossings> &swells = table();
+    const std::vector<Crossings> &swells = table(share);
+    const double lowShare = kLowShares[std::clamp(share, 0, static_cast<int>(kShares) - 1)];
     const double spacing = (middle - low) * kStep; // input samples
     // The swell whose crossings lie as far apart: the longer the swell, the further.
     size_t i = 1;
@@ -89,8 +95,14 @@ double from(double low, double middle)
     const double da = a.middle - a.low, db = b.middle - b.low;
     const double w = db > da ? std::clamp((spacing - da) / (db - da), 0.0, 1.0) : 0.0;
     // Beyond the longest swell, its delay stands and the rise is drawn on straight.
-    const double beyond = std::max(0.0, spacing - db) * kLowShare / (kMiddleShare - kLowShare);
-    return low - (a.low + w * (b.low - a.low) + (w >= 1 ? beyond : 0.0)) / kStep;
+    const double beyond = std::max(0.0, spacing - db) * lowShare / (kMiddleShare - lowShare);
+    const double swell = static_cast<double>(i - 1) + w + (w >= 1 ? spacing - db : 0.0);
+    return {low - (a.low + w * (b.low - a.low) + (w >= 1 ? beyond : 0.0)) / kStep, swell};
+}
+
+double stepCrossing(double share)
+{
+    return crossingsOf(share, 0).low / kStep;
 }
 
 } // namespace tamsel::riseStart

@@ -6,10 +6,22 @@
 // spacing, by the smoothing itself run on a swell of each length.
 namespace tamsel::riseStart {
 
-inline constexpr double kLowShare = 0.15, kMiddleShare = 0.5;
+// The low share is as low as the template's noise allows (the lower, the less a swell's shape
+// matters); the middle one is fixed.
+inline constexpr double kLowShares[] = {0.08, 0.1, 0.12, 0.15, 0.2, 0.25};
+inline constexpr double kMiddleShare = 0.4;
 
-// The start, in envelope samples, of a sub-event whose template crosses kLowShare of its
-// height at `low` and kMiddleShare at `middle` (envelope samples, between samples).
-double from(double low, double middle);
+struct Rise {
+    double start = 0; // envelope samples
+    double swell = 0; // input samples the sub-event took to swell to its height: 0 for a burst
+};
+
+// The rise of a sub-event whose template crosses kLowShares[share] of its height at `low` and
+// kMiddleShare at `middle` (envelope samples, between samples).
+Rise from(int share, double low, double middle);
+
+// How long after it struck (envelope samples) a burst that strikes at once crosses `share` of its
+// height.
+double stepCrossing(double share);
 
 } // namespace tamsel::riseStart
