@@ -672,10 +672,7 @@ TEST(Analyzer, FirstReadingIsRightOnEveryWatchAndClockOnTheBench)
         }
         EXPECT_NEAR(fields[1].toDouble(), truth.beatsPerHour / 3600, 0.05) << line;
         EXPECT_NEAR(fields[4].toDouble(), truth.rateSecondsPerDay, clock ? 1 : 0.5) << line;
-        // A tick ringing as one is timed from where it swells, a little late against a tock of
-        // sharp bursts ringing higher: within 0.2 ms there, else as a watch's.
-        const double beatError = clock ? 0.5 : truth.amplitudeMayBeBlank ? 0.2 : 0.1;
-        EXPECT_NEAR(fields[3].toDouble(), truth.beatErrorMs, beatError) << line;
+        EXPECT_NEAR(fields[3].toDouble(), truth.beatErrorMs, clock ? 0.5 : 0.1) << line;
         if (clock || truth.amplitudeMayBeBlank)
             EXPECT_EQ(fields[2], "") << line;
         else

@@ -84,7 +84,7 @@ double burstRise(const std::vector<float> &shape, int peak, int previousPeak, do
 // How long after it struck a burst crosses kBurstRiseShare of its height (envelope samples).
 double burstDelay()
 {
-    static const double delay = riseStart::stepCrossing(kBurstRiseShare);
+    static const double delay = riseStart::burstCrossing(kBurstRiseShare);
     return delay;
 }
 

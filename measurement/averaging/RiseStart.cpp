@@ -19,6 +19,9 @@ constexpr int kStep = BandBank::kDecimation;
 // swell comes out of them later still, a burst as it struck. Found by passing swells of each
 // length through the band bank and timing them against their known start.
 constexpr double kFilterFollows = 6;
+// A struck ring's energy takes a quarter of its cycle to swing to its height: at the few kHz a
+// watch rings at, about 4 input samples.
+constexpr int kBurstSwell = 4;
 
 struct Crossings {
     double low = 0, middle = 0; // input samples after the swell began
@@ -100,9 +103,9 @@ Rise from(int share, double low, double middle)
     return {low - (a.low + w * (b.low - a.low) + (w >= 1 ? beyond : 0.0)) / kStep, swell};
 }
 
-double stepCrossing(double share)
+double burstCrossing(double share)
 {
-    return crossingsOf(share, 0).low / kStep;
+    return crossingsOf(share, kBurstSwell).low / kStep;
 }
 
 } // namespace tamsel::riseStart

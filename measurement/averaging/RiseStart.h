@@ -20,8 +20,7 @@ struct Rise {
 // kMiddleShare at `middle` (envelope samples, between samples).
 Rise from(int share, double low, double middle);
 
-// How long after it struck (envelope samples) a burst that strikes at once crosses `share` of its
-// height.
-double stepCrossing(double share);
+// How long after it struck (envelope samples) a burst crosses `share` of its height.
+double burstCrossing(double share);
 
 } // namespace tamsel::riseStart
