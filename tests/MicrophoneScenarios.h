@@ -60,10 +60,9 @@ struct MicrophoneScenario {
 
 namespace detail {
 
-// The honest tick: six bursts with levels varying by a quarter either way, tocks at 0.7 of the
-// tick ringing higher and shorter, a little drift, hum and hiss, two room clicks a minute.
-inline SyntheticWatchParams heard(double beatsPerHour, double rate, double beatError, double amplitude,
-                                  double tickPeak)
+// A watch through a microphone: its rate, beat error, amplitude and the level of its ticks.
+inline SyntheticWatchParams microphoneWatch(double beatsPerHour, double rate, double beatError,
+                                            double amplitude, double tickPeak)
 {
     SyntheticWatchParams p;
     p.beatsPerHour = beatsPerHour;
@@ -71,8 +70,17 @@ inline SyntheticWatchParams heard(double beatsPerHour, double rate, double beatE
     p.beatErrorMs = beatError;
     p.amplitudeDegrees = amplitude;
     p.peakLevel = tickPeak;
+    p.microphone.on = true;
+    return p;
+}
+
+// The honest tick: six bursts with levels varying by a quarter either way, tocks at 0.7 of the
+// tick ringing higher and shorter, a little drift, hum and hiss, two room clicks a minute.
+inline SyntheticWatchParams heard(double beatsPerHour, double rate, double beatError, double amplitude,
+                                  double tickPeak)
+{
+    SyntheticWatchParams p = microphoneWatch(beatsPerHour, rate, beatError, amplitude, tickPeak);
     MicrophoneParams &m = p.microphone;
-    m.on = true;
     m.tockLevel = 0.7;
     m.drift = 0.1;
     m.humHz = 50;
@@ -286,14 +294,8 @@ inline double amplitudeForLift(double beatsPerHour, double rate, double liftAngl
 inline SyntheticWatchParams laptopRing(double beatsPerHour, double rate, double beatError, double amplitude,
                                        double seconds)
 {
-    SyntheticWatchParams p;
-    p.beatsPerHour = beatsPerHour;
-    p.rateSecondsPerDay = rate;
-    p.beatErrorMs = beatError;
-    p.amplitudeDegrees = amplitude;
-    p.peakLevel = 240;
+    SyntheticWatchParams p = microphoneWatch(beatsPerHour, rate, beatError, amplitude, 240);
     MicrophoneParams &m = p.microphone;
-    m.on = true;
     m.tockLevel = 0.85;
     m.drift = 0;
     m.humHz = 100;
@@ -322,15 +324,10 @@ inline SyntheticWatchParams laptopRing(double beatsPerHour, double rate, double 
 inline SyntheticWatchParams clock(double beatsPerHour, double rate, double beatError, double liftAngle,
                                   double liftMs, double dropHz)
 {
-    SyntheticWatchParams p;
-    p.beatsPerHour = beatsPerHour;
-    p.rateSecondsPerDay = rate;
-    p.beatErrorMs = beatError;
+    SyntheticWatchParams p = microphoneWatch(beatsPerHour, rate, beatError,
+                                             amplitudeForLift(beatsPerHour, rate, liftAngle, liftMs), 3000);
     p.liftAngle = liftAngle;
-    p.amplitudeDegrees = amplitudeForLift(beatsPerHour, rate, liftAngle, liftMs);
-    p.peakLevel = 3000;
     MicrophoneParams &m = p.microphone;
-    m.on = true;
     m.tockLevel = 0.85;
     m.drift = 0.05;
     m.humLevel = 60;

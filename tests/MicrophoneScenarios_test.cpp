@@ -30,6 +30,18 @@ std::vector<int16_t> samplesOf(const SyntheticWatch &watch, int64_t from, size_t
     return samples;
 }
 
+// Samples a beat lasts, by the stated rate.
+double beatPeriod(const MicrophoneTruth &truth)
+{
+    return 44100 * 3600 / truth.beatsPerHour * (1 - truth.rateSecondsPerDay / 86400);
+}
+
+// The balance, swinging with period T (two beats), passes the lift angle in `lift` samples.
+double amplitudeOf(double liftAngle, double lift, double beat)
+{
+    return liftAngle / (2 * std::sin(M_PI * lift / (2 * beat)));
+}
+
 } // namespace
 
 // The fields added for the scenarios change nothing at their defaults: the demo's microphone
@@ -72,10 +84,9 @@ TEST(MicrophoneScenarios, TruthIsWhereTheBurstsAre)
             EXPECT_TRUE(watch.heardBursts(0).empty());
             continue;
         }
-        const double period = 44100 * 3600 / truth.beatsPerHour * (1 - truth.rateSecondsPerDay / 86400);
-        const double lift = truth.liftMs * 44100 / 1000;
-        EXPECT_NEAR(s.params.liftAngle / (2 * std::sin(M_PI * lift / (2 * period))), truth.amplitudeDegrees,
-                    1e-9);
+        const double period = beatPeriod(truth);
+        const double lift = truth.liftMs * 44.1;
+        EXPECT_NEAR(amplitudeOf(s.params.liftAngle, lift, period), truth.amplitudeDegrees, 1e-9);
         EXPECT_NEAR(truth.amplitudeDegrees, s.params.amplitudeDegrees, 1.5);
         const int beats = static_cast<int>(s.seconds * truth.beatsPerHour / 3600);
         int impulseLoudest = 0;
@@ -208,10 +219,9 @@ TEST(MicrophoneScenarios, BenchTruthIsWhereTheBurstsAre)
             EXPECT_TRUE(watch.heardBursts(0).empty());
             continue;
         }
-        const double period = 44100 * 3600 / truth.beatsPerHour * (1 - truth.rateSecondsPerDay / 86400);
+        const double period = beatPeriod(truth);
         const double lift = truth.liftMs * 44.1;
-        EXPECT_NEAR(s.params.liftAngle / (2 * std::sin(M_PI * lift / (2 * period))), truth.amplitudeDegrees,
-                    1e-9);
+        EXPECT_NEAR(amplitudeOf(s.params.liftAngle, lift, period), truth.amplitudeDegrees, 1e-9);
         const int beats = static_cast<int>(s.seconds * truth.beatsPerHour / 3600);
         std::vector<double> unlockings;
         for (int beat = 0; beat < beats; ++beat) {
