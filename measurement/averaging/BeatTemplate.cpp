@@ -28,19 +28,6 @@ constexpr double kEchoShare = 0.7;
 // ...and is the highest point within this many samples (0.5 ms at 11 025/s) either way.
 constexpr int kSubEventReach = 6;
 
-// Where the shape last rose through `level` before `peak`, between samples; not before the
-// sub-event before it.
-double crossing(const std::vector<float> &shape, int peak, int previousPeak, double level)
-{
-    int i = peak;
-    while (i > previousPeak + 1 && shape[static_cast<size_t>(i - 1)] > level)
-        --i;
-    if (i == 0)
-        return 0;
-    const double below = shape[static_cast<size_t>(i - 1)], above = shape[static_cast<size_t>(i)];
-    return i - 1 + (above > below ? std::clamp((level - below) / (above - below), 0.0, 1.0) : 1.0);
-}
-
 // A low share must stand this many times the template's noise above the level it rises from.
 constexpr double kLowShareNoises = 4;
 // A burst, struck at once, is timed where it has risen this share of the way up from the floor;
@@ -88,27 +75,24 @@ double burstDelay()
     return delay;
 }
 
-// A sub-event's start: a burst's where it has risen a share of its height, a swell's from where
-// its rise began (RiseStart, from where it crosses a low and a middle share of its height above
-// the level it rises from, the low share as low as the noise allows).
-double riseOf(const std::vector<float> &shape, int peak, int previousPeak, double floor, double noise)
+// The first sub-event's start: a burst's where it has risen a share of its height, a swell's
+// from where its rise began (RiseStart, from where it crosses a low and a middle share of its
+// height above the floor, the low share as low as the noise allows).
+double riseOf(const std::vector<float> &shape, int peak, double floor, double noise)
 {
-    // A sub-event rising out of the ring of the one before rises from the valley between them.
-    const auto from = shape.begin() + std::max(previousPeak, 0);
     const double base =
-        std::max(floor, static_cast<double>(*std::min_element(from, shape.begin() + peak + 1)));
+        std::max(floor, static_cast<double>(*std::min_element(shape.begin(), shape.begin() + peak + 1)));
     const double height = shape[static_cast<size_t>(peak)] - base;
     int share = 0;
     while (share + 1 < static_cast<int>(std::size(riseStart::kLowShares)) &&
            riseStart::kLowShares[share] * height < kLowShareNoises * noise)
         ++share;
-    const double low = crossing(shape, peak, previousPeak, base + riseStart::kLowShares[share] * height);
-    const double middle = crossing(shape, peak, previousPeak, base + riseStart::kMiddleShare * height);
+    const double low = crossedAt(shape, peak, 0, base + riseStart::kLowShares[share] * height).at;
+    const double middle = crossedAt(shape, peak, 0, base + riseStart::kMiddleShare * height).at;
     const riseStart::Rise rise = riseStart::from(share, low, middle);
-    const double burst = burstRise(shape, peak, previousPeak, floor) - burstDelay();
+    const double burst = burstRise(shape, peak, 0, floor) - burstDelay();
     const double swelling = std::clamp((rise.swell - kBurstSwell) / (kSwell - kBurstSwell), 0.0, 1.0);
-    const double start = swelling >= 1 ? rise.start : burst + swelling * (rise.start - burst);
-    return std::max(start, static_cast<double>(std::max(previousPeak, 0)));
+    return std::max(0.0, burst + swelling * (rise.start - burst));
 }
 
 void normalise(std::vector<float> &v)
@@ -316,7 +300,7 @@ BeatTemplate::SubEvents BeatTemplate::subEventsOf(const std::vector<float> &shap
         ++last;
     for (auto p = first; p <= last; ++p) {
         // A later sub-event rises out of the ring of the one before: timed as a burst.
-        events.rises.push_back(p == first ? riseOf(shape_, *p, 0, floor, spread)
+        events.rises.push_back(p == first ? riseOf(shape_, *p, floor, spread)
                                           : burstRise(shape_, *p, *(p - 1), floor) - burstDelay());
         events.heights.push_back(shape_[static_cast<size_t>(*p)] - floor);
     }
