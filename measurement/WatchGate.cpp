@@ -8,6 +8,7 @@
 #include "measurement/MeasurementEngine.h"
 #include "measurement/Median.h"
 #include "measurement/Numbers.h"
+#include "measurement/StandardRates.h"
 
 namespace tamsel {
 
@@ -110,7 +111,8 @@ void WatchGate::rateMeasured(double secondsPerDay)
         return;
     }
     // Judged against the spacing of the beats it was measured on.
-    const bool counted = engine_.state.rateMode != 0 || !spacingContradicts(engine_.state.rateRatio);
+    const bool counted = (engine_.state.rateMode != 0 || !spacingContradicts(engine_.state.rateRatio)) &&
+                         !beyondTheCountedRate(secondsPerDay);
     if (showing()) {
         showRate(secondsPerDay, engine_.state.rateRatio, counted);
     } else {
@@ -328,6 +330,14 @@ bool WatchGate::spacingContradicts(double ratio) const
     const double twoBeats = 2 * static_cast<double>(engine_.state.trueBeatPeriod());
     const double spacingRatio = 1 - median(pairSpans_) / twoBeats;
     return std::fabs(ratio - spacingRatio) > kSpacingSamples / twoBeats;
+}
+
+// A counted beat rate is a standard one, and a watch runs within a standard rate's tolerance:
+// a rate beyond it was measured at a count that is not the watch's (a watch between whole beats
+// a second, a beat high or low). A rate set by hand may be any.
+bool WatchGate::beyondTheCountedRate(double secondsPerDay) const
+{
+    return engine_.controls().beatCounterOn && std::fabs(secondsPerDay) > kStandardRateTolerance * kSecondsPerDay;
 }
 
 // Tick and tock keep their distance from even beat after beat, so each beat's beat error is

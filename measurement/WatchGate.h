@@ -88,6 +88,7 @@ private:
     void showRate(double secondsPerDay, double ratio, bool counted);
     void clearRate();
     bool spacingContradicts(double ratio) const;
+    bool beyondTheCountedRate(double secondsPerDay) const;
     void followSpacing(const Beat &beat);
     int64_t sweepOrigin() const;
     void showAmplitude(const Held::Amplitude &a);

@@ -993,3 +993,36 @@ TEST(Analyzer, KnocksOnTheBenchDoNotReadAsAWatch)
     EXPECT_FALSE(after[4].isEmpty());
     EXPECT_EQ(run.lines[1].split(',')[4], "") << run.lines[1].toStdString();
 }
+
+// Watches between whole beats a second (19 800 and 16 200 bph, 5.5 and 4.5 beats/s) on the
+// default path: the beat counter's whole count of a second is a beat too many or too few, and
+// a sweep measured at it reads thousands of seconds a day off. The beats' own spacing shows
+// the rate: the sweeps read at it, or nothing.
+TEST(Analyzer, AWatchBetweenWholeBeatsASecondReadsAtItsOwnRate)
+{
+    QTemporaryDir dir;
+    for (const double bph : {19800.0, 16200.0, 9000.0}) {
+        SyntheticWatchParams params;
+        params.beatsPerHour = bph;
+        params.rateSecondsPerDay = 4;
+        params.beatErrorMs = 0.3;
+        params.amplitudeDegrees = 280;
+        const AnalyzerRun run = analyze({"--view", "10", writeWatch(dir, params, 42)});
+        ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+        ASSERT_GE(run.lines.size(), 2);
+        int read = 0;
+        for (const QString &line : run.lines.mid(0, run.lines.size() - 1)) {
+            const QStringList fields = line.split(',');
+            ASSERT_EQ(fields.size(), 6) << line.toStdString();
+            if (fields[4].isEmpty())
+                continue;
+            ++read;
+            EXPECT_EQ(fields[1].toDouble(), bph / 3600) << line.toStdString();
+            EXPECT_NEAR(fields[4].toDouble(), 4, 0.5) << line.toStdString();
+            EXPECT_NEAR(fields[3].toDouble(), 0.3, 0.05) << line.toStdString();
+        }
+        EXPECT_GE(read, 3) << bph << " bph: " << run.lines.join('\n').toStdString();
+        const QStringList final = finalFields(run);
+        EXPECT_NEAR(final[7].split(' ')[0].toDouble(), 4, 0.5) << run.lines.last().toStdString();
+    }
+}
