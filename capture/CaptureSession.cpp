@@ -180,6 +180,9 @@ void CaptureSession::release()
         } catch (const EWinWave &) {
         }
     }
+    // A notification still on its way (the open's, a buffer's) would find no buffers: a box
+    // shown after this (the settings' save failing) runs an event loop that would deliver it.
+    QCoreApplication::removePostedEvents(device_.get());
     for (auto &buffer : buffers_)
         buffer.reset();
 }
