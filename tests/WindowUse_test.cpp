@@ -234,7 +234,7 @@ TEST(WindowUse, ARecordingDroppedOnTheWindowOpensAndOtherFilesAreRefused)
 
     drop(*w.form, writeWav(w.dir.filePath("watch.wav"), heardWatch(2)));
     cycleBuffers(w);
-    EXPECT_EQ(w.form->windowTitle(), "Tamsel – watch.wav");
+    EXPECT_EQ(w.form->windowTitle(), "watch.wav — Tamsel");
     EXPECT_EQ(w.errors.size(), 1u);
 }
 
