@@ -42,9 +42,9 @@ void TForm1::wireCapture()
     capture_.OnError = [](const QString &text) { ShowException(text); };
     capture_.OnSourcesChanged = [this] { refreshInputMenu(); };
     capture_.OnNewSource = [this] {
-        engine_.restartConditioning();
         setStartDown();
         StartButtonClick(); // a new measurement, from the new source's first sample
+        engine_.newSource();
     };
     capture_.OnSourceInUse = [this] { showInputInUse(); };
     capture_.OnLoss = [this] {

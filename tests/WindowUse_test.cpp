@@ -131,6 +131,44 @@ TEST(WindowUse, AReplayThatEndsKeepsItsLastReadingsAndTheWindowItsSize)
     SetExceptionSink(nullptr);
 }
 
+TEST(WindowUse, ANewSourceStartsWithEmptyReadoutsUntilItsSoundGivesAReading)
+{
+    // A watch read, then a recording whose 28 800 bph watch is too faint for the threshold.
+    Window w;
+    WatchFeed feed;
+    feed.buffers(w, 40);
+    const QStringList read = readouts(*w.form);
+    ASSERT_EQ(read[0], " 05.0");
+    ASSERT_NE(read[6], QString()) << "the rate was shown";
+    WatchParams faint;
+    faint.beatsPerHour = 28800;
+    faint.peakLevel = 2000;
+    const QString wav = writeWav(w.dir.filePath("faint.wav"), test::SyntheticWatch(faint).Samples(0, 12 * 44100));
+    w.form->Recordings1->paced = false;
+    ASSERT_TRUE(w.form->Recordings1->openRecording(wav));
+    cycleBuffers(w);
+    int buffers = 0;
+    w.form->capture().OnBufferQueued = [&](int) { ++buffers; };
+    for (int i = 0; i < 100000 && buffers < 40; ++i)
+        QCoreApplication::processEvents();
+    w.form->capture().OnBufferQueued = nullptr;
+    ASSERT_EQ(buffers, 40);
+    EXPECT_EQ(readouts(*w.form), QStringList({" 00.0", "0", "00.0", "0", "", "", ""}))
+        << "nothing of the watch read before";
+    EXPECT_EQ(w.form->StatusBar1->watchNote(), "No watch heard");
+
+    // Back to the watch: its readings replace the note.
+    w.form->Recordings1->LiveInput1->trigger();
+    for (int i = 0; i < 100 && w.form->WinWaveIn1->service() != w.service; ++i)
+        QCoreApplication::processEvents();
+    ASSERT_EQ(w.form->WinWaveIn1->service(), w.service);
+    QCoreApplication::processEvents();
+    feed.buffers(w, 40);
+    EXPECT_EQ(readouts(*w.form)[0], " 05.0");
+    EXPECT_NE(readouts(*w.form)[6], QString());
+    EXPECT_EQ(w.form->StatusBar1->watchNote(), QString());
+}
+
 TEST(WindowUse, AFlagOnTheCommandLineLastsOneRunAndTheMenuIsWhatIsKept)
 {
     // The program itself, stopped from outside once started: its settings land beside it.
