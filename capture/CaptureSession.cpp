@@ -66,6 +66,7 @@ void CaptureSession::open()
     device_->SetSamplesPerSec(kCaptureRate);
     for (auto &buffer : buffers_)
         buffer = std::make_unique<TWinWaveBuffer>(static_cast<int32_t>(device_->AvgBytesPerSec() / 4));
+    openTried_ = true;
     try {
         openChosenInput();
     } catch (const EWinWave &e) {

@@ -17,6 +17,7 @@
 #include "app/HelpMenu.h"
 #include "app/recordings/RecordingSource.h"
 #include "app/recordings/RecordingsMenu.h"
+#include "capture/FileSoundService.h"
 
 using namespace tamsel;
 using namespace tamsel::test;
@@ -114,10 +115,19 @@ TEST(WindowUse, AReplayThatEndsKeepsItsLastReadingsAndTheWindowItsSize)
         EXPECT_EQ(form.width(), width);
         EXPECT_TRUE(errors.empty());
 
-        // Start measures again, on what is heard now.
+        // Start plays the recording again from its start, and measures it.
         form.StartStop1->trigger();
         EXPECT_TRUE(form.StartButton->isChecked());
-        EXPECT_EQ(form.spd->value(), 0);
+        places.clear();
+        for (int i = 0; i < 400000 && places.size() < 32; ++i)
+            QCoreApplication::processEvents();
+        ASSERT_EQ(places.size(), 32);
+        EXPECT_EQ(places.front(), "0:00 / 0:12");
+        EXPECT_EQ(places.back(), "0:07 / 0:12");
+        EXPECT_TRUE(form.StartButton->isChecked());
+        EXPECT_EQ(readouts(form)[0], " 06.0") << "the watch read again";
+        EXPECT_NE(readouts(form)[6], QString());
+        form.capture().OnBufferQueued = nullptr;
 
         // However long the notes, the window keeps its size.
         form.StatusBar1->setRecordingEnded(false);
@@ -167,6 +177,32 @@ TEST(WindowUse, ANewSourceStartsWithEmptyReadoutsUntilItsSoundGivesAReading)
     EXPECT_EQ(readouts(*w.form)[0], " 05.0");
     EXPECT_NE(readouts(*w.form)[6], QString());
     EXPECT_EQ(w.form->StatusBar1->watchNote(), QString());
+}
+
+TEST(WindowUse, AfterARecordingThatCannotBeReadStartStaysUpAndSaysHowToGoOn)
+{
+    QTemporaryDir dir;
+    std::vector<QString> errors, messages;
+    SetExceptionSink([&](const QString &text) { errors.push_back(text); });
+    SetMessageSink([&](const QString &text) { messages.push_back(text); });
+    {
+        FileSoundOptions unreadable;
+        unreadable.error = "notes.wav is not a recording Tamsel can read (Format not recognised.)";
+        TForm1Design design;
+        design.settingsFile = dir.filePath("Quorlen.ini");
+        TForm1 form(std::make_unique<FileSoundService>(std::move(unreadable)), design);
+        form.show();
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_FALSE(form.StartButton->isChecked());
+        EXPECT_TRUE(form.StopButton->isChecked());
+        form.StartStop1->trigger();
+        EXPECT_FALSE(form.StartButton->isChecked()) << "nothing to start";
+        EXPECT_TRUE(form.StopButton->isChecked());
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_TRUE(messages[0].contains("Open recording")) << messages[0].toStdString();
+    }
+    SetExceptionSink(nullptr);
+    SetMessageSink(nullptr);
 }
 
 TEST(WindowUse, AFlagOnTheCommandLineLastsOneRunAndTheMenuIsWhatIsKept)
