@@ -112,9 +112,10 @@ int main(int argc, char **argv)
 
     // Stopped from outside: close as the user would, answering any open box with its cancel;
     // a box that would open after it (a failure while closing) is only written to stderr.
-    // A second signal, or a capture that does not wind down within five seconds, ends the
-    // event loop; the window is still destroyed normally, so its settings and recordings are
-    // kept. A signal during start-up lets the start-up finish and then ends the program.
+    // A second signal, or a capture that does not wind down within five seconds (the window's
+    // closing), ends the event loop; the window is still destroyed normally, so its settings
+    // and recordings are kept. A signal during start-up lets the start-up finish and then ends
+    // the program.
     TForm1 *window = nullptr;
     bool stopped = false;
     handleTerminationSignals(&app, [&window, &stopped](int) {
@@ -126,7 +127,6 @@ int main(int argc, char **argv)
             QCoreApplication::quit();
         } else {
             window->close();
-            QTimer::singleShot(5000, window, [] { QCoreApplication::quit(); });
         }
     });
     design.device = args.value(QStringLiteral("device"));
