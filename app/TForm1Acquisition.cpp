@@ -125,7 +125,8 @@ void TForm1::closeEvent(QCloseEvent *event)
         PositionsDlg->MainWindowClosing();
     if (canClose) {
         event->accept();
-        // Hidden already, it is not the window whose closing would end the event loop.
+        // Hidden when first asked, it is no longer a shown window whose closing ends the event
+        // loop by itself.
         if (askedBefore && QGuiApplication::quitOnLastWindowClosed())
             QCoreApplication::quit();
         return;

@@ -1,6 +1,5 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
-#include <QTimer>
 #include <csignal>
 #include <cstdio>
 

@@ -37,8 +37,8 @@ public:
     bool playingRecording() const { return !input_.recording.isEmpty(); }
     // The source in use opened again: a recording plays from its start.
     void playAgain() { switchInput(input_.wanted); }
-    // Opened, and yet neither capturing nor waiting for a sound server to capture from (a
-    // recording that could not be read).
+    // Asked to open, and yet neither capturing nor waiting for a sound server to capture from
+    // (a recording that could not be read).
     bool nothingToCapture() const { return openTried_ && !device_->Opened() && !openRetry_.isActive(); }
     // Returned buffers are let go, and the device closed once all four are back; true when it
     // is closed already.
