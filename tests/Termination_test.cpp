@@ -55,7 +55,9 @@ TEST(Termination, SigtermUnderTheBoxOfAnUnreadableSettingsFileEndsCleanly)
     const QString said = QString::fromLocal8Bit(quorlen.readAllStandardError());
     EXPECT_EQ(quorlen.exitStatus(), QProcess::NormalExit) << said.toStdString();
     EXPECT_EQ(quorlen.exitCode(), 0);
-    EXPECT_TRUE(said.contains("Quorlen: Cannot open the file " + dir.filePath("Quorlen.ini") + " (Is a directory)"))
+    EXPECT_TRUE(
+        said.contains("Quorlen: Cannot open the file " + dir.filePath("Quorlen.ini") + " (Is a directory)"))
         << said.toStdString();
-    EXPECT_EQ(said.count("Quorlen: Cannot open the file"), 2) << "the save's failure too, with no box to wait on";
+    EXPECT_EQ(said.count("Quorlen: Cannot open the file"), 2)
+        << "the save's failure too, with no box to wait on";
 }

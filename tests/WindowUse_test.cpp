@@ -153,7 +153,8 @@ TEST(WindowUse, ANewSourceStartsWithEmptyReadoutsUntilItsSoundGivesAReading)
     WatchParams faint;
     faint.beatsPerHour = 28800;
     faint.peakLevel = 2000;
-    const QString wav = writeWav(w.dir.filePath("faint.wav"), test::SyntheticWatch(faint).Samples(0, 12 * 44100));
+    const QString wav =
+        writeWav(w.dir.filePath("faint.wav"), test::SyntheticWatch(faint).Samples(0, 12 * 44100));
     w.form->Recordings1->paced = false;
     ASSERT_TRUE(w.form->Recordings1->openRecording(wav));
     cycleBuffers(w);
