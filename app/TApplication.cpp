@@ -18,12 +18,18 @@ Sink &messageSink()
     static Sink sink;
     return sink;
 }
+bool boxesEnded = false;
 
 // The sink a tool or test set, else a box with an OK button and its own event loop.
 void show(const Sink &sink, QMessageBox::Icon icon, const QString &text)
 {
     if (sink) {
         sink(text);
+        return;
+    }
+    if (boxesEnded) {
+        if (icon != QMessageBox::Critical) // an error is on the stream already
+            ReportException(text);
         return;
     }
     QMessageBox box(icon, QApplication::applicationDisplayName(), text, QMessageBox::Ok,
@@ -40,6 +46,11 @@ void SetMessageSink(std::function<void(const QString &)> sink)
 void ShowMessage(const QString &text)
 {
     show(messageSink(), QMessageBox::NoIcon, text);
+}
+
+void EndMessageBoxes()
+{
+    boxesEnded = true;
 }
 
 void SetExceptionSink(std::function<void(const QString &)> sink)

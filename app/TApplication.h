@@ -25,5 +25,8 @@ void ReportException(const QString &text);
 // to the sink a tool set).
 void ShowMessage(const QString &text);
 void SetMessageSink(std::function<void(const QString &)> sink);
+// The program is ending (a termination signal): no box waits for an answer from now on; its
+// text goes to the standard error stream (or to the sink) only.
+void EndMessageBoxes();
 
 } // namespace tamsel

@@ -65,6 +65,7 @@ TForm1::TForm1(std::unique_ptr<SoundService> service, const TForm1Design &design
         FormCreate();
     } catch (const std::exception &e) {
         // The window is still created and shown, without capture.
+        setStartDown(); // up, with nothing to capture from
         ShowException(QString::fromUtf8(e.what()));
     }
     clock_->show();
@@ -173,6 +174,8 @@ void TForm1::wireHandlers()
     wireCapture();
     // Start and Stop are an exclusive pair that a press never releases.
     connect(StartButton, &QToolButton::clicked, this, [this] {
+        if (Recordings1->StartPressed())
+            return;
         setStartDown();
         StartButtonClick();
     });
@@ -251,10 +254,12 @@ void TForm1::wireHandlers()
     Panel6->OnResize = [this] { Panel6Resize(); };
 }
 
+// Start stays up while there is nothing to capture from: it would look as if it measured.
 void TForm1::setStartDown()
 {
-    StartButton->setChecked(true);
-    StopButton->setChecked(false);
+    const bool down = !capture_.nothingToCapture();
+    StartButton->setChecked(down);
+    StopButton->setChecked(!down);
 }
 
 bool TForm1::japanese() const

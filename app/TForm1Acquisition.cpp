@@ -3,6 +3,8 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QTimer>
 
 #include "app/TApplication.h"
 #include "app/TForm1.h"
@@ -42,9 +44,9 @@ void TForm1::wireCapture()
     capture_.OnError = [](const QString &text) { ShowException(text); };
     capture_.OnSourcesChanged = [this] { refreshInputMenu(); };
     capture_.OnNewSource = [this] {
-        engine_.restartConditioning();
         setStartDown();
         StartButtonClick(); // a new measurement, from the new source's first sample
+        engine_.newSource();
     };
     capture_.OnSourceInUse = [this] { showInputInUse(); };
     capture_.OnLoss = [this] {
@@ -116,14 +118,27 @@ void TForm1::FormCloseQuery(bool &CanClose)
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
+    const bool askedBefore = state.closing;
     bool canClose = true;
     FormCloseQuery(canClose);
     if (PositionsDlg)
         PositionsDlg->MainWindowClosing();
-    if (canClose)
+    if (canClose) {
         event->accept();
-    else
-        event->ignore();
+        // Hidden when first asked, it is no longer a shown window whose closing ends the event
+        // loop by itself.
+        if (askedBefore && QGuiApplication::quitOnLastWindowClosed())
+            QCoreApplication::quit();
+        return;
+    }
+    event->ignore();
+    if (!askedBefore) {
+        // The capture winds down over its queued buffers, about a second of audio, and then
+        // closes the window: off the screen meanwhile, as the user asked. One that does not
+        // wind down within five seconds ends the event loop all the same.
+        hide();
+        QTimer::singleShot(5000, this, [] { QCoreApplication::quit(); });
+    }
 }
 
 void TForm1::FormDestroy()

@@ -55,11 +55,13 @@ void TForm1::ShowMonitors1Click()
     refreshInputMenu();
 }
 
-// The title names the source in use after the caption, which itself never changes.
+// The title names the source in use before the caption, which itself never changes. Ending
+// with the caption (the application's display name), the title is shown as it is: the window
+// system adds that name only to a title that does not end with it.
 void TForm1::showInputInUse()
 {
     const QString shown = capture_.sourceShown();
-    setWindowTitle(shown.isEmpty() ? caption_ : caption_ + QStringLiteral(" – ") + shown);
+    setWindowTitle(shown.isEmpty() ? caption_ : shown + QStringLiteral(" \u2014 ") + caption_);
     trend_->inputInUse(shown, capture_.playingRecording());
     showCaptureNote();
 }

@@ -1,6 +1,5 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
-#include <QTimer>
 #include <csignal>
 #include <cstdio>
 
@@ -110,13 +109,16 @@ int main(int argc, char **argv)
     describeOptions(args);
     args.process(app);
 
-    // Stopped from outside: close as the user would, answering any open box with its cancel.
-    // A second signal, or a capture that does not wind down within five seconds, ends the
-    // event loop; the window is still destroyed normally, so its settings and recordings are
-    // kept. A signal during start-up lets the start-up finish and then ends the program.
+    // Stopped from outside: close as the user would, answering any open box with its cancel;
+    // a box that would open after it (a failure while closing) is only written to stderr.
+    // A second signal, or a capture that does not wind down within five seconds (the window's
+    // closing), ends the event loop; the window is still destroyed normally, so its settings
+    // and recordings are kept. A signal during start-up lets the start-up finish and then ends
+    // the program.
     TForm1 *window = nullptr;
     bool stopped = false;
     handleTerminationSignals(&app, [&window, &stopped](int) {
+        EndMessageBoxes();
         cancelModalDialogs();
         if (!window) {
             stopped = true;
@@ -124,7 +126,6 @@ int main(int argc, char **argv)
             QCoreApplication::quit();
         } else {
             window->close();
-            QTimer::singleShot(5000, window, [] { QCoreApplication::quit(); });
         }
     });
     design.device = args.value(QStringLiteral("device"));

@@ -66,6 +66,7 @@ void CaptureSession::open()
     device_->SetSamplesPerSec(kCaptureRate);
     for (auto &buffer : buffers_)
         buffer = std::make_unique<TWinWaveBuffer>(static_cast<int32_t>(device_->AvgBytesPerSec() / 4));
+    openTried_ = true;
     try {
         openChosenInput();
     } catch (const EWinWave &e) {
@@ -180,6 +181,9 @@ void CaptureSession::release()
         } catch (const EWinWave &) {
         }
     }
+    // A notification still on its way (the open's, a buffer's) would find no buffers: a box
+    // shown after this (the settings' save failing) runs an event loop that would deliver it.
+    QCoreApplication::removePostedEvents(device_.get());
     for (auto &buffer : buffers_)
         buffer.reset();
 }

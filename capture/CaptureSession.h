@@ -35,6 +35,11 @@ public:
     void playRecording(std::unique_ptr<SoundService> service, const QString &name);
     void playLive();
     bool playingRecording() const { return !input_.recording.isEmpty(); }
+    // The source in use opened again: a recording plays from its start.
+    void playAgain() { switchInput(input_.wanted); }
+    // Asked to open, and yet neither capturing nor waiting for a sound server to capture from
+    // (a recording that could not be read).
+    bool nothingToCapture() const { return openTried_ && !device_->Opened() && !openRetry_.isActive(); }
     // Returned buffers are let go, and the device closed once all four are back; true when it
     // is closed already.
     bool windDown();
@@ -84,6 +89,7 @@ private:
     std::array<std::unique_ptr<TWinWaveBuffer>, 4> buffers_;
     InputChoice input_;
     QTimer openRetry_; // while no sound server was there to open
+    bool openTried_ = false;
     int handling_ = 0;
     bool closing_ = false;
     int64_t lostSamples_ = 0;

@@ -159,4 +159,12 @@ void MeasurementEngine::restartConditioning()
     tracker_.reset();
 }
 
+void MeasurementEngine::newSource()
+{
+    restartConditioning();
+    if (controls_.beatCounterOn)
+        state.beatsPerSecond = 0; // counted again on the new sound, as at start
+    gate_.newSound();
+}
+
 } // namespace tamsel

@@ -49,6 +49,9 @@ public:
 
     // A new sound: the levels learnt from the old one would mislead.
     void restartConditioning();
+    // Another source, once its new measurement has started: the readouts start empty (a beat
+    // rate counted on the old sound included; one set by hand stands), with no watch heard.
+    void newSource();
     void restartThreshold() { tracker_.reset(); }
     void restartAveraging();
     // A new measurement: nothing heard yet. The readouts stay as they are.

@@ -72,6 +72,12 @@ void WatchGate::Reset()
     tell();
 }
 
+void WatchGate::newSound()
+{
+    Reset();
+    showNothing();
+}
+
 void WatchGate::forgetAmplitude()
 {
     engine_.state.reading.amplitude = 0;

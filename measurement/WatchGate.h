@@ -29,6 +29,9 @@ public:
     // A new measurement: nothing heard yet, and the reading's numbers forgotten. The readouts
     // stay as they are.
     void Reset();
+    // Another source: nothing measured on the old sound stands, and the reading says that no
+    // watch is heard until the new sound gives a reading.
+    void newSound();
     void forgetAmplitude();
     WatchVerdict verdict() const { return likeness_.Verdict(); }
     const Reading &latest() const { return shown_; }

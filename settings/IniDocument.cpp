@@ -5,22 +5,31 @@
 #include <QLocale>
 
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 
 #include "files/WholeFile.h"
 
 namespace tamsel {
 
-IniDocument::OpenResult IniDocument::LoadFile(const QString &path)
+IniDocument::OpenResult IniDocument::LoadFile(const QString &path, QString *reason)
 {
     sections_.clear();
     QFile file(path);
     if (!file.exists())
         return OpenResult::Missing;
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
+    const auto unreadable = [reason](const QString &why) {
+        if (reason)
+            *reason = why;
         return OpenResult::Unreadable;
+    };
+    if (QFileInfo(path).isDir())
+        return unreadable(QString::fromLocal8Bit(std::strerror(EISDIR)));
+    if (!file.open(QIODevice::ReadOnly))
+        return unreadable(file.errorString());
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        return OpenResult::Unreadable;
+        return unreadable(file.errorString());
     Parse(bytes);
     return OpenResult::Read;
 }

@@ -16,8 +16,9 @@ class IniDocument {
 public:
     enum class OpenResult { Read, Missing, Unreadable };
 
-    // Replaces the content by the file's; a missing file leaves the document empty.
-    OpenResult LoadFile(const QString &path);
+    // Replaces the content by the file's; a missing file leaves the document empty. An
+    // unreadable one puts the system's reason in `reason` ("Is a directory").
+    OpenResult LoadFile(const QString &path, QString *reason = nullptr);
     // Rewrites the file through a temporary file beside it, so the old file stays whole
     // when writing fails. False when the file cannot be created or written.
     bool SaveFile(const QString &path) const;

@@ -57,10 +57,11 @@ void TIniSaveProps::BeginRead()
     if (!document_) {
         auto document = std::make_unique<IniDocument>();
         const QString path = EffectiveFileName();
-        if (document->LoadFile(path) == IniDocument::OpenResult::Unreadable)
-            throw ESaveProps((japanese_ ? QStringLiteral("ファイル %1 は開けません")
-                                        : QStringLiteral("Cannot open the file %1"))
-                                 .arg(path));
+        QString reason;
+        if (document->LoadFile(path, &reason) == IniDocument::OpenResult::Unreadable)
+            throw ESaveProps((japanese_ ? QStringLiteral("ファイル %1 は開けません (%2)")
+                                        : QStringLiteral("Cannot open the file %1 (%2)"))
+                                 .arg(path, reason));
         document_ = std::move(document);
         documentPath_ = path;
     }

@@ -51,7 +51,7 @@ TEST(InputMenu, ChoosingASourceMovesTheCaptureAndAFailedChoiceKeepsThePrevious)
     EXPECT_EQ(inputItems(*w.form), QStringList({"Default", "Built-in Audio Analog Stereo", "USB Audio Device",
                                                 "-", "Show monitors"}));
     EXPECT_TRUE(w.form->InputDefault1->isChecked());
-    EXPECT_EQ(w.form->windowTitle(), "Tamsel – Built-in Audio Analog Stereo");
+    EXPECT_EQ(w.form->windowTitle(), "Built-in Audio Analog Stereo — Tamsel");
     w.form->ShowMonitors1->trigger();
     EXPECT_TRUE(inputItems(*w.form).contains("Monitor of Built-in Audio"));
 
@@ -61,7 +61,7 @@ TEST(InputMenu, ChoosingASourceMovesTheCaptureAndAFailedChoiceKeepsThePrevious)
     EXPECT_EQ(w.service->selected(), kSources[1].name);
     EXPECT_EQ(w.service->sourceInUse(), kSources[1].name);
     EXPECT_TRUE(w.service->isStarted());
-    EXPECT_EQ(w.form->windowTitle(), "Tamsel – USB Audio Device");
+    EXPECT_EQ(w.form->windowTitle(), "USB Audio Device — Tamsel");
     EXPECT_TRUE(inputItem(*w.form, "USB Audio Device")->isChecked());
     EXPECT_EQ(w.state().writeIndex, 0) << "a new measurement";
     w.deliver(std::vector<int16_t>(kBufferSamples, -300));
@@ -77,7 +77,7 @@ TEST(InputMenu, ChoosingASourceMovesTheCaptureAndAFailedChoiceKeepsThePrevious)
     EXPECT_EQ(w.service->sourceInUse(), kSources[1].name);
     EXPECT_TRUE(w.service->isStarted());
     EXPECT_TRUE(inputItem(*w.form, "USB Audio Device")->isChecked());
-    EXPECT_EQ(w.form->windowTitle(), "Tamsel – USB Audio Device");
+    EXPECT_EQ(w.form->windowTitle(), "USB Audio Device — Tamsel");
 
     // Kept by name in a section of its own; the language rule still reads the caption.
     w.form.reset();
@@ -87,7 +87,7 @@ TEST(InputMenu, ChoosingASourceMovesTheCaptureAndAFailedChoiceKeepsThePrevious)
     w.service->setSources(kSources);
     w.build(QStringLiteral("タムセル"));
     EXPECT_EQ(w.service->selected(), kSources[1].name);
-    EXPECT_EQ(w.form->windowTitle(), "タムセル – USB Audio Device");
+    EXPECT_EQ(w.form->windowTitle(), "USB Audio Device — タムセル");
     EXPECT_TRUE(w.form->japanese());
     EXPECT_EQ(w.form->StatusBar1->panelText(0), "60秒 1倍表示");
     EXPECT_EQ(w.errors.size(), 1u);
@@ -127,7 +127,7 @@ TEST(InputMenu, DeviceOptionTakesItsSourceForOneRunOnly)
     QCoreApplication::processEvents();
     EXPECT_EQ(w.service->sourceInUse(), kSources[1].name);
     EXPECT_TRUE(inputItem(*w.form, "USB Audio Device")->isChecked());
-    EXPECT_EQ(w.form->windowTitle(), "Tamsel – USB Audio Device");
+    EXPECT_EQ(w.form->windowTitle(), "USB Audio Device — Tamsel");
     w.form.reset();
     EXPECT_TRUE(w.ini().contains(stored)) << "the stored choice stays";
     EXPECT_TRUE(w.errors.empty());
@@ -257,10 +257,10 @@ TEST(InputMenuLive, ChoiceMovesTheCaptureBitExactAndSurvivesARestart)
                     items.contains("Remapped Monitor of Null Output"))
             << items.join('|').toStdString();
         EXPECT_FALSE(items.contains("Monitor of Null Output")) << "monitors are hidden";
-        EXPECT_EQ(w.form->windowTitle(), "Tamsel – Remapped Monitor of Null Output");
+        EXPECT_EQ(w.form->windowTitle(), "Remapped Monitor of Null Output — Tamsel");
 
         inputItem(*w.form, "USB Audio Device")->trigger();
-        ASSERT_TRUE(runUntil([&] { return w.form->windowTitle() == "Tamsel – USB Audio Device"; }, 5000));
+        ASSERT_TRUE(runUntil([&] { return w.form->windowTitle() == "USB Audio Device — Tamsel"; }, 5000));
         ASSERT_TRUE(runUntil([&] { return w.form->WinWaveIn1->Started(); }, 5000));
         // The default source hears other noise meanwhile: only the chosen one may reach the history.
         QProcess player, other;
@@ -285,7 +285,7 @@ TEST(InputMenuLive, ChoiceMovesTheCaptureBitExactAndSurvivesARestart)
     }
     EXPECT_TRUE(fileText(ini).contains("[Tamsel]\r\nInput=usbmic\r\n"));
     LiveWindow again(ini);
-    EXPECT_EQ(again.form->windowTitle(), "Tamsel – USB Audio Device");
+    EXPECT_EQ(again.form->windowTitle(), "USB Audio Device — Tamsel");
     EXPECT_TRUE(inputItem(*again.form, "USB Audio Device")->isChecked());
 }
 
@@ -302,7 +302,7 @@ TEST(InputMenuLive, TheMenuFollowsTheServerAndAGoneSourceFallsBackToTheDefault)
     {
         Microphone usb("usbmic", "USB Audio Device");
         LiveWindow w(ini);
-        EXPECT_EQ(w.form->windowTitle(), "Tamsel – USB Audio Device");
+        EXPECT_EQ(w.form->windowTitle(), "USB Audio Device — Tamsel");
         {
             Microphone plugged("extramic", "Extra Microphone");
             EXPECT_TRUE(runUntil([&] { return inputItem(*w.form, "Extra Microphone") != nullptr; }, 5000));
@@ -311,7 +311,7 @@ TEST(InputMenuLive, TheMenuFollowsTheServerAndAGoneSourceFallsBackToTheDefault)
 
         usb.unplug();
         EXPECT_TRUE(runUntil(
-            [&] { return w.form->windowTitle() == "Tamsel – Remapped Monitor of Null Output"; }, 10000))
+            [&] { return w.form->windowTitle() == "Remapped Monitor of Null Output — Tamsel"; }, 10000))
             << w.form->windowTitle().toStdString();
         EXPECT_TRUE(runUntil([&] { return w.form->WinWaveIn1->Started(); }, 5000));
         // The note and the menu follow the server's own events, which may come after the title.
@@ -322,7 +322,7 @@ TEST(InputMenuLive, TheMenuFollowsTheServerAndAGoneSourceFallsBackToTheDefault)
         EXPECT_TRUE(runUntil([&] { return w.form->state.writeIndex > before + 44100; }, 5000)) << "capturing";
 
         usb.plug(); // back again: so is the capture
-        EXPECT_TRUE(runUntil([&] { return w.form->windowTitle() == "Tamsel – USB Audio Device"; }, 10000));
+        EXPECT_TRUE(runUntil([&] { return w.form->windowTitle() == "USB Audio Device — Tamsel"; }, 10000));
         EXPECT_TRUE(runUntil([&] { return w.note().isEmpty(); }, 5000)) << w.note().toStdString();
         usb.unplug();
         EXPECT_TRUE(runUntil([&] { return w.note().contains("not found"); }, 10000));
@@ -332,7 +332,7 @@ TEST(InputMenuLive, TheMenuFollowsTheServerAndAGoneSourceFallsBackToTheDefault)
     {
         LiveWindow w(ini);
         EXPECT_TRUE(w.form->WinWaveIn1->Started());
-        EXPECT_EQ(w.form->windowTitle(), "Tamsel – Remapped Monitor of Null Output");
+        EXPECT_EQ(w.form->windowTitle(), "Remapped Monitor of Null Output — Tamsel");
         EXPECT_TRUE(w.note().contains("Input \"usbmic\" not found")) << w.note().toStdString();
         EXPECT_TRUE(w.errors.empty());
     }

@@ -391,17 +391,20 @@ TEST(MenuTree, RadioItemsExcludeEachOtherWithinTheirGroupOnly)
     EXPECT_TRUE(f.N25->isChecked());
 }
 
-TEST(Exit, AsksToCloseAndIsGrantedOnceTheBuffersCameBack)
+TEST(Exit, LeavesTheScreenAtOnceAndEndsTheProgramOnceTheBuffersCameBack)
 {
     Window w;
-    w.form->Exit1->trigger();
-    EXPECT_TRUE(w.state().closing);
-    EXPECT_TRUE(w.form->isVisible()) << "refused while capturing";
-    for (int i = 0; i < 3; ++i)
+    QTimer::singleShot(0, [&w] {
+        w.form->Exit1->trigger();
+        EXPECT_TRUE(w.state().closing);
+        EXPECT_FALSE(w.form->isVisible()) << "off the screen while the capture winds down";
+        for (int i = 0; i < 3; ++i)
+            w.deliver(std::vector<int16_t>(kBufferSamples, 9));
+        EXPECT_TRUE(w.service->isOpen()) << "winding down";
         w.deliver(std::vector<int16_t>(kBufferSamples, 9));
-    EXPECT_TRUE(w.form->isVisible());
-    w.deliver(std::vector<int16_t>(kBufferSamples, 9));
-    EXPECT_FALSE(w.form->isVisible());
+    });
+    QTimer::singleShot(3000, [] { QCoreApplication::exit(1); });
+    EXPECT_EQ(QCoreApplication::exec(), 0) << "the event loop ended with the window";
     EXPECT_FALSE(w.service->isOpen());
     EXPECT_TRUE(w.errors.empty());
 }

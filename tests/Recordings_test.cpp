@@ -115,7 +115,7 @@ TEST(Recordings, OpenRecordingMeasuresAsTheReplayAndLiveInputReturns)
     w.form->Recordings1->paced = false;
     ASSERT_TRUE(w.form->Recordings1->openRecording(wav));
     cycleBuffers(w);
-    EXPECT_EQ(w.form->windowTitle(), "Tamsel – watch.wav");
+    EXPECT_EQ(w.form->windowTitle(), "watch.wav — Tamsel");
     EXPECT_EQ(sweepReadouts(*w.form, 2), expected);
     EXPECT_TRUE(w.errors.empty());
 

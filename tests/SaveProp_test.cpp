@@ -222,7 +222,8 @@ TEST_F(SavePropTest, FileErrorsCarryTheirTexts)
         props->Load();
         FAIL() << "no error";
     } catch (const ESaveProps &e) {
-        EXPECT_EQ(e.Message(), QString::fromUtf8("ファイル %1 は開けません").arg(dir.path()));
+        EXPECT_EQ(e.Message(), QString::fromUtf8("ファイル %1 は開けません (Is a directory)").arg(dir.path()))
+            << "with the reason";
     }
     // A file in a missing folder cannot be created; the use count is back at zero after.
     const QString lost = dir.filePath("missing/a.ini");

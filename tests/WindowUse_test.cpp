@@ -17,6 +17,7 @@
 #include "app/HelpMenu.h"
 #include "app/recordings/RecordingSource.h"
 #include "app/recordings/RecordingsMenu.h"
+#include "capture/FileSoundService.h"
 
 using namespace tamsel;
 using namespace tamsel::test;
@@ -114,10 +115,19 @@ TEST(WindowUse, AReplayThatEndsKeepsItsLastReadingsAndTheWindowItsSize)
         EXPECT_EQ(form.width(), width);
         EXPECT_TRUE(errors.empty());
 
-        // Start measures again, on what is heard now.
+        // Start plays the recording again from its start, and measures it.
         form.StartStop1->trigger();
         EXPECT_TRUE(form.StartButton->isChecked());
-        EXPECT_EQ(form.spd->value(), 0);
+        places.clear();
+        for (int i = 0; i < 400000 && places.size() < 32; ++i)
+            QCoreApplication::processEvents();
+        ASSERT_EQ(places.size(), 32);
+        EXPECT_EQ(places.front(), "0:00 / 0:12");
+        EXPECT_EQ(places.back(), "0:07 / 0:12");
+        EXPECT_TRUE(form.StartButton->isChecked());
+        EXPECT_EQ(readouts(form)[0], " 06.0") << "the watch read again";
+        EXPECT_NE(readouts(form)[6], QString());
+        form.capture().OnBufferQueued = nullptr;
 
         // However long the notes, the window keeps its size.
         form.StatusBar1->setRecordingEnded(false);
@@ -129,6 +139,71 @@ TEST(WindowUse, AReplayThatEndsKeepsItsLastReadingsAndTheWindowItsSize)
         EXPECT_EQ(form.width(), width);
     }
     SetExceptionSink(nullptr);
+}
+
+TEST(WindowUse, ANewSourceStartsWithEmptyReadoutsUntilItsSoundGivesAReading)
+{
+    // A watch read, then a recording whose 28 800 bph watch is too faint for the threshold.
+    Window w;
+    WatchFeed feed;
+    feed.buffers(w, 40);
+    const QStringList read = readouts(*w.form);
+    ASSERT_EQ(read[0], " 05.0");
+    ASSERT_NE(read[6], QString()) << "the rate was shown";
+    WatchParams faint;
+    faint.beatsPerHour = 28800;
+    faint.peakLevel = 2000;
+    const QString wav =
+        writeWav(w.dir.filePath("faint.wav"), test::SyntheticWatch(faint).Samples(0, 12 * 44100));
+    w.form->Recordings1->paced = false;
+    ASSERT_TRUE(w.form->Recordings1->openRecording(wav));
+    cycleBuffers(w);
+    int buffers = 0;
+    w.form->capture().OnBufferQueued = [&](int) { ++buffers; };
+    for (int i = 0; i < 100000 && buffers < 40; ++i)
+        QCoreApplication::processEvents();
+    w.form->capture().OnBufferQueued = nullptr;
+    ASSERT_EQ(buffers, 40);
+    EXPECT_EQ(readouts(*w.form), QStringList({" 00.0", "0", "00.0", "0", "", "", ""}))
+        << "nothing of the watch read before";
+    EXPECT_EQ(w.form->StatusBar1->watchNote(), "No watch heard");
+
+    // Back to the watch: its readings replace the note.
+    w.form->Recordings1->LiveInput1->trigger();
+    for (int i = 0; i < 100 && w.form->WinWaveIn1->service() != w.service; ++i)
+        QCoreApplication::processEvents();
+    ASSERT_EQ(w.form->WinWaveIn1->service(), w.service);
+    QCoreApplication::processEvents();
+    feed.buffers(w, 40);
+    EXPECT_EQ(readouts(*w.form)[0], " 05.0");
+    EXPECT_NE(readouts(*w.form)[6], QString());
+    EXPECT_EQ(w.form->StatusBar1->watchNote(), QString());
+}
+
+TEST(WindowUse, AfterARecordingThatCannotBeReadStartStaysUpAndSaysHowToGoOn)
+{
+    QTemporaryDir dir;
+    std::vector<QString> errors, messages;
+    SetExceptionSink([&](const QString &text) { errors.push_back(text); });
+    SetMessageSink([&](const QString &text) { messages.push_back(text); });
+    {
+        FileSoundOptions unreadable;
+        unreadable.error = "notes.wav is not a recording Tamsel can read (Format not recognised.)";
+        TForm1Design design;
+        design.settingsFile = dir.filePath("Quorlen.ini");
+        TForm1 form(std::make_unique<FileSoundService>(std::move(unreadable)), design);
+        form.show();
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_FALSE(form.StartButton->isChecked());
+        EXPECT_TRUE(form.StopButton->isChecked());
+        form.StartStop1->trigger();
+        EXPECT_FALSE(form.StartButton->isChecked()) << "nothing to start";
+        EXPECT_TRUE(form.StopButton->isChecked());
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_TRUE(messages[0].contains("Open recording")) << messages[0].toStdString();
+    }
+    SetExceptionSink(nullptr);
+    SetMessageSink(nullptr);
 }
 
 TEST(WindowUse, AFlagOnTheCommandLineLastsOneRunAndTheMenuIsWhatIsKept)
@@ -234,7 +309,7 @@ TEST(WindowUse, ARecordingDroppedOnTheWindowOpensAndOtherFilesAreRefused)
 
     drop(*w.form, writeWav(w.dir.filePath("watch.wav"), heardWatch(2)));
     cycleBuffers(w);
-    EXPECT_EQ(w.form->windowTitle(), "Tamsel – watch.wav");
+    EXPECT_EQ(w.form->windowTitle(), "watch.wav — Tamsel");
     EXPECT_EQ(w.errors.size(), 1u);
 }
 

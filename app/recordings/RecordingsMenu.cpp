@@ -160,6 +160,21 @@ void RecordingsMenu::SamplesHeard(const TWinWaveBuffer &buf)
     QTimer::singleShot(0, &form_, [error] { ShowException(error); });
 }
 
+// After a replay's end the recording plays again from its start, and its new measurement starts
+// with it. With no source open (a recording that could not be read), Start stays up and this
+// says how to go on.
+bool RecordingsMenu::StartPressed()
+{
+    if (replay_.ended()) {
+        form_.capture().playAgain();
+        return true;
+    }
+    if (form_.capture().nothingToCapture())
+        ShowMessage(QStringLiteral("Nothing to measure: open a recording (File ▸ Open recording…) or "
+                                   "choose File ▸ Live input."));
+    return false;
+}
+
 void RecordingsMenu::load(TIniSaveProps &ini)
 {
     folder_ = loadedFolder_ = ini.ReadStrValue(kSection, kFolderKey);

@@ -33,6 +33,8 @@ public:
     void OpenRecordFolder1Click();
     // Every capture buffer, before the window stores it.
     void SamplesHeard(const TWinWaveBuffer &buf);
+    // Start pressed: true when this took the press (after a replay's end).
+    bool StartPressed();
 
     // The steps behind the dialogs. Each says what went wrong and returns false.
     bool openRecording(const QString &path);
