@@ -71,7 +71,8 @@ void Trend::place()
     // The title bar and borders the window manager adds, where it has not told them yet.
     const QSize frame(16, 40);
     const QSize least = window_->minimumSizeHint() + frame;
-    const QSize wanted = window_->size().boundedTo(room.size() - frame).expandedTo(window_->minimumSizeHint()) + frame;
+    const QSize wanted =
+        window_->size().boundedTo(room.size() - frame).expandedTo(window_->minimumSizeHint()) + frame;
     const QRect main = form_.frameGeometry();
     const QRect leds(form_.BackPanel1->mapToGlobal(QPoint(0, 0)), form_.BackPanel1->size());
     // A frame of `size` at x, y moved onto the screen.
@@ -95,14 +96,12 @@ void Trend::place()
         const QRect both = a.intersected(b);
         return int64_t{both.width()} * both.height();
     };
-    const QRect *best = &candidates[0];
-    for (const QRect &c : candidates) {
-        const auto cost = std::pair(covered(c, leds), covered(c, main));
-        if (cost < std::pair(covered(*best, leds), covered(*best, main)))
-            best = &c;
-    }
-    window_->resize(best->size() - frame);
-    window_->move(best->topLeft());
+    const auto cost = [&](const QRect &c) { return std::pair(covered(c, leds), covered(c, main)); };
+    // The first of the least covering, in the order above.
+    const QRect &best = *std::min_element(std::begin(candidates), std::end(candidates),
+                                          [&](const QRect &a, const QRect &b) { return cost(a) < cost(b); });
+    window_->resize(best.size() - frame);
+    window_->move(best.topLeft());
 }
 
 void Trend::show()
