@@ -67,7 +67,8 @@ void TStatusBar::fitPanels()
         QLabel *label = panels_[static_cast<size_t>(i)];
         const QString shown = label->text();
         label->setText(QString::fromUtf8(kPanels[i].longest));
-        label->setMinimumWidth(0); // a fixed width would be the size hint's floor
+        // A fixed width would be the size hint's floor.
+        label->setMinimumWidth(0);
         const int needed = label->sizeHint().width(); // the text, its indent and the frame
         label->setText(shown);
         label->setFixedWidth(kPanels[i].rule == Width::Fitted ? needed : std::max(kPanels[i].width, needed));

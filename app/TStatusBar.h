@@ -1,9 +1,9 @@
 #pragma once
-// The status bar: eight panels as narrow as their longest texts allow, plus a capture-health note in the room left at the
-// right that appears only when audio was lost or the sound server went away, and left of it
-// short notes: a replay's place, the clock correction, and whether the pulses heard are a
-// watch's. No note ever widens the window: each is elided to the room there is, and its whole
-// text is in its tooltip.
+// The status bar: eight panels no wider than their longest texts need, plus a capture-health
+// note in the room left at the right that appears only when audio was lost or the sound server
+// went away, and left of it short notes: a replay's place, the clock correction, and whether
+// the pulses heard are a watch's. No note ever widens the window: each is elided to the room
+// there is, and its whole text is in its tooltip.
 #include <QLabel>
 #include <QStatusBar>
 #include <array>

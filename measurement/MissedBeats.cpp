@@ -42,11 +42,13 @@ bool MissedBeats::look()
     // made, not heard.
     const int64_t length = std::min(lookedAt_ - envelope_.begin(),
                                     static_cast<int64_t>(kLookEverySeconds * BandBank::kEnvelopeRate));
+    if (length <= 0)
+        return false;
     std::vector<float> levels(static_cast<size_t>(length));
     envelope_.copy(lookedAt_ - length, length, levels.data());
     const auto middle = levels.begin() + length / 2;
     std::nth_element(levels.begin(), middle, levels.end());
-    if (levels.empty() || *middle < kLeastHiss)
+    if (*middle < kLeastHiss)
         return false;
     return finder_.find(envelope_, kLookEverySeconds, 0).heard;
 }
