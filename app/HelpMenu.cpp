@@ -35,7 +35,7 @@ QString HelpMenu::installedGuide()
     const QStringList candidates = {
         programDir.absoluteFilePath(QStringLiteral("../share/") + kGuide), // installed
         programDir.absoluteFilePath(QStringLiteral("README.md")),          // beside the executable
-        QStringLiteral(TAMSEL_SOURCE_DIR "/README.md"),                     // the build tree's sources
+        QStringLiteral(TAMSEL_SOURCE_DIR "/README.md"),                    // the build tree's sources
     };
     for (const QString &path : candidates)
         if (QFileInfo(path).isFile())

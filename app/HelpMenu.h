@@ -23,7 +23,7 @@ public:
     static QString installedGuide();
 
     QAction *Guide1;
-    QString guide;                    // the file Guide1 opens: the installed one unless set
+    QString guide;                     // the file Guide1 opens: the installed one unless set
     QTextBrowser *GuideView = nullptr; // made at the first F1
 };
 
