@@ -1,11 +1,14 @@
 #include "app/HelpMenu.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QStandardPaths>
+#include <QTextBlock>
+#include <QTextBrowser>
 #include <QUrl>
 
 #include "app/TApplication.h"
@@ -14,24 +17,29 @@ namespace tamsel {
 
 namespace {
 const QString kGuide = QStringLiteral("doc/tamsel/README.md");
+const QString kSection = QStringLiteral("Measuring a watch");
 } // namespace
 
-HelpMenu::HelpMenu(QObject *owner, QMenuBar *bar) : QObject(owner)
+HelpMenu::HelpMenu(QWidget *window, QMenuBar *bar) : QObject(window)
 {
     QMenu *help = bar->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("Help1"));
-    Guide1 = help->addAction(QStringLiteral("Measuring a watch"));
+    Guide1 = help->addAction(kSection);
     Guide1->setObjectName(QStringLiteral("Guide1"));
     Guide1->setShortcut(QKeySequence(Qt::Key_F1));
 }
 
-// Beside the program as installed (share/ next to bin/), then where the desktop keeps data.
 QString HelpMenu::installedGuide()
 {
-    const QString beside =
-        QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../share/") + kGuide);
-    if (QFileInfo(beside).isFile())
-        return QDir::cleanPath(beside);
+    const QDir programDir(QCoreApplication::applicationDirPath());
+    const QStringList candidates = {
+        programDir.absoluteFilePath(QStringLiteral("../share/") + kGuide), // installed
+        programDir.absoluteFilePath(QStringLiteral("README.md")),          // beside the executable
+        QStringLiteral(TAMSEL_SOURCE_DIR "/README.md"),                    // the build tree's sources
+    };
+    for (const QString &path : candidates)
+        if (QFileInfo(path).isFile())
+            return QDir::cleanPath(path);
     return QStandardPaths::locate(QStandardPaths::GenericDataLocation, kGuide);
 }
 
@@ -43,10 +51,33 @@ void HelpMenu::Guide1Click()
                           .arg(path.isEmpty() ? QStringLiteral("share/") + kGuide : path));
         return;
     }
-    // A text file has no anchor that viewers go to: the guide opens at its start, and
-    // "Measuring a watch" is its section after the first two.
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        ShowException(QStringLiteral("No program opened the guide %1.").arg(QDir::toNativeSeparators(path)));
+    if (!GuideView) {
+        GuideView = new QTextBrowser(qobject_cast<QWidget *>(parent()));
+        GuideView->setWindowFlag(Qt::Window);
+        GuideView->setObjectName(QStringLiteral("GuideView"));
+        GuideView->setWindowTitle(QStringLiteral("Tamsel – ") + kSection);
+        GuideView->setOpenExternalLinks(true);
+        GuideView->resize(760, 800);
+    }
+    // Read anew each time, so that the pictures beside it (docs/) are found from its folder.
+    GuideView->setSource(QUrl::fromLocalFile(path), QTextDocument::MarkdownResource);
+    if (GuideView->document()->isEmpty()) {
+        ShowException(QStringLiteral("The guide %1 cannot be read.").arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    // Markdown headings carry no anchors: the section's heading is found by its text.
+    GuideView->show();
+    GuideView->raise();
+    GuideView->activateWindow();
+    for (QTextBlock block = GuideView->document()->begin(); block.isValid(); block = block.next()) {
+        if (block.blockFormat().headingLevel() > 0 && block.text() == kSection) {
+            QTextCursor at(block);
+            GuideView->setTextCursor(at);
+            const qreal top = GuideView->document()->documentLayout()->blockBoundingRect(block).top();
+            GuideView->verticalScrollBar()->setValue(static_cast<int>(top));
+            break;
+        }
+    }
 }
 
 } // namespace tamsel

@@ -7,6 +7,8 @@ namespace tamsel {
 namespace {
 
 constexpr int kDesignWidth = 809; // the strip's width in the layout; some controls keep to its right edge
+// The room between the amplitude's unit and the rate's fine-control buttons.
+constexpr int kAlarmLeft = 493, kAlarmRight = 633;
 
 TLEDLabel *ledLabel(QWidget *parent, QRect geometry, const char *hint, int horz, int vert)
 {
@@ -79,6 +81,11 @@ void LedStrip::buildLedStrip(QWidget *parent)
     spd->setStyle(lsInteger);
     spdLabel = ledLabel(BackPanel1, {749, 14, 57, 24}, "Sec Par Day", 8, 5);
     spdLabel->setCaption(QStringLiteral("spd"));
+    CaptureAlarm = new ElidedLabel(BackPanel1);
+    CaptureAlarm->setObjectName(QStringLiteral("CaptureAlarm"));
+    CaptureAlarm->setStyleSheet(QStringLiteral("color: #FF4040; background: black; font-weight: bold;"));
+    CaptureAlarm->setGeometry(kAlarmLeft, 8, kAlarmRight - kAlarmLeft, 30);
+    CaptureAlarm->hide();
 
     // Anchored to the right: they follow the right border when the window is widened.
     BackPanel1->OnResize = [this] {
@@ -87,7 +94,14 @@ void LedStrip::buildLedStrip(QWidget *parent)
         SpeedButton6->move(637 + shift, 23);
         spd->move(653 + shift, 8);
         spdLabel->move(749 + shift, 14);
+        CaptureAlarm->resize(kAlarmRight + shift - kAlarmLeft, CaptureAlarm->height());
     };
+}
+
+void LedStrip::showCaptureAlarm(const QString &text)
+{
+    CaptureAlarm->setFullText(text);
+    CaptureAlarm->setVisible(!text.isEmpty());
 }
 
 void LedStrip::colourRate(bool average, bool japanese)

@@ -4,6 +4,7 @@
 // that its controls are the window's.
 #include <QToolButton>
 
+#include "app/ElidedLabel.h"
 #include "app/TPaintBox.h"
 #include "measurement/LedReadouts.h"
 #include "widgets/LedLabel.h"
@@ -26,6 +27,9 @@ public:
     QToolButton *SpeedButton6;
     TLEDLabel *spd;
     TLEDLabel *spdLabel;
+    // Between the amplitude's and the rate's readouts: what went wrong with the capture (audio
+    // lost, the sound server gone), in sight at any window width; hidden while all is well.
+    ElidedLabel *CaptureAlarm;
 
 protected:
     // Makes the strip, black and 40 pixels high, in `parent`.
@@ -35,6 +39,7 @@ protected:
     void colourBeatError(bool first);
     // Writes the given parts (`Reading::Part`) of what the readouts show.
     void showLeds(const LedReadouts &leds, unsigned parts);
+    void showCaptureAlarm(const QString &text);
 };
 
 } // namespace tamsel

@@ -69,6 +69,7 @@ void TForm1::showInputInUse()
 void TForm1::showCaptureNote()
 {
     StatusBar1->setCaptureNote(capture_.note(), true);
+    showCaptureAlarm(capture_.note()); // the status bar may have no room left for it
 }
 
 } // namespace tamsel

@@ -8,21 +8,26 @@
 namespace tamsel {
 
 namespace {
+// How wide a panel is: its designed width, or exactly what its longest text needs, leaving the
+// rest of the bar to the notes.
+enum class Width { AtLeastDesigned, Fitted };
 struct PanelLayout {
     int width;
     Qt::Alignment alignment;
     const char *text;
     const char *longest = ""; // the longest text the panel shows, which it must fit
+    Width rule = Width::AtLeastDesigned;
+    bool hiddenWhileEmpty = false; // a panel only some modes write
 };
 const PanelLayout kPanels[TStatusBar::kPanelCount] = {
-    {150, Qt::AlignHCenter, "60sec view"},
-    {65, Qt::AlignLeft, kBeatErrorLabel},
+    {150, Qt::AlignHCenter, "60sec view", "900秒 8倍表示", Width::Fitted},
+    {65, Qt::AlignLeft, kBeatErrorLabel, kBeatErrorLabel},
     {100, Qt::AlignRight, ""},
-    {65, Qt::AlignLeft, kAmplitudeLabel},
+    {65, Qt::AlignLeft, kAmplitudeLabel, kAmplitudeLabel},
     {50, Qt::AlignRight, ""},
-    {38, Qt::AlignLeft, kRateLabel},
-    {130, Qt::AlignRight, ""},
-    {50, Qt::AlignLeft, "", "拘束時間: 999.9 msec"},
+    {38, Qt::AlignLeft, kRateLabel, kRateLabel},
+    {130, Qt::AlignRight, "", "-9999.999 sec/day", Width::Fitted},
+    {50, Qt::AlignLeft, "", "拘束時間: 999.9 msec", Width::AtLeastDesigned, true},
 };
 } // namespace
 
@@ -36,6 +41,7 @@ TStatusBar::TStatusBar(QWidget *parent) : QStatusBar(parent)
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
         addWidget(label);
+        label->setVisible(!kPanels[i].hiddenWhileEmpty);
         panels_[static_cast<size_t>(i)] = label;
     }
     replay_ = new ElidedLabel(this, true);
@@ -54,17 +60,26 @@ TStatusBar::TStatusBar(QWidget *parent) : QStatusBar(parent)
     fitPanels();
 }
 
-// The designed widths, widened where a panel's longest text would not fit at the font in use.
+// At the font in use, each panel's longest text fits.
 void TStatusBar::fitPanels()
 {
     for (int i = 0; i < kPanelCount; ++i) {
         QLabel *label = panels_[static_cast<size_t>(i)];
         const QString shown = label->text();
         label->setText(QString::fromUtf8(kPanels[i].longest));
+        // A fixed width would be the size hint's floor.
+        label->setMinimumWidth(0);
         const int needed = label->sizeHint().width(); // the text, its indent and the frame
         label->setText(shown);
-        label->setFixedWidth(std::max(kPanels[i].width, needed));
+        label->setFixedWidth(kPanels[i].rule == Width::Fitted ? needed : std::max(kPanels[i].width, needed));
     }
+}
+
+void TStatusBar::setPanelText(int index, const QString &text)
+{
+    Panel(index)->setText(text);
+    if (kPanels[index].hiddenWhileEmpty)
+        Panel(index)->setVisible(!text.isEmpty());
 }
 
 void TStatusBar::changeEvent(QEvent *event)

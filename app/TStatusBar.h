@@ -1,9 +1,9 @@
 #pragma once
-// The status bar: eight fixed panels, plus a capture-health note in the room left at the
-// right that appears only when audio was lost or the sound server went away, and left of it
-// short notes: a replay's place, the clock correction, and whether the pulses heard are a
-// watch's. No note ever widens the window: each is elided to the room there is, and its whole
-// text is in its tooltip.
+// The status bar: eight panels no wider than their longest texts need, plus a capture-health
+// note in the room left at the right that appears only when audio was lost or the sound server
+// went away, and left of it short notes: a replay's place, the clock correction, and whether
+// the pulses heard are a watch's. No note ever widens the window: each is elided to the room
+// there is, and its whole text is in its tooltip.
 #include <QLabel>
 #include <QStatusBar>
 #include <array>
@@ -18,7 +18,8 @@ public:
 
     static constexpr int kPanelCount = 8;
     QLabel *Panel(int index) const { return panels_[static_cast<size_t>(index)]; }
-    void setPanelText(int index, const QString &text) { Panel(index)->setText(text); }
+    // Panel 7, the lift time, takes no room while it is empty.
+    void setPanelText(int index, const QString &text);
     QString panelText(int index) const { return Panel(index)->text(); }
 
     // The clock correction in force, or the time-signal calibration's time left; hidden when empty.

@@ -32,12 +32,25 @@ void MeasurementEngine::add(std::span<const int16_t> samples, const AnalysisCont
                 tracker_.add(m);
     }
     store(magnitudes.data(), magnitudes.size());
-    if (!averaging)
+    if (!averaging) {
+        lookForMissedBeats(samples);
         return;
+    }
     // A rate set by hand always wins over the one heard.
     meter_.setHandRate(!controls.beatCounterOn && state.beatRateSet() ? state.beatsPerSecond * 3600 : 0);
     meter_.add(samples.data(), samples.size());
     showAveraged();
+}
+
+// With the input filter off, beats the threshold misses are pointed out: looked for only while
+// no rate is shown, every few seconds.
+void MeasurementEngine::lookForMissedBeats(std::span<const int16_t> samples)
+{
+    if (averagingAsked_ || state.timeSignalCalibrating)
+        return; // a time signal's pulses are no watch's
+    missedBeats_.add(samples);
+    if (missedBeats_.lookDue())
+        gate_.thresholdMisses(!gate_.latest().rateValid && missedBeats_.look());
 }
 
 // Once the meter has heard the whole buffer: what it hears, its reading, its beats as the
@@ -156,6 +169,7 @@ SweepRecord MeasurementEngine::sweepRecord() const
 void MeasurementEngine::restartConditioning()
 {
     conditioner_.reset();
+    missedBeats_.reset();
     tracker_.reset();
 }
 

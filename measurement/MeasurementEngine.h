@@ -12,6 +12,7 @@
 #include "measurement/InputConditioner.h"
 #include "measurement/MeasurementListener.h"
 #include "measurement/MeasurementState.h"
+#include "measurement/MissedBeats.h"
 #include "measurement/ThresholdTracker.h"
 #include "measurement/WatchGate.h"
 #include "measurement/averaging/AveragingMeter.h"
@@ -73,6 +74,7 @@ public:
 
 private:
     void store(const uint16_t *magnitudes, size_t count);
+    void lookForMissedBeats(std::span<const int16_t> samples);
     void showAveraged();
     void markAveragedBeats();
 
@@ -83,6 +85,7 @@ private:
     InputConditioner conditioner_;
     ThresholdTracker tracker_;
     AveragingMeter meter_;
+    MissedBeats missedBeats_;
     bool averagingAsked_ = false;
     bool autoThreshold_ = false;
     int64_t samplesHeard_ = 0;

@@ -107,6 +107,9 @@ void Reading::hear(Hearing how)
     case Hearing::Weak: hearingText = "Weak signal: the watch is barely heard"; break;
     case Hearing::NoLift: hearingText = "No amplitude: unlocking and drop not heard apart"; break;
     case Hearing::TooSlowForAmplitude: hearingText = "No amplitude below 2 beats a second"; break;
+    case Hearing::ThresholdMisses:
+        hearingText = "Nothing crosses the threshold: try Option ▸ Input filter";
+        break;
     default: hearingText.clear();
     }
 }

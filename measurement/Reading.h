@@ -20,7 +20,9 @@ struct Reading {
         kMeasures = kRate | kAmplitude | kBeatError,
     };
     // What the status bar says of the sound: also why a watch heard has no amplitude.
-    enum class Hearing { Heard, NoWatch, Weak, NoLift, TooSlowForAmplitude };
+    // ThresholdMisses: with the input filter off, the sound repeats at a watch's beat that the
+    // threshold misses.
+    enum class Hearing { Heard, NoWatch, Weak, NoLift, TooSlowForAmplitude, ThresholdMisses };
 
     unsigned changed = 0; // the parts new in this reading
 

@@ -66,6 +66,7 @@ void WatchGate::Reset()
     heardBeatsPerSecond_ = 0;
     recentBeatErrors_.clear();
     amplitudeOfThisBeat_ = false;
+    thresholdMisses_ = false;
     engine_.state.reading.amplitude = 0;
     engine_.state.reading.amplitudeValid = false;
     hearAs(Reading::Hearing::Heard);
@@ -388,6 +389,10 @@ void WatchGate::passRate(double secondsPerDay, double ratio)
     state.reading.beatsPerSecond = state.beatsPerSecond;
     state.reading.shown.rate = secondsPerDay;
     shown_.showRate(secondsPerDay, ratio);
+    if (thresholdMisses_) {
+        thresholdMisses_ = false;
+        hearAs(heard_);
+    }
     tell();
 }
 
@@ -433,8 +438,17 @@ void WatchGate::clear(unsigned parts)
 // Only a change of what is heard is news.
 void WatchGate::hearAs(Reading::Hearing hearing)
 {
-    if (hearing != shown_.hearing)
-        shown_.hear(hearing);
+    heard_ = hearing;
+    const Reading::Hearing said = thresholdMisses_ ? Reading::Hearing::ThresholdMisses : hearing;
+    if (said != shown_.hearing)
+        shown_.hear(said);
+}
+
+void WatchGate::thresholdMisses(bool missed)
+{
+    thresholdMisses_ = missed;
+    hearAs(heard_);
+    tell();
 }
 
 void WatchGate::tell()

@@ -49,6 +49,9 @@ public:
     // The meter hears no watch: readouts that carried its reading show nothing.
     void averagedNothing();
     void restartAveraging() { averagedShown_ = false; }
+    // With the input filter off: the sound repeats at a watch's beat, but the threshold gives
+    // no rate. Said until a rate is shown or the measurement restarts.
+    void thresholdMisses(bool missed);
 
     void passStarted() override;
     void firstBeatOfSweep() override;
@@ -114,6 +117,8 @@ private:
     Held held_;
     double shownRatio_ = 0;
     bool beatRateHidden_ = false;
+    Reading::Hearing heard_ = Reading::Hearing::Heard; // as the measures hear it
+    bool thresholdMisses_ = false;
     bool averagedShown_ = false;     // the readouts carry the averaging meter's reading
     double heardBeatsPerSecond_ = 0; // the beat rate of the watch last heard
     // The sweep's spans of two beats between three consecutive beats in step, and the times

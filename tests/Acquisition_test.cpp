@@ -190,6 +190,32 @@ TEST(Acquisition, ErrorInHandlerIsShownAndCaptureGoesOn)
     EXPECT_EQ(w.service->queued(), 3u);
 }
 
+// At the default width the status bar has no room left for the capture's note: a lost sound
+// server and the audio lost meanwhile show in the LED strip, beside the readouts, until all is
+// well again.
+TEST(Acquisition, ALossOfAudioIsInSightAtTheDefaultWidth)
+{
+    Window w;
+    ASSERT_EQ(w.form->width(), 809);
+    w.service->notify(kWimFailure, kWaveServerBase + 6);
+    for (int quarter = 0; quarter < 40; ++quarter)
+        w.service->notify(kWimLoss, 11025);
+    QCoreApplication::processEvents();
+    const ElidedLabel *alarm = w.form->CaptureAlarm;
+    ASSERT_TRUE(alarm->isVisible());
+    EXPECT_TRUE(alarm->text().startsWith("Sound server lost")) << alarm->text().toStdString();
+    const QRect strip = w.form->BackPanel1->rect();
+    EXPECT_TRUE(strip.contains(alarm->geometry()));
+    for (const QWidget *readout : {static_cast<QWidget *>(w.form->kaku), static_cast<QWidget *>(w.form->spd),
+                                   static_cast<QWidget *>(w.form->LEDLabel3), static_cast<QWidget *>(w.form->SpeedButton5)})
+        EXPECT_FALSE(alarm->geometry().intersects(readout->geometry()));
+    EXPECT_EQ(alarm->toolTip(), w.form->StatusBar1->captureNote());
+
+    w.service->notify(kWimRestored, 0);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(alarm->text().startsWith("Audio lost: 10.000 s")) << alarm->text().toStdString();
+}
+
 TEST(Acquisition, LossAndServerFailureAreShownInTheStatusBarWithoutWideningTheWindow)
 {
     Window w;

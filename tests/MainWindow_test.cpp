@@ -472,3 +472,26 @@ TEST(TimeSignal, CalibrationStartsWithTheNewMeasurementNotOnTheOldSweep)
     EXPECT_EQ(w.form->StatusBar1->clockNote(), "Clock +19.6 s/day") << "10 samples a second";
     SetMessageSink(nullptr);
 }
+
+// At the window's default width the status bar's notes are read whole beside the readouts'
+// panels: a replay's place or its end, with the clock correction in force.
+TEST(StatusBar, NotesAreReadWholeAtTheDefaultWidth)
+{
+    Window w;
+    ASSERT_EQ(w.form->width(), 809);
+    TStatusBar &bar = *w.form->StatusBar1;
+    const auto shown = [&bar](const QString &note) {
+        QCoreApplication::processEvents();
+        for (const ElidedLabel *label : bar.findChildren<ElidedLabel *>())
+            if (label->fullText() == note)
+                return (label->isVisible() ? label->text() : QString()).toStdString();
+        return std::string();
+    };
+    bar.setClockNote(QStringLiteral("Clock +5.2 s/day"));
+    for (const char *replay : {"0:07 / 1:15", "End of recording"}) {
+        bar.setReplayNote(QString::fromUtf8(replay));
+        EXPECT_EQ(shown(QString::fromUtf8(replay)), replay);
+        EXPECT_EQ(shown(bar.clockNote()), "Clock +5.2 s/day");
+    }
+    EXPECT_EQ(w.form->width(), 809);
+}

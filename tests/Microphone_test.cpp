@@ -9,6 +9,7 @@
 #include <cmath>
 #include <vector>
 
+#include "MicrophoneScenarios.h"
 #include "WindowDrive.h"
 #include "capture/SyntheticWatch.h"
 #include "measurement/InputConditioner.h"
@@ -71,6 +72,28 @@ TEST(Microphone, SwitchingTheFilterStartsANewMeasurement)
     InputConditioner conditioner;
     for (int i = 0; i < kBufferSamples; ++i)
         ASSERT_EQ(w.state().sampleHistory[i], conditioner.next(next[static_cast<size_t>(i)])) << i;
+}
+
+// A watch heard through an ordinary microphone, with the settings as they come: no reading,
+// and the status bar points to the input filter, whose new measurement no longer needs the hint.
+TEST(Microphone, AWatchTheThresholdMissesIsPointedToTheInputFilter)
+{
+    Window w;
+    const ::tamsel::SyntheticWatch watch(microphoneScenarios(3).front().params);
+    std::vector<int16_t> samples(kBufferSamples);
+    int64_t at = 0;
+    const auto hear = [&](double seconds) {
+        for (const int64_t end = at + static_cast<int64_t>(seconds * 44100); at < end; at += kBufferSamples) {
+            watch.generate(at, samples.data(), samples.size());
+            w.deliver(samples);
+        }
+    };
+    hear(13);
+    EXPECT_FALSE(w.form->engine().reading().rateValid);
+    EXPECT_EQ(w.form->StatusBar1->watchNote(), "Nothing crosses the threshold: try Option ▸ Input filter");
+    w.form->InputFilter1->trigger();
+    hear(1);
+    EXPECT_EQ(w.form->StatusBar1->watchNote(), "");
 }
 
 TEST(Microphone, AutoThresholdFollowsTheSignalUntilTheTrackBarIsMovedByHand)

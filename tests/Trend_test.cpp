@@ -117,6 +117,29 @@ TEST(Trend, PointsAreTimedByTheCardsTrueRate)
     EXPECT_NEAR(points.back().rate, 6, 0.5) << "the watch measured in true time";
 }
 
+// Where neither side of the main window has room for it, the Trend window covers none of the
+// LED readouts (the rate's at the right included), and stays wholly on the screen.
+TEST(Trend, WhereNeitherSideHasRoomTheReadoutsStayInSight)
+{
+    for (const bool centred : {false, true}) {
+        Window w;
+        const QRect room = w.form->screen()->availableGeometry();
+        const int spare = room.width() - w.form->frameGeometry().width();
+        w.form->move(room.left() + (centred ? spare / 2 : 0), room.top());
+        QCoreApplication::processEvents();
+        w.form->Trend1->trigger();
+        TrendWindow *window = w.form->trend().window();
+        ASSERT_NE(window, nullptr);
+        QCoreApplication::processEvents();
+        const QRect main = w.form->frameGeometry();
+        ASSERT_LT(std::max(main.left() - room.left(), room.right() - main.right()), window->width())
+            << "no room beside the main window";
+        const QRect leds(w.form->BackPanel1->mapToGlobal(QPoint(0, 0)), w.form->BackPanel1->size());
+        EXPECT_FALSE(window->frameGeometry().intersects(leds)) << centred;
+        EXPECT_TRUE(room.contains(window->frameGeometry())) << centred;
+    }
+}
+
 // Opened before the first sweep ends, under a main window low on the screen: wholly on the
 // screen, its buttons within reach, waiting for the sweep; then the line typed for the watch
 // heads the page, with the sweep measured.

@@ -6,6 +6,9 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QProcess>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextBrowser>
 #include <QThread>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -286,6 +289,15 @@ TEST(WindowUse, TheKeyboardReachesTheMenusItems)
     f.StartStop1->trigger();
     EXPECT_TRUE(f.StartButton->isChecked());
     EXPECT_EQ(w.state().writeIndex, 0);
+
+    // From the build tree, F1 opens the guide in a window of its own, at "Measuring a watch".
+    f.Help1->Guide1->trigger();
+    ASSERT_TRUE(w.errors.empty()) << w.errors[0].toStdString();
+    ASSERT_NE(f.Help1->GuideView, nullptr);
+    EXPECT_TRUE(f.Help1->GuideView->isVisible());
+    EXPECT_TRUE(f.Help1->GuideView->isWindow());
+    EXPECT_EQ(f.Help1->GuideView->textCursor().block().text(), "Measuring a watch");
+    EXPECT_GT(f.Help1->GuideView->verticalScrollBar()->value(), 0) << "scrolled down to that section";
 
     // Without an installed guide, a message says so.
     f.Help1->guide = w.dir.filePath("nowhere/README.md");

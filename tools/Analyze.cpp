@@ -416,8 +416,12 @@ int main(int argc, char **argv)
         return 128 + stoppedBy; // as the shell reports a program the signal ended
     // Exit status 0 all the same: the recording was measured, and a script may go on to the next.
     // Not after a reader that went away: the run was cut short, and ends without a word.
-    if (printed && !live && !args.isSet("time-signal") && !watchHeard && !engine.reading().rateValid)
+    if (printed && !live && !args.isSet("time-signal") && !watchHeard && !engine.reading().rateValid) {
         std::fprintf(stderr, "No watch heard in %s\n", inputName(input).toLocal8Bit().constData());
+        // The window's hint, with the option that does the same here.
+        if (engine.reading().hearing == Reading::Hearing::ThresholdMisses)
+            std::fprintf(stderr, "%s (--input-filter)\n", engine.reading().hearingText.c_str());
+    }
     if (live && engine.samplesHeard() == 0) {
         std::fprintf(stderr,
                      "quorlen-analyze: --live captured nothing: no sound came from the sound server\n");

@@ -74,12 +74,27 @@ void reportCaptureHealth(CaptureSession &capture, const std::function<void()> &o
                          const std::function<void(const QString &)> &say)
 {
     TWinWaveIn &device = capture.device();
-    auto last = std::make_shared<QString>();
-    auto tell = [&capture, last, say] {
+    // A change of the note is said at once, and the changes that follow it within a second
+    // only once they have stopped: a sound server gone for ten seconds, whose silence is counted
+    // four times a second, is said as the loss begins and, with the whole loss, as it ends.
+    struct Told {
+        QString last;
+        QTimer settling;
+    };
+    auto told = std::make_shared<Told>();
+    told->settling.setSingleShot(true);
+    told->settling.setInterval(1000);
+    const auto sayNote = [&capture, say](Told &t) {
         const QString note = capture.note();
-        if (!note.isEmpty() && note != *last)
+        if (!note.isEmpty() && note != t.last)
             say(note);
-        *last = note;
+        t.last = note;
+    };
+    QObject::connect(&told->settling, &QTimer::timeout, [sayNote, t = told.get()] { sayNote(*t); });
+    auto tell = [told, sayNote] {
+        if (!told->settling.isActive())
+            sayNote(*told);
+        told->settling.start();
     };
     device.OnLoss = [handle = device.OnLoss, onLoss, tell](TWinWaveDevice *dev, int64_t samples) {
         handle(dev, samples);

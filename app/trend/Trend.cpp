@@ -58,8 +58,10 @@ ReportFacts Trend::facts() const
     return facts;
 }
 
-// Beside the main window (on its right where the screen has room, else on its left, else over
-// its edge), and wholly on the screen, so that its buttons can be reached.
+// Where it covers the least of the LED readouts, and then of the main window: beside the
+// main window (on its right, else on its left), below it, or at the screen's right or left
+// edge just below the LED strip, made shorter to fit there. Always wholly on the screen, so
+// that its buttons can be reached.
 void Trend::place()
 {
     const QScreen *screen = form_.screen() ? form_.screen() : QGuiApplication::primaryScreen();
@@ -68,16 +70,38 @@ void Trend::place()
     const QRect room = screen->availableGeometry();
     // The title bar and borders the window manager adds, where it has not told them yet.
     const QSize frame(16, 40);
-    window_->resize(window_->size().boundedTo(room.size() - frame).expandedTo(window_->minimumSizeHint()));
-    const QSize outer = window_->size() + frame;
+    const QSize least = window_->minimumSizeHint() + frame;
+    const QSize wanted =
+        window_->size().boundedTo(room.size() - frame).expandedTo(window_->minimumSizeHint()) + frame;
     const QRect main = form_.frameGeometry();
-    int x = main.right() + 1;
-    if (x + outer.width() > room.right() + 1)
-        x = main.left() - outer.width() >= room.left() ? main.left() - outer.width()
-                                                       : room.right() + 1 - outer.width();
-    const int y =
-        std::clamp(main.top(), room.top(), std::max(room.top(), room.bottom() + 1 - outer.height()));
-    window_->move(std::max(x, room.left()), y);
+    const QRect leds(form_.BackPanel1->mapToGlobal(QPoint(0, 0)), form_.BackPanel1->size());
+    // A frame of `size` at x, y moved onto the screen.
+    const auto onScreen = [&room](int x, int y, QSize size) {
+        return QRect(std::clamp(x, room.left(), std::max(room.left(), room.right() + 1 - size.width())),
+                     std::clamp(y, room.top(), std::max(room.top(), room.bottom() + 1 - size.height())),
+                     size.width(), size.height());
+    };
+    // At the screen's edge below the LEDs, no taller than the room left there.
+    const int belowLeds = leds.bottom() + 1;
+    const QSize underLeds(wanted.width(),
+                          std::max(least.height(), std::min(wanted.height(), room.bottom() + 1 - belowLeds)));
+    const QRect candidates[] = {
+        onScreen(main.right() + 1, main.top(), wanted),
+        onScreen(main.left() - wanted.width(), main.top(), wanted),
+        onScreen(main.left(), main.bottom() + 1, wanted),
+        onScreen(room.right() + 1 - wanted.width(), belowLeds, underLeds),
+        onScreen(room.left(), belowLeds, underLeds),
+    };
+    const auto covered = [](const QRect &a, const QRect &b) {
+        const QRect both = a.intersected(b);
+        return int64_t{both.width()} * both.height();
+    };
+    const auto cost = [&](const QRect &c) { return std::pair(covered(c, leds), covered(c, main)); };
+    // The first of the least covering, in the order above.
+    const QRect &best = *std::min_element(std::begin(candidates), std::end(candidates),
+                                          [&](const QRect &a, const QRect &b) { return cost(a) < cost(b); });
+    window_->resize(best.size() - frame);
+    window_->move(best.topLeft());
 }
 
 void Trend::show()

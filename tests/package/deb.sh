@@ -20,8 +20,9 @@ rm -f "$build"/tamsel_*.deb
 (cd "$build" && cpack -G DEB >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; fail "cpack failed"; }
 deb=$(ls "$build"/tamsel_*.deb)
 depends=$(dpkg-deb -f "$deb" Depends)
-# qt6-qpa-plugins: no library names it, yet without its platform plugins no window opens.
-for library in libqt6widgets6 libsndfile1 libpulse0 libjpeg62-turbo qt6-qpa-plugins; do
+# qt6-qpa-plugins: no library names it, yet without its platform plugins no window opens;
+# xdg-utils: xdg-open opens the recording folder and the guide's web links.
+for library in libqt6widgets6 libsndfile1 libpulse0 libjpeg62-turbo qt6-qpa-plugins xdg-utils; do
   [[ $depends == *"$library"* ]] || fail "Depends lacks $library: $depends"
 done
 
