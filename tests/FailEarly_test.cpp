@@ -78,7 +78,7 @@ QString writeWatch(const QTemporaryDir &dir, const QString &name, double seconds
 // Two minutes of Tamsel's CSV log.
 QString writeLog(const QTemporaryDir &dir)
 {
-    const QByteArray tail = ",5.0,275,0.200,-3.125,0.0000694444444444444\r\n";
+    const QByteArray tail = ",5.0,275,0.200,-3.125,-0.0000361689814814815\r\n";
     return writeBytes(dir, "run.csv", "\"20261207100000\"" + tail + "\"20261207100100\"" + tail);
 }
 

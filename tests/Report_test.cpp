@@ -293,12 +293,12 @@ TEST(Report, BadInputIsRefusedInOneLineWithNothingWritten)
         return file.fileName();
     };
     const QString good =
-        write("good.csv", "\"20261207100000\",5.0,275,0.200,-3.125,0.0000694444444444444\r\n");
+        write("good.csv", "\"20261207100000\",5.0,275,0.200,-3.125,-0.0000361689814814815\r\n");
     const QString foreign = write("foreign.csv", "date,rate,amplitude\r\n2026-12-07,3.1,275\r\n");
     const QString empty = write("empty.csv", "");
     // Logs Tamsel could not have written: stamps back and forth, 30 February, years 1 and 9999,
     // an amplitude below zero.
-    const QByteArray tail = ",5.0,275,0.200,-3.125,0.0000694444444444444\r\n";
+    const QByteArray tail = ",5.0,275,0.200,-3.125,-0.0000361689814814815\r\n";
     const QString shuffled = write("shuffled.csv", "\"20261207100000\"" + tail + "\"20261207100300\"" + tail +
                                                        "\"20261207100100\"" + tail + "\"20261207100400\"" +
                                                        tail + "\"20261207100200\"" + tail);
