@@ -310,10 +310,12 @@ TEST(FailEarly, EveryPairTheHelpNamesIsRefused)
 
     // A log is read, not measured.
     EXPECT_TRUE(
-        help.simplified().contains("no other option but --quiet, --title and --tolerance applies to a log"));
+        help.simplified().contains("no other option but --quiet, --title, --tolerance, --beat-error-max and "
+                                   "--amplitude-min applies to a log"));
     for (const auto &[name, option] : options)
-        if (!QStringList{"report", "quiet", "title", "tolerance", "help", "help-all", "version"}.contains(
-                name))
+        if (!QStringList{"report", "quiet", "title", "tolerance", "beat-error-max", "amplitude-min", "help",
+                         "help-all", "version"}
+                 .contains(name))
             expectRefused(given(name) + QStringList{log}, name, "CSV log");
     const AnalyzerRun quiet = analyze({"--quiet", "--report", dir.filePath("log.svg"), log});
     EXPECT_EQ(quiet.exitCode, 0) << quiet.errors.toStdString();
