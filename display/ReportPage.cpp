@@ -3,10 +3,12 @@
 #include <QPainter>
 #include <QRegularExpression>
 #include <cmath>
+#include <iterator>
 
 #include "display/TrendPlot.h"
 #include "measurement/ClockText.h"
 #include "measurement/FormatPicture.h"
+#include "measurement/ValueRanges.h"
 
 namespace tamsel {
 
@@ -93,19 +95,51 @@ int drawTable(QPainter &painter, const QRect &area, int y, const RunSummary &sum
     return y;
 }
 
-// The verdict on the run's mean rate; empty without a tolerance or a rate.
-QString verdict(const RunSummary &summary, const std::optional<RateTolerance> &tolerance)
+// The verdict on each measure the user gave a limit for, judged on its mean as the table shows
+// it; none for a measure not measured.
+QStringList verdicts(const RunSummary &summary, const ReportFacts &facts)
 {
-    if (!tolerance || summary.rate().count == 0)
+    QStringList lines;
+    auto judged = [&](const QString &measure, bool within, const QString &detail) {
+        lines << QStringLiteral("%1 %2: %3")
+                     .arg(measure, within ? QStringLiteral("within tolerance") : QStringLiteral("outside tolerance"),
+                          detail);
+    };
+    const auto shown = [](double value, double places) { return std::round(value * places) / places; };
+    if (const auto &rate = facts.tolerance; rate && summary.rate().count > 0) {
+        const double mean = shown(summary.rate().mean, 10);
+        judged(QStringLiteral("Rate"), mean >= rate->slowest && mean <= rate->fastest,
+               QStringLiteral("mean %1 s/day, tolerance %2 to %3 s/day")
+                   .arg(signedNumber("0.0", summary.rate().mean), signedNumber("0.0", rate->slowest),
+                        signedNumber("0.0", rate->fastest)));
+    }
+    if (facts.beatErrorMax && summary.beatError().count > 0)
+        judged(QStringLiteral("Beat error"), shown(summary.beatError().mean, 100) <= *facts.beatErrorMax,
+               QStringLiteral("mean %1 ms, at most %2 ms")
+                   .arg(number("0.00", summary.beatError().mean), number("0.00", *facts.beatErrorMax)));
+    if (facts.amplitudeMin && summary.amplitude().count > 0)
+        judged(QStringLiteral("Amplitude"), shown(summary.amplitude().mean, 1) >= *facts.amplitudeMin,
+               QStringLiteral("mean %1°, at least %2°")
+                   .arg(number("0", summary.amplitude().mean), number("0", *facts.amplitudeMin)));
+    return lines;
+}
+
+// Fewer than five sweeps make no trend: the longest view that gives five in the audio heard, or
+// how long a run that needs. Empty with enough sweeps, or without audio to measure again (a log).
+QString fewPointsHint(const LongRun &run, const ReportFacts &facts)
+{
+    constexpr int kFewestPoints = 5;
+    const double seconds = facts.heardSeconds;
+    if (run.summary.sweeps() >= kFewestPoints || seconds <= 0)
         return {};
-    const double mean = summary.rate().mean;
-    // Judged as the table shows the mean, to a tenth.
-    const double shown = std::round(mean * 10) / 10;
-    const bool within = shown >= tolerance->slowest && shown <= tolerance->fastest;
-    return QStringLiteral("%1: mean rate %2 s/day, tolerance %3 to %4 s/day")
-        .arg(within ? QStringLiteral("Within tolerance") : QStringLiteral("Outside tolerance"),
-             signedNumber("0.0", mean), signedNumber("0.0", tolerance->slowest),
-             signedNumber("0.0", tolerance->fastest));
+    for (auto view = std::rbegin(kViewSeconds); view != std::rend(kViewSeconds) && *view >= kLeastSweepView; ++view)
+        if (const auto points = static_cast<int>(seconds / *view); points >= kFewestPoints)
+            return QStringLiteral("Few points: a view of %1 s (--view %1) gives %2 sweeps of this run.")
+                .arg(*view)
+                .arg(points);
+    return QStringLiteral("Few points: five sweeps need a run of at least %1 s at a view of %2 s (--view %2).")
+        .arg(kFewestPoints * kLeastSweepView)
+        .arg(kLeastSweepView);
 }
 
 // The header's lines above the table: the title, the run, the watch and input.
@@ -157,14 +191,15 @@ void ReportPage::draw(QPainter &painter, const QRect &area, const LongRun &run, 
     for (qsizetype i = 1; i < lines.size(); ++i)
         line(lines[i], kLine);
     y = drawTable(painter, inside, y + 6, run.summary);
-    if (const QString judged = verdict(run.summary, facts.tolerance); !judged.isEmpty()) {
-        font.setBold(true);
-        painter.setFont(font);
+    if (const QString hint = fewPointsHint(run, facts); !hint.isEmpty())
+        line(hint, kLine);
+    font.setBold(true);
+    painter.setFont(font);
+    for (const QString &judged : verdicts(run.summary, facts))
         line(judged, kLine);
-    }
     // Within the margins: a label at either end of an axis is never cut by the page's edge.
     TrendPlot::draw(painter, QRect(inside.left(), y + 4, inside.width(), area.bottom() - y - 4), run,
-                    emptyText);
+                    emptyText, facts.tolerance);
 }
 
 } // namespace tamsel

@@ -1,23 +1,23 @@
 #pragma once
 // A page of the run's report, for a file or the Trend window: a header that says what was
 // measured, when and how (the watch, date and length, beat rate, lift angle, input), the
-// summary and a verdict against the user's tolerance, and below it the trend's plots.
+// summary, a verdict on each measure against the user's limits, a hint when too few sweeps make
+// the plots, and below it the trend's plots.
 #include <QDateTime>
 #include <QRect>
 #include <QString>
 #include <optional>
 
+#include "display/TrendPlot.h"
 #include "measurement/LongRun.h"
 
 class QPainter;
 
 namespace tamsel {
 
-// The rate a watch may keep, in s/day: from slowest (such as -4) to fastest (such as +6).
-struct RateTolerance {
-    double slowest = 0;
-    double fastest = 0;
-};
+// A verdict asked for judges the mean beat error and amplitude too, by these unless given.
+constexpr double kDefaultBeatErrorMax = 0.6; // ms
+constexpr double kDefaultAmplitudeMin = 200; // degrees
 
 // "-4,+6": two numbers, the slower first. None for anything else.
 std::optional<RateTolerance> parseRateTolerance(const QString &text);
@@ -29,7 +29,11 @@ struct ReportFacts {
     double beatsPerHour = 0;
     int liftAngle = 0;
     QString input; // "microphone", or the recording's name
+    double heardSeconds = 0; // the audio measured; 0: none (a CSV log, the window's trend)
+    // The verdict's limits, each measure judged only against its own.
     std::optional<RateTolerance> tolerance;
+    std::optional<double> beatErrorMax; // ms
+    std::optional<double> amplitudeMin; // degrees
 };
 
 class ReportPage {

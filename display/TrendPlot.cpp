@@ -30,16 +30,18 @@ double place(double value, const AxisTicks &axis, double from, double to)
 
 // How a quantity is scaled: a span at least this wide around its values, never below the
 // least value it can take; or from 0 up to at least `least` (beat error). Without a value, the
-// axis is around `usual`.
+// axis is around `usual`. Values within `zeroWithin` of 0 stretch the axis to 0.
 struct Scale {
     double span = 0;
     bool fromZero = false;
     double least = 0;
     double lowest = -INFINITY;
     double usual = 0;
+    double zeroWithin = 0;
 };
 
-constexpr Scale kRateScale{10, false, 0, -INFINITY, 0}; // at least +-5 s/day around the data
+// At least +-5 s/day around the data, and on time in sight of a watch near it.
+constexpr Scale kRateScale{10, false, 0, -INFINITY, 0, 10};
 constexpr Scale kAmplitudeScale{100, false, 0, 0, 250}; // at least 100 degrees
 constexpr Scale kBeatErrorScale{0, true, 1, 0, 0};      // 0 to at least 1 ms
 
@@ -53,6 +55,10 @@ AxisTicks valueAxis(const std::vector<SweepPoint> &points, Value value, const Sc
         }
     if (low > high)
         low = high = scale.usual;
+    if (low > 0 && low <= scale.zeroWithin)
+        low = 0;
+    if (high < 0 && high >= -scale.zeroWithin)
+        high = 0;
     if (scale.fromZero)
         return roundTicks(0, std::max(high, scale.least), 5);
     const AxisTicks around = ticksSpanningAtLeast(low, high, scale.span, 5);
@@ -61,7 +67,9 @@ AxisTicks valueAxis(const std::vector<SweepPoint> &points, Value value, const Sc
     return roundTicks(scale.lowest, std::max(high, scale.lowest + scale.span), 5);
 }
 
-void frameWithGrid(QPainter &painter, const QRectF &frame, const AxisTicks &y, const QString &title)
+// With `zeroUnit`, 0 off the axis is marked at the edge it lies beyond.
+void frameWithGrid(QPainter &painter, const QRectF &frame, const AxisTicks &y, const QString &title,
+                   const QString &zeroUnit = QString())
 {
     for (double tick : y.values()) {
         const double py = place(tick, y, frame.bottom(), frame.top());
@@ -78,6 +86,9 @@ void frameWithGrid(QPainter &painter, const QRectF &frame, const AxisTicks &y, c
     }
     painter.drawRect(frame);
     painter.drawText(frame.adjusted(6, 2, 0, 0), Qt::AlignLeft | Qt::AlignTop, title);
+    if (!zeroUnit.isEmpty() && (y.low > 0 || y.high < 0))
+        painter.drawText(frame.adjusted(0, 2, -6, -2), Qt::AlignRight | (y.low > 0 ? Qt::AlignBottom : Qt::AlignTop),
+                         (y.low > 0 ? QStringLiteral("0 %1 below") : QStringLiteral("0 %1 above")).arg(zeroUnit));
 }
 
 // The points as one polyline per stretch without a gap, at most one vertical stroke (least to
@@ -144,6 +155,8 @@ struct Quantity {
     Scale scale;
     QString title;
     QColor colour;
+    QString zeroUnit; // 0 marked even off the axis, in this unit
+    std::optional<RateTolerance> band;
 };
 
 void timePlot(QPainter &painter, const QRectF &frame, const LongRun &run, const Quantity &quantity,
@@ -151,13 +164,19 @@ void timePlot(QPainter &painter, const QRectF &frame, const LongRun &run, const 
 {
     const auto &points = run.series.points();
     const AxisTicks y = valueAxis(points, quantity.value, quantity.scale);
-    const QString &title = quantity.title;
-    frameWithGrid(painter, frame, y, title);
+    if (const auto &band = quantity.band) {
+        const double top = std::max(frame.top(), place(band->fastest, y, frame.bottom(), frame.top()));
+        const double bottom = std::min(frame.bottom(), place(band->slowest, y, frame.bottom(), frame.top()));
+        if (bottom > top)
+            painter.fillRect(QRectF(frame.left(), top, frame.width(), bottom - top), QColor(215, 240, 215));
+    }
+    // Under the frame: the first and last ticks lie on its sides.
     painter.setPen(QColor(235, 235, 235));
     for (double tick : time.values()) {
         const double px = place(tick, time, frame.left(), frame.right());
         painter.drawLine(QPointF(px, frame.top() + 1), QPointF(px, frame.bottom() - 1));
     }
+    frameWithGrid(painter, frame, y, quantity.title, quantity.zeroUnit);
     painter.save();
     // Room for a whole dot at the frame's edge.
     painter.setClipRect(frame.adjusted(-4, -4, 4, 4));
@@ -243,7 +262,8 @@ void isochronismPlot(QPainter &painter, const QRectF &frame, const LongRun &run)
 
 } // namespace
 
-void TrendPlot::draw(QPainter &painter, const QRect &area, const LongRun &run, const QString &emptyText)
+void TrendPlot::draw(QPainter &painter, const QRect &area, const LongRun &run, const QString &emptyText,
+                     const std::optional<RateTolerance> &tolerance)
 {
     QFont font = painter.font();
     font.setPixelSize(12);
@@ -259,11 +279,11 @@ void TrendPlot::draw(QPainter &painter, const QRect &area, const LongRun &run, c
     const double plotHeight = std::max(30.0, (area.height() - isoHeight - 4 * kGap - 2 * kLabel) / 3);
     const Quantity quantities[] = {
         {[](const SweepPoint &p) { return p.rate; }, kRateScale, QStringLiteral("Rate (s/day)"),
-         QColor(40, 90, 200)},
+         QColor(40, 90, 200), QStringLiteral("s/day"), tolerance},
         {[](const SweepPoint &p) { return p.amplitude; }, kAmplitudeScale, QStringLiteral("Amplitude (°)"),
-         QColor(30, 140, 60)},
+         QColor(30, 140, 60), {}, {}},
         {[](const SweepPoint &p) { return p.beatError; }, kBeatErrorScale, QStringLiteral("Beat error (ms)"),
-         QColor(200, 90, 20)},
+         QColor(200, 90, 20), {}, {}},
     };
     double top = area.top() + kGap / 2.0;
     QRectF frame;

@@ -2,11 +2,25 @@
 
 #include <charconv>
 #include <cmath>
+#include <unordered_map>
 #include <vector>
+
+#include "measurement/FormatPicture.h"
+#include "measurement/WatchLikeness.h"
 
 namespace tamsel {
 
 namespace {
+
+// No beat is counted more than a fifth of a period off its time, nor a two-beat span outside
+// 1.5 to 2.5 periods: no rate Tamsel measures reaches a quarter of a day a day.
+constexpr double kMostSecondsPerDay = 21600;
+constexpr double kMostBeatsPerSecond = 999.9; // set by hand; the counter counts far fewer
+// A line's beat error without a beat rate: a quarter of the slowest clock's beat (1 a second).
+constexpr double kMostBeatErrorMs = 250;
+constexpr double kSecondsPerDay = 86400;
+// The rate is written to a thousandth, its ratio to nineteen places.
+constexpr double kRateWritten = 0.001;
 
 std::vector<std::string_view> fields(std::string_view line)
 {
@@ -104,7 +118,8 @@ std::optional<CsvSweep> parseCsvLine(std::string_view line)
     CsvSweep sweep;
     const auto stamp = stampSeconds(parts[0]);
     const auto bps = number(parts[1]);
-    if (!stamp || !bps || !number(parts[5]) || !optionalNumber(parts[2], sweep.amplitude) ||
+    const auto ratio = number(parts[5]);
+    if (!stamp || !bps || !ratio || !optionalNumber(parts[2], sweep.amplitude) ||
         !optionalNumber(parts[3], sweep.beatError) || !optionalNumber(parts[4], sweep.rate))
         return std::nullopt;
     // A beat rate, an amplitude and a beat error are never below zero; only the rate is signed.
@@ -112,12 +127,37 @@ std::optional<CsvSweep> parseCsvLine(std::string_view line)
         return std::nullopt;
     sweep.stamp = *stamp;
     sweep.beatsPerSecond = *bps;
+    sweep.rateRatio = *ratio;
     return sweep;
+}
+
+std::string impossibleFigures(const CsvSweep &sweep)
+{
+    const auto shown = [](const char *picture, double value) { return FormatPicture(picture, value, "."); };
+    if (sweep.beatsPerSecond > kMostBeatsPerSecond)
+        return "a beat rate of " + shown("0.0", sweep.beatsPerSecond) + " a second";
+    if (sweep.amplitude && !WatchLikeness::PossibleAmplitude(*sweep.amplitude))
+        return "an amplitude of " + shown("0", *sweep.amplitude) + " degrees";
+    if (sweep.beatError && (sweep.beatsPerSecond > 0
+                                ? !WatchLikeness::PossibleBeatError(*sweep.beatError, sweep.beatsPerSecond)
+                                : *sweep.beatError > kMostBeatErrorMs))
+        return "a beat error of " + shown("0.000", *sweep.beatError) + " ms at " +
+               shown("0.0", sweep.beatsPerSecond) + " beats a second";
+    if (!sweep.rate)
+        return {};
+    if (std::fabs(*sweep.rate) > kMostSecondsPerDay)
+        return "a rate of " + shown("0.000", *sweep.rate) + " s/day";
+    // The averaged rate is its ratio of a day; the two-beat rate the rest of the day.
+    const double averaged = sweep.rateRatio * kSecondsPerDay, twoBeat = (1 - sweep.rateRatio) * kSecondsPerDay;
+    if (std::fabs(*sweep.rate - averaged) > kRateWritten && std::fabs(*sweep.rate - twoBeat) > kRateWritten)
+        return "a rate of " + shown("0.000", *sweep.rate) + " s/day that its ratio " +
+               shown("0.0000000000000000000", sweep.rateRatio) + " does not give";
+    return {};
 }
 
 std::optional<SweepPoint> CsvPoints::point(const CsvSweep &sweep)
 {
-    if (!sweep.rate || !sweep.beatError) {
+    if (!sweep.measured()) {
         gap_ = true;
         return std::nullopt;
     }
@@ -151,6 +191,8 @@ std::string readCsvLog(std::string_view text, const std::function<void(const Swe
     size_t lineNumber = 0;
     std::optional<int64_t> lastStamp;
     std::optional<size_t> lastStepBack; // the line where the stamps last went back
+    // Each measured line's number: no sweep ends twice with the same figures to the last place.
+    std::unordered_map<std::string_view, size_t> measuredLines;
     for (size_t from = 0; from < text.size();) {
         const size_t end = text.find('\n', from);
         const bool ended = end != std::string_view::npos;
@@ -160,11 +202,17 @@ std::string readCsvLog(std::string_view text, const std::function<void(const Swe
         if (line.ends_with('\r'))
             line.remove_suffix(1);
         const auto sweep = parseCsvLine(line);
-        if (!sweep) {
+        const std::string figures = sweep ? impossibleFigures(*sweep) : std::string();
+        if (!sweep || !figures.empty()) {
             if (!ended && lineNumber > 1)
-                break;
-            return "line " + std::to_string(lineNumber) + " is not a line of Tamsel's CSV log";
+                break; // cut short, even where what is left still reads as figures
+            if (!sweep)
+                return "line " + std::to_string(lineNumber) + " is not a line of Tamsel's CSV log";
+            return "line " + std::to_string(lineNumber) + " holds " + figures + ", which no watch gives";
         }
+        if (sweep->measured())
+            if (const auto [earlier, first] = measuredLines.emplace(line, lineNumber); !first)
+                return "line " + std::to_string(lineNumber) + " repeats line " + std::to_string(earlier->second);
         // A clock set back (a live log, at the change to standard time or a correction of the
         // clock) sends the stamps back once, and then they run on; stamps that go back again soon
         // after are lines out of order.

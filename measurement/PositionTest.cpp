@@ -81,13 +81,51 @@ std::string_view PositionReading::flag() const
     return {};
 }
 
+namespace {
+
+// The beat rate most counted readings share, the first of equals.
+std::optional<double> CommonBeatRate(const std::vector<PositionReading> &readings)
+{
+    std::optional<double> common;
+    long most = 0;
+    for (const PositionReading &r : readings) {
+        const long shared = std::count_if(readings.begin(), readings.end(), [&r](const PositionReading &o) {
+            return o.counted() && o.beatsPerHour == r.beatsPerHour;
+        });
+        if (r.counted() && shared > most) {
+            most = shared;
+            common = r.beatsPerHour;
+        }
+    }
+    return common;
+}
+
+} // namespace
+
+bool InSummary(const PositionReading &r, const PositionSummary &s)
+{
+    return r.counted() && r.beatsPerHour == s.beatsPerHour;
+}
+
+std::string_view PositionNote(const PositionReading &reading, const PositionSummary &summary)
+{
+    if (!reading.counted() || InSummary(reading, summary))
+        return reading.flag();
+    return "another beat rate";
+}
+
 PositionSummary Summarise(const std::vector<PositionReading> &readings)
 {
     PositionSummary s;
+    s.beatsPerHour = CommonBeatRate(readings);
     std::vector<double> rates, flat, hanging;
     for (const PositionReading &r : readings) {
         if (!r.counted())
             continue;
+        if (!InSummary(r, s)) {
+            ++s.otherBeatRates;
+            continue;
+        }
         ++s.counted;
         rates.push_back(r.rate);
         s.largestBeatError = std::max(s.largestBeatError.value_or(r.beatError), r.beatError);
@@ -115,7 +153,7 @@ std::string PositionTestCsv(const std::vector<PositionReading> &readings, const 
                    Fixed(r.beatsPerHour, 0);
         else
             csv += ",,,";
-        csv += ',' + std::string(r.flag()) + "\r\n";
+        csv += ',' + std::string(PositionNote(r, summary)) + "\r\n";
     }
     const std::pair<const char *, std::string> rows[] = {
         {"mean rate s/day", Fixed(summary.meanRate, 3)},

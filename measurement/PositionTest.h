@@ -41,6 +41,10 @@ struct PositionReading {
 
 struct PositionSummary {
     int counted = 0;
+    // The beat rate the summary is of: that of the most positions counted (the first of equals).
+    // A position measured at another beat rate is another watch's or a miscount: left out.
+    std::optional<double> beatsPerHour;
+    int otherBeatRates = 0; // positions left out for their beat rate
     std::optional<double> meanRate;
     std::optional<double> delta; // largest rate minus smallest
     std::optional<double> largestBeatError;
@@ -50,8 +54,12 @@ struct PositionSummary {
 };
 
 PositionSummary Summarise(const std::vector<PositionReading> &readings);
+// Counted, and at the summary's beat rate.
+bool InSummary(const PositionReading &reading, const PositionSummary &summary);
+// Why a reading is not in the summary; empty when it is.
+std::string_view PositionNote(const PositionReading &reading, const PositionSummary &summary);
 
-// A header, one row per position, then one row per summary figure; CR LF line ends and a
+// A header, one row per position with its note, then one row per summary figure; CR LF line ends and a
 // full stop as decimal point whatever the locale, so that programs read it alike everywhere.
 std::string PositionTestCsv(const std::vector<PositionReading> &readings, const PositionSummary &summary);
 

@@ -33,6 +33,10 @@ struct RealRange {
     constexpr bool holds(double value) const { return min <= value && value <= max; } // never NaN
 };
 constexpr RealRange kClockCorrectionRange{-500, 500};
+// The view lengths the View menu offers, in seconds; from kLeastSweepView on, a view measures
+// each sweep (a shorter one shows the sound).
+constexpr int32_t kViewSeconds[] = {1, 2, 3, 10, 20, 30, 40, 60, 120, 300, 600, 900};
+constexpr int32_t kLeastSweepView = 10;
 // Stored display modes: 0, and any other value for the second mode.
 constexpr IntRange kStoredModeRange{std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()};
 

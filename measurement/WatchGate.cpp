@@ -205,6 +205,18 @@ void WatchGate::beatRateCounted()
         showHeld();
     else
         beatRateHidden_ = true;
+    if (!engine_.state.beatRateSet())
+        showNoMeasures();
+}
+
+// No beat rate, so nothing is measured: the measures show nothing, as for silence, rather than
+// the last figures of a watch that has stopped.
+void WatchGate::showNoMeasures()
+{
+    held_ = {};
+    clear(Reading::kMeasures);
+    shownRatio_ = 0;
+    tell();
 }
 
 // The recent pulses as heard at a beat rate; `times` and `widths` hold what it points to.

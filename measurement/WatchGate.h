@@ -91,6 +91,7 @@ private:
     void judge();
     void showHeld();
     void showNothing();
+    void showNoMeasures();
     void showRate(double secondsPerDay, double ratio, bool counted);
     void clearRate();
     bool spacingContradicts(double ratio) const;

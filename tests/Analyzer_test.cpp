@@ -1054,3 +1054,43 @@ TEST(Analyzer, AWatchBetweenWholeBeatsASecondReadsAtItsOwnRate)
         EXPECT_NEAR(final[7].split(' ')[0].toDouble(), 4, 0.5) << run.lines.last().toStdString();
     }
 }
+
+// A watch that stops at 65 s: the sweeps after it log empty fields, as silence does, and so does
+// FINAL; the report's summary holds only the sweeps that heard it.
+TEST(Analyzer, AWatchThatStopsLeavesNoFiguresBehind)
+{
+    SyntheticWatchParams params;
+    params.beatsPerHour = 18000;
+    params.rateSecondsPerDay = 10;
+    params.amplitudeDegrees = 280;
+    const SyntheticWatch watch(params);
+    std::vector<int16_t> samples(44100 * 101); // ten sweeps of 10 s and their last samples
+    watch.generate(0, samples.data(), samples.size());
+    uint32_t seed = 7;
+    for (size_t i = 44100 * 65; i < samples.size(); ++i) // the room, once the watch has stopped
+        samples[i] = static_cast<int16_t>((seed = seed * 1664525u + 1013904223u) >> 25) - 64;
+    QTemporaryDir dir;
+    const QString wav =
+        writeSound(dir, "stops.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, static_cast<sf_count_t>(samples.size()),
+                   [&](sf_count_t i, int) { return samples[static_cast<size_t>(i)] / 32768.0; });
+    const AnalyzerRun run = analyze(
+        {"--view", "10", "--start", "2026-12-07 11:34:00", "--report", dir.filePath("report.svg"), wav});
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    ASSERT_EQ(run.lines.size(), 12) << run.lines.join('\n').toStdString();
+    for (int sweep = 2; sweep <= 6; ++sweep) {
+        const QStringList fields = run.lines[sweep - 1].split(',');
+        EXPECT_EQ(fields[1], "5.0") << run.lines[sweep - 1].toStdString();
+        EXPECT_NEAR(fields[4].toDouble(), 10, 0.2) << run.lines[sweep - 1].toStdString();
+    }
+    for (int sweep = 8; sweep <= 10; ++sweep)
+        EXPECT_EQ(run.lines[sweep - 1],
+                  QStringLiteral("\"202612071135%1\",0.0,,,,0.0000000000000000000").arg(sweep * 10 - 60, 2, 10,
+                                                                                         QLatin1Char('0')))
+            << "the watch stopped at 65 s";
+    EXPECT_EQ(run.lines[10], "FINAL, 00.0,0,00.0,0,,,,0,44100");
+    const QStringList summary = run.lines[11].split(',');
+    ASSERT_EQ(summary.size(), 11) << run.lines[11].toStdString();
+    EXPECT_LE(summary[1].toInt(), 70) << "the sweeps that heard the watch";
+    EXPECT_NEAR(summary[4].toDouble(), 10, 0.5) << "the greatest rate is the watch's";
+}
+

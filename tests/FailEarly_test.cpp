@@ -78,7 +78,7 @@ QString writeWatch(const QTemporaryDir &dir, const QString &name, double seconds
 // Two minutes of Tamsel's CSV log.
 QString writeLog(const QTemporaryDir &dir)
 {
-    const QByteArray tail = ",5.0,275,0.200,-3.125,0.0000694444444444444\r\n";
+    const QByteArray tail = ",5.0,275,0.200,-3.125,-0.0000361689814814815\r\n";
     return writeBytes(dir, "run.csv", "\"20261207100000\"" + tail + "\"20261207100100\"" + tail);
 }
 
@@ -310,10 +310,12 @@ TEST(FailEarly, EveryPairTheHelpNamesIsRefused)
 
     // A log is read, not measured.
     EXPECT_TRUE(
-        help.simplified().contains("no other option but --quiet, --title and --tolerance applies to a log"));
+        help.simplified().contains("no other option but --quiet, --title, --tolerance, --beat-error-max and "
+                                   "--amplitude-min applies to a log"));
     for (const auto &[name, option] : options)
-        if (!QStringList{"report", "quiet", "title", "tolerance", "help", "help-all", "version"}.contains(
-                name))
+        if (!QStringList{"report", "quiet", "title", "tolerance", "beat-error-max", "amplitude-min", "help",
+                         "help-all", "version"}
+                 .contains(name))
             expectRefused(given(name) + QStringList{log}, name, "CSV log");
     const AnalyzerRun quiet = analyze({"--quiet", "--report", dir.filePath("log.svg"), log});
     EXPECT_EQ(quiet.exitCode, 0) << quiet.errors.toStdString();

@@ -36,16 +36,17 @@ std::string twoHourLog()
             continue;
         const double f = t / 7200.0;
         const double wobble = std::sin(t * 12.9898) * 0.4;
+        const double rate = std::round((6 - 10 * f + wobble) * 1000) / 1000;
         char line[160];
         if (t == 3900)
             std::snprintf(line, sizeof line, "%s,5.0,,,,0.0000000000000000000\r\n", stamp(t).c_str());
         else if (t % 97 == 0)
-            std::snprintf(line, sizeof line, "%s,5.0,,%.3f,%.3f,0.0000694444444444444\r\n", stamp(t).c_str(),
-                          0.3 + wobble / 10, 6 - 10 * f + wobble);
+            std::snprintf(line, sizeof line, "%s,5.0,,%.3f,%.3f,%.19f\r\n", stamp(t).c_str(), 0.3 + wobble / 10,
+                          rate, rate / 86400);
         else
-            std::snprintf(line, sizeof line, "%s,5.0,%d,%.3f,%.3f,0.0000694444444444444\r\n",
-                          stamp(t).c_str(), static_cast<int>(std::lround(300 - 100 * f + 3 * wobble)),
-                          0.3 + wobble / 10, 6 - 10 * f + wobble);
+            std::snprintf(line, sizeof line, "%s,5.0,%d,%.3f,%.3f,%.19f\r\n", stamp(t).c_str(),
+                          static_cast<int>(std::lround(300 - 100 * f + 3 * wobble)), 0.3 + wobble / 10, rate,
+                          rate / 86400);
         log += line;
     }
     return log + stamp(7200) + ",5.0,20";
@@ -98,7 +99,7 @@ TEST(LongRun, SummaryLineHasFullStopsAndEmptyFieldsForWhatIsNotKnown)
 TEST(LongRun, OnlyTamselsOwnLogIsRead)
 {
     auto read = [](const std::string &text) { return readCsvLog(text, [](const SweepPoint &) {}); };
-    EXPECT_EQ(read("\"20261207100000\",5.0,275,0.200,-3.125,0.0000694444444444444\r\n"), "");
+    EXPECT_EQ(read("\"20261207100000\",5.0,275,0.200,-3.125,-0.0000361689814814815\r\n"), "");
     EXPECT_NE(read(""), "");
     EXPECT_NE(read("\r\n  \n"), "");
     for (const char *foreign : {
@@ -123,7 +124,7 @@ TEST(LongRun, LogsTamselCouldNotHaveWrittenAreRefusedAtTheirLine)
                    const std::string &values = "5.0,275,0.200,-3.125") {
         std::string log;
         for (const std::string &s : stamps)
-            log += '"' + s + "\"," + values + ",0.0000694444444444444\r\n";
+            log += '"' + s + "\"," + values + ",-0.0000361689814814815\r\n";
         return readCsvLog(log, [](const SweepPoint &) {});
     };
     const std::vector<std::string> minutes = {"20261207100000", "20261207100100", "20261207100200",
@@ -150,6 +151,38 @@ TEST(LongRun, LogsTamselCouldNotHaveWrittenAreRefusedAtTheirLine)
     EXPECT_EQ(read(minutes, "5.0,,,-3.125"), "") << "a rate below zero is a watch that loses";
 }
 
+// Figures no watch gives nor Tamsel writes, refused at their line as junk is; a sweep whose
+// watch had stopped (no beat rate, the readouts as they last stood) is no point.
+TEST(LongRun, FiguresNoWatchGivesAreRefusedAtTheirLine)
+{
+    const std::string first = "\"20261207100000\",5.0,275,0.200,-3.125,-0.0000361689814814815\r\n";
+    const std::string last = "\"20261207100200\",5.0,276,0.210,-3.000,-0.0000347222222222222\r\n";
+    std::vector<SweepPoint> points;
+    auto read = [&](const std::string &second) {
+        points.clear();
+        return readCsvLog(first + "\"20261207100100\"," + second + "\r\n" + last,
+                          [&](const SweepPoint &p) { points.push_back(p); });
+    };
+    const std::pair<const char *, const char *> refused[] = {
+        {"5.0,5000,0.200,-3.125,-0.0000361689814814815", "line 2 holds an amplitude of 5000 degrees"},
+        {"5.0,275,9999.000,-3.125,-0.0000361689814814815", "line 2 holds a beat error of 9999.000 ms"},
+        {"0.0,275,9999.000,-3.125,-0.0000361689814814815", "line 2 holds a beat error of 9999.000 ms"},
+        {"5.0,275,0.200,99999.000,1.1573958333333333333", "line 2 holds a rate of 99999.000 s/day"},
+        {"900000.0,275,0.200,-3.125,-0.0000361689814814815", "line 2 holds a beat rate of 900000.0 a second"},
+        {"5.0,275,0.200,-3.125,0.0000694444444444444", "line 2 holds a rate of -3.125 s/day that its ratio"},
+    };
+    for (const auto &[second, error] : refused)
+        EXPECT_EQ(read(second).find(error), 0u) << read(second);
+    EXPECT_EQ(readCsvLog(first + last + first, [](const SweepPoint &) {}), "line 3 repeats line 1");
+    // The rate of two beats is the rest of the day its ratio leaves; silence has no rate.
+    EXPECT_EQ(read("5.0,281,0.408,0.000,1.0000000000000000000"), "");
+    EXPECT_EQ(read("0.0,,,,0.0000000000000000000"), "");
+    ASSERT_EQ(points.size(), 2u);
+    EXPECT_EQ(read("0.0,280,0.476,9.796,0.0001133796296296296"), "");
+    ASSERT_EQ(points.size(), 2u) << "the watch stopped: its last figures are no sweep's";
+    EXPECT_TRUE(points[1].gapBefore);
+}
+
 // A live log whose clock is set back (the end of summer time) goes on, with a gap, and its time
 // runs on: the length is never negative and no point comes before another.
 TEST(LongRun, AClockSetBackIsAGapAndTheTimeRunsOn)
@@ -157,7 +190,7 @@ TEST(LongRun, AClockSetBackIsAGapAndTheTimeRunsOn)
     std::string log;
     for (const char *at : {"20261025025900", "20261025025930", "20261025030000", "20261025020030",
                            "20261025020100", "20261025020130"})
-        log += std::string("\"") + at + "\",5.0,275,0.200,-3.125,0.0000694444444444444\r\n";
+        log += std::string("\"") + at + "\",5.0,275,0.200,-3.125,-0.0000361689814814815\r\n";
     std::vector<SweepPoint> points;
     LongRun run;
     ASSERT_EQ(readCsvLog(log,

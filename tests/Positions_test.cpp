@@ -120,6 +120,31 @@ TEST(Positions, AnalyzerSummarisesRecordingsOfKnownRates)
     EXPECT_TRUE(analyzer.readAllStandardError().contains("XY"));
 }
 
+// Recordings at different beat rates are not one watch's positions: the summary is of the beat
+// rate most of them share, and the others are named and left out.
+TEST(Positions, APositionAtAnotherBeatRateIsLeftOutOfTheSummary)
+{
+    QTemporaryDir dir;
+    WatchParams fast = watch(-10, 250);
+    fast.beatsPerHour = 28800;
+    const QStringList files = {writeWatch(dir, "du.wav", watch(2, 300), 22),
+                               writeWatch(dir, "dd.wav", watch(4, 290), 22), writeWatch(dir, "cu.wav", fast, 22)};
+    QProcess analyzer;
+    analyzer.start(QStringLiteral(TAMSEL_BINARY_DIR "/tools/quorlen-analyze"),
+                   QStringList{"--positions", "--view", "20", "--position-names", "DU,DD,CU"} + files);
+    ASSERT_TRUE(analyzer.waitForFinished(120000));
+    ASSERT_EQ(analyzer.exitCode(), 0);
+    EXPECT_EQ(QString::fromUtf8(analyzer.readAllStandardError()),
+              "CU was measured at 28800 bph, not at the 18000 bph of the summary: left out of it\n");
+    const auto rows = csvRows(QString::fromUtf8(analyzer.readAllStandardOutput()));
+    ASSERT_EQ(rows.size(), 1 + 3 + 6u);
+    EXPECT_EQ(rows[3][4], "28800");
+    EXPECT_EQ(rows[3][5], "another beat rate");
+    EXPECT_NEAR(summaryValue(rows, "mean rate s/day"), 3, 0.5);
+    EXPECT_NEAR(summaryValue(rows, "delta s/day"), 2, 0.5);
+    EXPECT_TRUE(std::isnan(summaryValue(rows, "mean amplitude hanging deg")));
+}
+
 TEST(Positions, DialogRunWithASilentPositionSavedAndReadBack)
 {
     Window w;

@@ -60,10 +60,16 @@ const RangedOption kClockCorrection{"clock-correction",
                                     "The sound card's clock runs fast by this many s/day, beyond --hosei "
                                     "(default 0; --time-signal prints it as CLOCK).",
                                     kClockCorrectionRange.min, kClockCorrectionRange.max};
-// The view lengths the View menu offers, in seconds.
-constexpr int kViews[] = {1, 2, 3, 10, 20, 30, 40, 60, 120, 300, 600, 900};
 // The reach of the Beat Up and Beat Down buttons.
 const RangedOption kBps{"bps", "Beats per second, set by hand instead of counted.", 0.1, 999.9};
+const RangedOption kBeatErrorMax{"beat-error-max",
+                                 "With --report: the greatest mean beat error in ms the verdict accepts (default "
+                                 "0.6 when --tolerance or --amplitude-min asks for a verdict).",
+                                 0, 99.9};
+const RangedOption kAmplitudeMin{"amplitude-min",
+                                 "With --report: the least mean amplitude in degrees the verdict accepts (default "
+                                 "200 when --tolerance or --beat-error-max asks for a verdict).",
+                                 0, 360};
 
 void addOptions(QCommandLineParser &args)
 {
@@ -82,7 +88,7 @@ void addOptions(QCommandLineParser &args)
         QStringLiteral("The recording (WAV, FLAC, ..., at 16000 samples/s or more; - for standard input, "
                        "not a named pipe), or a "
                        "CSV log Tamsel wrote (FILE.csv) for its SUMMARY line and --report (no other option "
-                       "but --quiet, --title and --tolerance applies to a log)."));
+                       "but --quiet, --title, --tolerance, --beat-error-max and --amplitude-min applies to a log)."));
     const std::pair<const char *, const char *> valued[] = {
         {"view", "View length in seconds: 1, 2, 3, 10, 20, 30, 40, 60 (default), 120, 300, 600 or 900."},
         {"record", "Record snapshots and the CSV log into this folder (created when missing)."},
@@ -101,12 +107,14 @@ void addOptions(QCommandLineParser &args)
                    "replaced, not followed. One page, A4 or Letter as the locale's paper."},
         {"title", "With --report: a line naming the watch, at the head of the report."},
         {"tolerance", "With --report: the rate the watch may keep in s/day, slowest and fastest, such as "
-                      "-4,+6; the report gives its verdict on the mean rate (default: none)."},
+                      "-4,+6; the report gives its verdict on the mean rate, and on the beat error and "
+                      "amplitude (default: none)."},
     };
     for (const auto &[name, help] : valued)
         args.addOption({QString::fromLatin1(name), QString::fromUtf8(help), QStringLiteral("VALUE")});
     for (const RangedOption *option : {&kZoom, &kThresholdPosition, &kNoise, &kHosei, &kClockCorrection,
-                                       &kRateMode, &kBeatErrorMode, &kLiftAngle, &kBps})
+                                       &kRateMode, &kBeatErrorMode, &kLiftAngle, &kBps, &kBeatErrorMax,
+                                       &kAmplitudeMin})
         args.addOption(option->option());
     const std::pair<const char *, const char *> flags[] = {
         {"hires", "High resolution pulse test."},
@@ -155,7 +163,7 @@ AnalysisChoices analysisChoices(const QCommandLineParser &args)
     c.liftAngle = kLiftAngle.whole(args);
     c.beatsPerSecond = kBps.real(args);
     c.viewSeconds = args.isSet("view") ? args.value("view").toInt() : 60;
-    if (std::find(std::begin(kViews), std::end(kViews), c.viewSeconds) == std::end(kViews))
+    if (std::find(std::begin(kViewSeconds), std::end(kViewSeconds), c.viewSeconds) == std::end(kViewSeconds))
         fail(QStringLiteral("--view must be one of 1, 2, 3, 10, 20, 30, 40, 60, 120, 300, 600, 900"));
     c.timeSignal = args.isSet("time-signal");
     return c;
@@ -217,6 +225,13 @@ ReportFacts reportFacts(const QCommandLineParser &args)
                      "--tolerance needs the slowest and the fastest rate in s/day, such as -4,+6, not "
                      "\"%1\"")
                      .arg(args.value("tolerance")));
+    }
+    // A verdict asked for judges every measure, by its default where no limit was given.
+    facts.beatErrorMax = kBeatErrorMax.real(args);
+    facts.amplitudeMin = kAmplitudeMin.real(args);
+    if (facts.tolerance || facts.beatErrorMax || facts.amplitudeMin) {
+        facts.beatErrorMax = facts.beatErrorMax.value_or(kDefaultBeatErrorMax);
+        facts.amplitudeMin = facts.amplitudeMin.value_or(kDefaultAmplitudeMin);
     }
     return facts;
 }
@@ -401,6 +416,7 @@ int main(int argc, char **argv)
                                                       : finalLine(analysis->leds(), engine.reading(), state));
     if (longRun) {
         longRun->facts().liftAngle = state.liftAngle;
+        longRun->facts().heardSeconds = static_cast<double>(engine.samplesHeard()) / AudioFile::kRate;
         longRun->setSweepSeconds(state.viewSeconds);
     }
     // A report that could not be written still leaves the clock correction worth printing.

@@ -73,8 +73,15 @@ int analyzePositions(const QStringList &files, const QString &names, const Analy
         if (!readings.back().beatsFound)
             print(QStringLiteral("No watch heard in %1").arg(QDir::toNativeSeparators(files[i])));
     }
+    const PositionSummary summary = Summarise(readings);
+    for (const PositionReading &r : readings)
+        if (r.counted() && !InSummary(r, summary))
+            print(QStringLiteral("%1 was measured at %2 bph, not at the %3 bph of the summary: left out of it")
+                      .arg(QString::fromUtf8(PositionCode(r.position)))
+                      .arg(r.beatsPerHour, 0, 'f', 0)
+                      .arg(summary.beatsPerHour.value_or(0), 0, 'f', 0));
     // The saved summary ends its lines in CR LF; lines on standard output end in LF.
-    std::string csv = PositionTestCsv(readings, Summarise(readings));
+    std::string csv = PositionTestCsv(readings, summary);
     std::erase(csv, '\r');
     return writeResults(csv) ? 0 : kWriteFailed;
 }

@@ -31,7 +31,7 @@ std::optional<CsvSweep> firstMeasured(const QByteArray &text)
         if (end < 0)
             end = text.size();
         const auto sweep = parseCsvLine(text.mid(from, end - from).trimmed().toStdString());
-        if (sweep && sweep->rate && sweep->beatError)
+        if (sweep && sweep->measured())
             return sweep;
         from = end + 1;
     }

@@ -20,6 +20,8 @@ constexpr std::pair<const char *, const char *> kCompanions[] = {
     {"duration", "live"},
     {"title", "report"},
     {"tolerance", "report"},
+    {"beat-error-max", "report"},
+    {"amplitude-min", "report"},
 };
 
 // Options that do nothing, or contradict each other, together: the first does not apply with
@@ -40,8 +42,8 @@ constexpr std::pair<const char *, const char *> kConflicts[] = {
 };
 
 // What a CSV log given in place of a recording takes: it is read, not measured.
-constexpr const char *kForACsvLog[] = {"report",   "quiet", "title",   "tolerance", "help",
-                                       "help-all", "h",     "version", "v"};
+constexpr const char *kForACsvLog[] = {"report", "quiet",    "title", "tolerance", "beat-error-max",
+                                       "amplitude-min", "help", "help-all", "h", "version", "v"};
 
 QString dashed(const QString &name)
 {
@@ -61,7 +63,8 @@ void refuseOptionsThatDoNotApply(const QCommandLineParser &args)
                              [&](const char *allowed) { return option == QLatin1String(allowed); }))
                 commandLineError(
                     QStringLiteral("%1 does not apply to a CSV log (%2 is read, not measured: only "
-                                   "--report, --title, --tolerance and --quiet apply)")
+                                   "--report, --title, --tolerance, --beat-error-max, --amplitude-min and --quiet "
+                                   "apply)")
                         .arg(dashed(option), files.first()));
     for (const auto &[option, companion] : kCompanions)
         if (args.isSet(option) && !args.isSet(companion))

@@ -275,7 +275,12 @@ void PositionsDialog::showState()
                                   .arg(value(s.meanRate, 3, "s/day"), value(s.delta, 3, "s/day"),
                                        value(s.largestBeatError, 3, "ms"), value(s.flatAmplitude, 1, "deg"),
                                        value(s.hangingAmplitude, 1, "deg"),
-                                       value(s.amplitudeDrop, 1, "deg")));
+                                       value(s.amplitudeDrop, 1, "deg")) +
+                                  (s.otherBeatRates > 0
+                                       ? QStringLiteral("\nLeft out at another beat rate than %1 bph: %2")
+                                             .arg(*s.beatsPerHour, 0, 'f', 0)
+                                             .arg(s.otherBeatRates)
+                                       : QString()));
     } else {
         SummaryLabel->clear();
     }
