@@ -331,6 +331,16 @@ int main(int argc, char **argv)
     // The lines and the snapshots come from the engine alone.
     analysis.emplace(choices, args.isSet("record"));
     const MeasurementEngine &engine = analysis->engine();
+    // The source is the last thing checked before the first sample: a mistyped one ends the run
+    // at once, before any output is made.
+    if (live) {
+        capture.emplace();
+        if (const QString missing = measureCapture(*capture, args.value("device"), *analysis, sayError);
+            !missing.isEmpty()) {
+            capture.reset(); // its connection to the server ends before the program does
+            fail(missing);
+        }
+    }
     const auto lostSamples = [&capture] { return capture ? capture->lostSamples() : 0; };
 
     bool outputFailed = false;
@@ -383,7 +393,6 @@ int main(int argc, char **argv)
         });
         QCoreApplication::processEvents(); // a signal that cut a stalled read short
     } else {
-        capture.emplace();
         endLiveRunOn(*duration > 0 ? duration : std::nullopt, &loop, [&loop] { loop.quit(); });
         reportCaptureHealth(
             *capture,
@@ -392,7 +401,6 @@ int main(int argc, char **argv)
                     longRun->gap();
             },
             [](const QString &note) { std::fprintf(stderr, "%s\n", note.toLocal8Bit().constData()); });
-        measureCapture(*capture, args.value("device"), *analysis, sayError);
         loop.exec();
     }
     progress.finish();
