@@ -163,6 +163,20 @@ TEST(FailEarly, EveryOutputIsCheckedBeforeTheFirstSampleAndTheFinalWriteKeepsSta
                                arguments.join(' ').toStdString());
     }
 
+    // A full disk (here a file-size limit of 0) still takes an empty file, but not a byte of
+    // it: found before the first sample, and nothing left behind.
+    for (const QString &option : {QStringLiteral("--report"), QStringLiteral("--record")}) {
+        const QString path = dir.filePath(option == "--report" ? "day.pdf" : "logs");
+        const AnalyzerRun full = run(
+            "bash",
+            {"-c", "ulimit -f 0; exec \"$0\" \"$@\"", kAnalyzer, "--live", "--duration", "25s", option, path},
+            withoutSoundServer(dir));
+        expectRefusedInOneLine(full, option + ' ' + path + " cannot be written: ",
+                               reason(std::errc::file_too_large), option.toStdString() + " on a full disk");
+        EXPECT_TRUE(QDir(dir.path()).entryList({"day.pdf*"}, QDir::Files | QDir::Hidden).isEmpty());
+        EXPECT_TRUE(QDir(dir.filePath("logs")).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    }
+
     // A report the user may not replace stays as it was. Root may replace anything: the
     // analyzer then runs as nobody.
     const QString kept = writeBytes(dir, "kept.svg", "an older report");
@@ -463,3 +477,4 @@ TEST(FailEarly, NoSoundServerIsNamedAndALiveRunThatCapturedNothingFails)
         << live.errors.toStdString();
     EXPECT_TRUE(live.errors.contains("--live captured nothing")) << live.errors.toStdString();
 }
+
