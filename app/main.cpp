@@ -4,6 +4,7 @@
 #include <csignal>
 #include <cstdio>
 
+#include "app/RangedOption.h"
 #include "app/TApplication.h"
 #include "app/TForm1.h"
 #include "app/UnixSignals.h"
@@ -44,6 +45,21 @@ std::unique_ptr<SoundService> chooseSource(const QCommandLineParser &args, QStri
         return std::make_unique<FileSoundService>(std::move(options));
     }
     return makeLiveSoundService();
+}
+
+// Options that cannot be done as given: refused before the window opens, rather than one of
+// them silently left undone.
+QString refusedOptions(const QCommandLineParser &args)
+{
+    const bool recording = args.isSet("wav") || !args.positionalArguments().isEmpty();
+    if (args.isSet("demo") && recording)
+        return QStringLiteral("--demo measures the built-in watch, not a recording: give one or the other");
+    if (args.isSet("loop") && !recording)
+        return QStringLiteral("--loop needs a recording to start over: --wav FILE or FILE");
+    if (args.isSet("device") && args.value("device").trimmed().isEmpty())
+        return QStringLiteral("--device needs a source's name or description, as pactl list short sources "
+                              "gives them");
+    return {};
 }
 
 } // namespace
@@ -109,6 +125,8 @@ int main(int argc, char **argv)
     QCommandLineParser args;
     describeOptions(args);
     args.process(app);
+    if (const QString refused = refusedOptions(args); !refused.isEmpty())
+        commandLineError(refused);
 
     // Stopped from outside: close as the user would, answering any open box with its cancel.
     // A second signal, or a capture that does not wind down within five seconds, ends the

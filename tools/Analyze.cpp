@@ -178,6 +178,14 @@ std::optional<QDateTime> givenStart(const QCommandLineParser &args)
     if (!args.isSet("start"))
         return std::nullopt;
     const QDateTime start = QDateTime::fromString(args.value("start"), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    // A date and a time each right, but not together: the hour the clocks skip in spring.
+    const QStringList parts = args.value("start").split(QLatin1Char(' '));
+    if (!start.isValid() && parts.size() == 2 &&
+        QDate::fromString(parts[0], QStringLiteral("yyyy-MM-dd")).isValid() &&
+        QTime::fromString(parts[1], QStringLiteral("HH:mm:ss")).isValid())
+        fail(QStringLiteral("--start \"%1\" is no time of this time zone: the clocks skip it "
+                            "(daylight saving time begins)")
+                 .arg(args.value("start")));
     if (!start.isValid())
         fail(QStringLiteral("--start needs a time as \"YYYY-MM-DD hh:mm:ss\", not \"%1\"")
                  .arg(args.value("start")));
@@ -258,7 +266,15 @@ int main(int argc, char **argv)
         return writeResults(args.helpText().toLocal8Bit().toStdString()) ? 0 : kWriteFailed;
     refuseOptionsThatDoNotApply(args);
     if (args.isSet(QStringLiteral("version")))
-        args.showVersion();
+        return writeResults(QStringLiteral("%1 %2\n")
+                                .arg(app->applicationName(), app->applicationVersion())
+                                .toLocal8Bit()
+                                .toStdString())
+                   ? 0
+                   : kWriteFailed;
+    if (args.isSet("device") && args.value("device").trimmed().isEmpty())
+        fail(QStringLiteral("--device needs a source's name or description, as pactl list short sources "
+                            "gives them"));
     if (args.isSet("positions"))
         return analyzePositions(args.positionalArguments(), args.value("position-names"),
                                 analysisChoices(args));
@@ -370,7 +386,9 @@ int main(int argc, char **argv)
                 sayError(error);
         const std::string csv = buildCsvLine(recordStamp(heardAt()).toStdString(), sweep);
         progress.erase();
-        watchHeard = watchHeard || sweep.shown.rate.has_value();
+        // A sweep that measured anything heard the watch: a beat rate set by hand over a short
+        // view may give a beat error and an amplitude before any rate.
+        watchHeard = watchHeard || sweep.shown.rate || sweep.shown.amplitude || sweep.shown.beatError;
         if (longRun)
             longRun->sweepLine(csv);
         if (!outputFailed &&
@@ -424,7 +442,8 @@ int main(int argc, char **argv)
         return 128 + stoppedBy; // as the shell reports a program the signal ended
     // Exit status 0 all the same: the recording was measured, and a script may go on to the next.
     // Not after a reader that went away: the run was cut short, and ends without a word.
-    if (printed && !live && !args.isSet("time-signal") && !watchHeard && !engine.reading().rateValid)
+    if (printed && !live && !args.isSet("time-signal") && !watchHeard && !engine.reading().rateValid &&
+        !engine.reading().beatErrorValid && !engine.reading().amplitudeValid)
         std::fprintf(stderr, "No watch heard in %s\n", inputName(input).toLocal8Bit().constData());
     if (live && engine.samplesHeard() == 0) {
         std::fprintf(stderr,
