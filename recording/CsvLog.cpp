@@ -73,7 +73,7 @@ QString CsvLog::appendLine(std::string_view line)
     if (::ftruncate(fd_, whole_) != 0)
         reason += QStringLiteral("; the part written could not be taken off again: ") + systemReason(errno);
     // A disk that fills during a run: what is there stays, and the user learns how much.
-    return QStringLiteral("Cannot write to the CSV log %1: %2. It keeps the %3 lines written before.")
+    return QStringLiteral("Cannot write to the CSV log %1: %2. The lines written before it are kept (%3).")
         .arg(QDir::toNativeSeparators(path_), reason)
         .arg(lines_);
 }

@@ -861,9 +861,8 @@ TEST(Analyzer, RunsIntoOneFolderKeepEveryFileAndTheLogEndsWhole)
     // lines, which it keeps, saying so.
     const QString longer = writeWatch(dir, params, 150.5);
     const QString limited = dir.filePath("limited");
-    const AnalyzerRun cut =
-        run("bash", {"-c", "ulimit -f 5; exec \"$0\" --view 1 --record \"$1\" \"$2\"", kAnalyzer,
-                     limited, longer});
+    const AnalyzerRun cut = run("bash", {"-c", "ulimit -f 5; exec \"$0\" --view 1 --record \"$1\" \"$2\"",
+                                         kAnalyzer, limited, longer});
     EXPECT_EQ(cut.exitCode, 3);
     ASSERT_EQ(cut.lines.size(), 151) << "every sweep is still measured and printed";
     EXPECT_TRUE(cut.errors.contains("Cannot write to the CSV log")) << cut.errors.toStdString();
@@ -880,7 +879,7 @@ TEST(Analyzer, RunsIntoOneFolderKeepEveryFileAndTheLogEndsWhole)
             fitting += line.toUtf8() + "\r\n";
     EXPECT_EQ(logged, fitting) << "as many whole lines as fit";
     EXPECT_TRUE(cut.errors.contains(
-        QStringLiteral("It keeps the %1 lines written before.").arg(logged.count("\r\n"))))
+        QStringLiteral("The lines written before it are kept (%1).").arg(logged.count("\r\n"))))
         << cut.errors.toStdString();
     EXPECT_EQ(QDir(limited).entryList({"*.bmp"}), QStringList()) << "no part of a snapshot, no temporary";
     EXPECT_EQ(QDir(limited).entryList(QDir::Files | QDir::Hidden).size(), 1);
