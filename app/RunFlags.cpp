@@ -16,7 +16,12 @@ void RunFlags::turnOn(QAction *item)
 
 bool RunFlags::stored(const QAction *item) const
 {
-    return !flagged_.contains(item) && item->isChecked();
+    return item->isChecked() && !onByFlag(item);
+}
+
+bool RunFlags::onByFlag(const QAction *item) const
+{
+    return item->isChecked() && flagged_.contains(item);
 }
 
 } // namespace tamsel

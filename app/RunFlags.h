@@ -14,6 +14,8 @@ public:
     void turnOn(QAction *item);
     // The check mark the settings keep for `item`.
     bool stored(const QAction *item) const;
+    // Whether `item` is on by a flag alone, not chosen from the menu since.
+    bool onByFlag(const QAction *item) const;
 
 private:
     std::set<const QAction *> flagged_; // turned on by a flag and not chosen since

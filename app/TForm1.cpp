@@ -7,6 +7,7 @@
 
 #include "app/HelpMenu.h"
 #include "app/HoverHint.h"
+#include "app/MissingSourceBox.h"
 #include "app/TApplication.h"
 #include "app/recordings/RecordingsMenu.h"
 #include "app/trend/Trend.h"
@@ -63,6 +64,8 @@ TForm1::TForm1(std::unique_ptr<SoundService> service, const TForm1Design &design
     AboutDlg1 = new AboutBox(this);
     try {
         FormCreate();
+    } catch (const MissingSource &missing) {
+        new MissingSourceBox(this, missing, [this] { capture_.openDefault(); });
     } catch (const std::exception &e) {
         // The window is still created and shown, without capture.
         setStartDown(); // up, with nothing to capture from

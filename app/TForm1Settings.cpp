@@ -48,8 +48,10 @@ void TForm1::IniSaveProps1AfterLoad(QObject *)
 
 void TForm1::IniSaveProps1AfterSave(QObject *)
 {
-    saveInitNumbers(*IniSaveProps1, state,
-                    N8->isChecked() ? std::optional(TrackBar1->value()) : std::nullopt);
+    // The level an automatic threshold turned on by a flag moved to lasts the run, as the flag
+    // does: the level loaded is kept.
+    const int level = runFlags.onByFlag(AutoThreshold1) ? state.boundaryLevel : TrackBar1->value();
+    saveInitNumbers(*IniSaveProps1, state, N8->isChecked() ? std::optional(level) : std::nullopt);
     saveTamselSection(*IniSaveProps1, state, capture_.input(), {InputFilter1, AutoThreshold1}, runFlags);
     Recordings1->save(*IniSaveProps1);
 }

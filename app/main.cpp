@@ -3,6 +3,7 @@
 #include <csignal>
 #include <cstdio>
 
+#include "app/RangedOption.h"
 #include "app/TApplication.h"
 #include "app/TForm1.h"
 #include "app/UnixSignals.h"
@@ -43,6 +44,21 @@ std::unique_ptr<SoundService> chooseSource(const QCommandLineParser &args, QStri
         return std::make_unique<FileSoundService>(std::move(options));
     }
     return makeLiveSoundService();
+}
+
+// Options that cannot be done as given: refused before the window opens, rather than one of
+// them silently left undone.
+QString refusedOptions(const QCommandLineParser &args)
+{
+    const bool recording = args.isSet("wav") || !args.positionalArguments().isEmpty();
+    if (args.isSet("demo") && recording)
+        return QStringLiteral("--demo measures the built-in watch, not a recording: give one or the other");
+    if (args.isSet("loop") && !recording)
+        return QStringLiteral("--loop needs a recording to start over: --wav FILE or FILE");
+    if (args.isSet("device") && args.value("device").trimmed().isEmpty())
+        return QStringLiteral("--device needs a source's name or description, as pactl list short sources "
+                              "gives them");
+    return {};
 }
 
 } // namespace
@@ -108,6 +124,8 @@ int main(int argc, char **argv)
     QCommandLineParser args;
     describeOptions(args);
     args.process(app);
+    if (const QString refused = refusedOptions(args); !refused.isEmpty())
+        commandLineError(refused);
 
     // Stopped from outside: close as the user would, answering any open box with its cancel;
     // a box that would open after it (a failure while closing) is only written to stderr.

@@ -27,6 +27,11 @@ QString absentNote(const QString &source)
 
 } // namespace
 
+MissingSource::MissingSource(const QString &source, const std::vector<CaptureSource> &sources)
+    : EWinWave(QStringLiteral("No capture source \"%1\".").arg(source).toStdString(), kWaveBadDevice),
+      source(source), sources(sources)
+{}
+
 CaptureSession::CaptureSession(std::unique_ptr<SoundService> service)
     : device_(std::make_unique<TWinWaveIn>(nullptr, std::move(service)))
 {
@@ -240,6 +245,16 @@ void CaptureSession::choose(const QString &source)
     switchInput(source);
 }
 
+void CaptureSession::openDefault()
+{
+    input_.device.clear();
+    input_.wanted.clear();
+    input_.note.clear();
+    openInput(QString(), nullptr);
+    fire(OnSourcesChanged);
+    fire(OnSourceInUse);
+}
+
 void CaptureSession::sourcesChanged()
 {
     fire(OnSourcesChanged);
@@ -264,8 +279,16 @@ void CaptureSession::openChosenInput()
     input_.wanted = input_.device.isEmpty() ? input_.stored : input_.device;
     fire(OnSourcesChanged);
     QString failure;
-    if (!input_.device.isEmpty() || input_.wanted.isEmpty()) {
-        openInput(input_.wanted, nullptr); // a failure is the start-up error, as always
+    if (!input_.device.isEmpty()) {
+        try {
+            openInput(input_.device, nullptr); // a failure is the start-up error, as always
+        } catch (const EWinWave &e) {
+            if (e.result() == kWaveBadDevice)
+                throw MissingSource(input_.device, device_->service()->sources());
+            throw;
+        }
+    } else if (input_.wanted.isEmpty()) {
+        openInput(input_.wanted, nullptr);
     } else if (!openInput(input_.wanted, &failure)) {
         if (listed(input_.wanted))
             error(failure); // there, but it refuses: its reason

@@ -14,6 +14,14 @@
 
 namespace tamsel {
 
+// The source given on the command line is not one of the sound server's.
+class MissingSource : public EWinWave {
+public:
+    MissingSource(const QString &source, const std::vector<CaptureSource> &sources);
+    QString source;
+    std::vector<CaptureSource> sources; // those the server has
+};
+
 class CaptureSession {
 public:
     // Without a sound service the live sound server is used.
@@ -27,10 +35,14 @@ public:
     InputChoice &input() { return input_; }
 
     // The capture format, the four buffers, and the chosen source opened; a failure is raised
-    // on, and without a sound server the opening is tried again every second.
+    // on (MissingSource for a --device the server does not have), and without a sound server
+    // the opening is tried again every second.
     void open();
     // The source the user chose (empty: the server's default), kept in the settings.
     void choose(const QString &source);
+    // The server's default source for the rest of the run, in place of a missing --device;
+    // the settings keep their choice.
+    void openDefault();
     // A recording replayed in place of the live capture, and back to live.
     void playRecording(std::unique_ptr<SoundService> service, const QString &name);
     void playLive();

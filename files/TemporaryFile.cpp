@@ -10,6 +10,9 @@ namespace tamsel {
 
 namespace {
 
+// What a trial write puts in the probe's file: a report or a snapshot needs more.
+constexpr int kProbeBytes = 4096;
+
 // The first free name target.XXXXXX, created; the descriptor and its name, or -1 with errno.
 int createTemporary(const QByteArray &target, QByteArray *name)
 {
@@ -76,9 +79,13 @@ int probeTemporary(const QByteArray &target)
     const int fd = createTemporary(target, &temporary);
     if (fd < 0)
         return errno;
+    // An empty file still fits on a full disk, and under a file-size limit of 0: a few
+    // kilobytes are written to find either before a run, not after it.
+    const bool written = writeAll(fd, QByteArray(kProbeBytes, '\0')) && ::fsync(fd) == 0;
+    const int code = written ? 0 : errno;
     ::close(fd);
     ::unlink(temporary.constData());
-    return 0;
+    return code;
 }
 
 } // namespace tamsel

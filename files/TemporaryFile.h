@@ -17,8 +17,8 @@ bool writeAll(int fd, const QByteArray &bytes);
 // the file gets those permission bits. Empty with errno set on failure, leaving nothing behind.
 QByteArray writeTemporary(const QByteArray &target, const QByteArray &bytes, mode_t mode = mode_t(-1));
 
-// Whether writeTemporary could make its file beside target: one is made and taken away again.
-// 0, or the errno of the failure.
+// Whether writeTemporary could make its file beside target: one is made, a few kilobytes are
+// written to it, and it is taken away again. 0, or the errno of the failure.
 int probeTemporary(const QByteArray &target);
 
 } // namespace tamsel

@@ -35,7 +35,7 @@ QString CsvLog::create(const NameTry &nameFor)
 {
     if (fd_ >= 0)
         close();
-    whole_ = 0;
+    whole_ = lines_ = 0;
     QString reason;
     fd_ = createNewFile(nameFor, &path_, &reason);
     if (fd_ < 0)
@@ -66,12 +66,16 @@ QString CsvLog::appendLine(std::string_view line)
     }
     if (n >= 0 && static_cast<size_t>(n) == size) {
         whole_ += n;
+        ++lines_;
         return {};
     }
     QString reason = systemReason(errno);
     if (::ftruncate(fd_, whole_) != 0)
         reason += QStringLiteral("; the part written could not be taken off again: ") + systemReason(errno);
-    return QStringLiteral("Cannot write to the CSV log %1: %2").arg(QDir::toNativeSeparators(path_), reason);
+    // A disk that fills during a run: what is there stays, and the user learns how much.
+    return QStringLiteral("Cannot write to the CSV log %1: %2. The lines written before it are kept (%3).")
+        .arg(QDir::toNativeSeparators(path_), reason)
+        .arg(lines_);
 }
 
 QString CsvLog::close()

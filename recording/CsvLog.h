@@ -23,8 +23,8 @@ public:
     QString create(const QString &path);
     // Writes line and CR LF straight to the file in one write, so that a crash loses at most
     // the line being written. A line that does not fit is cut off again: the log always ends
-    // in a whole line. Returns the error text with the system's reason, empty on success; a
-    // log that is not open is an error.
+    // in a whole line. Returns the error text with the system's reason and the lines kept,
+    // empty on success; a log that is not open is an error.
     QString appendLine(std::string_view line);
     // Returns the error text, empty on success; closing a log that is not open is an error.
     QString close();
@@ -36,6 +36,7 @@ private:
     int fd_ = -1;
     QString path_;
     int64_t whole_ = 0; // the length up to the end of the last whole line
+    int64_t lines_ = 0; // whole lines written
 };
 
 } // namespace tamsel

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QStringDecoder>
 
 #include <cctype>
 #include <cerrno>
@@ -11,6 +12,29 @@
 #include "files/WholeFile.h"
 
 namespace tamsel {
+
+namespace {
+
+// The file's text. An editor may have saved it as UTF-16, with its byte-order mark or without
+// (then its first character, ASCII, shows a NUL byte beside it); or as UTF-8 with a mark. Each is
+// read as what it is, and written back as UTF-8.
+QString decodedText(const QByteArray &bytes)
+{
+    const auto utf16 = [&bytes](QStringConverter::Encoding encoding, qsizetype mark) {
+        return QStringDecoder(encoding)(bytes.mid(mark)).operator QString();
+    };
+    if (bytes.startsWith("\xFF\xFE"))
+        return utf16(QStringConverter::Utf16LE, 2);
+    if (bytes.startsWith("\xFE\xFF"))
+        return utf16(QStringConverter::Utf16BE, 2);
+    if (bytes.size() >= 2 && bytes[0] != '\0' && bytes[1] == '\0')
+        return utf16(QStringConverter::Utf16LE, 0);
+    if (bytes.size() >= 2 && bytes[0] == '\0' && bytes[1] != '\0')
+        return utf16(QStringConverter::Utf16BE, 0);
+    return QString::fromUtf8(bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes);
+}
+
+} // namespace
 
 IniDocument::OpenResult IniDocument::LoadFile(const QString &path, QString *reason)
 {
@@ -42,7 +66,7 @@ bool IniDocument::SaveFile(const QString &path) const
 void IniDocument::Parse(const QByteArray &bytes)
 {
     sections_.clear();
-    const QString text = QString::fromUtf8(bytes);
+    const QString text = decodedText(bytes);
     Section *current = nullptr;
     qsizetype start = 0;
     while (start < text.size()) {

@@ -885,14 +885,14 @@ TEST(Analyzer, RunsIntoOneFolderKeepEveryFileAndTheLogEndsWhole)
         EXPECT_EQ(file.readAll().count("\r\n"), 3) << log.toStdString();
     }
 
-    // 1 KiB: no snapshot fits, and the log only its first lines.
-    const QString longer = writeWatch(dir, params, 40.5);
+    // 5 KiB, past the trial write before the run: no snapshot fits, and the log only its first
+    // lines, which it keeps, saying so.
+    const QString longer = writeWatch(dir, params, 150.5);
     const QString limited = dir.filePath("limited");
-    const AnalyzerRun cut =
-        run("bash", {"-c", "ulimit -f 1; exec \"$0\" --view 1 --record \"$1\" --jpeg \"$2\"", kAnalyzer,
-                     limited, longer});
+    const AnalyzerRun cut = run("bash", {"-c", "ulimit -f 5; exec \"$0\" --view 1 --record \"$1\" \"$2\"",
+                                         kAnalyzer, limited, longer});
     EXPECT_EQ(cut.exitCode, 3);
-    ASSERT_EQ(cut.lines.size(), 41) << "every sweep is still measured and printed";
+    ASSERT_EQ(cut.lines.size(), 151) << "every sweep is still measured and printed";
     EXPECT_TRUE(cut.errors.contains("Cannot write to the CSV log")) << cut.errors.toStdString();
     EXPECT_TRUE(cut.errors.contains(
         QString::fromStdString(std::make_error_code(std::errc::file_too_large).message())));
@@ -902,11 +902,14 @@ TEST(Analyzer, RunsIntoOneFolderKeepEveryFileAndTheLogEndsWhole)
     ASSERT_TRUE(log.open(QIODevice::ReadOnly));
     const QByteArray logged = log.readAll();
     QByteArray fitting;
-    for (const QString &line : cut.lines.mid(0, 40))
-        if (fitting.size() + line.size() + 2 <= 1024)
+    for (const QString &line : cut.lines.mid(0, 150))
+        if (fitting.size() + line.size() + 2 <= 5 * 1024)
             fitting += line.toUtf8() + "\r\n";
     EXPECT_EQ(logged, fitting) << "as many whole lines as fit";
-    EXPECT_EQ(QDir(limited).entryList({"*.jpg"}), QStringList()) << "no part of a snapshot, no temporary";
+    EXPECT_TRUE(cut.errors.contains(
+        QStringLiteral("The lines written before it are kept (%1).").arg(logged.count("\r\n"))))
+        << cut.errors.toStdString();
+    EXPECT_EQ(QDir(limited).entryList({"*.bmp"}), QStringList()) << "no part of a snapshot, no temporary";
     EXPECT_EQ(QDir(limited).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 

@@ -163,6 +163,20 @@ TEST(FailEarly, EveryOutputIsCheckedBeforeTheFirstSampleAndTheFinalWriteKeepsSta
                                arguments.join(' ').toStdString());
     }
 
+    // A full disk (here a file-size limit of 0) still takes an empty file, but not a byte of
+    // it: found before the first sample, and nothing left behind.
+    for (const QString &option : {QStringLiteral("--report"), QStringLiteral("--record")}) {
+        const QString path = dir.filePath(option == "--report" ? "day.pdf" : "logs");
+        const AnalyzerRun full = run(
+            "bash",
+            {"-c", "ulimit -f 0; exec \"$0\" \"$@\"", kAnalyzer, "--live", "--duration", "25s", option, path},
+            withoutSoundServer(dir));
+        expectRefusedInOneLine(full, option + ' ' + path + " cannot be written: ",
+                               reason(std::errc::file_too_large), option.toStdString() + " on a full disk");
+        EXPECT_TRUE(QDir(dir.path()).entryList({"day.pdf*"}, QDir::Files | QDir::Hidden).isEmpty());
+        EXPECT_TRUE(QDir(dir.filePath("logs")).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    }
+
     // A report the user may not replace stays as it was. Root may replace anything: the
     // analyzer then runs as nobody.
     const QString kept = writeBytes(dir, "kept.svg", "an older report");
@@ -464,4 +478,58 @@ TEST(FailEarly, NoSoundServerIsNamedAndALiveRunThatCapturedNothingFails)
                                  .arg(dir.filePath("no-server"))))
         << live.errors.toStdString();
     EXPECT_TRUE(live.errors.contains("--live captured nothing")) << live.errors.toStdString();
+}
+
+// What cannot be done as given is refused at once, in words that point at the fault: a full
+// standard output, a folder that takes no files, an hour the clocks skip, standard input or a
+// position twice where each position is a file of its own, an empty source, options of the
+// window that exclude each other or need a recording; and no "No watch heard" after a watch was.
+TEST(FailEarly, EachRefusalNamesItsRealCause)
+{
+    QTemporaryDir dir;
+    const QString wav = writeWatch(dir, "watch.wav", 5);
+    const QProcessEnvironment env = withoutSoundServer(dir);
+
+    const AnalyzerRun version = run("bash", {"-c", "exec \"$0\" --version > /dev/full", kAnalyzer});
+    EXPECT_EQ(version.exitCode, 3) << version.errors.toStdString();
+    EXPECT_TRUE(version.errors.contains(reason(std::errc::no_space_on_device)))
+        << version.errors.toStdString();
+
+    expectRefusedInOneLine(analyze({"--record", "/proc/self", wav}, env),
+                           "--record /proc/self cannot be written: ", "the folder takes no new files",
+                           "/proc/self");
+
+    QProcessEnvironment berlin = env;
+    berlin.insert("TZ", "Europe/Berlin");
+    const AnalyzerRun gap = analyze({"--start", "2026-03-29 02:30:00", wav}, berlin);
+    expectRefusedInOneLine(gap, "--start \"2026-03-29 02:30:00\" is no time of this time zone",
+                           "daylight saving time begins", "a start in the spring's gap");
+    EXPECT_EQ(analyze({"--start", "2026-03-29 03:30:00", wav}, berlin).exitCode, 0);
+
+    expectRefusedInOneLine(analyze({"--positions", "--position-names", "DU", "-"}, env), "--positions",
+                           "not from standard input (-)", "--positions -");
+    expectRefusedInOneLine(analyze({"--positions", "--position-names", "DU,du", wav, wav}, env),
+                           "--position-names names DU twice", "one recording per position",
+                           "a position twice");
+    expectRefusedInOneLine(analyze({"--live", "--device", "", "--duration", "5s"}, env), "--device needs",
+                           "pactl list short sources", "--device \"\"");
+
+    // A beat rate set by hand over a one-second view gives a beat error and an amplitude before
+    // any rate: the watch was heard.
+    const AnalyzerRun byHand = analyze({"--bps", "5", "--view", "1", wav}, env);
+    EXPECT_EQ(byHand.exitCode, 0);
+    ASSERT_GE(byHand.lines.size(), 3);
+    EXPECT_FALSE(byHand.lines[2].split(',')[2].isEmpty()) << byHand.lines[2].toStdString();
+    EXPECT_FALSE(byHand.errors.contains("No watch heard")) << byHand.errors.toStdString();
+
+    // The window, before it opens.
+    const QStringList refused[] = {{"--demo", "--wav", wav}, {"--demo", wav}, {"--loop"}, {"--device", ""}};
+    const QString why[] = {"--demo measures the built-in watch, not a recording",
+                           "--demo measures the built-in watch, not a recording",
+                           "--loop needs a recording to start over", "--device needs"};
+    for (size_t i = 0; i < std::size(refused); ++i) {
+        const AnalyzerRun window = run(QStringLiteral(TAMSEL_BINARY_DIR "/app/Quorlen"), refused[i], env);
+        EXPECT_EQ(window.exitCode, 2) << refused[i].join(' ').toStdString();
+        EXPECT_TRUE(window.errors.contains("Quorlen: " + why[i])) << window.errors.toStdString();
+    }
 }

@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QProcess>
+#include <QPushButton>
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
@@ -10,6 +11,7 @@
 
 #include "RunUntil.h"
 #include "WindowDrive.h"
+#include "app/MissingSourceBox.h"
 #include "capture/PulseSoundService.h"
 
 using namespace tamsel;
@@ -128,6 +130,30 @@ TEST(InputMenu, DeviceOptionTakesItsSourceForOneRunOnly)
     EXPECT_EQ(w.service->sourceInUse(), kSources[1].name);
     EXPECT_TRUE(inputItem(*w.form, "USB Audio Device")->isChecked());
     EXPECT_EQ(w.form->windowTitle(), "USB Audio Device — Tamsel");
+    w.form.reset();
+    EXPECT_TRUE(w.ini().contains(stored)) << "the stored choice stays";
+    EXPECT_TRUE(w.errors.empty());
+
+    // A mistyped source is named, and the default source is offered for the run.
+    w.service = new ScriptedSoundService;
+    w.service->setSources(kSources);
+    design.device = QStringLiteral("bogus");
+    w.form = std::make_unique<TForm1>(std::unique_ptr<SoundService>(w.service), design);
+    w.form->show();
+    QCoreApplication::processEvents();
+    auto *box = w.form->findChild<MissingSourceBox *>();
+    ASSERT_NE(box, nullptr);
+    ASSERT_TRUE(box->isVisible());
+    EXPECT_EQ(box->text(), "No capture source \"bogus\".");
+    EXPECT_TRUE(box->informativeText().contains("USB Audio Device")) << box->informativeText().toStdString();
+    EXPECT_FALSE(w.service->isStarted());
+    box->useDefaultButton()->click();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(w.service->isStarted());
+    EXPECT_TRUE(w.service->selected().empty()) << "the server's default";
+    EXPECT_TRUE(w.form->InputDefault1->isChecked());
+    w.deliver(std::vector<int16_t>(kBufferSamples, 100));
+    EXPECT_GT(w.state().writeIndex, 0) << "it measures";
     w.form.reset();
     EXPECT_TRUE(w.ini().contains(stored)) << "the stored choice stays";
     EXPECT_TRUE(w.errors.empty());

@@ -2,6 +2,7 @@
 // real sound server, its sweep lines as they end, the server restarted under it, and SIGTERM
 // ending the run with FINAL, the report and the SUMMARY line; and the same on a machine without
 // a display. Runs only inside tests/e2e/live_analyze.sh, which provides the sound server.
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
@@ -118,6 +119,28 @@ TEST(LiveAnalyze, LogsAWatchThroughAServerRestartUntilSigterm)
     for (const QString &line : (before + after).split('\n', Qt::SkipEmptyParts))
         EXPECT_EQ(line.split(',').size(), 6) << line.toStdString();
     EXPECT_TRUE(QFile::exists(report));
+}
+
+// A mistyped --device ends the run before its first sample, naming the source and those there
+// are, and leaves no report, no log and no snapshot behind.
+TEST(LiveAnalyze, AMistypedSourceEndsTheRunBeforeItStarts)
+{
+    if (!qEnvironmentVariableIsSet("TAMSEL_LIVE_ANALYZE"))
+        GTEST_SKIP() << "needs the sound server of tests/e2e/live_analyze.sh";
+    QTemporaryDir dir;
+    QProcess analyzer;
+    analyzer.start(QStringLiteral(TAMSEL_BINARY_DIR "/tools/quorlen-analyze"),
+                   {"--live", "--device", "bogus", "--duration", "8", "--report", dir.filePath("x.pdf"),
+                    "--record", dir.filePath("logs")});
+    ASSERT_TRUE(analyzer.waitForFinished(30000));
+    EXPECT_EQ(analyzer.exitCode(), 2);
+    EXPECT_TRUE(analyzer.readAllStandardOutput().isEmpty());
+    const QString errors = QString::fromUtf8(analyzer.readAllStandardError()).trimmed();
+    EXPECT_TRUE(errors.startsWith("quorlen-analyze: --device bogus: ")) << errors.toStdString();
+    EXPECT_TRUE(errors.contains("benchmic")) << errors.toStdString();
+    EXPECT_EQ(errors.count('\n'), 0) << errors.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("x.pdf")));
+    EXPECT_TRUE(QDir(dir.filePath("logs")).entryList(QDir::Files | QDir::Hidden).isEmpty());
 }
 
 // With no display and no Qt platform named, the run needs nothing but the sound server: the

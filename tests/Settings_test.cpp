@@ -1,8 +1,9 @@
 // The window's settings across restarts: what the file holds after a run and what a
 // stored file does to the next start.
+#include <QStringEncoder>
 #include <gtest/gtest.h>
 
-#include "WindowFixture.h"
+#include "WindowDrive.h"
 #include "settings/SettingsLocation.h"
 
 using namespace tamsel;
@@ -62,6 +63,19 @@ TEST(Settings, ThresholdIsRestoredOnlyWhenSaveIsChosen)
     w.restart();
     EXPECT_EQ(w.form->TrackBar1->value(), 15000) << "not Save: the design position";
     EXPECT_TRUE(w.ini().contains("BoundaryLevel=20000")) << "the older value stays in the file";
+
+    // --auto-threshold lasts one run: where it moved the track bar is not saved.
+    w.form->N8->trigger();
+    w.form->TrackBar1->setValue(20000);
+    w.restart();
+    ASSERT_EQ(w.form->TrackBar1->value(), 20000);
+    w.form->runFlags.turnOn(w.form->AutoThreshold1);
+    test::WatchFeed feed;
+    feed.buffers(w, 12);
+    ASSERT_NE(w.form->TrackBar1->value(), 20000) << "the threshold followed the watch";
+    w.restart();
+    EXPECT_EQ(w.form->TrackBar1->value(), 20000);
+    EXPECT_TRUE(w.ini().contains("BoundaryLevel=20000"));
 }
 
 TEST(Settings, StoredValuesTakeEffectAtStart)
@@ -80,6 +94,30 @@ TEST(Settings, StoredValuesTakeEffectAtStart)
     EXPECT_TRUE(w.form->NOn1->isChecked());
     EXPECT_TRUE(w.form->SpeedButton7->isChecked());
     EXPECT_FALSE(w.form->SpeedButton8->isEnabled());
+}
+
+// A settings file an editor saved as UTF-16 is read, not reset, and written back as UTF-8.
+TEST(Settings, AFileInUtf16IsReadAndWrittenBackAsUtf8)
+{
+    const QString text =
+        QStringLiteral("[Init]\r\nZoom=3\r\nHosei=-5\r\n[Tamsel]\r\nInput=Mikrofon \u00fc\r\n");
+    const auto utf16 = [&text](QStringConverter::Encoding encoding, bool mark) {
+        QStringEncoder encode(encoding,
+                              mark ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
+        return QByteArray(encode(text));
+    };
+    for (const QByteArray &ini :
+         {utf16(QStringConverter::Utf16LE, true), utf16(QStringConverter::Utf16BE, false)}) {
+        Window w(ini);
+        EXPECT_EQ(w.state().zoom, 3);
+        EXPECT_EQ(w.state().samplesPerSecond, 44095);
+        EXPECT_TRUE(w.errors.empty());
+        w.form.reset();
+        const QByteArray saved = w.ini();
+        EXPECT_TRUE(saved.startsWith("[Init]\r\n")) << saved.toStdString();
+        EXPECT_TRUE(saved.contains("Zoom=3\r\n"));
+        EXPECT_TRUE(saved.contains("Input=Mikrofon \xc3\xbc\r\n")) << saved.toStdString();
+    }
 }
 
 TEST(Settings, BadValuesFallBackAndNeverCrash)

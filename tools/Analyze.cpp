@@ -186,6 +186,14 @@ std::optional<QDateTime> givenStart(const QCommandLineParser &args)
     if (!args.isSet("start"))
         return std::nullopt;
     const QDateTime start = QDateTime::fromString(args.value("start"), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    // A date and a time each right, but not together: the hour the clocks skip in spring.
+    const QStringList parts = args.value("start").split(QLatin1Char(' '));
+    if (!start.isValid() && parts.size() == 2 &&
+        QDate::fromString(parts[0], QStringLiteral("yyyy-MM-dd")).isValid() &&
+        QTime::fromString(parts[1], QStringLiteral("HH:mm:ss")).isValid())
+        fail(QStringLiteral("--start \"%1\" is no time of this time zone: the clocks skip it "
+                            "(daylight saving time begins)")
+                 .arg(args.value("start")));
     if (!start.isValid())
         fail(QStringLiteral("--start needs a time as \"YYYY-MM-DD hh:mm:ss\", not \"%1\"")
                  .arg(args.value("start")));
@@ -273,7 +281,15 @@ int main(int argc, char **argv)
         return writeResults(args.helpText().toLocal8Bit().toStdString()) ? 0 : kWriteFailed;
     refuseOptionsThatDoNotApply(args);
     if (args.isSet(QStringLiteral("version")))
-        args.showVersion();
+        return writeResults(QStringLiteral("%1 %2\n")
+                                .arg(app->applicationName(), app->applicationVersion())
+                                .toLocal8Bit()
+                                .toStdString())
+                   ? 0
+                   : kWriteFailed;
+    if (args.isSet("device") && args.value("device").trimmed().isEmpty())
+        fail(QStringLiteral("--device needs a source's name or description, as pactl list short sources "
+                            "gives them"));
     if (args.isSet("positions"))
         return analyzePositions(args.positionalArguments(), args.value("position-names"),
                                 analysisChoices(args));
@@ -346,6 +362,16 @@ int main(int argc, char **argv)
     // The lines and the snapshots come from the engine alone.
     analysis.emplace(choices, args.isSet("record"));
     const MeasurementEngine &engine = analysis->engine();
+    // The source is the last thing checked before the first sample: a mistyped one ends the run
+    // at once, before any output is made.
+    if (live) {
+        capture.emplace();
+        if (const QString missing = measureCapture(*capture, args.value("device"), *analysis, sayError);
+            !missing.isEmpty()) {
+            capture.reset(); // its connection to the server ends before the program does
+            fail(missing);
+        }
+    }
     const auto lostSamples = [&capture] { return capture ? capture->lostSamples() : 0; };
 
     bool outputFailed = false;
@@ -375,7 +401,9 @@ int main(int argc, char **argv)
                 sayError(error);
         const std::string csv = buildCsvLine(recordStamp(heardAt()).toStdString(), sweep);
         progress.erase();
-        watchHeard = watchHeard || sweep.shown.rate.has_value();
+        // A sweep that measured anything heard the watch: a beat rate set by hand over a short
+        // view may give a beat error and an amplitude before any rate.
+        watchHeard = watchHeard || sweep.shown.rate || sweep.shown.amplitude || sweep.shown.beatError;
         if (longRun)
             longRun->sweepLine(csv);
         if (!outputFailed &&
@@ -398,7 +426,6 @@ int main(int argc, char **argv)
         });
         QCoreApplication::processEvents(); // a signal that cut a stalled read short
     } else {
-        capture.emplace();
         endLiveRunOn(*duration > 0 ? duration : std::nullopt, &loop, [&loop] { loop.quit(); });
         reportCaptureHealth(
             *capture,
@@ -407,7 +434,6 @@ int main(int argc, char **argv)
                     longRun->gap();
             },
             [](const QString &note) { std::fprintf(stderr, "%s\n", note.toLocal8Bit().constData()); });
-        measureCapture(*capture, args.value("device"), *analysis, sayError);
         loop.exec();
     }
     progress.finish();
@@ -432,7 +458,8 @@ int main(int argc, char **argv)
         return 128 + stoppedBy; // as the shell reports a program the signal ended
     // Exit status 0 all the same: the recording was measured, and a script may go on to the next.
     // Not after a reader that went away: the run was cut short, and ends without a word.
-    if (printed && !live && !args.isSet("time-signal") && !watchHeard && !engine.reading().rateValid) {
+    if (printed && !live && !args.isSet("time-signal") && !watchHeard && !engine.reading().rateValid &&
+        !engine.reading().beatErrorValid && !engine.reading().amplitudeValid) {
         std::fprintf(stderr, "No watch heard in %s\n", inputName(input).toLocal8Bit().constData());
         // The window's hint, with the option that does the same here.
         if (engine.reading().hearing == Reading::Hearing::ThresholdMisses)

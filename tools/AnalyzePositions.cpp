@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 
@@ -31,6 +32,10 @@ std::vector<WatchPosition> positionsNamed(const QString &names, qsizetype count)
         const auto position = PositionFromCode(code.trimmed().toUpper().toStdString());
         if (!position)
             commandLineError(QStringLiteral("unknown position \"%1\" (DU, DD, CU, CD, CL or CR)").arg(code));
+        // The summary sets each position against the others: one recording each.
+        if (std::find(positions.begin(), positions.end(), *position) != positions.end())
+            commandLineError(QStringLiteral("--position-names names %1 twice: one recording per position")
+                                 .arg(code.trimmed().toUpper()));
         positions.push_back(*position);
     }
     return positions;
@@ -65,6 +70,10 @@ int analyzePositions(const QStringList &files, const QString &names, const Analy
     };
     if (files.isEmpty())
         commandLineError(QStringLiteral("--positions needs the recordings, one per position"));
+    // Each recording is read as a whole file, one after the other.
+    if (files.contains(QStringLiteral("-")))
+        commandLineError(QStringLiteral("--positions reads each position's recording by its file name, "
+                                        "not from standard input (-)"));
     const std::vector<WatchPosition> positions = positionsNamed(names, files.size());
     std::vector<PositionReading> readings;
     for (qsizetype i = 0; i < files.size(); ++i) {

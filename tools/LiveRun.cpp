@@ -1,6 +1,7 @@
 #include "tools/LiveRun.h"
 
 #include <QRegularExpression>
+#include <QStringList>
 #include <QTimer>
 #include <memory>
 
@@ -54,8 +55,26 @@ void endLiveRunOn(std::optional<int64_t> ms, QObject *context, const std::functi
     step();
 }
 
-void measureCapture(CaptureSession &capture, const QString &source, RecordingAnalysis &analysis,
-                    const std::function<void(const QString &)> &sayError)
+namespace {
+
+QString missingSourceError(const MissingSource &missing)
+{
+    QStringList names;
+    for (const CaptureSource &s : missing.sources)
+        names << (s.description.empty()
+                      ? QString::fromStdString(s.name)
+                      : QStringLiteral("%1 (%2)").arg(QString::fromStdString(s.name),
+                                                      QString::fromStdString(s.description)));
+    return QStringLiteral("--device %1: the sound server has no such source; %2")
+        .arg(missing.source, names.isEmpty()
+                                 ? QStringLiteral("it has none")
+                                 : QStringLiteral("its sources: ") + names.join(QStringLiteral(", ")));
+}
+
+} // namespace
+
+QString measureCapture(CaptureSession &capture, const QString &source, RecordingAnalysis &analysis,
+                       const std::function<void(const QString &)> &sayError)
 {
     capture.input().device = source;
     capture.OnBuffer = [&analysis](const TWinWaveBuffer &buf) { analysis.measure(buf.Samples()); };
@@ -65,9 +84,12 @@ void measureCapture(CaptureSession &capture, const QString &source, RecordingAna
     capture.OnLoss = [&analysis] { analysis.audioLost(); };
     try {
         capture.open(); // its open notification starts the capture
+    } catch (const MissingSource &missing) {
+        return missingSourceError(missing);
     } catch (const std::exception &e) {
         sayError(QString::fromUtf8(e.what()));
     }
+    return {};
 }
 
 void reportCaptureHealth(CaptureSession &capture, const std::function<void()> &onLoss,

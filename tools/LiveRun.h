@@ -20,9 +20,11 @@ void endLiveRunOn(std::optional<int64_t> ms, QObject *context, const std::functi
 
 // The capture opened on `source` (empty: the server's default), each buffer it hands on
 // measured whole; another source is a new measurement, a loss a restart. Errors, the failure
-// to open included (without a sound server it is tried again every second), go to `sayError`.
-void measureCapture(CaptureSession &capture, const QString &source, RecordingAnalysis &analysis,
-                    const std::function<void(const QString &)> &sayError);
+// to open included (without a sound server it is tried again every second), go to `sayError`;
+// but a source the server does not have is returned, naming the sources it has, so that the
+// run ends before its first sample.
+QString measureCapture(CaptureSession &capture, const QString &source, RecordingAnalysis &analysis,
+                       const std::function<void(const QString &)> &sayError);
 
 // Says what the capture's note says (audio lost and filled with silence, the sound server
 // lost, back again), as it changes; `onLoss` is called for each loss after its owner has

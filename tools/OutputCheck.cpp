@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
@@ -25,8 +26,10 @@ QString recordFolderError(const QString &folder)
         failure = std::make_error_code(std::errc::not_a_directory);
     if (failure)
         return fail(QString::fromStdString(failure.message()));
+    // A folder that is there yet takes no new file (/proc, /sys) makes the system say "No such
+    // file or directory", which would send the user looking for it.
     if (const int code = probeTemporary(QFile::encodeName(folder) + "/.quorlen-analyze"))
-        return fail(systemReason(code));
+        return fail(code == ENOENT ? QStringLiteral("the folder takes no new files") : systemReason(code));
     return {};
 }
 
