@@ -66,7 +66,8 @@ bool IniDocument::SaveFile(const QString &path) const
 void IniDocument::Parse(const QByteArray &bytes)
 {
     sections_.clear();
-    const QString text = decodedText(bytes);
+    // A NUL is no settings text; kept, it would make the file written back look like UTF-16.
+    const QString text = decodedText(bytes).remove(QChar(u'\0'));
     Section *current = nullptr;
     qsizetype start = 0;
     while (start < text.size()) {
