@@ -173,3 +173,18 @@ TEST(IniDocumentTest, RewriteKeepsTheFilesMode)
     }
     umask(savedMask);
 }
+
+// NUL bytes in a damaged file are dropped: what is written back reads back the same, and is
+// never taken for UTF-16 (a section name after NULs once was).
+TEST(IniDocumentTest, NulBytesAreDroppedSoTheFileWrittenBackReadsTheSame)
+{
+    const QByteArray damaged = QByteArray::fromBase64("77u/dgbrf10KWwAAAAAASW54eHiBPXh4eHh4dF0N");
+    IniDocument doc;
+    doc.Parse(damaged);
+    const QByteArray written = doc.ToBytes();
+    EXPECT_FALSE(written.contains('\0'));
+    IniDocument again;
+    again.Parse(written);
+    EXPECT_EQ(again.ToBytes(), written);
+    EXPECT_EQ(again.SectionNames(), doc.SectionNames());
+}
