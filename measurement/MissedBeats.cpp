@@ -1,8 +1,10 @@
 #include "measurement/MissedBeats.h"
 
 #include <algorithm>
+#include <span>
 #include <vector>
 
+#include "measurement/Median.h"
 #include "measurement/averaging/BandBank.h"
 
 namespace tamsel {
@@ -46,9 +48,7 @@ bool MissedBeats::look()
         return false;
     std::vector<float> levels(static_cast<size_t>(length));
     envelope_.copy(lookedAt_ - length, length, levels.data());
-    const auto middle = levels.begin() + length / 2;
-    std::nth_element(levels.begin(), middle, levels.end());
-    if (*middle < kLeastHiss)
+    if (medianInPlace(std::span<float>(levels)) < kLeastHiss)
         return false;
     return finder_.find(envelope_, kLookEverySeconds, 0).heard;
 }
