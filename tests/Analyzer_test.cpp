@@ -1058,6 +1058,43 @@ TEST(Analyzer, AWatchBetweenWholeBeatsASecondReadsAtItsOwnRate)
     }
 }
 
+// The end of a recording is no sweep's: FINAL gives the readouts as the last finished sweep left
+// them. A watch laid down only after the second sweep ended, read in the 8 s left, is shown by
+// no sweep line, so FINAL shows it neither; and the recording is one where no watch was heard.
+TEST(Analyzer, FinalShowsOnlyWhatAFinishedSweepShowed)
+{
+    SyntheticWatchParams params;
+    params.beatsPerHour = 18000;
+    params.rateSecondsPerDay = 10;
+    params.amplitudeDegrees = 280;
+    const SyntheticWatch watch(params);
+    std::vector<int16_t> samples(44100 * 38);
+    watch.generate(0, samples.data(), samples.size());
+    uint32_t seed = 3;
+    for (size_t i = 0; i < 44100 * 20 - 2205; ++i) // the room, before the watch is laid down
+        samples[i] = static_cast<int16_t>((seed = seed * 1664525u + 1013904223u) >> 25) - 64;
+    QTemporaryDir dir;
+    const auto write = [&](const char *name, double seconds) {
+        return writeSound(dir, name, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1,
+                          static_cast<sf_count_t>(seconds * 44100),
+                          [&](sf_count_t i, int) { return samples[static_cast<size_t>(i)] / 32768.0; });
+    };
+    const AnalyzerRun run = analyze({"--view", "10", write("late.wav", 28)});
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    ASSERT_EQ(run.lines.size(), 3) << run.lines.join('\n').toStdString();
+    EXPECT_EQ(run.lines[2], "FINAL, 00.0,0,00.0,0,,,,0,44100");
+    EXPECT_TRUE(run.errors.startsWith("No watch heard in ")) << run.errors.toStdString();
+
+    // A full sweep more, and FINAL gives what it read: the watch.
+    const AnalyzerRun more = analyze({"--view", "10", write("longer.wav", 38)});
+    ASSERT_EQ(more.lines.size(), 4) << more.lines.join('\n').toStdString();
+    const QStringList third = more.lines[2].split(',');
+    const QStringList final = more.lines[3].split(',');
+    EXPECT_NEAR(third[4].toDouble(), 10, 0.5) << more.lines.join('\n').toStdString();
+    EXPECT_EQ(final[7], third[4] + " sec/day");
+    EXPECT_EQ(final[5], third[3] + " msec");
+}
+
 // A watch that stops at 65 s: the sweeps after it log empty fields, as silence does, and so does
 // FINAL; the report's summary holds only the sweeps that heard it.
 TEST(Analyzer, AWatchThatStopsLeavesNoFiguresBehind)

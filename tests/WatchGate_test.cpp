@@ -136,8 +136,11 @@ TEST(WatchGate, ANoisyContactMicrophoneShowsOnlyTheWatchsReadings)
                 EXPECT_NEAR(line.amplitude.toDouble(), 270, 10) << run.lines.join('\n').toStdString();
             }
         }
-        // The FINAL line, 5 s into a third sweep, keeps the beat rate.
-        EXPECT_EQ(lines[2].beatsPerSecond, 5);
+        // The FINAL line, 5 s into a third sweep, shows what the last finished sweep showed.
+        EXPECT_EQ(lines[2].beatsPerSecond, lines[1].beatsPerSecond);
+        EXPECT_EQ(lines[2].rate, lines[1].rate);
+        EXPECT_EQ(lines[2].beatError, lines[1].beatError);
+        EXPECT_EQ(lines[2].amplitude, lines[1].amplitude);
         lines.pop_back();
         rates += rightReadings(lines, 5, 6, 0.5);
     }

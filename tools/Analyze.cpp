@@ -407,7 +407,7 @@ int main(int argc, char **argv)
         if (longRun)
             longRun->sweepLine(csv);
         if (!outputFailed &&
-            !writeResults(json ? sweepJson(engine, lostSamples(), heardAt(), "sweep") : csv + '\n')) {
+            !writeResults(json ? sweepJson(analysis->shown(), lostSamples(), heardAt(), "sweep") : csv + '\n')) {
             outputFailed = true;
             loop.quit();
         }
@@ -438,8 +438,9 @@ int main(int argc, char **argv)
     }
     progress.finish();
     const MeasurementState &state = engine.state;
-    bool printed = !outputFailed && writeResults(json ? sweepJson(engine, lostSamples(), heardAt(), "final")
-                                                      : finalLine(analysis->leds(), engine.reading(), state));
+    const ShownReadouts shown = analysis->finalShown();
+    bool printed = !outputFailed &&
+                   writeResults(json ? sweepJson(shown, lostSamples(), heardAt(), "final") : finalLine(shown, state));
     if (longRun) {
         longRun->facts().liftAngle = state.liftAngle;
         longRun->facts().heardSeconds = static_cast<double>(engine.samplesHeard()) / AudioFile::kRate;
@@ -458,12 +459,11 @@ int main(int argc, char **argv)
         return 128 + stoppedBy; // as the shell reports a program the signal ended
     // Exit status 0 all the same: the recording was measured, and a script may go on to the next.
     // Not after a reader that went away: the run was cut short, and ends without a word.
-    if (printed && !live && !args.isSet("time-signal") && !watchHeard && !engine.reading().rateValid &&
-        !engine.reading().beatErrorValid && !engine.reading().amplitudeValid) {
+    if (printed && !live && !args.isSet("time-signal") && !watchHeard && !shown.reading.validMeasures()) {
         std::fprintf(stderr, "No watch heard in %s\n", inputName(input).toLocal8Bit().constData());
         // The window's hint, with the option that does the same here.
-        if (engine.reading().hearing == Reading::Hearing::ThresholdMisses)
-            std::fprintf(stderr, "%s (--input-filter)\n", engine.reading().hearingText.c_str());
+        if (shown.reading.hearing == Reading::Hearing::ThresholdMisses)
+            std::fprintf(stderr, "%s (--input-filter)\n", shown.reading.hearingText.c_str());
     }
     if (live && engine.samplesHeard() == 0) {
         std::fprintf(stderr,

@@ -4,8 +4,10 @@
 
 namespace tamsel {
 
-std::string finalLine(const LedReadouts &leds, const Reading &reading, const MeasurementState &state)
+std::string finalLine(const ShownReadouts &shown, const MeasurementState &state)
 {
+    const LedReadouts &leds = shown.leds;
+    const Reading &reading = shown.reading;
     return "FINAL," + leds.beatRate + ',' + std::to_string(leds.rate) + ',' + leds.beatError + ',' +
            std::to_string(leds.amplitude) + ',' + withFullStop(reading.beatErrorText) + ',' +
            withFullStop(reading.amplitudeText) + ',' + withFullStop(reading.rateText) + ',' +

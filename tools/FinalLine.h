@@ -1,15 +1,25 @@
 #pragma once
-// The FINAL line: the LED readouts as they stand at the end, the status bar's measures (the
-// reading's texts, with a full stop so that the line splits at its commas), the fine
-// correction and the samples per second.
+// The FINAL line: the LED readouts as the last finished sweep left them (as they stand while
+// none has), the status bar's measures (the reading's texts, with a full stop so that the
+// line splits at its commas), the fine correction and the samples per second.
 #include <string>
 
 #include "measurement/LedReadouts.h"
 #include "measurement/MeasurementState.h"
 #include "measurement/Reading.h"
+#include "measurement/SweepRecord.h"
 
 namespace tamsel {
 
-std::string finalLine(const LedReadouts &leds, const Reading &reading, const MeasurementState &state);
+// What the readouts show at one moment: the LEDs, the reading behind them, the sweep's record
+// of them and the lift of the amplitude shown.
+struct ShownReadouts {
+    LedReadouts leds;
+    Reading reading;
+    SweepRecord sweep;
+    uint32_t liftSamples = 0;
+};
+
+std::string finalLine(const ShownReadouts &shown, const MeasurementState &state);
 
 } // namespace tamsel

@@ -94,6 +94,7 @@ void RecordingAnalysis::resetMeasurement()
     engine_.state.clearSweepDetection();
     engine_.restartReadings();
     leds_.clear(Reading::kMeasures);
+    lastSweep_.reset();
     controls_.running = true;
     if (pictures_)
         pictures_->newMeasurement(kDesignedSignalGraphSize, kDesignedChartSize);
@@ -246,8 +247,14 @@ void RecordingAnalysis::templatesAveraged(const AveragedTemplates &templates)
         pictures_->templatesAveraged(templates);
 }
 
+ShownReadouts RecordingAnalysis::shown() const
+{
+    return {leds_, engine_.reading(), engine_.sweepRecord(), engine_.state.liftSamples};
+}
+
 void RecordingAnalysis::sweepEnded(const SweepRecord &sweep)
 {
+    lastSweep_ = ShownReadouts{leds_, engine_.reading(), sweep, engine_.state.liftSamples};
     if (onSweepEnd)
         onSweepEnd(sweep);
 }

@@ -60,7 +60,12 @@ public:
     const MeasurementState &state() const { return engine_.state; }
     int64_t samplesRead() const { return samplesRead_; }
     bool timeSignalHeard() const { return timeSignalHeard_; }
-    const LedReadouts &leds() const { return leds_; }
+    // The readouts as they stand.
+    ShownReadouts shown() const;
+    // What the run ends on: the readouts as the last sweep of this measurement left them, so
+    // that a partial sweep after it shows nothing no finished sweep showed; as they stand while
+    // no sweep has ended.
+    ShownReadouts finalShown() const { return lastSweep_ ? *lastSweep_ : shown(); }
     // Null unless drawn.
     const SweepPictures *pictures() const { return pictures_ ? &*pictures_ : nullptr; }
 
@@ -92,6 +97,7 @@ private:
     int32_t thresholdPosition_ = 15000;
     int32_t thresholdMaximum_ = 32768;
     LedReadouts leds_;
+    std::optional<ShownReadouts> lastSweep_; // of this measurement
     int64_t samplesRead_ = 0;
     bool timeSignalHeard_ = false;
 };

@@ -6,7 +6,6 @@
 #include <cstdlib>
 
 #include "measurement/FormatPicture.h"
-#include "measurement/MeasurementEngine.h"
 
 namespace tamsel {
 
@@ -33,19 +32,17 @@ QString withOffset(const QDateTime &at)
 
 } // namespace
 
-std::string sweepJson(const MeasurementEngine &engine, int64_t lostSamples, const QDateTime &at,
-                      const char *kind)
+std::string sweepJson(const ShownReadouts &shown, int64_t lostSamples, const QDateTime &at, const char *kind)
 {
-    const Reading &reading = engine.reading();
+    const Reading &reading = shown.reading;
     QJsonObject object;
     object[QStringLiteral("type")] = QString::fromLatin1(kind);
     object[QStringLiteral("time")] = withOffset(at);
     // The beat rate as the CSV line has it (none while no watch is heard): one decimal of beats
     // per second.
-    const SweepRecord sweep = engine.sweepRecord();
-    const double shown = sweep.beatsPerSecond;
-    const double bps = QByteArray::fromStdString(FormatPicture("0.0", shown, ".")).toDouble();
-    object[QStringLiteral("bph")] = shown > 0 ? QJsonValue(bps * 3600) : QJsonValue();
+    const SweepRecord &sweep = shown.sweep;
+    const double bps = QByteArray::fromStdString(FormatPicture("0.0", sweep.beatsPerSecond, ".")).toDouble();
+    object[QStringLiteral("bph")] = sweep.beatsPerSecond > 0 ? QJsonValue(bps * 3600) : QJsonValue();
     // The CSV line's own fields too, under the names its header gives them.
     object[QStringLiteral("bps")] = bps;
     object[QStringLiteral("rate_ratio")] =
@@ -58,7 +55,7 @@ std::string sweepJson(const MeasurementEngine &engine, int64_t lostSamples, cons
     object[QStringLiteral("amplitude_deg")] = amplitude;
     // As the lift-time panel shows it: tenths of a millisecond at the nominal rate.
     const std::string lift =
-        FormatPicture("0.0", static_cast<long double>(engine.state.liftSamples) / 44100 * 1000, ".");
+        FormatPicture("0.0", static_cast<long double>(shown.liftSamples) / 44100 * 1000, ".");
     object[QStringLiteral("lift_time_ms")] =
         amplitude.isNull() ? QJsonValue() : QJsonValue(QByteArray::fromStdString(lift).toDouble());
     object[QStringLiteral("samples_lost")] = static_cast<qint64>(lostSamples);

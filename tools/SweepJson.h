@@ -4,13 +4,12 @@
 #include <QDateTime>
 #include <string>
 
+#include "tools/FinalLine.h"
+
 namespace tamsel {
 
-class MeasurementEngine;
-
 // One line, ended by a line feed. kind is "sweep" or "final".
-std::string sweepJson(const MeasurementEngine &engine, int64_t lostSamples, const QDateTime &at,
-                      const char *kind);
+std::string sweepJson(const ShownReadouts &shown, int64_t lostSamples, const QDateTime &at, const char *kind);
 // The time-signal calibration's clock correction, as the CLOCK line has it (type "clock").
 std::string clockJson(double secondsPerDay);
 
