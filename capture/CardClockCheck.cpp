@@ -100,7 +100,7 @@ std::optional<double> CardClockCheck::slopeUncertainty(double slope) const
         if (s.minima.size() >= 2)
             kept.push_back(s.minima);
     for (int pass = 0; pass < 2; ++pass) {
-        double sxx = 0, ssr = 0;
+        double sxx = 0, sxy = 0, ssr = 0;
         size_t points = 0, groups = 0;
         std::vector<std::vector<double>> residuals;
         std::vector<double> all;
@@ -116,6 +116,7 @@ std::optional<double> CardClockCheck::slopeUncertainty(double slope) const
                     r.push_back(p.y - my - slope * (p.x - mx));
                     ssr += r.back() * r.back();
                     sxx += (p.x - mx) * (p.x - mx);
+                    sxy += (p.x - mx) * (p.y - my);
                 }
                 all.insert(all.end(), r.begin(), r.end());
                 points += g.size();
@@ -125,8 +126,12 @@ std::optional<double> CardClockCheck::slopeUncertainty(double slope) const
         }
         if (static_cast<int>(points) < kLeastBlocks || sxx <= 0)
             return std::nullopt;
-        if (pass == 1)
-            return std::sqrt(ssr / static_cast<double>(points - groups - 1) / sxx);
+        if (pass == 1) {
+            // The minima's own line disagreeing with the envelope's is uncertainty too: the
+            // envelope rests on a few earliest arrivals.
+            const double disagreement = sxy / sxx - slope;
+            return std::sqrt(ssr / static_cast<double>(points - groups - 1) / sxx + disagreement * disagreement);
+        }
         const double centre = medianInPlace(std::span<double>(all));
         for (double &r : all)
             r = std::fabs(r - centre);

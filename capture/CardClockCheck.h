@@ -5,7 +5,8 @@
 // is the line that runs under every arrival and closest to them all (the lower envelope's
 // least-sum line, as network delay studies fit a clock's skew); only the arrivals on the lower
 // convex hull can decide it, so only they are kept. The uncertainty is taken, conservatively,
-// from the scatter of each block's earliest arrival about that line.
+// from the scatter of each block's earliest arrival about that line and from how far the line
+// through those minima leans from it.
 // A restarted stream or a suspend starts a new segment, which keeps the slope but not the
 // offset: the fit shares one slope over the segments, each with its own intercept.
 #include <cstdint>
