@@ -139,10 +139,16 @@ void WatchGate::timeSignalNotHeard()
     listener_.timeSignalCalibrationEnded(false);
 }
 
-void WatchGate::amplitudeMeasured(uint32_t degrees, bool valid, uint32_t liftSamples)
+// The measure's own check (above the lift angle, which is at most 90 degrees, and at most a
+// full turn) lies within the rule of what a balance shows, which judges every amplitude.
+void WatchGate::amplitudeMeasured(uint32_t degrees, bool /*valid*/, uint32_t liftSamples)
+{
+    measureAmplitude({static_cast<double>(degrees), liftSamples});
+}
+
+void WatchGate::measureAmplitude(const Held::Amplitude &amplitude)
 {
     amplitudeOfThisBeat_ = true;
-    const Held::Amplitude amplitude{degrees, valid, liftSamples};
     if (showing())
         showAmplitude(amplitude);
     else
@@ -375,7 +381,7 @@ bool WatchGate::steadyBeatError(double milliseconds)
 
 void WatchGate::showAmplitude(const Held::Amplitude &a)
 {
-    if (a.valid && WatchLikeness::PossibleAmplitude(a.degrees)) {
+    if (WatchLikeness::PossibleAmplitude(a.degrees)) {
         passAmplitude(a);
         return;
     }
@@ -411,10 +417,11 @@ void WatchGate::passRate(double secondsPerDay, double ratio)
 void WatchGate::passAmplitude(const Held::Amplitude &a)
 {
     MeasurementState &state = engine_.state;
-    state.reading.shown.amplitude = a.degrees;
-    state.reading.amplitude = a.degrees;
-    state.reading.amplitudeValid = a.valid;
-    shown_.showAmplitude(a.degrees, a.lift, state.clockFactor(), engine_.controls());
+    const auto degrees = static_cast<uint32_t>(Round(a.degrees));
+    state.reading.shown.amplitude = degrees;
+    state.reading.amplitude = degrees;
+    state.reading.amplitudeValid = true;
+    shown_.showAmplitude(degrees, a.lift, state.clockFactor(), engine_.controls());
     tell();
 }
 
@@ -509,9 +516,7 @@ void WatchGate::averaged(const AveragingMeter::Reading &r)
     // below what the setting takes: a clock's amplitude is not given.
     const double degrees =
         r.beatsPerHour < kLeastAmplitudeBeatsPerHour ? 0 : AveragingMeter::amplitude(state.liftAngle, r);
-    const auto shown = static_cast<uint32_t>(Round(std::min(degrees, 1e6)));
-    amplitudeMeasured(shown, state.liftAngle < degrees && degrees <= 360,
-                      static_cast<uint32_t>(Round(r.lift)));
+    measureAmplitude({degrees, static_cast<uint32_t>(Round(r.lift))});
     averagedShown_ = true;
 }
 

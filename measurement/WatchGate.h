@@ -75,14 +75,14 @@ private:
         double rateRatio = 0;
         bool rateCounted = true; // its beats counted right, by their spacing
         struct Amplitude {
-            uint32_t degrees;
-            bool valid;
+            double degrees; // as measured: the averaging meter's in fractions of a degree
             uint32_t lift;
         };
         std::optional<Amplitude> amplitude;
         std::optional<double> beatError;
     };
 
+    void measureAmplitude(const Held::Amplitude &amplitude);
     bool gated() const;
     double widthOf(const Beat &beat) const;
     bool showing() const;
