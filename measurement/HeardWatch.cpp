@@ -5,6 +5,7 @@ namespace tamsel {
 void HeardWatch::restart()
 {
     likeness_.Reset();
+    meterVerdict_ = WatchVerdict::Unsure;
     pulses_.clear();
     heardBeatsPerSecond_ = 0;
 }
@@ -60,6 +61,15 @@ WatchVerdict HeardWatch::judge(double beatsPerSecond, const Hearing &hearing)
     return now;
 }
 
+// Its judgement stands until it has a reading again, or hears nothing like a watch.
+void HeardWatch::meterHeard(bool hasReading, AveragingMeter::Hearing hearing)
+{
+    if (hasReading)
+        meterVerdict_ = WatchVerdict::Watch;
+    else if (hearing == AveragingMeter::Hearing::NoWatch)
+        meterVerdict_ = WatchVerdict::NoWatch;
+}
+
 // A stray click in the second the beats are counted in makes the count too high, and the
 // whole sweep would be measured at a beat rate that is not the watch's. While the pulses keep
 // the beat rate of the watch heard and not the higher count, the count was the click's. (A
@@ -68,7 +78,7 @@ WatchVerdict HeardWatch::judge(double beatsPerSecond, const Hearing &hearing)
 // or another, and a lower rate they seem to keep may be a faster watch's.)
 std::optional<double> HeardWatch::beatRateKept(double counted, const Hearing &hearing) const
 {
-    if (verdict() != WatchVerdict::Watch || hearing.beatRateByHand || heardBeatsPerSecond_ <= 0 ||
+    if (likeness_.Verdict() != WatchVerdict::Watch || hearing.beatRateByHand || heardBeatsPerSecond_ <= 0 ||
         counted <= heardBeatsPerSecond_)
         return std::nullopt;
     std::vector<double> times, widths;

@@ -1,13 +1,16 @@
 #pragma once
-// Whether a watch is heard, from beat detection's latest pulses: their times since the engine
-// began hearing and their widths, judged by `WatchLikeness`. Also whether a beat count higher
-// than the rate the pulses keep was a stray click's.
+// Whether a watch is heard: the one verdict, on the evidence of the measurement in use. Beat
+// detection's is its latest pulses (their times since the engine began hearing and their
+// widths), judged by `WatchLikeness`; the averaging meter's is its own judgement of what it
+// hears, a watch while it has a reading. Also whether a beat count higher than the rate the
+// pulses keep was a stray click's.
 #include <deque>
 #include <optional>
 #include <vector>
 
 #include "measurement/AnalysisOutput.h"
 #include "measurement/WatchLikeness.h"
+#include "measurement/averaging/AveragingMeter.h"
 
 namespace tamsel {
 
@@ -26,9 +29,16 @@ public:
     // `time`: samples since the engine began hearing, so that the pulses of two sweeps keep
     // their distance.
     void pulseHeard(double time, double width);
-    // The latest pulses judged at the beat rate in use; the verdict as it now stands.
+    // The latest pulses judged at the beat rate in use; their verdict as it now stands.
     WatchVerdict judge(double beatsPerSecond, const Hearing &hearing);
-    WatchVerdict verdict() const { return likeness_.Verdict(); }
+    // The averaging meter has heard a buffer: `hasReading`, and how it hears.
+    void meterHeard(bool hasReading, AveragingMeter::Hearing hearing);
+    // By the evidence of the measurement `by`: each keeps its own, so that switching the input
+    // filter judges the sound afresh rather than by the other's evidence.
+    WatchVerdict verdict(MeasuringMode by) const
+    {
+        return by == MeasuringMode::Averaging ? meterVerdict_ : likeness_.Verdict();
+    }
     // The beat rate of the watch heard, where `counted` was a stray click's; none otherwise.
     std::optional<double> beatRateKept(double counted, const Hearing &hearing) const;
 
@@ -42,6 +52,7 @@ private:
                      std::vector<double> &widths) const;
 
     WatchLikeness likeness_;
+    WatchVerdict meterVerdict_ = WatchVerdict::Unsure;
     std::deque<Pulse> pulses_;
     double heardBeatsPerSecond_ = 0; // the beat rate of the watch last heard
 };

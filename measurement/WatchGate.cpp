@@ -11,15 +11,21 @@ WatchGate::WatchGate(MeasurementEngine &engine, MeasurementListener &listener)
     : engine_(engine), listener_(listener), publisher_(engine.state, listener)
 {}
 
-// The averaging measurement judges what it hears itself.
+// Beat detection's measures are checked against its own beats and pulses; the averaging
+// meter's have no such beats.
 bool WatchGate::gated() const
 {
     return engine_.mode() == MeasuringMode::Threshold;
 }
 
+WatchVerdict WatchGate::verdict() const
+{
+    return heard_.verdict(engine_.mode());
+}
+
 bool WatchGate::showing() const
 {
-    return !gated() || verdict() == WatchVerdict::Watch;
+    return verdict() == WatchVerdict::Watch;
 }
 
 HeardWatch::Hearing WatchGate::pulseHearing() const
@@ -71,12 +77,9 @@ void WatchGate::firstBeatOfSweep()
 
 void WatchGate::rateMeasured(double secondsPerDay)
 {
-    if (!gated()) {
-        publisher_.showRate(secondsPerDay, engine_.state.rateRatio);
-        return;
-    }
     // Judged against the spacing of the beats it was measured on.
-    const bool counted = plausible_.rateCounted(secondsPerDay, engine_.state, engine_.controls().beatCounterOn);
+    const bool counted =
+        !gated() || plausible_.rateCounted(secondsPerDay, engine_.state, engine_.controls().beatCounterOn);
     if (showing()) {
         showRate(secondsPerDay, engine_.state.rateRatio, counted);
     } else {
@@ -156,7 +159,7 @@ void WatchGate::passEnded()
 void WatchGate::beatRateCounted()
 {
     if (!gated()) {
-        publisher_.showBeatRate();
+        publisher_.showBeatRate(); // the meter counts what it hears, a watch by its own judgement
         return;
     }
     MeasurementState &state = engine_.state;
@@ -184,7 +187,7 @@ void WatchGate::showNoMeasures()
 
 void WatchGate::judge()
 {
-    const WatchVerdict before = heard_.verdict();
+    const WatchVerdict before = heard_.verdict(MeasuringMode::Threshold);
     const WatchVerdict now = heard_.judge(engine_.state.beatsPerSecond, pulseHearing());
     if (now == before)
         return;
@@ -273,6 +276,7 @@ void WatchGate::thresholdMisses(bool missed)
 
 void WatchGate::hear(AveragingMeter::Hearing hearing, const AveragingMeter::Reading *reading)
 {
+    heard_.meterHeard(reading != nullptr, hearing);
     publisher_.hearAs(AveragedMeasures::HearingOf(hearing, reading));
     publisher_.tell();
 }

@@ -1,12 +1,13 @@
 #pragma once
-// Between the measures and the readouts: the readouts show what beat detection measured only
-// while the pulses look like a watch's (`HeardWatch`). Until that is known the measurements
-// are held (the latest of each kind), and shown at once when a watch is heard; when the pulses
-// are no watch's, the readouts show nothing, as for silence, and the reading says so. Figures
-// no watch can show (amplitudes outside 100-360 degrees, beat errors over a quarter of the beat
-// interval) are never shown, on either path, nor are measures beat detection's own beats
-// contradict (`PlausibleMeasures`). The averaging meter judges what it hears itself: its
-// reading (`AveragedMeasures`) passes the rest as it is. What passes is published
+// Between the measures and the readouts. Both measurements hand it one stream of measures
+// (beat rate, rate, beat error, amplitude, the beats heard and how the sound is heard; the
+// averaging meter's through `AveragedMeasures`), and the readouts show them only while a watch
+// is heard (`HeardWatch`, on the evidence of the measurement in use). Until that is known the
+// measurements are held (the latest of each kind), and shown at once when a watch is heard;
+// when beat detection's pulses are no watch's, the readouts show nothing, as for silence, and
+// the reading says so. Figures no watch can show (amplitudes outside 100-360 degrees, beat
+// errors over a quarter of the beat interval) are never shown, nor are measures beat
+// detection's own beats contradict (`PlausibleMeasures`). What passes is published
 // (`ReadingPublisher`).
 #include <optional>
 
@@ -32,7 +33,7 @@ public:
     // watch is heard until the new sound gives a reading.
     void newSound();
     void forgetAmplitude();
-    WatchVerdict verdict() const { return heard_.verdict(); }
+    WatchVerdict verdict() const;
     const Reading &latest() const { return publisher_.latest(); }
 
     // What the sweep's record (CSV line, snapshot) states: as the readouts show it.
