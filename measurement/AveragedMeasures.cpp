@@ -28,7 +28,8 @@ AveragedMeasures AveragedMeasures::Of(const AveragingMeter::Reading &r, const Me
     return m;
 }
 
-Reading::Hearing AveragedMeasures::HearingOf(AveragingMeter::Hearing hearing, const AveragingMeter::Reading *reading)
+Reading::Hearing AveragedMeasures::HearingOf(AveragingMeter::Hearing hearing,
+                                             const AveragingMeter::Reading *reading)
 {
     switch (hearing) {
     case AveragingMeter::Hearing::NoWatch: return Reading::Hearing::NoWatch;

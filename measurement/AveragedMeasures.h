@@ -23,7 +23,8 @@ struct AveragedMeasures {
     // At the state's beat rate, lift angle and sound card rate.
     static AveragedMeasures Of(const AveragingMeter::Reading &r, const MeasurementState &state);
     // What the status bar says of the sound; `reading` when the meter has one.
-    static Reading::Hearing HearingOf(AveragingMeter::Hearing hearing, const AveragingMeter::Reading *reading);
+    static Reading::Hearing HearingOf(AveragingMeter::Hearing hearing,
+                                      const AveragingMeter::Reading *reading);
 };
 
 } // namespace tamsel

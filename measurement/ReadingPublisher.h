@@ -13,7 +13,8 @@ struct MeasurementState;
 
 class ReadingPublisher {
 public:
-    ReadingPublisher(MeasurementState &state, MeasurementListener &listener) : state_(state), listener_(listener)
+    ReadingPublisher(MeasurementState &state, MeasurementListener &listener)
+        : state_(state), listener_(listener)
     {}
 
     // A new measurement: heard, with no amplitude on record and nothing said of the threshold.

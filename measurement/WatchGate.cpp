@@ -146,8 +146,9 @@ void WatchGate::beatMarked(const Beat &beat)
     // Times count from when the engine began hearing, so that the pulses of two sweeps keep
     // their distance.
     const int64_t sweepOrigin = engine_.samplesHeard() - state.writeIndex;
-    heard_.pulseHeard(static_cast<double>(sweepOrigin + beat.beatTime),
-                      HeardWatch::PulseWidth(beat, state.sampleHistory.data(), engine_.controls().thresholdLevel));
+    heard_.pulseHeard(
+        static_cast<double>(sweepOrigin + beat.beatTime),
+        HeardWatch::PulseWidth(beat, state.sampleHistory.data(), engine_.controls().thresholdLevel));
     judge();
 }
 
