@@ -1,76 +1,44 @@
 #include "measurement/WatchGate.h"
 
-#include <algorithm>
-#include <cmath>
 #include <utility>
-#include <vector>
 
+#include "measurement/AveragedMeasures.h"
 #include "measurement/MeasurementEngine.h"
-#include "measurement/Median.h"
-#include "measurement/Numbers.h"
-#include "measurement/StandardRates.h"
 
 namespace tamsel {
 
-namespace {
-// How far the typical two-beat span may stray from the averaged rate's, in samples: beat
-// times are peaks found to a sample or two, and their median is steadier still.
-constexpr double kSpacingSamples = 4;
-// How far one beat's beat error may stray from the latest ones', in milliseconds: a pulse
-// timed a few samples off in noise moves it by a tenth or two.
-constexpr double kBeatErrorSpreadMs = 0.3;
-constexpr long double kSecondsPerDay = 86400.0L;
-} // namespace
+WatchGate::WatchGate(MeasurementEngine &engine, MeasurementListener &listener)
+    : engine_(engine), listener_(listener), publisher_(engine.state, listener)
+{}
 
-// Times count from when the engine began hearing, so that the pulses of two sweeps keep
-// their distance.
-int64_t WatchGate::sweepOrigin() const
-{
-    return engine_.samplesHeard() - engine_.state.writeIndex;
-}
-
-// The averaging measurement judges what it hears itself.
+// Beat detection's measures are checked against its own beats and pulses; the averaging
+// meter's have no such beats.
 bool WatchGate::gated() const
 {
     return engine_.mode() == MeasuringMode::Threshold;
 }
 
-// How long the pulse stays at or above the threshold: the pulse's own boundaries follow the
-// noise level, so under hum, which never falls to it, they would span the whole search.
-double WatchGate::widthOf(const Beat &beat) const
+WatchVerdict WatchGate::verdict() const
 {
-    if (beat.pulseEnd <= static_cast<int32_t>(beat.pulseStart))
-        return 0; // pulse mode and the time signal measure none
-    const uint16_t *h = engine_.state.sampleHistory.data();
-    const int64_t threshold = engine_.controls().thresholdLevel;
-    int64_t start = beat.pulseStart, end = beat.pulseEnd;
-    while (start < beat.peakIndex && h[start] < threshold)
-        ++start;
-    while (end > beat.peakIndex && h[end] < threshold)
-        --end;
-    return static_cast<double>(end - start + 1);
+    return heard_.verdict(engine_.mode());
 }
 
 bool WatchGate::showing() const
 {
-    return !gated() || verdict() == WatchVerdict::Watch;
+    return verdict() == WatchVerdict::Watch;
+}
+
+HeardWatch::Hearing WatchGate::pulseHearing() const
+{
+    return {static_cast<double>(engine_.state.samplesPerSecond), !engine_.controls().beatCounterOn};
 }
 
 void WatchGate::Reset()
 {
-    likeness_.Reset();
-    pulses_.clear();
+    heard_.restart();
+    plausible_.restart();
     held_ = {};
-    pairSpans_.clear();
-    inStepRun_ = 0;
-    heardBeatsPerSecond_ = 0;
-    recentBeatErrors_.clear();
-    amplitudeOfThisBeat_ = false;
-    thresholdMisses_ = false;
-    engine_.state.reading.amplitude = 0;
-    engine_.state.reading.amplitudeValid = false;
-    hearAs(Reading::Hearing::Heard);
-    tell();
+    publisher_.restart();
 }
 
 void WatchGate::newSound()
@@ -81,10 +49,8 @@ void WatchGate::newSound()
 
 void WatchGate::forgetAmplitude()
 {
-    engine_.state.reading.amplitude = 0;
-    engine_.state.reading.amplitudeValid = false;
-    clear(Reading::kAmplitude);
-    tell();
+    publisher_.forgetAmplitude();
+    clearAndTell(Reading::kAmplitude);
 }
 
 double WatchGate::shownBeatsPerSecond() const
@@ -95,7 +61,7 @@ double WatchGate::shownBeatsPerSecond() const
 
 double WatchGate::shownRateRatio() const
 {
-    return gated() ? shownRatio_ : engine_.state.rateRatio;
+    return gated() ? publisher_.shownRatio() : engine_.state.rateRatio;
 }
 
 void WatchGate::passStarted()
@@ -106,20 +72,14 @@ void WatchGate::passStarted()
 void WatchGate::firstBeatOfSweep()
 {
     listener_.firstBeatOfSweep();
-    pairSpans_.clear();
-    inStepRun_ = 0;
+    plausible_.newSweep();
 }
 
 void WatchGate::rateMeasured(double secondsPerDay)
 {
-    if (!gated()) {
-        passRate(secondsPerDay, engine_.state.rateRatio);
-        shownRatio_ = engine_.state.rateRatio;
-        return;
-    }
     // Judged against the spacing of the beats it was measured on.
-    const bool counted = (engine_.state.rateMode != 0 || !spacingContradicts(engine_.state.rateRatio)) &&
-                         !beyondTheCountedRate(secondsPerDay);
+    const bool counted =
+        !gated() || plausible_.rateCounted(secondsPerDay, engine_.state, engine_.controls().beatCounterOn);
     if (showing()) {
         showRate(secondsPerDay, engine_.state.rateRatio, counted);
     } else {
@@ -139,10 +99,16 @@ void WatchGate::timeSignalNotHeard()
     listener_.timeSignalCalibrationEnded(false);
 }
 
-void WatchGate::amplitudeMeasured(uint32_t degrees, bool valid, uint32_t liftSamples)
+// The measure's own check (above the lift angle, which is at most 90 degrees, and at most a
+// full turn) lies within the rule of what a balance shows, which judges every amplitude.
+void WatchGate::amplitudeMeasured(uint32_t degrees, bool /*valid*/, uint32_t liftSamples)
 {
-    amplitudeOfThisBeat_ = true;
-    const Held::Amplitude amplitude{degrees, valid, liftSamples};
+    measureAmplitude({static_cast<double>(degrees), liftSamples});
+}
+
+void WatchGate::measureAmplitude(const Held::Amplitude &amplitude)
+{
+    plausible_.amplitudeMeasured();
     if (showing())
         showAmplitude(amplitude);
     else
@@ -151,13 +117,11 @@ void WatchGate::amplitudeMeasured(uint32_t degrees, bool valid, uint32_t liftSam
 
 void WatchGate::beatErrorMeasured(double milliseconds)
 {
-    if (gated() && !steadyBeatError(milliseconds)) {
-        if (showing()) {
-            clear(Reading::kBeatError);
-            tell();
-        } else {
+    if (gated() && !plausible_.steadyBeatError(milliseconds)) {
+        if (showing())
+            clearAndTell(Reading::kBeatError);
+        else
             held_.beatError.reset();
-        }
         return;
     }
     if (showing())
@@ -171,19 +135,20 @@ void WatchGate::beatMarked(const Beat &beat)
     listener_.beatMarked(beat);
     if (!gated())
         return;
-    // The lift runs from the pulse's start: where no start was found, its amplitude is none.
-    if (std::exchange(amplitudeOfThisBeat_, false) && !beat.pulseStartFound) {
-        if (showing()) {
-            clear(Reading::kAmplitude);
-            tell();
-        } else {
+    if (plausible_.amplitudeLost(beat)) {
+        if (showing())
+            clearAndTell(Reading::kAmplitude);
+        else
             held_.amplitude.reset();
-        }
     }
-    followSpacing(beat);
-    pulses_.push_back({static_cast<double>(sweepOrigin() + beat.beatTime), widthOf(beat)});
-    if (pulses_.size() > WatchLikeness::kPulsesJudged)
-        pulses_.pop_front();
+    plausible_.followSpacing(beat);
+    const MeasurementState &state = engine_.state;
+    // Times count from when the engine began hearing, so that the pulses of two sweeps keep
+    // their distance.
+    const int64_t sweepOrigin = engine_.samplesHeard() - state.writeIndex;
+    heard_.pulseHeard(
+        static_cast<double>(sweepOrigin + beat.beatTime),
+        HeardWatch::PulseWidth(beat, state.sampleHistory.data(), engine_.controls().thresholdLevel));
     judge();
 }
 
@@ -195,17 +160,19 @@ void WatchGate::passEnded()
 void WatchGate::beatRateCounted()
 {
     if (!gated()) {
-        passBeatRate();
+        publisher_.showBeatRate(); // the meter counts what it hears, a watch by its own judgement
         return;
     }
-    keepTheBeatRateHeard();
+    MeasurementState &state = engine_.state;
+    if (const std::optional<double> kept = heard_.beatRateKept(state.beatsPerSecond, pulseHearing()))
+        state.beatsPerSecond = *kept;
     held_.beatRate = true;
     judge(); // a new beat rate may decide
     if (showing())
         showHeld();
     else
         beatRateHidden_ = true;
-    if (!engine_.state.beatRateSet())
+    if (!state.beatRateSet())
         showNoMeasures();
 }
 
@@ -214,63 +181,20 @@ void WatchGate::beatRateCounted()
 void WatchGate::showNoMeasures()
 {
     held_ = {};
-    clear(Reading::kMeasures);
-    shownRatio_ = 0;
-    tell();
-}
-
-// The recent pulses as heard at a beat rate; `times` and `widths` hold what it points to.
-PulseTrain WatchGate::train(double beatsPerSecond, std::vector<double> &times,
-                            std::vector<double> &widths) const
-{
-    times.clear();
-    widths.clear();
-    bool widthsKnown = true;
-    for (const Pulse &pulse : pulses_) {
-        times.push_back(pulse.time);
-        widths.push_back(pulse.width);
-        widthsKnown = widthsKnown && pulse.width > 0; // pulse mode and the time signal measure none
-    }
-    PulseTrain train;
-    train.times = times;
-    if (widthsKnown)
-        train.widths = widths;
-    train.beatsPerSecond = beatsPerSecond;
-    train.beatRateByHand = !engine_.controls().beatCounterOn;
-    train.samplesPerSecond = engine_.state.samplesPerSecond;
-    return train;
-}
-
-// A stray click in the second the beats are counted in makes the count too high, and the
-// whole sweep would be measured at a beat rate that is not the watch's. While the pulses keep
-// the beat rate of the watch heard and not the higher count, the count was the click's. (A
-// count too low is left to the watch test: beats missed there are missed in the sweep too.
-// Before a watch is heard nothing is corrected: the pulses then were found at no beat rate
-// or another, and a lower rate they seem to keep may be a faster watch's.)
-void WatchGate::keepTheBeatRateHeard()
-{
-    const double counted = engine_.state.beatsPerSecond;
-    if (verdict() != WatchVerdict::Watch || !engine_.controls().beatCounterOn || heardBeatsPerSecond_ <= 0 ||
-        counted <= heardBeatsPerSecond_)
-        return;
-    std::vector<double> times, widths;
-    if (!likeness_.KeepsTheBeat(train(counted, times, widths)) &&
-        likeness_.KeepsTheBeat(train(heardBeatsPerSecond_, times, widths)))
-        engine_.state.beatsPerSecond = heardBeatsPerSecond_;
+    publisher_.clear(Reading::kMeasures);
+    publisher_.forgetRatio();
+    publisher_.tell();
 }
 
 void WatchGate::judge()
 {
-    std::vector<double> times, widths;
-    const WatchVerdict before = likeness_.Verdict();
-    const WatchVerdict now = likeness_.Judge(train(engine_.state.beatsPerSecond, times, widths));
-    if (now == WatchVerdict::Watch)
-        heardBeatsPerSecond_ = engine_.state.beatsPerSecond;
+    const WatchVerdict before = heard_.verdict(MeasuringMode::Threshold);
+    const WatchVerdict now = heard_.judge(engine_.state.beatsPerSecond, pulseHearing());
     if (now == before)
         return;
     if (now == WatchVerdict::Watch) {
-        hearAs(Reading::Hearing::Heard);
-        tell();
+        publisher_.hearAs(Reading::Hearing::Heard);
+        publisher_.tell();
         showHeld();
     } else if (now == WatchVerdict::NoWatch) {
         showNothing();
@@ -283,7 +207,7 @@ void WatchGate::showHeld()
     // The beat rate in use stands whatever was heard meanwhile: heard again, it is shown again.
     if (held.beatRate || beatRateHidden_) {
         beatRateHidden_ = false;
-        passBeatRate();
+        publisher_.showBeatRate();
     }
     if (held.rate)
         showRate(*held.rate, held.rateRatio, held.rateCounted);
@@ -297,195 +221,65 @@ void WatchGate::showHeld()
 void WatchGate::showNothing()
 {
     held_ = {};
-    clear(Reading::kMeasures);
+    publisher_.clear(Reading::kMeasures);
     if (engine_.controls().beatCounterOn) {
-        shown_.blankBeatRate(engine_.state.beatUnit);
+        publisher_.blankBeatRate();
         beatRateHidden_ = true;
     }
-    shownRatio_ = 0;
-    hearAs(Reading::Hearing::NoWatch);
-    tell();
+    publisher_.forgetRatio();
+    publisher_.hearAs(Reading::Hearing::NoWatch);
+    publisher_.tell();
 }
 
 void WatchGate::showRate(double secondsPerDay, double ratio, bool counted)
 {
-    if (!counted) {
+    if (counted)
+        publisher_.showRate(secondsPerDay, ratio);
+    else
         clearRate();
-        return;
-    }
-    passRate(secondsPerDay, ratio);
-    shownRatio_ = ratio;
 }
 
 void WatchGate::clearRate()
 {
-    clear(Reading::kRate);
-    tell();
-    shownRatio_ = 0;
-}
-
-// Three beats in a row, each within a fifth of a period of the one before (the beat counter's
-// own test), span two beats whatever the beat error.
-void WatchGate::followSpacing(const Beat &beat)
-{
-    if (!beat.inStep) {
-        inStepRun_ = 0;
-        return;
-    }
-    if (++inStepRun_ >= 3)
-        pairSpans_.push_back(beat.beatTime - beforeLastInStep_);
-    beforeLastInStep_ = lastInStep_;
-    lastInStep_ = beat.beatTime;
-}
-
-// The averaged rate counts the beats of its whole span, through missed beats and stray
-// pulses; a beat miscounted there moves it by a whole period over the span. The spans of
-// consecutive beats measure the same rate on their own, to a few samples: a rate that
-// disagrees with them by more was counted wrong.
-bool WatchGate::spacingContradicts(double ratio) const
-{
-    if (pairSpans_.empty())
-        return true; // not one run of three beats: nothing confirms the count
-    const double twoBeats = 2 * static_cast<double>(engine_.state.trueBeatPeriod());
-    const double spacingRatio = 1 - median(pairSpans_) / twoBeats;
-    return std::fabs(ratio - spacingRatio) > kSpacingSamples / twoBeats;
-}
-
-// A counted beat rate is a standard one, and a watch runs within a standard rate's tolerance:
-// a rate beyond it was measured at a count that is not the watch's (a watch between whole beats
-// a second, a beat high or low). A rate set by hand may be any.
-bool WatchGate::beyondTheCountedRate(double secondsPerDay) const
-{
-    return engine_.controls().beatCounterOn && std::fabs(secondsPerDay) > kStandardRateTolerance * kSecondsPerDay;
-}
-
-// Tick and tock keep their distance from even beat after beat, so each beat's beat error is
-// the watch's to within the timing of its pulses; one far from the latest ones was measured on
-// a stray click or a missed beat.
-bool WatchGate::steadyBeatError(double milliseconds)
-{
-    recentBeatErrors_.push_back(milliseconds);
-    if (recentBeatErrors_.size() > WatchLikeness::kPulsesJudged)
-        recentBeatErrors_.pop_front();
-    if (recentBeatErrors_.size() < 3)
-        return true;
-    const double typical = median(std::vector<double>(recentBeatErrors_.begin(), recentBeatErrors_.end()));
-    return std::fabs(milliseconds - typical) <= std::max(kBeatErrorSpreadMs, typical / 4);
+    clearAndTell(Reading::kRate);
+    publisher_.forgetRatio();
 }
 
 void WatchGate::showAmplitude(const Held::Amplitude &a)
 {
-    if (a.valid && WatchLikeness::PossibleAmplitude(a.degrees)) {
-        passAmplitude(a);
-        return;
-    }
-    clear(Reading::kAmplitude);
-    tell();
+    if (WatchLikeness::PossibleAmplitude(a.degrees))
+        publisher_.showAmplitude(a.degrees, a.lift, engine_.controls());
+    else
+        clearAndTell(Reading::kAmplitude);
 }
 
 void WatchGate::showBeatError(double milliseconds)
 {
-    if (WatchLikeness::PossibleBeatError(milliseconds, engine_.state.beatsPerSecond)) {
-        passBeatError(milliseconds);
-        return;
-    }
-    clear(Reading::kBeatError);
-    tell();
+    const MeasurementState &state = engine_.state;
+    if (WatchLikeness::PossibleBeatError(milliseconds, state.beatsPerSecond))
+        publisher_.showBeatError(milliseconds,
+                                 engine_.mode() == MeasuringMode::Averaging ? state.beatsPerSecond : 0);
+    else
+        clearAndTell(Reading::kBeatError);
 }
 
-void WatchGate::passRate(double secondsPerDay, double ratio)
+void WatchGate::clearAndTell(unsigned parts)
 {
-    MeasurementState &state = engine_.state;
-    ++state.reading.rates;
-    state.reading.rate = secondsPerDay;
-    state.reading.beatsPerSecond = state.beatsPerSecond;
-    state.reading.shown.rate = secondsPerDay;
-    shown_.showRate(secondsPerDay, ratio);
-    if (thresholdMisses_) {
-        thresholdMisses_ = false;
-        hearAs(heard_);
-    }
-    tell();
-}
-
-void WatchGate::passAmplitude(const Held::Amplitude &a)
-{
-    MeasurementState &state = engine_.state;
-    state.reading.shown.amplitude = a.degrees;
-    state.reading.amplitude = a.degrees;
-    state.reading.amplitudeValid = a.valid;
-    shown_.showAmplitude(a.degrees, a.lift, state.clockFactor(), engine_.controls());
-    tell();
-}
-
-void WatchGate::passBeatError(double milliseconds)
-{
-    engine_.state.reading.beatError = milliseconds;
-    engine_.state.reading.shown.beatError = milliseconds;
-    shown_.showBeatError(milliseconds,
-                         engine_.mode() == MeasuringMode::Averaging ? engine_.state.beatsPerSecond : 0);
-    tell();
-}
-
-void WatchGate::passBeatRate()
-{
-    MeasurementState &state = engine_.state;
-    state.reading.beatsPerSecond = state.beatsPerSecond;
-    shown_.showBeatRate(state.beatsPerSecond, state.beatUnit);
-    tell();
-}
-
-void WatchGate::clear(unsigned parts)
-{
-    ShownMeasures &shown = engine_.state.reading.shown;
-    if (parts & Reading::kRate)
-        shown.rate.reset();
-    if (parts & Reading::kAmplitude)
-        shown.amplitude.reset();
-    if (parts & Reading::kBeatError)
-        shown.beatError.reset();
-    shown_.clear(parts);
-}
-
-// Only a change of what is heard is news.
-void WatchGate::hearAs(Reading::Hearing hearing)
-{
-    heard_ = hearing;
-    const Reading::Hearing said = thresholdMisses_ ? Reading::Hearing::ThresholdMisses : hearing;
-    if (said != shown_.hearing)
-        shown_.hear(said);
+    publisher_.clear(parts);
+    publisher_.tell();
 }
 
 void WatchGate::thresholdMisses(bool missed)
 {
-    thresholdMisses_ = missed;
-    hearAs(heard_);
-    tell();
-}
-
-void WatchGate::tell()
-{
-    if (shown_.changed == 0)
-        return;
-    listener_.readingChanged(shown_);
-    shown_.changed = 0;
+    publisher_.thresholdMisses(missed);
+    publisher_.tell();
 }
 
 void WatchGate::hear(AveragingMeter::Hearing hearing, const AveragingMeter::Reading *reading)
 {
-    switch (hearing) {
-    case AveragingMeter::Hearing::NoWatch: hearAs(Reading::Hearing::NoWatch); break;
-    case AveragingMeter::Hearing::Weak: hearAs(Reading::Hearing::Weak); break;
-    default:
-        // Beats placed, but no amplitude: the status bar says why.
-        if (reading && reading->beatsPerHour < kLeastAmplitudeBeatsPerHour)
-            hearAs(Reading::Hearing::TooSlowForAmplitude);
-        else if (reading && reading->lift <= 0)
-            hearAs(Reading::Hearing::NoLift);
-        else
-            hearAs(Reading::Hearing::Heard);
-    }
-    tell();
+    heard_.meterHeard(reading != nullptr, hearing);
+    publisher_.hearAs(AveragedMeasures::HearingOf(hearing, reading));
+    publisher_.tell();
 }
 
 void WatchGate::averaged(const AveragingMeter::Reading &r)
@@ -497,21 +291,11 @@ void WatchGate::averaged(const AveragingMeter::Reading &r)
     }
     if (!state.beatRateSet())
         return;
-    // Samples become time by the sound card's true rate (the clock correction).
-    const long double secondsPerSample = 1.0L / state.trueSamplesPerSecond();
-    const long double nominal = state.trueBeatPeriod();
-    const long double ratio = (nominal - r.beatPeriod) / nominal;
-    state.rateRatio = static_cast<double>(ratio);
-    rateMeasured(static_cast<double>(ratio * kSecondsPerDay));
-    beatErrorMeasured(static_cast<double>(r.beatError * secondsPerSample * 1000));
-    // The balance's own motion gives the amplitude here: the lift is measured from the
-    // unlocking to the drop, not from a pulse's shape. A pendulum's lift angle is a few degrees,
-    // below what the setting takes: a clock's amplitude is not given.
-    const double degrees =
-        r.beatsPerHour < kLeastAmplitudeBeatsPerHour ? 0 : AveragingMeter::amplitude(state.liftAngle, r);
-    const auto shown = static_cast<uint32_t>(Round(std::min(degrees, 1e6)));
-    amplitudeMeasured(shown, state.liftAngle < degrees && degrees <= 360,
-                      static_cast<uint32_t>(Round(r.lift)));
+    const AveragedMeasures m = AveragedMeasures::Of(r, state);
+    state.rateRatio = m.rateRatio;
+    rateMeasured(m.secondsPerDay);
+    beatErrorMeasured(m.beatErrorMs);
+    measureAmplitude({m.amplitudeDegrees, m.liftSamples});
     averagedShown_ = true;
 }
 
@@ -521,16 +305,11 @@ void WatchGate::averagedNothing()
     if (!averagedShown_)
         return;
     MeasurementState &state = engine_.state;
-    if (engine_.controls().beatCounterOn) {
+    const bool counted = engine_.controls().beatCounterOn;
+    if (counted)
         state.beatsPerSecond = 0;
-        shown_.showBeatRate(0, state.beatUnit);
-    }
     state.rateRatio = 0;
-    state.reading.amplitude = 0;
-    state.reading.amplitudeValid = false;
-    state.reading.beatsPerSecond = state.beatsPerSecond;
-    clear(Reading::kMeasures);
-    tell();
+    publisher_.withdrawAveraged(counted);
     averagedShown_ = false;
 }
 

@@ -82,7 +82,7 @@ bool WatchLikeness::StandardBeatRate(double beatsPerSecond)
 
 bool WatchLikeness::PossibleAmplitude(double degrees)
 {
-    return 100 <= degrees && degrees <= 360;
+    return degrees <= 360 && std::nearbyint(degrees) >= 100;
 }
 
 bool WatchLikeness::PossibleBeatError(double milliseconds, double beatsPerSecond)

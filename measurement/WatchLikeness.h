@@ -42,7 +42,9 @@ public:
     // Within 1.2 % of 7 200, 9 000, 10 800, 12 000, 14 400, 18 000, 19 800, 21 600, 25 200,
     // 28 800, 36 000 or 43 200 beats per hour.
     static bool StandardBeatRate(double beatsPerSecond);
-    // A balance swings 100 to 360 degrees; anything else is a misreading.
+    // A balance swings 100 to 360 degrees; anything else is a misreading. The one rule for an
+    // amplitude as measured, in fractions of a degree or whole: it must read at least 100 on the
+    // readout, which shows whole degrees, and a full turn is the most, however little it is passed.
     static bool PossibleAmplitude(double degrees);
     // Ticks and tocks more than a quarter of the beat interval apart from even are a misreading.
     static bool PossibleBeatError(double milliseconds, double beatsPerSecond);

@@ -10,6 +10,8 @@
 
 #include "AnalyzerProcess.h"
 #include "SyntheticWatch.h"
+#include "measurement/MeasurementState.h"
+#include "measurement/PlausibleMeasures.h"
 
 using namespace tamsel::test;
 
@@ -179,4 +181,40 @@ TEST(WatchGate, PeaksJustAboveTheThresholdReadRightOrNothing)
     const double truth = ((1 - 3.24 / 86400) / 1.00001 - 1) * 86400;
     EXPECT_GE(rightReadings(readings(analyze({wav})), 6, truth, 0.1), 1);
     EXPECT_GE(rightReadings(readings(analyze({"--view", "10", wav})), 6, truth, 0.1), 2);
+}
+
+// The rules on beat detection's own beats, alone: a rate its beats' spacing does not confirm
+// or past the counted rate's tolerance, and a beat error far from the latest, are refused.
+TEST(PlausibleMeasures, WhatTheBeatsContradictIsRefused)
+{
+    tamsel::MeasurementState state;
+    state.samplesPerSecond = 44100;
+    state.beatsPerSecond = 5;
+    const double ratio = 10 / 86400.0; // 10 s/day fast
+    const double period = 44100 / 5 * (1 - ratio);
+    state.rateRatio = ratio;
+    tamsel::PlausibleMeasures rules;
+    EXPECT_FALSE(rules.rateCounted(10, state, true)) << "no beats yet confirm the count";
+    for (int i = 0; i < 8; ++i) {
+        tamsel::Beat beat;
+        beat.beatTime = static_cast<int32_t>(std::lround(1000 + i * period));
+        beat.inStep = true;
+        rules.followSpacing(beat);
+    }
+    EXPECT_TRUE(rules.rateCounted(10, state, true));
+    state.rateRatio = 60 / 86400.0; // a beat miscounted over the span
+    EXPECT_FALSE(rules.rateCounted(60, state, true));
+    state.rateMode = 1; // the two-beat rate counts no span
+    EXPECT_TRUE(rules.rateCounted(60, state, true));
+    EXPECT_FALSE(rules.rateCounted(1100, state, true)) << "past a standard rate's tolerance";
+    EXPECT_TRUE(rules.rateCounted(1100, state, false)) << "a beat rate set by hand may run any rate";
+    state.rateMode = 0;
+    state.rateRatio = ratio;
+    rules.newSweep();
+    EXPECT_FALSE(rules.rateCounted(10, state, true)) << "the spacing is the sweep's own";
+
+    for (double ms : {0.5, 0.6, 0.5, 0.55})
+        EXPECT_TRUE(rules.steadyBeatError(ms)) << ms;
+    EXPECT_FALSE(rules.steadyBeatError(3.0)) << "a click's";
+    EXPECT_TRUE(rules.steadyBeatError(0.5)) << "the watch's again";
 }

@@ -109,6 +109,8 @@ TEST(WatchLikeness, FiguresNoWatchCanShow)
     EXPECT_FALSE(WatchLikeness::PossibleAmplitude(99));
     EXPECT_TRUE(WatchLikeness::PossibleAmplitude(100));
     EXPECT_TRUE(WatchLikeness::PossibleAmplitude(360));
+    EXPECT_TRUE(WatchLikeness::PossibleAmplitude(99.6)) << "the readout shows 100";
+    EXPECT_FALSE(WatchLikeness::PossibleAmplitude(360.2)) << "past a full turn";
     EXPECT_FALSE(WatchLikeness::PossibleAmplitude(4051));
     EXPECT_TRUE(WatchLikeness::PossibleBeatError(50, 5)) << "a quarter of 200 ms";
     EXPECT_FALSE(WatchLikeness::PossibleBeatError(50.1, 5));

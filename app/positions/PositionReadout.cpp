@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "measurement/WatchLikeness.h"
+
 namespace tamsel {
 
 PositionReading ReadPosition(const MeasurementState &state, WatchPosition position, int64_t ratesBefore)
@@ -12,7 +14,7 @@ PositionReading ReadPosition(const MeasurementState &state, WatchPosition positi
     r.beatsFound = latest.rates > ratesBefore;
     r.rate = latest.rate;
     r.beatError = latest.beatError;
-    r.amplitudeValid = latest.amplitudeValid && latest.amplitude > 0 && latest.amplitude <= 360;
+    r.amplitudeValid = latest.amplitudeValid && WatchLikeness::PossibleAmplitude(latest.amplitude);
     r.amplitude = r.amplitudeValid ? latest.amplitude : 0;
     r.beatsPerHour = std::round(latest.beatsPerSecond * 3600);
     return r;
