@@ -44,12 +44,13 @@ QFrame *bevelPanel(QWidget *parent)
 } // namespace
 
 TForm1::TForm1(std::unique_ptr<SoundService> service, const TForm1Design &design, QWidget *parent)
-    : QMainWindow(parent), engine_(*this), capture_(std::move(service)),
-      trend_(std::make_unique<Trend>(*this)), calibration_(engine_.calibration())
+    : QMainWindow(parent), session_(*this), capture_(std::move(service)),
+      trend_(std::make_unique<Trend>(*this))
 {
     buildLayout();
-    clock_ = std::make_unique<ClockControl>(state, calibration_, *StatusBar1);
+    clock_ = std::make_unique<ClockControl>(session_, *StatusBar1);
     caption_ = design.caption;
+    session_.setJapanese(japanese());
     capture_.input().device = design.device;
     capture_.input().recording = design.recording;
     setWindowTitle(caption_);
@@ -239,9 +240,14 @@ void TForm1::wireHandlers()
     connect(ShowMonitors1, &QAction::triggered, this, &TForm1::ShowMonitors1Click);
     connect(InputFilter1, &QAction::triggered, this, &TForm1::InputFilter1Click);
     connect(AutoThreshold1, &QAction::triggered, this, &TForm1::AutoThreshold1Click);
-    // The engine is told its options whenever their check marks change, however they do.
-    connect(InputFilter1, &QAction::toggled, this, [this](bool on) { engine_.setAveraging(on); });
-    connect(AutoThreshold1, &QAction::toggled, this, [this](bool on) { engine_.setAutoThreshold(on); });
+    // The session is told its settings whenever their controls change, however they do.
+    connect(InputFilter1, &QAction::toggled, this, [this](bool on) { session_.setInputFilter(on); });
+    connect(AutoThreshold1, &QAction::toggled, this, [this](bool on) { session_.setAutoThreshold(on); });
+    connect(StartButton, &QToolButton::toggled, this, [this](bool on) { session_.setRunning(on); });
+    connect(N32, &QAction::toggled, this, [this](bool on) { session_.setHighResolution(on); });
+    connect(NOn1, &QAction::toggled, this, [this](bool on) { session_.setPulseMode(on); });
+    connect(SpeedButton8, &QToolButton::toggled, this, [this](bool on) { session_.setAcMode(on); });
+    connect(autosw, &QToolButton::toggled, this, [this](bool on) { session_.setBeatCounter(on); });
     // F1Click toggles the check mark itself: undo the toggle the menu already made.
     connect(F1, &QAction::triggered, this, [this](bool checked) {
         F1->setChecked(!checked);
@@ -268,19 +274,6 @@ void TForm1::setStartDown()
 bool TForm1::japanese() const
 {
     return caption_ == QStringLiteral("タムセル");
-}
-
-AnalysisControls TForm1::controls() const
-{
-    AnalysisControls c;
-    c.running = StartButton->isChecked();
-    c.thresholdLevel = 32768 - TrackBar1->value();
-    c.highResolution = N32->isChecked();
-    c.pulseMode = NOn1->isChecked();
-    c.acMode = SpeedButton8->isChecked();
-    c.beatCounterOn = autosw->isChecked();
-    c.japanese = japanese();
-    return c;
 }
 
 } // namespace tamsel

@@ -1,7 +1,7 @@
 #pragma once
 // The main window: it owns every control (the menu tree and the LED strip from its bases), the
-// measurement engine, the image layers and the capture session, and is the one place that
-// knows both the numbers and the controls.
+// measurement session, the image layers and the capture session, and is the one place that
+// knows both the numbers and the controls: it adapts the session to a screen.
 #include <QAction>
 #include <QActionGroup>
 #include <QImage>
@@ -21,7 +21,7 @@
 #include "app/TStatusBar.h"
 #include "capture/CaptureSession.h"
 #include "display/SweepPictures.h"
-#include "measurement/MeasurementEngine.h"
+#include "measurement/MeasurementSession.h"
 #include "recording/Recorder.h"
 #include "settings/AboutBox.h"
 #include "settings/TIniSaveProps.h"
@@ -45,7 +45,7 @@ struct TForm1Design {
     QString recording; // the name of a recording replayed in place of the live capture
 };
 
-class TForm1 : public QMainWindow, public MeasurementListener, public MainMenu, public LedStrip {
+class TForm1 : public QMainWindow, public SessionListener, public MainMenu, public LedStrip {
 public:
     // Without a sound service the live sound server is used.
     explicit TForm1(std::unique_ptr<SoundService> service = nullptr, const TForm1Design &design = {},
@@ -57,9 +57,6 @@ public:
     // A buffer the capture session hands on, whole: stored, drawn and measured.
     void WinWaveIn1ReturnBuffer(const TWinWaveBuffer &buf);
     void StartButtonClick();
-    // Stores a returned buffer's samples in the history, drawing their bars and wrapping the
-    // sweep as it goes.
-    void StoreSamples(const TWinWaveBuffer &buf);
     void FormCloseQuery(bool &CanClose);
     void FormDestroy();
 
@@ -68,8 +65,6 @@ public:
     void DrawChartFrame(int32_t seconds);
     void DrawSignalOverlay();
     void DrawRuler();
-    void AnalyseSamples();
-    void CountBeats();
     void Panel4Resize();
     void Panel6Resize();
     void TrackBar1Change();
@@ -143,9 +138,9 @@ public:
     void Exit1Click();
 
     bool japanese() const;
-    AnalysisControls controls() const;
-    MeasurementEngine &engine() { return engine_; }
-    const MeasurementEngine &engine() const { return engine_; }
+    AnalysisControls controls() const { return session_.controls(); }
+    const MeasurementEngine &engine() const { return session_.engine(); }
+    MeasurementSession &session() { return session_; }
 
     // Lift angle, mixer, about.
     void N521Click();
@@ -166,7 +161,7 @@ public:
     Recorder &recorder() { return recorder_; }
     ClockControl &clock() { return *clock_; }
     // Samples stored since the window was made: the position in the audio heard.
-    int64_t samplesHeard() const { return engine_.samplesHeard(); }
+    int64_t samplesHeard() const { return session_.engine().samplesHeard(); }
 
     // View ▸ Trend…: the run's trend, kept from the start (app/trend/).
     void Trend1Click();
@@ -191,11 +186,11 @@ public:
     void ShowMonitors1Click();
 
 private:
-    MeasurementEngine engine_; // before `state`, which is its own
-    CaptureSession capture_;   // before `WinWaveIn1`, which is its device
+    MeasurementSession session_; // before `state`, which is its engine's
+    CaptureSession capture_;     // before `WinWaveIn1`, which is its device
 
 public:
-    MeasurementState &state = engine_.state;
+    const MeasurementState &state = session_.state();
     const SweepPictures &pictures() const { return pictures_; }
 
     TWinWaveIn *WinWaveIn1 = &capture_.device();
@@ -232,7 +227,14 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
-    // What the engine hands on.
+    // What the session hands on.
+    void measurementReset() override;
+    void measurementRestarted() override;
+    void thresholdChanged() override;
+    void zoomChosen(int32_t factor) override;
+    void viewChosen(int32_t seconds) override;
+    void timeSignalStarted() override;
+    void bufferStored() override;
     void samplesStored(int32_t from, int32_t count) override;
     void readingChanged(const Reading &reading) override;
     void passStarted() override;
@@ -247,15 +249,11 @@ private:
     void buildLayout();
     void buildMenus();
     void buildSettings(const QString &file);
-    void measuringModeChanged();
-    void countRestart();
-    void followThreshold();
     void chooseViewLength(int32_t seconds);
-    void chooseLongView(int32_t seconds, QAction *item);
-    void chooseShortView(int32_t seconds, QAction *item);
     void stepViewLength(int step);
     void chooseZoom(int32_t factor);
     void stepZoom(int step);
+    void showHeldMessage();
     void colourRateReadout() { colourRate(state.rateMode == 0, japanese()); }
     void colourBeatErrorReadout() { colourBeatError(state.beatErrorMode == 0); }
     void wireHandlers();
@@ -267,12 +265,12 @@ private:
 
     Recorder recorder_;
     std::unique_ptr<Trend> trend_;
-    Calibration &calibration_; // the engine's, which follows the time signal's pulses
     std::unique_ptr<ClockControl> clock_;
-    SweepPictures pictures_{engine_.state};
+    SweepPictures pictures_{session_.state()};
     LedReadouts leds_; // what the LED readouts show of the engine's reading
     QString caption_;  // the layout's caption, which the language rule reads; the title adds the source
     HeldErrors heldErrors_;
+    QString heldMessage_; // the calibration's end, shown once its buffer has been handled
     bool destroyed_ = false;
     bool shown_ = false;
 };

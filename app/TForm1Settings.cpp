@@ -41,8 +41,10 @@ void TForm1::buildSettings(const QString &file)
 
 void TForm1::IniSaveProps1AfterLoad(QObject *)
 {
-    loadInitNumbers(*IniSaveProps1, state);
-    loadTamselSection(*IniSaveProps1, state, capture_.input(), {InputFilter1, AutoThreshold1});
+    StoredNumbers numbers = session_.stored();
+    loadInitNumbers(*IniSaveProps1, numbers);
+    loadTamselSection(*IniSaveProps1, numbers, capture_.input(), {InputFilter1, AutoThreshold1});
+    session_.restore(numbers);
     Recordings1->load(*IniSaveProps1);
 }
 

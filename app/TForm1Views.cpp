@@ -15,14 +15,12 @@ struct Choice {
     QAction *MainMenu::*item;
 };
 
-// Every view length in seconds, shortest first. Up to 3 s the chart shows its frame only;
-// the chart's buttons step between 10 and 120 s.
+// Every view length in seconds, shortest first. The chart's buttons step between 10 and 120 s.
 constexpr Choice kViewLengths[] = {
     {1, &MainMenu::N11},     {2, &MainMenu::N21},     {3, &MainMenu::N31},     {10, &MainMenu::N101},
     {20, &MainMenu::N201},   {30, &MainMenu::N301},   {40, &MainMenu::N401},   {60, &MainMenu::N601},
     {120, &MainMenu::N1201}, {300, &MainMenu::N3001}, {600, &MainMenu::N6001}, {900, &MainMenu::N9001},
 };
-constexpr int32_t kLongestShortView = 3;
 constexpr int32_t kShortestStepped = 10;
 constexpr int32_t kLongestStepped = 120;
 
@@ -59,11 +57,7 @@ QString TForm1::ViewZoomText() const
 
 void TForm1::chooseViewLength(int32_t seconds)
 {
-    QAction *item = this->*findChoice(kViewLengths, seconds)->item;
-    if (seconds <= kLongestShortView)
-        chooseShortView(seconds, item);
-    else
-        chooseLongView(seconds, item);
+    session_.chooseView(seconds);
 }
 
 void TForm1::stepViewLength(int step)
@@ -72,48 +66,33 @@ void TForm1::stepViewLength(int step)
         chooseViewLength(next->value);
 }
 
-// A view of 10 seconds or more: the current sweep is re-plotted at the new scale.
-void TForm1::chooseLongView(int32_t seconds, QAction *item)
+// The measurement restarted at the new length. A view of 10 seconds or more re-plots the
+// current sweep at the new scale next; one of 1 to 3 seconds shows the chart's frame only and
+// the sound on the signal graph.
+void TForm1::viewChosen(int32_t seconds)
 {
-    item->setChecked(true);
-    state.samplesPerSweep = state.samplesPerSecond * seconds;
-    state.viewSeconds = seconds;
-    StatusBar1->setPanelText(0, ViewZoomText());
-    ResetMeasurement();
+    const bool shortView = MeasurementSession::shortView(seconds);
+    (this->*findChoice(kViewLengths, seconds)->item)->setChecked(true);
+    StatusBar1->setPanelText(0, shortView ? shortViewText(seconds, japanese()) : ViewZoomText());
     DrawSignalOverlay();
     DrawChartFrame(seconds);
-    AnalyseSamples();
-    SpeedButton1->setEnabled(seconds < kLongestStepped);
-    SpeedButton2->setEnabled(seconds > kShortestStepped && seconds <= kLongestStepped);
+    if (shortView) {
+        pictures_.dropTrace();
+        PaintBox1->draw(0, 0, pictures_.traceBitmap());
+    }
+    SpeedButton1->setEnabled(!shortView && seconds < kLongestStepped);
+    SpeedButton2->setEnabled(!shortView && seconds > kShortestStepped && seconds <= kLongestStepped);
 }
 
-// A view of 1 to 3 seconds: the chart shows its frame only; the signal graph the sound.
-void TForm1::chooseShortView(int32_t seconds, QAction *item)
-{
-    StatusBar1->setPanelText(0, shortViewText(seconds, japanese()));
-    item->setChecked(true);
-    state.samplesPerSweep = state.samplesPerSecond * seconds;
-    state.viewSeconds = seconds;
-    ResetMeasurement();
-    DrawSignalOverlay();
-    DrawChartFrame(seconds);
-    pictures_.dropTrace();
-    PaintBox1->draw(0, 0, pictures_.traceBitmap());
-    SpeedButton1->setEnabled(false);
-    SpeedButton2->setEnabled(false);
-}
-
-// A stored factor that is not on the menu (3, say) changes nothing.
 void TForm1::chooseZoom(int32_t factor)
 {
-    const Choice *choice = findChoice(kZooms, factor);
-    if (!choice)
-        return;
-    (this->*choice->item)->setChecked(true);
-    state.zoom = factor;
+    session_.chooseZoom(factor);
+}
+
+void TForm1::zoomChosen(int32_t factor)
+{
+    (this->*findChoice(kZooms, factor)->item)->setChecked(true);
     StatusBar1->setPanelText(0, ViewZoomText());
-    ResetMeasurement();
-    AnalyseSamples();
     SpeedButton3->setEnabled(factor != 8);
     SpeedButton4->setEnabled(factor != 1);
 }
@@ -128,8 +107,7 @@ void TForm1::PaintBox1MouseDown(int x, int y)
 {
     if (!ChartTrace::cornerPressed(x, y))
         return;
-    state.rulerShown = !state.rulerShown;
-    state.rulerX = state.rulerY = 10;
+    session_.toggleRuler();
 }
 
 } // namespace tamsel
