@@ -61,7 +61,7 @@ TForm1::TForm1(std::unique_ptr<SoundService> service, const TForm1Design &design
     // Client area of the designed 817 x 437 window, below its menu bar.
     resize(809, 40 + 65 + 3 + 256 + 19 + menuBar()->sizeHint().height());
     wireHandlers();
-    buildSettings(design.settingsFile.isEmpty() ? settingsFilePath() : design.settingsFile);
+    settings_.build(design.settingsFile.isEmpty() ? settingsFilePath() : design.settingsFile);
     AboutDlg1 = new AboutBox(this);
     try {
         FormCreate();
@@ -236,8 +236,9 @@ void TForm1::wireHandlers()
     };
     for (const auto &[action, handler] : recordings)
         connect(action, &QAction::triggered, Recordings1, handler);
-    connect(InputGroup1, &QActionGroup::triggered, this, &TForm1::InputItemClick);
-    connect(ShowMonitors1, &QAction::triggered, this, &TForm1::ShowMonitors1Click);
+    connect(InputGroup1, &QActionGroup::triggered, this,
+            [this](QAction *item) { inputMenu_.itemClicked(item); });
+    connect(ShowMonitors1, &QAction::triggered, this, [this] { inputMenu_.refresh(); });
     connect(InputFilter1, &QAction::triggered, this, &TForm1::InputFilter1Click);
     connect(AutoThreshold1, &QAction::triggered, this, &TForm1::AutoThreshold1Click);
     // The session is told its settings whenever their controls change, however they do.

@@ -14,11 +14,14 @@
 
 #include "app/ClockControl.h"
 #include "app/HeldErrors.h"
+#include "app/InputMenu.h"
 #include "app/LedStrip.h"
 #include "app/MainMenu.h"
 #include "app/RunFlags.h"
 #include "app/TPaintBox.h"
 #include "app/TStatusBar.h"
+#include "app/ViewMenu.h"
+#include "app/WindowSettings.h"
 #include "capture/CaptureSession.h"
 #include "display/SweepPictures.h"
 #include "measurement/MeasurementSession.h"
@@ -83,28 +86,27 @@ public:
     void clearReadouts(unsigned parts);
 
     // Views and zoom.
-    void N11Click() { chooseViewLength(1); }
-    void N21Click() { chooseViewLength(2); }
-    void N31Click() { chooseViewLength(3); }
-    void N101Click() { chooseViewLength(10); }
-    void N201Click() { chooseViewLength(20); }
-    void N301Click() { chooseViewLength(30); }
-    void N401Click() { chooseViewLength(40); }
-    void N601Click() { chooseViewLength(60); }
-    void N1201Click() { chooseViewLength(120); }
-    void N3001Click() { chooseViewLength(300); }
-    void N6001Click() { chooseViewLength(600); }
-    void N9001Click() { chooseViewLength(900); }
-    void SpeedButton1Click() { stepViewLength(+1); } // longer
-    void SpeedButton2Click() { stepViewLength(-1); }
-    void N16Click() { chooseZoom(1); }
-    void N22Click() { chooseZoom(2); }
-    void N41Click() { chooseZoom(4); }
-    void N81Click() { chooseZoom(8); }
-    void SpeedButton3Click() { stepZoom(+1); } // closer
-    void SpeedButton4Click() { stepZoom(-1); }
+    void N11Click() { session_.chooseView(1); }
+    void N21Click() { session_.chooseView(2); }
+    void N31Click() { session_.chooseView(3); }
+    void N101Click() { session_.chooseView(10); }
+    void N201Click() { session_.chooseView(20); }
+    void N301Click() { session_.chooseView(30); }
+    void N401Click() { session_.chooseView(40); }
+    void N601Click() { session_.chooseView(60); }
+    void N1201Click() { session_.chooseView(120); }
+    void N3001Click() { session_.chooseView(300); }
+    void N6001Click() { session_.chooseView(600); }
+    void N9001Click() { session_.chooseView(900); }
+    void SpeedButton1Click() { viewMenu_.stepLength(+1); } // longer
+    void SpeedButton2Click() { viewMenu_.stepLength(-1); }
+    void N16Click() { session_.chooseZoom(1); }
+    void N22Click() { session_.chooseZoom(2); }
+    void N41Click() { session_.chooseZoom(4); }
+    void N81Click() { session_.chooseZoom(8); }
+    void SpeedButton3Click() { viewMenu_.stepZoom(+1); } // closer
+    void SpeedButton4Click() { viewMenu_.stepZoom(-1); }
     void PaintBox1MouseDown(int x, int y);
-    QString ViewZoomText() const;
 
     // Options, modes, calibration.
     void FormShow();
@@ -175,19 +177,18 @@ public:
     void AutoThreshold1Click();
     void TrackBar1Moved(); // by hand
 
-    // Settings.
-    void IniSaveProps1AfterLoad(QObject *Sender);
-    void IniSaveProps1AfterSave(QObject *Sender);
-
     // The capture: its source (Option / Input), what it lost, its buffers' round trip.
     CaptureSession &capture() { return capture_; }
     int64_t lostSamples() const { return capture_.lostSamples(); }
-    void InputItemClick(QAction *item);
-    void ShowMonitors1Click();
+    // The layout's caption, which the language rule reads; the title adds the source.
+    const QString &caption() const { return caption_; }
 
 private:
     MeasurementSession session_; // before `state`, which is its engine's
-    CaptureSession capture_;     // before `WinWaveIn1`, which is its device
+    InputMenu inputMenu_{*this}; // outlives the capture, which tells it of its sources
+    ViewMenu viewMenu_{*this};
+    WindowSettings settings_{*this};
+    CaptureSession capture_; // before `WinWaveIn1`, which is its device
 
 public:
     const MeasurementState &state = session_.state();
@@ -248,27 +249,19 @@ protected:
 private:
     void buildLayout();
     void buildMenus();
-    void buildSettings(const QString &file);
-    void chooseViewLength(int32_t seconds);
-    void stepViewLength(int step);
-    void chooseZoom(int32_t factor);
-    void stepZoom(int step);
     void showHeldMessage();
     void colourRateReadout() { colourRate(state.rateMode == 0, japanese()); }
     void colourBeatErrorReadout() { colourBeatError(state.beatErrorMode == 0); }
     void wireHandlers();
     void wireCapture();
     void setStartDown();
-    void showCaptureNote();
-    void refreshInputMenu();
-    void showInputInUse();
 
     Recorder recorder_;
     std::unique_ptr<Trend> trend_;
     std::unique_ptr<ClockControl> clock_;
     SweepPictures pictures_{session_.state()};
     LedReadouts leds_; // what the LED readouts show of the engine's reading
-    QString caption_;  // the layout's caption, which the language rule reads; the title adds the source
+    QString caption_;
     HeldErrors heldErrors_;
     QString heldMessage_; // the calibration's end, shown once its buffer has been handled
     bool destroyed_ = false;

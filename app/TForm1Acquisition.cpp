@@ -33,17 +33,17 @@ void TForm1::wireCapture()
         showHeldMessage();
     };
     capture_.OnError = [](const QString &text) { ShowException(text); };
-    capture_.OnSourcesChanged = [this] { refreshInputMenu(); };
+    capture_.OnSourcesChanged = [this] { inputMenu_.refresh(); };
     capture_.OnNewSource = [this] {
         setStartDown();
         session_.newSource();
     };
-    capture_.OnSourceInUse = [this] { showInputInUse(); };
+    capture_.OnSourceInUse = [this] { inputMenu_.showInUse(); };
     capture_.OnLoss = [this] {
         session_.audioLost();
         trend_->gap();
     };
-    capture_.OnNoteChanged = [this] { showCaptureNote(); };
+    capture_.OnNoteChanged = [this] { inputMenu_.showNote(); };
     capture_.OnClosed = [this] { close(); };
 }
 

@@ -40,7 +40,7 @@ void TForm1::FormShow()
     Recordings1->showFolder(); // a folder the user chose replaces it
     SpeedButton7->setChecked(NOn1->isChecked());
     SpeedButton8->setEnabled(!NOn1->isChecked());
-    StatusBar1->setPanelText(0, ViewZoomText());
+    StatusBar1->setPanelText(0, viewMenu_.text());
     bpsLabel->setCaption(state.beatUnit == 0 ? QStringLiteral("bps") : QStringLiteral("bph"));
     ShowBeatRate();
 }

@@ -5,6 +5,7 @@
 #include "app/TApplication.h"
 #include "app/TForm1.h"
 #include "app/trend/Trend.h"
+#include "display/ChartTrace.h"
 
 namespace tamsel {
 
@@ -113,6 +114,31 @@ void TForm1::passEnded()
     PaintBox1->draw(0, 0, pictures_.chart());
     if (state.timeSignalCalibrating)
         clock_->show(); // the time left
+}
+
+// The measurement restarted at the new length. A view of 10 seconds or more re-plots the
+// current sweep at the new scale next; one of 1 to 3 seconds shows the chart's frame only and
+// the sound on the signal graph.
+void TForm1::viewChosen(int32_t seconds)
+{
+    viewMenu_.lengthChosen(seconds);
+    DrawSignalOverlay();
+    DrawChartFrame(seconds);
+    if (MeasurementSession::shortView(seconds)) {
+        pictures_.dropTrace();
+        PaintBox1->draw(0, 0, pictures_.traceBitmap());
+    }
+}
+
+void TForm1::zoomChosen(int32_t factor)
+{
+    viewMenu_.zoomChosen(factor);
+}
+
+void TForm1::PaintBox1MouseDown(int x, int y)
+{
+    if (ChartTrace::cornerPressed(x, y))
+        session_.toggleRuler();
 }
 
 } // namespace tamsel
