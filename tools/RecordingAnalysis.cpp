@@ -1,6 +1,5 @@
 #include "tools/RecordingAnalysis.h"
 
-#include <algorithm>
 #include <exception>
 #include <vector>
 
