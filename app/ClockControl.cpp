@@ -7,25 +7,26 @@ namespace tamsel {
 void ClockControl::step(int32_t direction, bool shift)
 {
     if (shift)
-        calibration_.StepClockCorrection(direction);
+        session_.stepClockCorrection(direction);
     else
-        calibration_.StepFineCorrection(direction);
+        session_.stepFineCorrection(direction);
     show();
 }
 
 void ClockControl::reset()
 {
-    calibration_.ResetCorrections();
+    session_.resetCorrections();
     show();
 }
 
 void ClockControl::show()
 {
+    const MeasurementState &state = session_.state();
     QString text;
-    if (state_.timeSignalCalibrating) {
-        text = QStringLiteral("Time signal: %1 s left").arg(calibration_.TimeSignalSecondsLeft());
-    } else if (state_.fineCorrection != 0 || state_.clockCorrection != 0) {
-        const double tenths = std::round(Calibration::CorrectionInForce(state_) * 10) / 10;
+    if (state.timeSignalCalibrating) {
+        text = QStringLiteral("Time signal: %1 s left").arg(session_.timeSignalSecondsLeft());
+    } else if (state.fineCorrection != 0 || state.clockCorrection != 0) {
+        const double tenths = std::round(Calibration::CorrectionInForce(state) * 10) / 10;
         text = QStringLiteral("Clock %1%2 s/day")
                    .arg(tenths < 0 ? QStringLiteral("-") : QStringLiteral("+"))
                    .arg(std::fabs(tenths), 0, 'f', 1);

@@ -5,15 +5,13 @@
 #include <QString>
 
 #include "app/TStatusBar.h"
-#include "measurement/Calibration.h"
+#include "measurement/MeasurementSession.h"
 
 namespace tamsel {
 
 class ClockControl {
 public:
-    ClockControl(MeasurementState &state, Calibration &calibration, TStatusBar &status)
-        : state_(state), calibration_(calibration), status_(status)
-    {}
+    ClockControl(MeasurementSession &session, TStatusBar &status) : session_(session), status_(status) {}
 
     // A fine button (+1 or -1): whole samples per second, or with Shift 0.1 s/day.
     void step(int32_t direction, bool shift);
@@ -31,8 +29,7 @@ public:
     static double fromStored(const QString &text);
 
 private:
-    MeasurementState &state_;
-    Calibration &calibration_;
+    MeasurementSession &session_;
     TStatusBar &status_;
     bool heard_ = false;
 };

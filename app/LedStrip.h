@@ -30,6 +30,7 @@ public:
     // Between the amplitude's and the rate's readouts: what went wrong with the capture (audio
     // lost, the sound server gone), in sight at any window width; hidden while all is well.
     ElidedLabel *CaptureAlarm;
+    void showCaptureAlarm(const QString &text);
 
 protected:
     // Makes the strip, black and 40 pixels high, in `parent`.
@@ -39,7 +40,6 @@ protected:
     void colourBeatError(bool first);
     // Writes the given parts (`Reading::Part`) of what the readouts show.
     void showLeds(const LedReadouts &leds, unsigned parts);
-    void showCaptureAlarm(const QString &text);
 };
 
 } // namespace tamsel

@@ -20,20 +20,20 @@ const QString kClockKey = QStringLiteral("ClockCorrection");
 const QString kInputKey = QStringLiteral("Input");
 } // namespace
 
-void loadInitNumbers(TIniSaveProps &ini, MeasurementState &state)
+void loadInitNumbers(TIniSaveProps &ini, StoredNumbers &numbers)
 {
     auto read = [&](const char *key, int32_t fallback, IntRange range) {
         const std::optional<int32_t> value =
             IniDocument::ParseInteger(ini.ReadStrValue(kSection, QString::fromLatin1(key)));
         return value && range.holds(*value) ? *value : fallback;
     };
-    state.noiseLevel = read("NoiseLevel", 1000, kNoiseLevelRange);
-    state.boundaryLevel = read("BoundaryLevel", 15000, kThresholdPositionRange);
-    state.zoom = read("Zoom", 1, kZoomRange);
-    state.fineCorrection = read("Hosei", 0, kFineCorrectionRange);
-    state.beatUnit = read("vbps", 0, kStoredModeRange);
-    state.rateMode = read("Average", 0, kStoredModeRange);
-    state.beatErrorMode = read("vkata", 0, kStoredModeRange);
+    numbers.noiseLevel = read("NoiseLevel", 1000, kNoiseLevelRange);
+    numbers.boundaryLevel = read("BoundaryLevel", 15000, kThresholdPositionRange);
+    numbers.zoom = read("Zoom", 1, kZoomRange);
+    numbers.fineCorrection = read("Hosei", 0, kFineCorrectionRange);
+    numbers.beatUnit = read("vbps", 0, kStoredModeRange);
+    numbers.rateMode = read("Average", 0, kStoredModeRange);
+    numbers.beatErrorMode = read("vkata", 0, kStoredModeRange);
 }
 
 void saveInitNumbers(TIniSaveProps &ini, const MeasurementState &state, std::optional<int> boundaryLevel)
@@ -51,7 +51,7 @@ void saveInitNumbers(TIniSaveProps &ini, const MeasurementState &state, std::opt
         write("BoundaryLevel", *boundaryLevel);
 }
 
-void loadTamselSection(TIniSaveProps &ini, MeasurementState &state, InputChoice &input, StoredChecks checks)
+void loadTamselSection(TIniSaveProps &ini, StoredNumbers &numbers, InputChoice &input, StoredChecks checks)
 {
     input.stored = input.loaded = ini.ReadStrValue(kTamselSection, kInputKey);
     auto flag = [&](const char *key, QAction *item) {
@@ -60,7 +60,7 @@ void loadTamselSection(TIniSaveProps &ini, MeasurementState &state, InputChoice 
     };
     flag("InputFilter", checks.inputFilter);
     flag("AutoThreshold", checks.autoThreshold);
-    state.clockCorrection = ClockControl::fromStored(ini.ReadStrValue(kTamselSection, kClockKey));
+    numbers.clockCorrection = ClockControl::fromStored(ini.ReadStrValue(kTamselSection, kClockKey));
 }
 
 void saveTamselSection(TIniSaveProps &ini, const MeasurementState &state, const InputChoice &input,

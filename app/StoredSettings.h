@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "capture/InputChoice.h"
-#include "measurement/MeasurementState.h"
+#include "measurement/MeasurementSession.h"
 
 class QAction;
 
@@ -20,11 +20,11 @@ struct StoredChecks {
 };
 
 // A number missing or out of its range is read as its default.
-void loadInitNumbers(TIniSaveProps &ini, MeasurementState &state);
+void loadInitNumbers(TIniSaveProps &ini, StoredNumbers &numbers);
 // `boundaryLevel`: the threshold's position when it is to be kept.
 void saveInitNumbers(TIniSaveProps &ini, const MeasurementState &state, std::optional<int> boundaryLevel);
 
-void loadTamselSection(TIniSaveProps &ini, MeasurementState &state, InputChoice &input, StoredChecks checks);
+void loadTamselSection(TIniSaveProps &ini, StoredNumbers &numbers, InputChoice &input, StoredChecks checks);
 // A flag given for this run alone is not kept.
 void saveTamselSection(TIniSaveProps &ini, const MeasurementState &state, const InputChoice &input,
                        StoredChecks checks, const RunFlags &runFlags);

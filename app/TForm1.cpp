@@ -44,12 +44,13 @@ QFrame *bevelPanel(QWidget *parent)
 } // namespace
 
 TForm1::TForm1(std::unique_ptr<SoundService> service, const TForm1Design &design, QWidget *parent)
-    : QMainWindow(parent), engine_(*this), capture_(std::move(service)),
-      trend_(std::make_unique<Trend>(*this)), calibration_(engine_.calibration())
+    : QMainWindow(parent), session_(*this), capture_(std::move(service)),
+      trend_(std::make_unique<Trend>(*this))
 {
     buildLayout();
-    clock_ = std::make_unique<ClockControl>(state, calibration_, *StatusBar1);
+    clock_ = std::make_unique<ClockControl>(session_, *StatusBar1);
     caption_ = design.caption;
+    session_.setJapanese(japanese());
     capture_.input().device = design.device;
     capture_.input().recording = design.recording;
     setWindowTitle(caption_);
@@ -60,7 +61,7 @@ TForm1::TForm1(std::unique_ptr<SoundService> service, const TForm1Design &design
     // Client area of the designed 817 x 437 window, below its menu bar.
     resize(809, 40 + 65 + 3 + 256 + 19 + menuBar()->sizeHint().height());
     wireHandlers();
-    buildSettings(design.settingsFile.isEmpty() ? settingsFilePath() : design.settingsFile);
+    settings_.build(design.settingsFile.isEmpty() ? settingsFilePath() : design.settingsFile);
     AboutDlg1 = new AboutBox(this);
     try {
         FormCreate();
@@ -235,13 +236,19 @@ void TForm1::wireHandlers()
     };
     for (const auto &[action, handler] : recordings)
         connect(action, &QAction::triggered, Recordings1, handler);
-    connect(InputGroup1, &QActionGroup::triggered, this, &TForm1::InputItemClick);
-    connect(ShowMonitors1, &QAction::triggered, this, &TForm1::ShowMonitors1Click);
+    connect(InputGroup1, &QActionGroup::triggered, this,
+            [this](QAction *item) { inputMenu_.itemClicked(item); });
+    connect(ShowMonitors1, &QAction::triggered, this, [this] { inputMenu_.refresh(); });
     connect(InputFilter1, &QAction::triggered, this, &TForm1::InputFilter1Click);
     connect(AutoThreshold1, &QAction::triggered, this, &TForm1::AutoThreshold1Click);
-    // The engine is told its options whenever their check marks change, however they do.
-    connect(InputFilter1, &QAction::toggled, this, [this](bool on) { engine_.setAveraging(on); });
-    connect(AutoThreshold1, &QAction::toggled, this, [this](bool on) { engine_.setAutoThreshold(on); });
+    // The session is told its settings whenever their controls change, however they do.
+    connect(InputFilter1, &QAction::toggled, this, [this](bool on) { session_.setInputFilter(on); });
+    connect(AutoThreshold1, &QAction::toggled, this, [this](bool on) { session_.setAutoThreshold(on); });
+    connect(StartButton, &QToolButton::toggled, this, [this](bool on) { session_.setRunning(on); });
+    connect(N32, &QAction::toggled, this, [this](bool on) { session_.setHighResolution(on); });
+    connect(NOn1, &QAction::toggled, this, [this](bool on) { session_.setPulseMode(on); });
+    connect(SpeedButton8, &QToolButton::toggled, this, [this](bool on) { session_.setAcMode(on); });
+    connect(autosw, &QToolButton::toggled, this, [this](bool on) { session_.setBeatCounter(on); });
     // F1Click toggles the check mark itself: undo the toggle the menu already made.
     connect(F1, &QAction::triggered, this, [this](bool checked) {
         F1->setChecked(!checked);
@@ -268,19 +275,6 @@ void TForm1::setStartDown()
 bool TForm1::japanese() const
 {
     return caption_ == QStringLiteral("タムセル");
-}
-
-AnalysisControls TForm1::controls() const
-{
-    AnalysisControls c;
-    c.running = StartButton->isChecked();
-    c.thresholdLevel = 32768 - TrackBar1->value();
-    c.highResolution = N32->isChecked();
-    c.pulseMode = NOn1->isChecked();
-    c.acMode = SpeedButton8->isChecked();
-    c.beatCounterOn = autosw->isChecked();
-    c.japanese = japanese();
-    return c;
 }
 
 } // namespace tamsel

@@ -1,7 +1,7 @@
 #pragma once
 // The main window: it owns every control (the menu tree and the LED strip from its bases), the
-// measurement engine, the image layers and the capture session, and is the one place that
-// knows both the numbers and the controls.
+// measurement session, the image layers and the capture session, and is the one place that
+// knows both the numbers and the controls: it adapts the session to a screen.
 #include <QAction>
 #include <QActionGroup>
 #include <QImage>
@@ -14,14 +14,17 @@
 
 #include "app/ClockControl.h"
 #include "app/HeldErrors.h"
+#include "app/InputMenu.h"
 #include "app/LedStrip.h"
 #include "app/MainMenu.h"
 #include "app/RunFlags.h"
 #include "app/TPaintBox.h"
 #include "app/TStatusBar.h"
+#include "app/ViewMenu.h"
+#include "app/WindowSettings.h"
 #include "capture/CaptureSession.h"
 #include "display/SweepPictures.h"
-#include "measurement/MeasurementEngine.h"
+#include "measurement/MeasurementSession.h"
 #include "recording/Recorder.h"
 #include "settings/AboutBox.h"
 #include "settings/TIniSaveProps.h"
@@ -45,7 +48,7 @@ struct TForm1Design {
     QString recording; // the name of a recording replayed in place of the live capture
 };
 
-class TForm1 : public QMainWindow, public MeasurementListener, public MainMenu, public LedStrip {
+class TForm1 : public QMainWindow, public SessionListener, public MainMenu, public LedStrip {
 public:
     // Without a sound service the live sound server is used.
     explicit TForm1(std::unique_ptr<SoundService> service = nullptr, const TForm1Design &design = {},
@@ -57,9 +60,6 @@ public:
     // A buffer the capture session hands on, whole: stored, drawn and measured.
     void WinWaveIn1ReturnBuffer(const TWinWaveBuffer &buf);
     void StartButtonClick();
-    // Stores a returned buffer's samples in the history, drawing their bars and wrapping the
-    // sweep as it goes.
-    void StoreSamples(const TWinWaveBuffer &buf);
     void FormCloseQuery(bool &CanClose);
     void FormDestroy();
 
@@ -68,8 +68,6 @@ public:
     void DrawChartFrame(int32_t seconds);
     void DrawSignalOverlay();
     void DrawRuler();
-    void AnalyseSamples();
-    void CountBeats();
     void Panel4Resize();
     void Panel6Resize();
     void TrackBar1Change();
@@ -88,28 +86,27 @@ public:
     void clearReadouts(unsigned parts);
 
     // Views and zoom.
-    void N11Click() { chooseViewLength(1); }
-    void N21Click() { chooseViewLength(2); }
-    void N31Click() { chooseViewLength(3); }
-    void N101Click() { chooseViewLength(10); }
-    void N201Click() { chooseViewLength(20); }
-    void N301Click() { chooseViewLength(30); }
-    void N401Click() { chooseViewLength(40); }
-    void N601Click() { chooseViewLength(60); }
-    void N1201Click() { chooseViewLength(120); }
-    void N3001Click() { chooseViewLength(300); }
-    void N6001Click() { chooseViewLength(600); }
-    void N9001Click() { chooseViewLength(900); }
-    void SpeedButton1Click() { stepViewLength(+1); } // longer
-    void SpeedButton2Click() { stepViewLength(-1); }
-    void N16Click() { chooseZoom(1); }
-    void N22Click() { chooseZoom(2); }
-    void N41Click() { chooseZoom(4); }
-    void N81Click() { chooseZoom(8); }
-    void SpeedButton3Click() { stepZoom(+1); } // closer
-    void SpeedButton4Click() { stepZoom(-1); }
+    void N11Click() { session_.chooseView(1); }
+    void N21Click() { session_.chooseView(2); }
+    void N31Click() { session_.chooseView(3); }
+    void N101Click() { session_.chooseView(10); }
+    void N201Click() { session_.chooseView(20); }
+    void N301Click() { session_.chooseView(30); }
+    void N401Click() { session_.chooseView(40); }
+    void N601Click() { session_.chooseView(60); }
+    void N1201Click() { session_.chooseView(120); }
+    void N3001Click() { session_.chooseView(300); }
+    void N6001Click() { session_.chooseView(600); }
+    void N9001Click() { session_.chooseView(900); }
+    void SpeedButton1Click() { viewMenu_.stepLength(+1); } // longer
+    void SpeedButton2Click() { viewMenu_.stepLength(-1); }
+    void N16Click() { session_.chooseZoom(1); }
+    void N22Click() { session_.chooseZoom(2); }
+    void N41Click() { session_.chooseZoom(4); }
+    void N81Click() { session_.chooseZoom(8); }
+    void SpeedButton3Click() { viewMenu_.stepZoom(+1); } // closer
+    void SpeedButton4Click() { viewMenu_.stepZoom(-1); }
     void PaintBox1MouseDown(int x, int y);
-    QString ViewZoomText() const;
 
     // Options, modes, calibration.
     void FormShow();
@@ -143,9 +140,9 @@ public:
     void Exit1Click();
 
     bool japanese() const;
-    AnalysisControls controls() const;
-    MeasurementEngine &engine() { return engine_; }
-    const MeasurementEngine &engine() const { return engine_; }
+    AnalysisControls controls() const { return session_.controls(); }
+    const MeasurementEngine &engine() const { return session_.engine(); }
+    MeasurementSession &session() { return session_; }
 
     // Lift angle, mixer, about.
     void N521Click();
@@ -166,7 +163,7 @@ public:
     Recorder &recorder() { return recorder_; }
     ClockControl &clock() { return *clock_; }
     // Samples stored since the window was made: the position in the audio heard.
-    int64_t samplesHeard() const { return engine_.samplesHeard(); }
+    int64_t samplesHeard() const { return session_.engine().samplesHeard(); }
 
     // View ▸ Trend…: the run's trend, kept from the start (app/trend/).
     void Trend1Click();
@@ -180,22 +177,21 @@ public:
     void AutoThreshold1Click();
     void TrackBar1Moved(); // by hand
 
-    // Settings.
-    void IniSaveProps1AfterLoad(QObject *Sender);
-    void IniSaveProps1AfterSave(QObject *Sender);
-
     // The capture: its source (Option / Input), what it lost, its buffers' round trip.
     CaptureSession &capture() { return capture_; }
     int64_t lostSamples() const { return capture_.lostSamples(); }
-    void InputItemClick(QAction *item);
-    void ShowMonitors1Click();
+    // The layout's caption, which the language rule reads; the title adds the source.
+    const QString &caption() const { return caption_; }
 
 private:
-    MeasurementEngine engine_; // before `state`, which is its own
-    CaptureSession capture_;   // before `WinWaveIn1`, which is its device
+    MeasurementSession session_; // before `state`, which is its engine's
+    InputMenu inputMenu_{*this}; // outlives the capture, which tells it of its sources
+    ViewMenu viewMenu_{*this};
+    WindowSettings settings_{*this};
+    CaptureSession capture_; // before `WinWaveIn1`, which is its device
 
 public:
-    MeasurementState &state = engine_.state;
+    const MeasurementState &state = session_.state();
     const SweepPictures &pictures() const { return pictures_; }
 
     TWinWaveIn *WinWaveIn1 = &capture_.device();
@@ -232,7 +228,14 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
-    // What the engine hands on.
+    // What the session hands on.
+    void measurementReset() override;
+    void measurementRestarted() override;
+    void thresholdChanged() override;
+    void zoomChosen(int32_t factor) override;
+    void viewChosen(int32_t seconds) override;
+    void timeSignalStarted() override;
+    void bufferStored() override;
     void samplesStored(int32_t from, int32_t count) override;
     void readingChanged(const Reading &reading) override;
     void passStarted() override;
@@ -246,33 +249,21 @@ protected:
 private:
     void buildLayout();
     void buildMenus();
-    void buildSettings(const QString &file);
-    void measuringModeChanged();
-    void countRestart();
-    void followThreshold();
-    void chooseViewLength(int32_t seconds);
-    void chooseLongView(int32_t seconds, QAction *item);
-    void chooseShortView(int32_t seconds, QAction *item);
-    void stepViewLength(int step);
-    void chooseZoom(int32_t factor);
-    void stepZoom(int step);
+    void showHeldMessage();
     void colourRateReadout() { colourRate(state.rateMode == 0, japanese()); }
     void colourBeatErrorReadout() { colourBeatError(state.beatErrorMode == 0); }
     void wireHandlers();
     void wireCapture();
     void setStartDown();
-    void showCaptureNote();
-    void refreshInputMenu();
-    void showInputInUse();
 
     Recorder recorder_;
     std::unique_ptr<Trend> trend_;
-    Calibration &calibration_; // the engine's, which follows the time signal's pulses
     std::unique_ptr<ClockControl> clock_;
-    SweepPictures pictures_{engine_.state};
+    SweepPictures pictures_{session_.state()};
     LedReadouts leds_; // what the LED readouts show of the engine's reading
-    QString caption_;  // the layout's caption, which the language rule reads; the title adds the source
+    QString caption_;
     HeldErrors heldErrors_;
+    QString heldMessage_; // the calibration's end, shown once its buffer has been handled
     bool destroyed_ = false;
     bool shown_ = false;
 };

@@ -16,22 +16,10 @@ namespace tamsel {
 
 void TForm1::FormCreate()
 {
-    if (!fineCorrectionAllowed(state.fineCorrection))
-        state.fineCorrection = 0;
-    state.samplesPerSecond = kNominalSampleRate + state.fineCorrection;
     const QFileInfo exe(QCoreApplication::applicationFilePath());
     qApp->setProperty("helpFile",
                       exe.path() + QLatin1Char('/') + exe.completeBaseName() + QStringLiteral(".hlp"));
-    state.samplesPerSweep = state.samplesPerSecond * 60;
-    state.viewSeconds = 60;
-    state.beatsPerSecond = 0;
-    state.writeIndex = state.intervalStart = state.lastBeatIndex = state.beatCount = 0;
-    state.traceOrigin = 5020;
-    state.beatMark1 = state.beatMark2 = 0;
-    state.liftAngle = 52;
-    state.closing = state.timeSignalCalibrating = state.rulerShown = false;
-    state.rulerX = state.rulerY = 0;
-    ResetMeasurement();
+    session_.start();
     capture_.open(); // its open notification queues the buffers and starts the capture
 }
 
@@ -40,44 +28,41 @@ void TForm1::wireCapture()
 {
     capture_.OnBuffer = [this](const TWinWaveBuffer &buf) { WinWaveIn1ReturnBuffer(buf); };
     capture_.OnHandlingError = [this](const QString &text) { heldErrors_.hold(text); };
-    capture_.OnHandled = [this] { heldErrors_.show(); };
+    capture_.OnHandled = [this] {
+        heldErrors_.show();
+        showHeldMessage();
+    };
     capture_.OnError = [](const QString &text) { ShowException(text); };
-    capture_.OnSourcesChanged = [this] { refreshInputMenu(); };
+    capture_.OnSourcesChanged = [this] { inputMenu_.refresh(); };
     capture_.OnNewSource = [this] {
         setStartDown();
-        StartButtonClick(); // a new measurement, from the new source's first sample
-        engine_.newSource();
+        session_.newSource();
     };
-    capture_.OnSourceInUse = [this] { showInputInUse(); };
+    capture_.OnSourceInUse = [this] { inputMenu_.showInUse(); };
     capture_.OnLoss = [this] {
-        countRestart();
+        session_.audioLost();
         trend_->gap();
     };
-    capture_.OnNoteChanged = [this] { showCaptureNote(); };
+    capture_.OnNoteChanged = [this] { inputMenu_.showNote(); };
     capture_.OnClosed = [this] { close(); };
 }
 
 void TForm1::WinWaveIn1ReturnBuffer(const TWinWaveBuffer &buf)
 {
     Recordings1->SamplesHeard(buf);
-    StoreSamples(buf);
-    PaintBox2->draw(0, 0, pictures_.signalGraph());
-    AnalyseSamples();
-    if (engine_.countingBeats())
-        CountBeats();
+    session_.handleBuffer(buf.Samples());
 }
 
-void TForm1::StoreSamples(const TWinWaveBuffer &buf)
+void TForm1::bufferStored()
 {
-    engine_.add(buf.Samples(), controls());
-    followThreshold();
+    PaintBox2->draw(0, 0, pictures_.signalGraph());
 }
 
 // The bars of samples stored by beat detection, while Start is down; with the input filter
 // on, the signal graph shows the averaged templates instead.
 void TForm1::samplesStored(int32_t from, int32_t count)
 {
-    if (!StartButton->isChecked() || engine_.mode() != MeasuringMode::Threshold)
+    if (!session_.settings().running || engine().mode() != MeasuringMode::Threshold)
         return;
     pictures_.drawSampleBars(from, count);
 }
@@ -91,28 +76,20 @@ void TForm1::sweepEnded(const SweepRecord &sweep)
         OnSweepEnd();
 }
 
-// Every restart of the measurement and every gap in its audio comes through here: what was
-// measured before it and what comes after are not one stretch of the watch's sound.
-void TForm1::countRestart()
-{
-    ++state.restarts;
-}
-
 void TForm1::StartButtonClick()
 {
-    if (!StartButton->isChecked())
-        return;
-    countRestart();
-    ResetMeasurement();
-    engine_.restartAveraging();
-    state.writeIndex = 0;
+    session_.restart();
+}
+
+void TForm1::measurementRestarted()
+{
     bpss->setValue(0); // the others were cleared with the measurement
     DrawSignalOverlay();
 }
 
 void TForm1::FormCloseQuery(bool &CanClose)
 {
-    state.closing = true;
+    session_.setClosing();
     CanClose = capture_.windDown();
 }
 
@@ -144,7 +121,7 @@ void TForm1::closeEvent(QCloseEvent *event)
 void TForm1::FormDestroy()
 {
     destroyed_ = true;
-    calibration_.AbandonTimeSignal(); // before the settings are saved
+    session_.abandonTimeSignal(); // before the settings are saved
     if (recBtn->isChecked()) {
         const QString error = recorder_.stop();
         if (!error.isEmpty())

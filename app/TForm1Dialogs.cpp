@@ -10,7 +10,7 @@ namespace tamsel {
 void TForm1::N521Click()
 {
     N521->setChecked(true);
-    state.liftAngle = 52;
+    session_.setLiftAngle(52);
 }
 
 void TForm1::N10Click()
@@ -19,7 +19,7 @@ void TForm1::N10Click()
     N10->setChecked(true);
     OKBottomDlg->SetSpinEditValue(state.liftAngle);
     if (OKBottomDlg->exec() == QDialog::Accepted)
-        state.liftAngle = OKBottomDlg->SpinEditValue();
+        session_.setLiftAngle(OKBottomDlg->SpinEditValue());
     setStartDown();
 }
 

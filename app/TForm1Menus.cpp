@@ -35,20 +35,12 @@ void TForm1::showEvent(QShowEvent *event)
 
 void TForm1::FormShow()
 {
-    const int v = 32765 - state.noiseLevel;
-    if (v < 100)
-        TrackBar1->setValue(v);
-    const int maximum = 32767 - state.noiseLevel;
-    if (maximum >= TrackBar1->minimum())
-        TrackBar1->setMaximum(maximum); // lowers a position above it, which runs TrackBar1Change
-    if (N8->isChecked())
-        TrackBar1->setValue(state.boundaryLevel);
-    chooseZoom(state.zoom);
+    session_.shown(N8->isChecked() ? std::optional(state.boundaryLevel) : std::nullopt);
     recordFolder = tamsel::recordFolder(japanese());
     Recordings1->showFolder(); // a folder the user chose replaces it
     SpeedButton7->setChecked(NOn1->isChecked());
     SpeedButton8->setEnabled(!NOn1->isChecked());
-    StatusBar1->setPanelText(0, ViewZoomText());
+    StatusBar1->setPanelText(0, viewMenu_.text());
     bpsLabel->setCaption(state.beatUnit == 0 ? QStringLiteral("bps") : QStringLiteral("bph"));
     ShowBeatRate();
 }
@@ -58,7 +50,7 @@ void TForm1::NOn1Click()
     NOn1->setChecked(true);
     SpeedButton7->setChecked(true);
     SpeedButton8->setEnabled(false);
-    engine_.forgetAmplitude();
+    session_.forgetAmplitude();
     kaku->setValue(1000);
 }
 
@@ -91,28 +83,20 @@ void TForm1::SpeedButton8MouseMove()
 
 void TForm1::N33Click()
 {
-    calibration_.MeasureNoiseLevel();
-    // A full-scale sample makes the noise level 32 769: a maximum below the minimum is ignored,
-    // as at start, rather than dragging the minimum down with it.
-    if (32767 - state.noiseLevel >= TrackBar1->minimum())
-        TrackBar1->setMaximum(32767 - state.noiseLevel);
+    session_.measureNoiseLevel();
     DrawSignalOverlay();
 }
 
 void TForm1::T1Click()
 {
-    calibration_.StartTimeSignal();
-    N601Click();
-    autosw->setChecked(false);
-    state.beatsPerSecond = 1.0;
-    bpss->setCaption(QString::fromStdString(ledNumber("00.0", 1.0)));
-    N16Click();
-    setStartDown();
-    StartButtonClick();
-    state.timeSignalCalibrating = true;
-    if (engine_.averagingAsked())
-        measuringModeChanged(); // its pulses are timed on |s|, not through the filter
+    session_.startTimeSignal();
     clock_->show();
+}
+
+void TForm1::timeSignalStarted()
+{
+    autosw->setChecked(false);
+    bpss->setCaption(QString::fromStdString(ledNumber("00.0", 1.0)));
 }
 
 void TForm1::F1Click()

@@ -12,11 +12,11 @@ void TForm1::ShowBeatRate()
 
 void TForm1::bpsLabelClick()
 {
-    state.beatUnit = toggledMode(state.beatUnit);
+    session_.setBeatUnit(toggledMode(state.beatUnit));
     if (state.beatUnit != 0) {
         bpsLabel->setCaption(QStringLiteral("bph"));
     } else {
-        state.beatsPerSecond = beatRateInSecondUnit(state.beatsPerSecond);
+        session_.setBeatsPerSecond(beatRateInSecondUnit(state.beatsPerSecond));
         bpsLabel->setCaption(QStringLiteral("bps"));
     }
     ShowBeatRate();
@@ -29,13 +29,13 @@ void TForm1::bpssMouseMove()
 
 void TForm1::spdClick()
 {
-    state.rateMode = toggledMode(state.rateMode);
+    session_.setRateMode(toggledMode(state.rateMode));
     colourRateReadout();
 }
 
 void TForm1::katatimeClick()
 {
-    state.beatErrorMode = toggledMode(state.beatErrorMode);
+    session_.setBeatErrorMode(toggledMode(state.beatErrorMode));
     colourBeatErrorReadout();
 }
 
@@ -43,7 +43,7 @@ void TForm1::upBtnClick()
 {
     if (autosw->isChecked())
         return;
-    state.beatsPerSecond = beatRateUp(state.beatsPerSecond, state.beatUnit);
+    session_.setBeatsPerSecond(beatRateUp(state.beatsPerSecond, state.beatUnit));
     ShowBeatRate();
     DrawRuler();
 }
@@ -52,7 +52,7 @@ void TForm1::downBtnClick()
 {
     if (autosw->isChecked())
         return;
-    state.beatsPerSecond = beatRateDown(state.beatsPerSecond, state.beatUnit);
+    session_.setBeatsPerSecond(beatRateDown(state.beatsPerSecond, state.beatUnit));
     ShowBeatRate();
     DrawRuler();
 }

@@ -1,16 +1,23 @@
 // The window's shared drawing routines and what it does with what the engine hands on.
+#include <QSignalBlocker>
+#include <utility>
+
 #include "app/TApplication.h"
 #include "app/TForm1.h"
 #include "app/trend/Trend.h"
+#include "display/ChartTrace.h"
 
 namespace tamsel {
 
 void TForm1::ResetMeasurement()
 {
+    session_.resetMeasurement();
+}
+
+void TForm1::measurementReset()
+{
     pictures_.newMeasurement(PaintBox2->size(), PaintBox1->size());
-    state.clearSweepDetection();
     trend_->gap();
-    engine_.restartReadings();
     clearReadouts(Reading::kMeasures);
     colourRateReadout();
     colourBeatErrorReadout();
@@ -25,23 +32,13 @@ void TForm1::DrawChartFrame(int32_t seconds)
 
 void TForm1::DrawSignalOverlay()
 {
-    pictures_.drawSignalOverlay(TrackBar1->value());
+    pictures_.drawSignalOverlay(session_.settings().thresholdPosition);
     PaintBox2->drawTransparent(0, 0, pictures_.signalOverlay());
 }
 
 void TForm1::DrawRuler()
 {
     pictures_.drawRuler();
-}
-
-void TForm1::AnalyseSamples()
-{
-    engine_.analyse(controls());
-}
-
-void TForm1::CountBeats()
-{
-    engine_.countBeats(controls());
 }
 
 void TForm1::Panel4Resize()
@@ -58,8 +55,16 @@ void TForm1::Panel6Resize()
 
 void TForm1::TrackBar1Change()
 {
+    session_.moveThreshold(TrackBar1->value());
+}
+
+// Moved by hand or following the signal: the track bar shows it without counting anew.
+void TForm1::thresholdChanged()
+{
+    const QSignalBlocker quiet(TrackBar1);
+    TrackBar1->setMaximum(session_.settings().thresholdMaximum);
+    TrackBar1->setValue(session_.settings().thresholdPosition);
     DrawSignalOverlay();
-    CountBeats();
 }
 
 void TForm1::passStarted()
@@ -72,13 +77,21 @@ void TForm1::firstBeatOfSweep()
     pictures_.firstBeatOfSweep();
 }
 
+// The box waits until the buffer whose pass ended the calibration has been handled.
 void TForm1::timeSignalCalibrationEnded(bool heard)
 {
     clock_->calibrationEnded(heard);
-    if (engine_.averagingAsked())
-        measuringModeChanged(); // before the box, under which capture goes on
-    ShowMessage(heard ? QStringLiteral("Time signal calibration end.")
-                      : QStringLiteral("No time signal heard"));
+    heldMessage_ =
+        heard ? QStringLiteral("Time signal calibration end.") : QStringLiteral("No time signal heard");
+    if (!capture_.handling())
+        showHeldMessage();
+}
+
+void TForm1::showHeldMessage()
+{
+    if (heldMessage_.isEmpty())
+        return;
+    ShowMessage(std::exchange(heldMessage_, QString())); // capture goes on under it
 }
 
 void TForm1::beatMarked(const Beat &beat)
@@ -101,6 +114,31 @@ void TForm1::passEnded()
     PaintBox1->draw(0, 0, pictures_.chart());
     if (state.timeSignalCalibrating)
         clock_->show(); // the time left
+}
+
+// The measurement restarted at the new length. A view of 10 seconds or more re-plots the
+// current sweep at the new scale next; one of 1 to 3 seconds shows the chart's frame only and
+// the sound on the signal graph.
+void TForm1::viewChosen(int32_t seconds)
+{
+    viewMenu_.lengthChosen(seconds);
+    DrawSignalOverlay();
+    DrawChartFrame(seconds);
+    if (MeasurementSession::shortView(seconds)) {
+        pictures_.dropTrace();
+        PaintBox1->draw(0, 0, pictures_.traceBitmap());
+    }
+}
+
+void TForm1::zoomChosen(int32_t factor)
+{
+    viewMenu_.zoomChosen(factor);
+}
+
+void TForm1::PaintBox1MouseDown(int x, int y)
+{
+    if (ChartTrace::cornerPressed(x, y))
+        session_.toggleRuler();
 }
 
 } // namespace tamsel

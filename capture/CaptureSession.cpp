@@ -113,10 +113,9 @@ void CaptureSession::deviceOpened()
 
 void CaptureSession::bufferReturned(TWinWaveBuffer *buf)
 {
-    // A buffer is handled whole, and the next one after it has returned. A modal loop opened
-    // by a handler (the calibration's message box) handles the buffers that come back under
-    // it; errors wait until the outermost handling has returned, so that no box holds a buffer.
-    ++handling_;
+    // A buffer is handled whole, and the next one after it has returned: no box opens inside
+    // the handling, so errors wait until it has returned.
+    handling_ = true;
     try {
         handle(buf);
     } catch (const std::exception &e) {
@@ -126,8 +125,8 @@ void CaptureSession::bufferReturned(TWinWaveBuffer *buf)
         if (OnHandlingError)
             OnHandlingError(QStringLiteral("Unknown error."));
     }
-    if (--handling_ == 0)
-        fire(OnHandled);
+    handling_ = false;
+    fire(OnHandled);
 }
 
 void CaptureSession::handle(TWinWaveBuffer *buf)

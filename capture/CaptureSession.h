@@ -68,10 +68,12 @@ public:
     std::function<void(const TWinWaveBuffer &buf)> OnBuffer;
     // After a buffer is back on the device, with its number of samples.
     std::function<void(int samples)> OnBufferQueued;
-    // An error raised while a buffer was handled; `OnHandled` when the outermost handling
-    // (more than one under a handler's modal box) has returned.
+    // An error raised while a buffer was handled; `OnHandled` once its handling has returned,
+    // where boxes may open.
     std::function<void(const QString &text)> OnHandlingError;
     std::function<void()> OnHandled;
+    // Whether a buffer is being handled now.
+    bool handling() const { return handling_; }
     // An error to show now (a source that refuses to open).
     std::function<void(const QString &text)> OnError;
     std::function<void()> OnSourcesChanged; // the server's list, or the source wanted
@@ -102,7 +104,7 @@ private:
     InputChoice input_;
     QTimer openRetry_; // while no sound server was there to open
     bool openTried_ = false;
-    int handling_ = 0;
+    bool handling_ = false;
     bool closing_ = false;
     int64_t lostSamples_ = 0;
     int unmeasuredLosses_ = 0;

@@ -40,14 +40,14 @@ void ChartTrace::drawStartBand(QImage &traceBitmap, int32_t viewSeconds)
     canvas.fillRect(pixelClamp(left), 0, pixelClamp(left + bandWidth(viewSeconds > 120)), canvas.height());
 }
 
-void ChartTrace::markBeat(QImage &traceBitmap, QImage &signalBitmap, MeasurementState &state,
+void ChartTrace::markBeat(QImage &traceBitmap, QImage &signalBitmap, const MeasurementState &state,
                           const Beat &beat, const TraceOptions &options)
 {
     if (options.centreStart && state.beatCount == 1)
         if (const auto origin = scale_.centredOrigin(beat.beatTime))
-            state.traceOrigin = *origin;
+            traceOrigin_ = *origin;
     const int x = scale_.x(beat.beatTime);
-    const int y = scale_.y(beat.beatTime, state.traceOrigin);
+    const int y = scale_.y(beat.beatTime, traceOrigin_);
     if (options.acMode && state.viewSeconds <= 30)
         markSignalGraph(signalBitmap, state, beat);
     if (options.acMode)
@@ -63,7 +63,7 @@ void ChartTrace::markBeat(QImage &traceBitmap, QImage &signalBitmap, Measurement
                     canvas.height());
     canvas.setPenWidth(scale_.penWidth());
     auto dotAt = [&](int64_t i, QRgb color) {
-        const int dx = scale_.x(i), dy = scale_.y(i, state.traceOrigin);
+        const int dx = scale_.x(i), dy = scale_.y(i, traceOrigin_);
         canvas.setPenColor(color);
         canvas.moveTo(dx, dy);
         canvas.lineTo(dx, dy);

@@ -33,11 +33,13 @@ public:
     void drawStartBand(QImage &traceBitmap, int32_t viewSeconds);
     // One accepted beat: centre start, the erase-ahead band, in A-C mode the pulse dots and
     // (views up to 30 s) the four marks on the signal graph, then the beat's own dot.
-    void markBeat(QImage &traceBitmap, QImage &signalBitmap, MeasurementState &state, const Beat &beat,
+    void markBeat(QImage &traceBitmap, QImage &signalBitmap, const MeasurementState &state, const Beat &beat,
                   const TraceOptions &options);
 
     const ChartScale &scale() const { return scale_; }
     QRgb penColor() const { return penColor_; }
+    // The sample that maps to the chart's top line; centre start moves it.
+    int32_t traceOrigin() const { return traceOrigin_; }
 
     // A copy of the frame, the ruler at (rulerX, rulerY) when shown, then the trace; white
     // is transparent in both overlays.
@@ -53,6 +55,7 @@ private:
     ChartScale scale_;
     QRgb penColor_ = colors::black;
     int lastDotX_ = 0;
+    int32_t traceOrigin_ = 5020;
 };
 
 } // namespace tamsel

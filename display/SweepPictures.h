@@ -20,7 +20,7 @@ class SweepPictures {
 public:
     // The state is the engine's: the scales are read from it, and a centre start moves its
     // trace origin.
-    explicit SweepPictures(MeasurementState &state) : state_(state) {}
+    explicit SweepPictures(const MeasurementState &state) : state_(state) {}
 
     // A new measurement at the paint boxes' sizes: a blank signal graph, a new trace layer,
     // the ruler.
@@ -51,7 +51,7 @@ public:
     const QImage &rulerBitmap() const { return rulerBitmap_; }
 
 private:
-    MeasurementState &state_;
+    const MeasurementState &state_;
     ChartTrace chartTrace_;
     QSize signalSize_;
     QSize chartSize_;

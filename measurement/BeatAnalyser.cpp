@@ -107,9 +107,7 @@ void BeatAnalyser::AnalyseSamples(const AnalysisControls &controls)
         const bool accepted = IsBeatPeak(index, controls);
         if (accepted)
             HandleCandidate(index, controls);
-        // A nested pass or a sweep wrap under a callback owns scanIndex now: leave it.
-        if (state_.scanIndex == index)
-            state_.scanIndex = index + 1 + (accepted && state_.zoom == 1 ? kAcceptedSkip : 0);
+        state_.scanIndex = index + 1 + (accepted && state_.zoom == 1 ? kAcceptedSkip : 0);
     }
     output_.passEnded();
 }

@@ -16,8 +16,7 @@ public:
     BeatAnalyser(MeasurementState &state, AnalysisOutput &output);
 
     // Scans the samples that arrived since the last pass (from scanIndex). Does nothing while
-    // the Start button is up. Output callbacks may run nested passes (the calibration's modal
-    // message): every state field is read afresh after a callback.
+    // the Start button is up.
     void AnalyseSamples(const AnalysisControls &controls);
 
     // Whether the sample at `index` is the peak of a pulse (the validity test of a candidate).

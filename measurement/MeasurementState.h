@@ -37,7 +37,6 @@ struct MeasurementState {
     uint32_t liftSamples = 0; // of the last amplitude measured
     SampleHistory sampleHistory;
     int32_t writeIndex = 0;
-    int32_t traceOrigin = 0;
     int32_t beatCount = 0;
     int32_t scanIndex = 0;
     int32_t intervalStart = 0;

@@ -84,10 +84,9 @@ void Measures::UpdateBeatHistory(Beat &beat, const AnalysisControls &controls)
     }
     s.beatMark3 = beat.beatTime;
     MeasureAmplitude(static_cast<int64_t>(s.beatMark3) - s.beatMark2, beat, controls);
-    // Output callbacks may run nested passes: read the history afresh.
     MeasureBeatError();
-    state_.beatMark1 = state_.beatMark2;
-    state_.beatMark2 = state_.beatMark3;
+    s.beatMark1 = s.beatMark2;
+    s.beatMark2 = s.beatMark3;
 }
 
 uint32_t Measures::AmplitudeDegrees(int64_t interval, uint32_t liftSamples, int32_t liftAngle)

@@ -129,42 +129,6 @@ TEST(Acquisition, CloseWaitsUntilAllFourBuffersCameBack)
     EXPECT_TRUE(w.errors.empty());
 }
 
-TEST(Acquisition, BuffersBackUnderABoxOpenedByAHandlerAreHandledWholeInCaptureOrder)
-{
-    Window w;
-    const int n = test::kBufferSamples;
-    // The sweep ends 101 samples into the first buffer. A box opens once that buffer is
-    // handled, as the calibration's does, and two more buffers come back while it is open.
-    w.state().writeIndex = w.state().samplesPerSweep - 100;
-    QDialog box(w.form.get());
-    int32_t atSweepEnd = -1;
-    w.form->OnSweepEnd = [&] { atSweepEnd = w.state().writeIndex; };
-    int32_t storedUnderTheBox = -1;
-    int handled = 0;
-    w.form->capture().OnBufferQueued = [&](int) {
-        if (++handled == 1)
-            box.exec();
-        else if (handled == 3) // closes once both are handled, however long a loaded machine takes
-            QTimer::singleShot(0, &box, [&] {
-                storedUnderTheBox = w.state().writeIndex;
-                box.done(0);
-            });
-    };
-    test::WhileModal whileOpen(&box, [&] {
-        ASSERT_TRUE(w.service->deliver(constant(static_cast<size_t>(n), 2)));
-        ASSERT_TRUE(w.service->deliver(constant(static_cast<size_t>(n), 3)));
-    });
-    w.deliver(constant(static_cast<size_t>(n), 1));
-    EXPECT_EQ(atSweepEnd, 0) << "the sweep ends between two samples of a buffer";
-    EXPECT_EQ(storedUnderTheBox, 3 * n - 101) << "capture goes on under the box";
-    std::vector<int> runs; // the values along the history, each run once
-    for (int32_t i = 0; i < 3 * n - 101; ++i)
-        if (runs.empty() || runs.back() != w.state().sampleHistory[i])
-            runs.push_back(w.state().sampleHistory[i]);
-    EXPECT_EQ(runs, (std::vector<int>{1, 2, 3}));
-    EXPECT_EQ(w.service->queued(), 4u);
-}
-
 TEST(Acquisition, FailedOpenIsShownAndTheFirstCloseIsGranted)
 {
     Window w;

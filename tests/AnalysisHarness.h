@@ -23,7 +23,7 @@ public:
     void timeSignalCalibrationEnded() override
     {
         ++calibrationEnds;
-        if (onCalibrationEnd) // runs where the window's modal message would
+        if (onCalibrationEnd)
             onCalibrationEnd();
     }
     void timeSignalNotHeard() override { ++timeSignalsNotHeard; }

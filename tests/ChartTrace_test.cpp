@@ -25,7 +25,6 @@ protected:
         setView(60);
         state->beatsPerSecond = 5;
         state->zoom = 1;
-        state->traceOrigin = 5020;
         trace = chart.newLayer(kW, kH);
         signal = QImage(kSW, kSH, QImage::Format_RGB32);
         signal.fill(colors::white);
@@ -76,8 +75,8 @@ TEST_F(ChartTraceTest, CentreStartPutsTheFirstBeatInTheMiddle)
     chart.beginPass(trace, *state);
     state->beatCount = 1;
     chart.markBeat(trace, signal, *state, beatAt(10000), {});
-    EXPECT_EQ(state->traceOrigin, -3230);
-    EXPECT_EQ(chart.scale().y(10000, state->traceOrigin), 127);
+    EXPECT_EQ(chart.traceOrigin(), -3230);
+    EXPECT_EQ(chart.scale().y(10000, chart.traceOrigin()), 127);
     const int x = chart.scale().x(10000); // a dot of width 3
     EXPECT_EQ(trace.pixel(x - 1, 126), colors::black);
     EXPECT_EQ(trace.pixel(x + 1, 128), colors::black);
@@ -85,10 +84,10 @@ TEST_F(ChartTraceTest, CentreStartPutsTheFirstBeatInTheMiddle)
 
     state->beatCount = 2; // only the first beat moves the origin
     chart.markBeat(trace, signal, *state, beatAt(20000), {});
-    EXPECT_EQ(state->traceOrigin, -3230);
+    EXPECT_EQ(chart.traceOrigin(), -3230);
     state->beatCount = 1;
     chart.markBeat(trace, signal, *state, beatAt(20000), {.centreStart = false});
-    EXPECT_EQ(state->traceOrigin, -3230);
+    EXPECT_EQ(chart.traceOrigin(), -3230);
 }
 
 TEST_F(ChartTraceTest, EraseAheadBandWidthByView)
@@ -140,7 +139,7 @@ TEST_F(ChartTraceTest, GraphColoursAndPulseDots)
     const TraceOptions colour2{.graphColour2 = true, .acMode = true};
     chart.markBeat(trace, signal, *state, beat, colour2);
     auto at = [&](int32_t i) {
-        return trace.pixel(chart.scale().x(i), chart.scale().y(i, state->traceOrigin));
+        return trace.pixel(chart.scale().x(i), chart.scale().y(i, chart.traceOrigin()));
     };
     EXPECT_EQ(at(100000), colors::red);
     EXPECT_EQ(at(120000), colors::green);

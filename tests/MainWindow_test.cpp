@@ -473,6 +473,40 @@ TEST(TimeSignal, CalibrationStartsWithTheNewMeasurementNotOnTheOldSweep)
     SetMessageSink(nullptr);
 }
 
+// The calibration's end box opens once the buffer whose pass ended it has been handled whole,
+// after the return to the filter's measurement; capture goes on under the box.
+TEST(TimeSignal, TheEndBoxOpensAfterItsBufferIsHandled)
+{
+    Window w;
+    w.form->InputFilter1->trigger();
+    WatchFeed feed(
+        WatchParams{.beatsPerHour = 3600, .amplitudeDegrees = 0, .firstPeak = 5000, .cardRate = 44110});
+    int boxes = 0;
+    bool handlingAtBox = true;
+    int32_t writeIndexAtBox = -1;
+    int64_t restartsAtBox = 0, heardAtBox = 0, heardUnderBox = 0;
+    SetMessageSink([&](const QString &text) {
+        boxes += text == "Time signal calibration end.";
+        handlingAtBox = w.form->capture().handling();
+        writeIndexAtBox = w.state().writeIndex;
+        restartsAtBox = w.state().restarts;
+        heardAtBox = w.form->samplesHeard();
+        feed.buffers(w, 1); // capture goes on under the box
+        heardUnderBox = w.form->samplesHeard();
+    });
+    w.form->T1Click();
+    const int64_t restartsBefore = w.state().restarts;
+    feed.atLeast(w, 62 * 44100);
+    SetMessageSink(nullptr);
+    ASSERT_EQ(boxes, 1);
+    EXPECT_FALSE(handlingAtBox);
+    EXPECT_EQ(writeIndexAtBox, 0) << "the filter's measurement restarted before the box";
+    EXPECT_EQ(restartsAtBox, restartsBefore + 1);
+    EXPECT_EQ(heardAtBox % kBufferSamples, 0) << "between two buffers";
+    EXPECT_EQ(heardUnderBox, heardAtBox + kBufferSamples);
+    EXPECT_EQ(w.state().fineCorrection, 10);
+}
+
 // At the window's default width the status bar's notes are read whole beside the readouts'
 // panels: a replay's place or its end, with the clock correction in force.
 TEST(StatusBar, NotesAreReadWholeAtTheDefaultWidth)

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QThread>
+#include <functional>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sndfile.h>
@@ -83,6 +84,34 @@ QStringList analyze(const QStringList &arguments)
     EXPECT_TRUE(analyzer.waitForFinished(60000));
     EXPECT_EQ(analyzer.exitCode(), 0) << analyzer.readAllStandardError().toStdString();
     return QString::fromUtf8(analyzer.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+}
+
+// Each sweep's line (without its stamp) the window logs while it hears `samples` of `sound`
+// after `setUp`, and what the analyzer prints with `options` on the audio the window saved.
+std::pair<QStringList, QStringList> windowAndAnalyzerSweeps(const std::function<void(TForm1 &)> &setUp,
+                                                            const QStringList &options,
+                                                            const WatchParams &sound, int64_t samples)
+{
+    Window w;
+    SetMessageSink([](const QString &) {});
+    setUp(*w.form);
+    w.form->recordFolder = w.dir.path() + "/";
+    w.form->recBtn->click();
+    const QString saved = w.dir.filePath("heard.flac");
+    EXPECT_TRUE(w.form->Recordings1->startSaving(saved));
+    WatchFeed(sound).atLeast(w, samples);
+    SetMessageSink(nullptr);
+    w.form->Recordings1->stopSaving();
+    QFile log(w.form->recorder().logPath());
+    w.form->recBtn->click();
+    EXPECT_TRUE(log.open(QIODevice::ReadOnly));
+    QStringList window, analyzer;
+    for (const QString &line : QString::fromUtf8(log.readAll()).split("\r\n", Qt::SkipEmptyParts))
+        window << line.section(',', 1);
+    for (const QString &line : analyze(QStringList{"--quiet"} + options + QStringList{saved}))
+        if (!line.startsWith("FINAL,") && !line.startsWith("CLOCK,"))
+            analyzer << line.section(',', 1);
+    return {window, analyzer};
 }
 
 } // namespace
@@ -210,6 +239,38 @@ TEST(Recordings, AFileThatIsNotAudioIsRefusedOnceAndTheCaptureGoesOn)
     w.deliver(std::vector<int16_t>(kBufferSamples, 50));
     EXPECT_EQ(w.state().writeIndex, kBufferSamples);
     EXPECT_EQ(w.form->windowTitle(), "Tamsel");
+}
+
+// The window and the analyzer run one session: on the same audio they give the same sweeps
+// with the input filter on, and through a time-signal calibration and what it measures after,
+// with the filter off and on.
+TEST(Recordings, TheWindowAndTheAnalyzerAgreeWithTheFilterOnAndAfterATimeSignal)
+{
+    const auto [filtered, analyzed] = windowAndAnalyzerSweeps(
+        [](TForm1 &form) {
+            form.N101Click();
+            form.InputFilter1->trigger();
+        },
+        {"--view", "10", "--input-filter"}, watch(), 31 * 44100);
+    EXPECT_EQ(filtered, analyzed);
+    ASSERT_EQ(filtered.size(), 3);
+    EXPECT_NE(filtered[2].section(',', 3, 3), "") << "a rate read: " << filtered[2].toStdString();
+
+    const WatchParams pulses{
+        .beatsPerHour = 3600, .amplitudeDegrees = 0, .firstPeak = 5000, .cardRate = 44110};
+    for (const bool filter : {false, true}) {
+        SCOPED_TRACE(filter ? "input filter" : "beat detection");
+        const auto [window, analyzer] = windowAndAnalyzerSweeps(
+            [filter](TForm1 &form) {
+                if (filter)
+                    form.InputFilter1->trigger();
+                form.T1Click();
+            },
+            filter ? QStringList{"--time-signal", "--input-filter"} : QStringList{"--time-signal"}, pulses,
+            185 * 44100);
+        EXPECT_EQ(window, analyzer);
+        EXPECT_GE(window.size(), 2);
+    }
 }
 
 TEST(Recordings, SavedAudioMeasuresAsTheWindowDidAndNeverReplacesAnotherSave)

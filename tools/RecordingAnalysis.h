@@ -1,15 +1,15 @@
 #pragma once
-// The measurement without a window: the engine set up as the window sets itself up from the
-// same stored settings and command-line choices, then fed a quarter second at a time, from a
-// recording or from the live capture's buffers, with the window's calls to the engine in the
-// window's order.
+// The measurement without a window: the session the window runs, set up from the same stored
+// settings and command-line choices, then fed a quarter second at a time, from a recording or
+// from the live capture's buffers. It adapts the session to files: LEDs kept as text, the
+// pictures drawn when asked for.
 #include <functional>
 #include <optional>
 #include <string>
 
 #include "capture/SampleSource.h"
 #include "display/SweepPictures.h"
-#include "measurement/MeasurementEngine.h"
+#include "measurement/MeasurementSession.h"
 #include "tools/FinalLine.h"
 
 namespace tamsel {
@@ -34,7 +34,7 @@ struct AnalysisChoices {
     bool timeSignal = false;
 };
 
-class RecordingAnalysis : public MeasurementListener {
+class RecordingAnalysis : public SessionListener {
 public:
     // With `drawPictures`, the chart and the signal graph are drawn as the window draws them,
     // at the sizes of a window of the designed size.
@@ -54,10 +54,10 @@ public:
     // The capture opened another source: a new measurement from its first sample.
     void newSource();
     // Audio was lost: what came before and what comes after are not one stretch.
-    void audioLost() { ++engine_.state.restarts; }
+    void audioLost() { session_.audioLost(); }
 
-    const MeasurementEngine &engine() const { return engine_; }
-    const MeasurementState &state() const { return engine_.state; }
+    const MeasurementEngine &engine() const { return session_.engine(); }
+    const MeasurementState &state() const { return session_.state(); }
     int64_t samplesRead() const { return samplesRead_; }
     bool timeSignalHeard() const { return timeSignalHeard_; }
     // The readouts as they stand.
@@ -70,16 +70,15 @@ public:
     const SweepPictures *pictures() const { return pictures_ ? &*pictures_ : nullptr; }
 
 private:
-    AnalysisControls controls() const;
-    void moveThreshold(int32_t position);
-    void resetMeasurement();
-    void chooseView(int32_t seconds);
-    void chooseZoom(int32_t factor);
-    void startTimeSignal();
-    void restartMeasurement();
-    void measureBuffer(std::span<const int16_t> samples);
-    void followThreshold();
     void drawSignalOverlay();
+
+    void measurementReset() override;
+    void measurementRestarted() override { drawSignalOverlay(); }
+    void thresholdChanged() override { drawSignalOverlay(); }
+    void zoomChosen(int32_t) override {}
+    void viewChosen(int32_t seconds) override;
+    void timeSignalStarted() override;
+    void bufferStored() override {}
 
     void samplesStored(int32_t from, int32_t count) override;
     void readingChanged(const Reading &reading) override;
@@ -91,11 +90,8 @@ private:
     void sweepEnded(const SweepRecord &sweep) override;
     void timeSignalCalibrationEnded(bool heard) override;
 
-    MeasurementEngine engine_;
-    std::optional<SweepPictures> pictures_; // the engine's state drawn
-    AnalysisControls controls_;             // the options the window's buttons and menu items hold
-    int32_t thresholdPosition_ = 15000;
-    int32_t thresholdMaximum_ = 32768;
+    MeasurementSession session_;
+    std::optional<SweepPictures> pictures_; // the session's state drawn
     LedReadouts leds_;
     std::optional<ShownReadouts> lastSweep_; // of this measurement
     int64_t samplesRead_ = 0;

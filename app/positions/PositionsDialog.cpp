@@ -160,7 +160,7 @@ void PositionsDialog::cancelRun()
 void PositionsDialog::BufferHandled(int samples)
 {
     // Time counts only while the window measures (not while Stop or a modal dialog holds it).
-    if (!run_.running() || !form_.StartButton->isChecked())
+    if (!run_.running() || !form_.session().settings().running)
         return;
     // A change of view, or a restart of the measurement that was not ours (Start, the input
     // filter, another source, a gap in the audio): the position starts over.

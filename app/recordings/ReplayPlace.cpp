@@ -38,7 +38,7 @@ void ReplayPlace::endReached()
 {
     ended_ = true;
     form_.StatusBar1->setRecordingEnded(true);
-    if (form_.StartButton->isChecked())
+    if (form_.session().settings().running)
         form_.StopButton->click();
     if (form_.recBtn->isChecked())
         form_.recBtn->click();

@@ -23,7 +23,7 @@ void Trend::sweepEnded(const SweepRecord &sweep)
         *seconds_ += static_cast<double>(sweep.endSample - lastEnd_) / sweep.samplesPerSecond;
     lastEnd_ = sweep.endSample;
     // Stopped (by hand, or at a replay's end), the readouts stand still: no new sweep of the watch.
-    if (!form_.StartButton->isChecked()) {
+    if (!form_.session().settings().running) {
         gap();
         return;
     }
