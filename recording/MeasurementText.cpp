@@ -1,6 +1,7 @@
 #include "recording/MeasurementText.h"
 
 #include "measurement/FormatPicture.h"
+#include "recording/ReadingText.h"
 
 namespace tamsel {
 
@@ -21,11 +22,11 @@ StatusTexts statusTexts(const QString &viewText, const Reading &reading)
     const auto text = [](const std::string &s) { return QString::fromStdString(s); };
     return {viewText,
             QString::fromLatin1(kBeatErrorLabel),
-            text(reading.beatErrorText),
+            text(beatErrorText(reading)),
             QString::fromLatin1(kAmplitudeLabel),
-            text(reading.amplitudeText),
+            text(amplitudeText(reading)),
             QString::fromLatin1(kRateLabel),
-            text(reading.rateText)};
+            text(rateText(reading))};
 }
 
 QString measurementText(const QDateTime &time, const StatusTexts &panels, double beatsPerSecond)

@@ -18,6 +18,7 @@
 #include "capture/CaptureSession.h"
 #include "measurement/CsvLogReader.h"
 #include "recording/CsvLine.h"
+#include "recording/ReadingText.h"
 #include "recording/RecordNames.h"
 #include "settings/Unit1.h"
 #include "tools/AnalyzePositions.h"
@@ -463,7 +464,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "No watch heard in %s\n", inputName(input).toLocal8Bit().constData());
         // The window's hint, with the option that does the same here.
         if (shown.reading.hearing == Reading::Hearing::ThresholdMisses)
-            std::fprintf(stderr, "%s (--input-filter)\n", shown.reading.hearingText.c_str());
+            std::fprintf(stderr, "%s (--input-filter)\n", hearingText(shown.reading.hearing).c_str());
     }
     if (live && engine.samplesHeard() == 0) {
         std::fprintf(stderr,

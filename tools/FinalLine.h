@@ -1,7 +1,7 @@
 #pragma once
 // The FINAL line: the LED readouts as the last finished sweep left them (as they stand while
-// none has), the status bar's measures (the reading's texts, with a full stop so that the
-// line splits at its commas), the fine correction and the samples per second.
+// none has), the status bar's measures formatted from the same reading with a full stop (so
+// that the line splits at its commas), the fine correction and the samples per second.
 #include <string>
 
 #include "measurement/LedReadouts.h"
