@@ -1,5 +1,7 @@
 #include "recording/ReadingText.h"
 
+#include <cmath>
+
 namespace tamsel {
 
 namespace {
@@ -45,6 +47,34 @@ std::string hearingText(Reading::Hearing hearing)
     case Reading::Hearing::ThresholdMisses: return "Nothing crosses the threshold: try Option ▸ Input filter";
     default: return {};
     }
+}
+
+double shownValue(std::string_view picture, long double value)
+{
+    const size_t point = picture.find('.');
+    const int decimals = point == std::string_view::npos ? 0 : static_cast<int>(picture.size() - point - 1);
+    long double scale = 1; // 10^decimals, exact up to 27 decimals
+    for (int i = 0; i < decimals; ++i)
+        scale *= 10;
+    const long double a = std::fabs(value);
+    const long double hi = a * scale;
+    if (!std::isfinite(hi) || hi >= 0x1p63L)
+        return static_cast<double>(value);
+    const long double lo = std::fma(a, scale, -hi); // hi + lo is a x scale exactly
+    long double n = std::floor(hi);
+    // Up from one half on: the fraction's distance from a half, with what hi lost, keeps its sign.
+    if ((hi - n) - 0.5L + lo >= 0)
+        n += 1;
+    // n / scale rounded twice (to 64 bits, then to 53) may be one off the nearest double: the
+    // midpoints to its neighbours tell, their products with scale compared exactly with n. (A
+    // decimal of 19 places or fewer never lies on a midpoint.)
+    double q = static_cast<double>(n / scale);
+    const double up = std::nextafter(q, HUGE_VAL), down = std::nextafter(q, -HUGE_VAL);
+    if (std::fma((static_cast<long double>(q) + up) / 2, scale, -n) < 0)
+        q = up;
+    else if (std::fma((static_cast<long double>(q) + down) / 2, scale, -n) > 0)
+        q = down;
+    return value < 0 && q != 0 ? -q : q;
 }
 
 } // namespace tamsel

@@ -11,13 +11,12 @@
 
 namespace tamsel {
 
-// What the readouts show at one moment: the LEDs, the reading behind them, the sweep's record
-// of them and the lift of the amplitude shown.
+// What the readouts show at one moment: the LEDs, the reading behind them and the sweep's
+// record of them.
 struct ShownReadouts {
     LedReadouts leds;
     Reading reading;
     SweepRecord sweep;
-    uint32_t liftSamples = 0;
 };
 
 std::string finalLine(const ShownReadouts &shown, const MeasurementState &state);

@@ -249,12 +249,12 @@ void RecordingAnalysis::templatesAveraged(const AveragedTemplates &templates)
 
 ShownReadouts RecordingAnalysis::shown() const
 {
-    return {leds_, engine_.reading(), engine_.sweepRecord(), engine_.state.liftSamples};
+    return {leds_, engine_.reading(), engine_.sweepRecord()};
 }
 
 void RecordingAnalysis::sweepEnded(const SweepRecord &sweep)
 {
-    lastSweep_ = ShownReadouts{leds_, engine_.reading(), sweep, engine_.state.liftSamples};
+    lastSweep_ = ShownReadouts{leds_, engine_.reading(), sweep};
     if (onSweepEnd)
         onSweepEnd(sweep);
 }
