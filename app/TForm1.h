@@ -271,6 +271,7 @@ private:
     std::unique_ptr<ClockControl> clock_;
     SweepPictures pictures_{engine_.state};
     LedReadouts leds_; // what the LED readouts show of the engine's reading
+    bool viewLengthAlone_ = false; // a short view is the latest choice of view or zoom (panel 0)
     QString caption_;  // the layout's caption, which the language rule reads; the title adds the source
     HeldErrors heldErrors_;
     bool destroyed_ = false;

@@ -54,7 +54,7 @@ const Choice *stepped(const MainMenu &menu, std::span<const Choice> choices, int
 
 QString TForm1::ViewZoomText() const
 {
-    return viewZoomText(state.viewSeconds, state.zoom, japanese());
+    return viewText(state.viewSeconds, state.zoom, viewLengthAlone_, japanese());
 }
 
 void TForm1::chooseViewLength(int32_t seconds)
@@ -78,6 +78,7 @@ void TForm1::chooseLongView(int32_t seconds, QAction *item)
     item->setChecked(true);
     state.samplesPerSweep = state.samplesPerSecond * seconds;
     state.viewSeconds = seconds;
+    viewLengthAlone_ = false;
     StatusBar1->setPanelText(0, ViewZoomText());
     ResetMeasurement();
     DrawSignalOverlay();
@@ -90,6 +91,7 @@ void TForm1::chooseLongView(int32_t seconds, QAction *item)
 // A view of 1 to 3 seconds: the chart shows its frame only; the signal graph the sound.
 void TForm1::chooseShortView(int32_t seconds, QAction *item)
 {
+    viewLengthAlone_ = true;
     StatusBar1->setPanelText(0, shortViewText(seconds, japanese()));
     item->setChecked(true);
     state.samplesPerSweep = state.samplesPerSecond * seconds;
@@ -111,6 +113,7 @@ void TForm1::chooseZoom(int32_t factor)
         return;
     (this->*choice->item)->setChecked(true);
     state.zoom = factor;
+    viewLengthAlone_ = false;
     StatusBar1->setPanelText(0, ViewZoomText());
     ResetMeasurement();
     AnalyseSamples();

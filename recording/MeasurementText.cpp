@@ -17,6 +17,11 @@ QString shortViewText(int32_t seconds, bool japanese)
     return japanese ? QStringLiteral("%1秒表示").arg(seconds) : QStringLiteral("%1sec").arg(seconds);
 }
 
+QString viewText(int32_t seconds, int32_t zoom, bool lengthAlone, bool japanese)
+{
+    return lengthAlone ? shortViewText(seconds, japanese) : viewZoomText(seconds, zoom, japanese);
+}
+
 StatusTexts statusTexts(const QString &viewText, const Reading &reading)
 {
     const auto text = [](const std::string &s) { return QString::fromStdString(s); };
