@@ -163,6 +163,7 @@ SweepRecord MeasurementEngine::sweepRecord() const
     record.shown = state.reading.shown;
     record.endSample = samplesHeard_;
     record.samplesPerSecond = static_cast<double>(state.trueSamplesPerSecond());
+    record.restarts = state.restarts;
     return record;
 }
 

@@ -19,6 +19,8 @@ struct SweepRecord {
     ShownMeasures shown;
     int64_t endSample = 0;       // samples heard when the sweep ended
     double samplesPerSecond = 0; // the card's true rate: its samples per true second
+    // The measurement's restarts and gaps so far: two sweeps apart by one are not one stretch.
+    int64_t restarts = 0;
 };
 
 } // namespace tamsel

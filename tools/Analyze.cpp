@@ -406,7 +406,7 @@ int main(int argc, char **argv)
         // view may give a beat error and an amplitude before any rate.
         watchHeard = watchHeard || sweep.shown.rate || sweep.shown.amplitude || sweep.shown.beatError;
         if (longRun)
-            longRun->sweepLine(csv);
+            longRun->sweepEnded(sweep, heardAt());
         if (!outputFailed &&
             !writeResults(json ? sweepJson(analysis->shown(), lostSamples(), heardAt(), "sweep") : csv + '\n')) {
             outputFailed = true;
