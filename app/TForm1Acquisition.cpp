@@ -106,7 +106,6 @@ void TForm1::StartButtonClick()
     ResetMeasurement();
     engine_.restartAveraging();
     state.writeIndex = 0;
-    bpss->setValue(0); // the others were cleared with the measurement
     DrawSignalOverlay();
 }
 

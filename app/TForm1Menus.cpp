@@ -59,7 +59,8 @@ void TForm1::NOn1Click()
     SpeedButton7->setChecked(true);
     SpeedButton8->setEnabled(false);
     engine_.forgetAmplitude();
-    kaku->setValue(1000);
+    leds_.markAmplitudeNotValid();
+    showLeds(leds_, Reading::kAmplitude);
 }
 
 void TForm1::NOff1Click()
@@ -105,7 +106,8 @@ void TForm1::T1Click()
     N601Click();
     autosw->setChecked(false);
     state.beatsPerSecond = 1.0;
-    bpss->setCaption(QString::fromStdString(ledNumber("00.0", 1.0)));
+    leds_.showTimeSignalRate();
+    showLeds(leds_, Reading::kBeatRate);
     N16Click();
     setStartDown();
     StartButtonClick();

@@ -8,7 +8,8 @@ namespace tamsel {
 
 void TForm1::ShowBeatRate()
 {
-    bpss->setCaption(QString::fromStdString(beatRateText(state.beatsPerSecond, state.beatUnit)));
+    leds_.showBeatRate(state.beatsPerSecond, state.beatUnit);
+    showLeds(leds_, Reading::kBeatRate);
 }
 
 void TForm1::bpsLabelClick()

@@ -12,7 +12,7 @@ constexpr double kMostBeatErrorLed = 99.95; // rounds to more than the readout h
 void LedReadouts::show(const Reading &r)
 {
     if (r.changed & Reading::kBeatRate)
-        beatRate = beatRateText(r.beatsPerSecond, r.beatUnit);
+        showBeatRate(r.beatsPerSecond, r.beatUnit);
     if (r.changed & Reading::kRate)
         rate = r.rateValid ? static_cast<int32_t>(RoundHalfAway(r.secondsPerDay)) : 0;
     if (r.changed & Reading::kAmplitude)
@@ -23,6 +23,16 @@ void LedReadouts::show(const Reading &r)
         beatError = !r.beatErrorValid                  ? "00.0"
                     : r.beatErrorMs < kMostBeatErrorLed ? ledNumber("00.0", r.beatErrorMs)
                                                         : "--.-";
+}
+
+void LedReadouts::showBeatRate(double beatsPerSecond, int32_t beatUnit)
+{
+    beatRate = beatRateText(beatsPerSecond, beatUnit);
+}
+
+void LedReadouts::showTimeSignalRate()
+{
+    beatRate = ledNumber("00.0", 1.0);
 }
 
 void LedReadouts::clear(unsigned parts)

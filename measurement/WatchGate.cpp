@@ -399,7 +399,6 @@ void WatchGate::passRate(double secondsPerDay, double ratio)
     ++state.reading.rates;
     state.reading.rate = secondsPerDay;
     state.reading.beatsPerSecond = state.beatsPerSecond;
-    state.reading.shown.rate = secondsPerDay;
     shown_.showRate(secondsPerDay, ratio);
     if (thresholdMisses_) {
         thresholdMisses_ = false;
@@ -411,7 +410,6 @@ void WatchGate::passRate(double secondsPerDay, double ratio)
 void WatchGate::passAmplitude(const Held::Amplitude &a)
 {
     MeasurementState &state = engine_.state;
-    state.reading.shown.amplitude = a.degrees;
     state.reading.amplitude = a.degrees;
     state.reading.amplitudeValid = a.valid;
     shown_.showAmplitude(a.degrees, a.lift, state.clockFactor(), engine_.controls());
@@ -421,7 +419,6 @@ void WatchGate::passAmplitude(const Held::Amplitude &a)
 void WatchGate::passBeatError(double milliseconds)
 {
     engine_.state.reading.beatError = milliseconds;
-    engine_.state.reading.shown.beatError = milliseconds;
     shown_.showBeatError(milliseconds,
                          engine_.mode() == MeasuringMode::Averaging ? engine_.state.beatsPerSecond : 0);
     tell();
@@ -437,13 +434,6 @@ void WatchGate::passBeatRate()
 
 void WatchGate::clear(unsigned parts)
 {
-    ShownMeasures &shown = engine_.state.reading.shown;
-    if (parts & Reading::kRate)
-        shown.rate.reset();
-    if (parts & Reading::kAmplitude)
-        shown.amplitude.reset();
-    if (parts & Reading::kBeatError)
-        shown.beatError.reset();
     shown_.clear(parts);
 }
 

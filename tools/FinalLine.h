@@ -6,16 +6,14 @@
 
 #include "measurement/LedReadouts.h"
 #include "measurement/MeasurementState.h"
-#include "measurement/Reading.h"
 #include "measurement/SweepRecord.h"
 
 namespace tamsel {
 
-// What the readouts show at one moment: the LEDs, the reading behind them and the sweep's
-// record of them.
+// What the readouts show at one moment: the LEDs and the sweep's record of the reading behind
+// them.
 struct ShownReadouts {
     LedReadouts leds;
-    Reading reading;
     SweepRecord sweep;
 };
 

@@ -50,8 +50,8 @@ void LongRunOutput::sweepEnded(const SweepRecord &sweep, const QDateTime &endedA
     if (lastRestarts_ && sweep.restarts != *lastRestarts_)
         gap();
     lastRestarts_ = sweep.restarts;
-    const ShownMeasures &shown = sweep.shown;
-    if (sweep.beatsPerSecond <= 0 || !shown.rate || !shown.beatError) {
+    const Reading &shown = sweep.reading;
+    if (sweep.beatsPerSecond <= 0 || !shown.rateValid || !shown.beatErrorValid) {
         gap(); // nothing measured in this sweep
         return;
     }
@@ -62,9 +62,9 @@ void LongRunOutput::sweepEnded(const SweepRecord &sweep, const QDateTime &endedA
     // The measures as the log has them, so that a run and its log sum up alike.
     SweepPoint point;
     point.seconds = *seconds_;
-    point.rate = shownValue(kRatePicture, *shown.rate);
-    point.amplitude = shown.amplitude ? *shown.amplitude : std::nan("");
-    point.beatError = shownValue(kBeatErrorPicture, *shown.beatError);
+    point.rate = shownValue(kRatePicture, shown.secondsPerDay);
+    point.amplitude = shown.amplitudeValid ? shown.amplitude : std::nan("");
+    point.beatError = shownValue(kBeatErrorPicture, shown.beatErrorMs);
     run_.add(point);
 }
 

@@ -54,7 +54,7 @@ RecordingAnalysis::RecordingAnalysis(const AnalysisChoices &choices, bool drawPi
     }
     if (state.zoom == 1 || state.zoom == 2 || state.zoom == 4 || state.zoom == 8)
         chooseZoom(state.zoom);
-    leds_.beatRate = beatRateText(state.beatsPerSecond, state.beatUnit);
+    leds_.showBeatRate(state.beatsPerSecond, state.beatUnit);
 
     // What a user would set by hand, in this order, before the first buffer.
     if (choices.thresholdPosition)
@@ -65,7 +65,7 @@ RecordingAnalysis::RecordingAnalysis(const AnalysisChoices &choices, bool drawPi
     if (choices.beatsPerSecond) {
         controls_.beatCounterOn = false;
         state.beatsPerSecond = *choices.beatsPerSecond;
-        leds_.beatRate = beatRateText(state.beatsPerSecond, state.beatUnit);
+        leds_.showBeatRate(state.beatsPerSecond, state.beatUnit);
     }
     if (choices.timeSignal)
         startTimeSignal();
@@ -130,7 +130,7 @@ void RecordingAnalysis::startTimeSignal()
     chooseView(60);
     controls_.beatCounterOn = false;
     state.beatsPerSecond = 1.0;
-    leds_.beatRate = ledNumber("00.0", 1.0);
+    leds_.showTimeSignalRate();
     chooseZoom(1);
     restartMeasurement();
     state.timeSignalCalibrating = true;
@@ -249,12 +249,12 @@ void RecordingAnalysis::templatesAveraged(const AveragedTemplates &templates)
 
 ShownReadouts RecordingAnalysis::shown() const
 {
-    return {leds_, engine_.reading(), engine_.sweepRecord()};
+    return {leds_, engine_.sweepRecord()};
 }
 
 void RecordingAnalysis::sweepEnded(const SweepRecord &sweep)
 {
-    lastSweep_ = ShownReadouts{leds_, engine_.reading(), sweep};
+    lastSweep_ = ShownReadouts{leds_, sweep};
     if (onSweepEnd)
         onSweepEnd(sweep);
 }

@@ -33,8 +33,8 @@ QString withOffset(const QDateTime &at)
 
 std::string sweepJson(const ShownReadouts &shown, int64_t lostSamples, const QDateTime &at, const char *kind)
 {
-    const Reading &reading = shown.reading;
     const SweepRecord &sweep = shown.sweep;
+    const Reading &reading = sweep.reading;
     QJsonObject object;
     object[QStringLiteral("type")] = QString::fromLatin1(kind);
     object[QStringLiteral("time")] = withOffset(at);
