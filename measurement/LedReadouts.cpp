@@ -20,7 +20,7 @@ void LedReadouts::show(const Reading &r)
     // The readout holds 99.9 ms; a clock further out of beat shows dashes, and the status bar
     // the figure.
     if (r.changed & Reading::kBeatError)
-        beatError = !r.beatErrorValid                  ? "00.0"
+        beatError = !r.beatErrorValid                   ? "00.0"
                     : r.beatErrorMs < kMostBeatErrorLed ? ledNumber("00.0", r.beatErrorMs)
                                                         : "--.-";
 }

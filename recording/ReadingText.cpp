@@ -5,7 +5,8 @@
 namespace tamsel {
 
 namespace {
-std::string withUnit(std::string_view picture, double value, std::string_view unit, std::string_view separator)
+std::string withUnit(std::string_view picture, double value, std::string_view unit,
+                     std::string_view separator)
 {
     return FormatPicture(std::string(picture) + std::string(unit), value, separator);
 }
@@ -33,8 +34,9 @@ std::string amplitudeText(const Reading &r)
 
 std::string liftText(const Reading &r)
 {
-    return r.liftValid && r.liftTimeShown ? "拘束時間: " + withUnit(kLiftTimePicture, r.liftMs, " msec", DecimalSeparator())
-                                          : std::string();
+    return r.liftValid && r.liftTimeShown
+               ? "拘束時間: " + withUnit(kLiftTimePicture, r.liftMs, " msec", DecimalSeparator())
+               : std::string();
 }
 
 std::string hearingText(Reading::Hearing hearing)

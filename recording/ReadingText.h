@@ -11,12 +11,12 @@
 namespace tamsel {
 
 // The pictures of the measures' numbers, without their units: the decimals every view shows.
-inline constexpr std::string_view kRatePicture = "0.000";      // s/day
-inline constexpr std::string_view kBeatErrorPicture = "0.000"; // ms
-inline constexpr std::string_view kAmplitudePicture = "0";     // degrees
-inline constexpr std::string_view kBeatRatePicture = "0.0";    // beats per second
-inline constexpr std::string_view kRateRatioPicture = "0.0000000000000000000";
-inline constexpr std::string_view kLiftTimePicture = "0.0";    // ms
+inline constexpr std::string_view kRatePicture = "0.000";                      // s/day
+inline constexpr std::string_view kBeatErrorPicture = "0.000";                 // ms
+inline constexpr std::string_view kAmplitudePicture = "0";                     // degrees
+inline constexpr std::string_view kBeatRatePicture = "0.0";                    // beats per second
+inline constexpr std::string_view kRateRatioPicture = "0.0000000000000000000"; // of a day
+inline constexpr std::string_view kLiftTimePicture = "0.0";                    // ms
 
 // Each empty while the reading shows no such measure. `separator` is the decimal separator:
 // the locale's, as the status bar shows them, or "." for lines meant for programs.
@@ -31,9 +31,9 @@ std::string liftText(const Reading &reading);
 // The status bar's watch note: what is heard, also why a watch heard has no amplitude.
 std::string hearingText(Reading::Hearing hearing);
 
-// A measure's number as its picture shows it: the value rounded as the picture shows it (halves away from zero), then
-// the double nearest to that decimal, which a program reading the text would get. Worked out
-// exactly, without the text, for any double and for a long double below 2^63 / 10^decimals.
+// A measure as a number with the rounding its picture shows (halves away from zero): the double
+// nearest to the decimal shown, which a program reading the text would get. Worked out exactly,
+// without the text, for any double and for a long double below 2^63 / 10^decimals.
 double shownValue(std::string_view picture, long double value);
 
 } // namespace tamsel

@@ -285,7 +285,8 @@ TEST(Analyzer, JsonLiftTimeIsCountedAtTheTrueRate)
         const AnalyzerRun run = analyze(QStringList{"--json", "--view", "10"} + options +
                                         QStringList{writeWatch(dir, params, 25)});
         EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
-        return run.lines.isEmpty() ? QJsonObject() : QJsonDocument::fromJson(run.lines.last().toUtf8()).object();
+        return run.lines.isEmpty() ? QJsonObject()
+                                   : QJsonDocument::fromJson(run.lines.last().toUtf8()).object();
     };
     const QJsonObject nominal = finalObject({});
     params.beatsPerHour /= 1.1; // the same watch as the fast card hears it, in nominal samples

@@ -204,7 +204,6 @@ TEST(MeasurementEngineAlone, ReadsARecordingAsTheWindowDoes)
             alone << QString::fromStdString(buildCsvLine("", sweep)).section(',', 1);
         EXPECT_EQ(alone, window);
         ASSERT_EQ(alone.size(), 3);
-        EXPECT_TRUE(log.sweeps[2].reading.rateValid)
-            << "a watch read: " << alone.join('\n').toStdString();
+        EXPECT_TRUE(log.sweeps[2].reading.rateValid) << "a watch read: " << alone.join('\n').toStdString();
     }
 }

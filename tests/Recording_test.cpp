@@ -55,9 +55,11 @@ TEST(ReadingText, ShownValueIsWhatTheTextReadsBackAs)
         values.push_back(i + 0.5L);
         values.push_back(static_cast<double>((i + 0.5L) / 1000));
     }
-    for (const std::string_view picture : {kAmplitudePicture, kBeatRatePicture, kRatePicture, kRateRatioPicture})
+    for (const std::string_view picture :
+         {kAmplitudePicture, kBeatRatePicture, kRatePicture, kRateRatioPicture})
         for (const long double x : values)
-            ASSERT_EQ(shownValue(picture, x), readBack(picture, x)) << picture << ' ' << static_cast<double>(x);
+            ASSERT_EQ(shownValue(picture, x), readBack(picture, x))
+                << picture << ' ' << static_cast<double>(x);
     EXPECT_FALSE(std::signbit(shownValue(kRatePicture, -0.0004))) << "as the text, which reads 0.000";
 }
 

@@ -18,8 +18,8 @@
 #include "app/recordings/RecordingSource.h"
 #include "app/recordings/RecordingsMenu.h"
 #include "capture/AudioFile.h"
-#include "recording/AudioWriter.h"
 #include "measurement/FormatPicture.h"
+#include "recording/AudioWriter.h"
 #include "recording/RecordNames.h"
 
 using namespace tamsel;
@@ -233,10 +233,13 @@ TEST(Recordings, SavedAudioMeasuresAsTheWindowDidAndNeverReplacesAnotherSave)
     QStringList lines;
     w.form->OnSweepEnd = [&] {
         const TStatusBar &status = *w.form->StatusBar1;
-        const auto number = [&status](int panel) { return withFullStop(status.panelText(panel).section(' ', 0, 0)); };
+        const auto number = [&status](int panel) {
+            return withFullStop(status.panelText(panel).section(' ', 0, 0));
+        };
         lines << QStringList{QString::fromStdString(FormatPicture("0.0", w.state().beatsPerSecond, ".")),
                              number(4), number(2), number(6),
-                             QString::fromStdString(FormatPicture("0.0000000000000000000", w.state().rateRatio, "."))}
+                             QString::fromStdString(
+                                 FormatPicture("0.0000000000000000000", w.state().rateRatio, "."))}
                      .join(',');
     };
     WatchFeed feed(watch());

@@ -460,7 +460,8 @@ int main(int argc, char **argv)
         return 128 + stoppedBy; // as the shell reports a program the signal ended
     // Exit status 0 all the same: the recording was measured, and a script may go on to the next.
     // Not after a reader that went away: the run was cut short, and ends without a word.
-    if (printed && !live && !args.isSet("time-signal") && !watchHeard && !shown.sweep.reading.validMeasures()) {
+    if (printed && !live && !args.isSet("time-signal") && !watchHeard &&
+        !shown.sweep.reading.validMeasures()) {
         std::fprintf(stderr, "No watch heard in %s\n", inputName(input).toLocal8Bit().constData());
         // The window's hint, with the option that does the same here.
         if (shown.sweep.reading.hearing == Reading::Hearing::ThresholdMisses)

@@ -44,7 +44,8 @@ std::string sweepJson(const ShownReadouts &shown, int64_t lostSamples, const QDa
     // The CSV line's own fields too, under the names its header gives them.
     object[QStringLiteral("bps")] = bps;
     object[QStringLiteral("rate_ratio")] = shownValue(kRateRatioPicture, sweep.rateRatio);
-    object[QStringLiteral("rate_s_per_day")] = shownMeasure(reading.rateValid, kRatePicture, reading.secondsPerDay);
+    object[QStringLiteral("rate_s_per_day")] =
+        shownMeasure(reading.rateValid, kRatePicture, reading.secondsPerDay);
     object[QStringLiteral("beat_error_ms")] =
         shownMeasure(reading.beatErrorValid, kBeatErrorPicture, reading.beatErrorMs);
     object[QStringLiteral("amplitude_deg")] =
