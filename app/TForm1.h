@@ -261,7 +261,7 @@ private:
     std::unique_ptr<ClockControl> clock_;
     SweepPictures pictures_{session_.state()};
     LedReadouts leds_; // what the LED readouts show of the engine's reading
-    QString caption_;
+    QString caption_;  // the layout's caption, which the language rule reads; the title adds the source
     HeldErrors heldErrors_;
     QString heldMessage_; // the calibration's end, shown once its buffer has been handled
     bool destroyed_ = false;

@@ -83,7 +83,6 @@ void TForm1::StartButtonClick()
 
 void TForm1::measurementRestarted()
 {
-    bpss->setValue(0); // the others were cleared with the measurement
     DrawSignalOverlay();
 }
 

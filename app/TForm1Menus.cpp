@@ -40,7 +40,7 @@ void TForm1::FormShow()
     Recordings1->showFolder(); // a folder the user chose replaces it
     SpeedButton7->setChecked(NOn1->isChecked());
     SpeedButton8->setEnabled(!NOn1->isChecked());
-    StatusBar1->setPanelText(0, viewMenu_.text());
+    StatusBar1->setPanelText(0, viewMenu_.shownText());
     bpsLabel->setCaption(state.beatUnit == 0 ? QStringLiteral("bps") : QStringLiteral("bph"));
     ShowBeatRate();
 }
@@ -51,7 +51,8 @@ void TForm1::NOn1Click()
     SpeedButton7->setChecked(true);
     SpeedButton8->setEnabled(false);
     session_.forgetAmplitude();
-    kaku->setValue(1000);
+    leds_.markAmplitudeNotValid();
+    showLeds(leds_, Reading::kAmplitude);
 }
 
 void TForm1::NOff1Click()
@@ -96,7 +97,8 @@ void TForm1::T1Click()
 void TForm1::timeSignalStarted()
 {
     autosw->setChecked(false);
-    bpss->setCaption(QString::fromStdString(ledNumber("00.0", 1.0)));
+    leds_.showTimeSignalRate();
+    showLeds(leds_, Reading::kBeatRate);
 }
 
 void TForm1::F1Click()

@@ -2,12 +2,14 @@
 // beat rate.
 #include "app/TForm1.h"
 #include "measurement/Readouts.h"
+#include "recording/ReadingText.h"
 
 namespace tamsel {
 
 void TForm1::ShowBeatRate()
 {
-    bpss->setCaption(QString::fromStdString(beatRateText(state.beatsPerSecond, state.beatUnit)));
+    leds_.showBeatRate(state.beatsPerSecond, state.beatUnit);
+    showLeds(leds_, Reading::kBeatRate);
 }
 
 void TForm1::bpsLabelClick()
@@ -77,15 +79,15 @@ void TForm1::showReading(const Reading &r)
         colourBeatErrorReadout();
     // A part that is not valid was cleared in the reading: its panels are cleared with it.
     if (r.changed & Reading::kRate)
-        StatusBar1->setPanelText(6, text(r.rateText));
+        StatusBar1->setPanelText(6, text(rateText(r)));
     if (r.changed & Reading::kAmplitude) {
-        StatusBar1->setPanelText(7, text(r.liftText));
-        StatusBar1->setPanelText(4, text(r.amplitudeText));
+        StatusBar1->setPanelText(7, text(liftText(r)));
+        StatusBar1->setPanelText(4, text(amplitudeText(r)));
     }
     if (r.changed & Reading::kBeatError)
-        StatusBar1->setPanelText(2, text(r.beatErrorText));
+        StatusBar1->setPanelText(2, text(beatErrorText(r)));
     if (r.changed & Reading::kHearing)
-        StatusBar1->setWatchNote(text(r.hearingText));
+        StatusBar1->setWatchNote(text(hearingText(r.hearing)));
 }
 
 } // namespace tamsel

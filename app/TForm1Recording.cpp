@@ -14,7 +14,7 @@ void TForm1::recBtnClick()
 
 void TForm1::RecordSweep(const SweepRecord &sweep)
 {
-    const SweepValues values{sweep, statusTexts(StatusBar1->panelText(0), engine().reading())};
+    const SweepValues values{sweep, statusTexts(viewMenu_.shownText(), engine().reading())};
     SnapshotOptions options;
     options.jpeg = !bitmap1->isChecked();
     options.printScale = N23->isChecked();

@@ -55,6 +55,11 @@ QString ViewMenu::text() const
     return viewZoomText(form_.state.viewSeconds, form_.state.zoom, form_.japanese());
 }
 
+QString ViewMenu::shownText() const
+{
+    return viewText(form_.state.viewSeconds, form_.state.zoom, lengthAlone_, form_.japanese());
+}
+
 void ViewMenu::stepLength(int step)
 {
     if (const Choice *next = stepped(form_, kViewLengths, step, kShortestStepped, kLongestStepped))
@@ -71,7 +76,8 @@ void ViewMenu::lengthChosen(int32_t seconds)
 {
     const bool shortView = MeasurementSession::shortView(seconds);
     (form_.*findChoice(kViewLengths, seconds)->item)->setChecked(true);
-    form_.StatusBar1->setPanelText(0, shortView ? shortViewText(seconds, form_.japanese()) : text());
+    lengthAlone_ = shortView;
+    form_.StatusBar1->setPanelText(0, shownText());
     form_.SpeedButton1->setEnabled(!shortView && seconds < kLongestStepped);
     form_.SpeedButton2->setEnabled(!shortView && seconds > kShortestStepped && seconds <= kLongestStepped);
 }
@@ -79,7 +85,8 @@ void ViewMenu::lengthChosen(int32_t seconds)
 void ViewMenu::zoomChosen(int32_t factor)
 {
     (form_.*findChoice(kZooms, factor)->item)->setChecked(true);
-    form_.StatusBar1->setPanelText(0, text());
+    lengthAlone_ = false;
+    form_.StatusBar1->setPanelText(0, shownText());
     form_.SpeedButton3->setEnabled(factor != 8);
     form_.SpeedButton4->setEnabled(factor != 1);
 }

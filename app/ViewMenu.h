@@ -19,11 +19,14 @@ public:
     // What the session chose.
     void lengthChosen(int32_t seconds);
     void zoomChosen(int32_t factor);
-    // The status bar's first panel: the length and the zoom.
+    // The length and the zoom, as the status bar's first panel names them.
     QString text() const;
+    // What that panel shows now: a short view chosen last is named by its length alone.
+    QString shownText() const;
 
 private:
     TForm1 &form_;
+    bool lengthAlone_ = false;
 };
 
 } // namespace tamsel

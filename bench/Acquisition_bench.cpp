@@ -1,7 +1,7 @@
 // The capture path of the main window: full buffers (11 024 samples) of a ticking watch
 // at the 60-second view, bars drawn, at the window's layout size.
-// Prints the real-time factor of storing and of the whole buffer handler, each
-// also with the input filter on, and the resident memory after two minutes of audio.
+// Prints the real-time factor of the whole buffer handler, also with the input filter on, and
+// the resident memory after two minutes of audio.
 #include <QCoreApplication>
 #include <QTemporaryDir>
 #include <cmath>
@@ -58,26 +58,6 @@ int main(int argc, char **argv)
     const size_t buffers = static_cast<size_t>(seconds * 44100 / perBuffer);
     const std::vector<int16_t> audio = watch(buffers * perBuffer);
 
-    // Steps 1-3 alone: the store loop on a buffer the test fills, as captured and with the
-    // input filter conditioning every sample.
-    TWinWaveBuffer buffer(22050);
-    auto storeAll = [&] {
-        double storing = 0;
-        for (size_t b = 0; b < buffers; ++b) {
-            std::memcpy(buffer.Data(), &audio[b * perBuffer], perBuffer * 2);
-            buffer.Header()->bytesRecorded = perBuffer * 2;
-            const double start = cpuSeconds();
-            form.StoreSamples(buffer);
-            storing += cpuSeconds() - start;
-        }
-        return storing;
-    };
-    const double storing = storeAll();
-    form.InputFilter1->trigger();
-    const double conditioning = storeAll();
-    form.InputFilter1->trigger();
-    const long afterStoring = residentKiB();
-
     // The whole handler, as the device returns each buffer.
     auto handleAll = [&] {
         form.StartButton->click();
@@ -97,13 +77,10 @@ int main(int argc, char **argv)
     const double handlingConditioned = handleAll();
     const double audioSeconds = static_cast<double>(buffers * perBuffer) / 44100;
     std::printf("audio: %.1f s in %zu buffers of %zu samples, 60 s view\n", audioSeconds, buffers, perBuffer);
-    std::printf("storing (samples and their bars): %.0fx real time\n", audioSeconds / storing);
-    std::printf("  with the input filter:         %.0fx real time\n", audioSeconds / conditioning);
     std::printf("whole buffer handler:            %.0fx real time\n", audioSeconds / handling);
     std::printf("  with filter and auto threshold: %.0fx real time\n", audioSeconds / handlingConditioned);
-    std::printf("resident memory after %.0f s of audio: %.1f MB (after storing alone %.1f MB)\n",
-                audioSeconds, static_cast<double>(residentKiB()) / 1024,
-                static_cast<double>(afterStoring) / 1024);
+    std::printf("resident memory after %.0f s of audio: %.1f MB\n", audioSeconds,
+                static_cast<double>(residentKiB()) / 1024);
     std::printf("beats per second counted: %.1f (conditioned: %.1f)\n", bpsCaptured,
                 form.state.beatsPerSecond);
     return 0;

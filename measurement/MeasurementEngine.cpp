@@ -160,9 +160,10 @@ SweepRecord MeasurementEngine::sweepRecord() const
     SweepRecord record;
     record.beatsPerSecond = gate_.shownBeatsPerSecond();
     record.rateRatio = gate_.shownRateRatio();
-    record.shown = state.reading.shown;
+    record.reading = gate_.latest();
     record.endSample = samplesHeard_;
     record.samplesPerSecond = static_cast<double>(state.trueSamplesPerSecond());
+    record.restarts = state.restarts;
     return record;
 }
 

@@ -24,7 +24,6 @@ struct LatestReading {
     uint32_t amplitude = 0;      // degrees
     bool amplitudeValid = false; // measured since the readouts were last cleared, and valid
     double beatsPerSecond = 0;   // the beat rate in use when the latest of them was measured
-    ShownMeasures shown;         // what the status bar shows of them now
 };
 
 struct MeasurementState {

@@ -1,9 +1,9 @@
 #pragma once
-// What the readouts show of the watch: each measure as a number with its valid flag, and the
-// texts the LED strip and the status bar show of it, so that every view shows the same thing
-// and nothing is parsed back from text. A reading also says which of its parts are new.
+// What the readouts show of the watch: each measure as a number with its valid flag, the one
+// value every view shows. The views format it themselves (recording/ReadingText for the status
+// bar and the files, LedReadouts for the LEDs), so nothing is parsed back from text. A reading
+// also says which of its parts are new.
 #include <cstdint>
-#include <string>
 
 namespace tamsel {
 
@@ -29,29 +29,26 @@ struct Reading {
     // Valid: the readout shows the beat rate in use; otherwise it is blank.
     double beatsPerSecond = 0;
     bool beatRateValid = false;
-    std::string beatRateText; // the beat rate readout's caption
+    int32_t beatUnit = 0; // the unit the beat rate readout shows it in
 
     double secondsPerDay = 0;
     double rateRatio = 0;
     bool rateValid = false;
-    int32_t rateLed = 0;  // the rate readout's value
-    std::string rateText; // status-bar panel 6
 
     double beatErrorMs = 0;
     bool beatErrorValid = false;
-    std::string beatErrorLed;  // the beat error readout's caption
-    std::string beatErrorText; // panel 2
+    // A clock's beat rate, whose beat error is also shown as a share of its beat; 0 for a watch.
+    double beatErrorClockBeatsPerSecond = 0;
 
     uint32_t amplitude = 0; // degrees
     bool amplitudeValid = false;
-    std::string amplitudeText; // panel 4
 
-    double liftMs = 0; // of the amplitude shown
+    uint32_t liftSamples = 0; // of the amplitude shown, at the nominal rate
+    double liftMs = 0;        // the same in true time
     bool liftValid = false;
-    std::string liftText; // panel 7: in Japanese, in the A-C mode only
+    bool liftTimeShown = false; // status-bar panel 7 shows it: in Japanese, in the A-C mode only
 
     Hearing hearing = Hearing::Heard;
-    std::string hearingText; // the status bar's watch note
 
     void showBeatRate(double bps, int32_t beatUnit);
     void blankBeatRate(int32_t beatUnit);
@@ -59,7 +56,6 @@ struct Reading {
     // `beatsPerSecond` below kClockBeatsPerSecond: a clock's, whose beat error is also a share.
     void showBeatError(double ms, double beatsPerSecond = 0);
     static constexpr double kClockBeatsPerSecond = 3;
-    static constexpr double kMostBeatErrorLed = 99.95; // rounds to more than the readout holds
     // `liftSamples` are the lift's samples at the nominal rate, made true by `clockFactor`.
     void showAmplitude(uint32_t degrees, uint32_t liftSamples, long double clockFactor,
                        const AnalysisControls &options);

@@ -25,7 +25,6 @@ void ReadingPublisher::showRate(double secondsPerDay, double ratio)
     ++state_.reading.rates;
     state_.reading.rate = secondsPerDay;
     state_.reading.beatsPerSecond = state_.beatsPerSecond;
-    state_.reading.shown.rate = secondsPerDay;
     shown_.showRate(secondsPerDay, ratio);
     if (thresholdMisses_) {
         thresholdMisses_ = false;
@@ -38,7 +37,6 @@ void ReadingPublisher::showRate(double secondsPerDay, double ratio)
 void ReadingPublisher::showAmplitude(double degrees, uint32_t liftSamples, const AnalysisControls &controls)
 {
     const auto whole = static_cast<uint32_t>(Round(degrees));
-    state_.reading.shown.amplitude = whole;
     state_.reading.amplitude = whole;
     state_.reading.amplitudeValid = true;
     shown_.showAmplitude(whole, liftSamples, state_.clockFactor(), controls);
@@ -48,7 +46,6 @@ void ReadingPublisher::showAmplitude(double degrees, uint32_t liftSamples, const
 void ReadingPublisher::showBeatError(double milliseconds, double clockBeatsPerSecond)
 {
     state_.reading.beatError = milliseconds;
-    state_.reading.shown.beatError = milliseconds;
     shown_.showBeatError(milliseconds, clockBeatsPerSecond);
     tell();
 }
@@ -70,13 +67,6 @@ void ReadingPublisher::blankBeatRate()
 
 void ReadingPublisher::clear(unsigned parts)
 {
-    ShownMeasures &shown = state_.reading.shown;
-    if (parts & Reading::kRate)
-        shown.rate.reset();
-    if (parts & Reading::kAmplitude)
-        shown.amplitude.reset();
-    if (parts & Reading::kBeatError)
-        shown.beatError.reset();
     shown_.clear(parts);
 }
 

@@ -1,6 +1,7 @@
 #include "recording/MeasurementText.h"
 
 #include "measurement/FormatPicture.h"
+#include "recording/ReadingText.h"
 
 namespace tamsel {
 
@@ -16,16 +17,21 @@ QString shortViewText(int32_t seconds, bool japanese)
     return japanese ? QStringLiteral("%1秒表示").arg(seconds) : QStringLiteral("%1sec").arg(seconds);
 }
 
+QString viewText(int32_t seconds, int32_t zoom, bool lengthAlone, bool japanese)
+{
+    return lengthAlone ? shortViewText(seconds, japanese) : viewZoomText(seconds, zoom, japanese);
+}
+
 StatusTexts statusTexts(const QString &viewText, const Reading &reading)
 {
     const auto text = [](const std::string &s) { return QString::fromStdString(s); };
     return {viewText,
             QString::fromLatin1(kBeatErrorLabel),
-            text(reading.beatErrorText),
+            text(beatErrorText(reading)),
             QString::fromLatin1(kAmplitudeLabel),
-            text(reading.amplitudeText),
+            text(amplitudeText(reading)),
             QString::fromLatin1(kRateLabel),
-            text(reading.rateText)};
+            text(rateText(reading))};
 }
 
 QString measurementText(const QDateTime &time, const StatusTexts &panels, double beatsPerSecond)

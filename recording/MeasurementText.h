@@ -22,6 +22,9 @@ inline constexpr const char *kRateLabel = "Rate:";
 // shows its length alone ("1sec").
 QString viewZoomText(int32_t seconds, int32_t zoom, bool japanese);
 QString shortViewText(int32_t seconds, bool japanese);
+// Panel 0 as the view and zoom were last chosen: the length alone while a short view is the
+// latest choice (`lengthAlone`), else the view and the zoom.
+QString viewText(int32_t seconds, int32_t zoom, bool lengthAlone, bool japanese);
 
 // The panels as the status bar shows them once `reading` is shown: the labels and the
 // measures' texts (blank where the reading has none).

@@ -275,6 +275,27 @@ TEST(Analyzer, JsonLinesCarryTheCsvValues)
     }
 }
 
+// A card that runs a tenth fast, put right by the fine correction: the JSON's lift time is the
+// watch's own, counted at the card's true rate rather than at the nominal 44 100 a second.
+TEST(Analyzer, JsonLiftTimeIsCountedAtTheTrueRate)
+{
+    QTemporaryDir dir;
+    SyntheticWatchParams params;
+    const auto finalObject = [&](const QStringList &options) {
+        const AnalyzerRun run = analyze(QStringList{"--json", "--view", "10"} + options +
+                                        QStringList{writeWatch(dir, params, 25)});
+        EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+        return run.lines.isEmpty() ? QJsonObject()
+                                   : QJsonDocument::fromJson(run.lines.last().toUtf8()).object();
+    };
+    const QJsonObject nominal = finalObject({});
+    params.beatsPerHour /= 1.1; // the same watch as the fast card hears it, in nominal samples
+    const QJsonObject fast = finalObject({"--hosei", "4410"});
+    EXPECT_EQ(fast["bph"].toDouble(), 21600);
+    ASSERT_GT(nominal["lift_time_ms"].toDouble(), 5);
+    EXPECT_NEAR(fast["lift_time_ms"].toDouble(), nominal["lift_time_ms"].toDouble(), 0.15);
+}
+
 TEST(Analyzer, TimeSignalCalibration)
 {
     QTemporaryDir dir;

@@ -113,7 +113,7 @@ TEST_F(MeasurementEngineTest, BeatDetectionMeasuresAWatchHeardInWholeBuffersAcro
     // The averaged rate resolves a sample at each end of ~58 s of beats, plus the tick/tock
     // offset over an odd count of intervals.
     EXPECT_NEAR(rateAtSweepEnd, 12.5, (2 + 0.4 * 44.1) / (58 * 44100.0) * 86400);
-    EXPECT_EQ(log.sweeps.at(0).shown.rate.value_or(0), rateAtSweepEnd) << "the record states the rate shown";
+    EXPECT_EQ(log.sweeps.at(0).reading.secondsPerDay, rateAtSweepEnd) << "the record states the rate shown";
     EXPECT_EQ(log.templates, 0);
 }
 
@@ -204,7 +204,6 @@ TEST(MeasurementEngineAlone, ReadsARecordingAsTheWindowDoes)
             alone << QString::fromStdString(buildCsvLine("", sweep)).section(',', 1);
         EXPECT_EQ(alone, window);
         ASSERT_EQ(alone.size(), 3);
-        EXPECT_TRUE(log.sweeps[2].shown.rate.has_value())
-            << "a watch read: " << alone.join('\n').toStdString();
+        EXPECT_TRUE(log.sweeps[2].reading.rateValid) << "a watch read: " << alone.join('\n').toStdString();
     }
 }

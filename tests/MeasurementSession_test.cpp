@@ -83,8 +83,8 @@ TEST_F(MeasurementSessionTest, StartsAsTheWindowDoesAndReadsAWatch)
     Feed(watch, 21);
     EXPECT_EQ(session.state().beatsPerSecond, 6);
     ASSERT_EQ(log.sweeps.size(), 2u);
-    ASSERT_TRUE(log.sweeps[1].shown.rate.has_value());
-    EXPECT_NEAR(*log.sweeps[1].shown.rate, 6, 0.5);
+    ASSERT_TRUE(log.sweeps[1].reading.rateValid);
+    EXPECT_NEAR(log.sweeps[1].reading.secondsPerDay, 6, 0.5);
 }
 
 // Start begins a new measurement from the next sample; with Start up nothing restarts. A new

@@ -15,6 +15,7 @@
 
 #include "FileSizeLimit.h"
 #include "display/Canvas.h"
+#include "measurement/AnalysisOutput.h"
 #include "recording/CsvLog.h"
 #include "recording/Recorder.h"
 #include "recording/SnapshotFile.h"
@@ -191,14 +192,24 @@ TEST(CsvLog, LinesReachTheFileAsTheyAreWrittenAndErrorsAreTexts)
 
 namespace {
 
+SweepRecord watchSweep()
+{
+    SweepRecord sweep;
+    sweep.beatsPerSecond = 5.5;
+    sweep.rateRatio = -3.125 / 86400.0;
+    sweep.reading.showRate(-3.125, sweep.rateRatio);
+    sweep.reading.showAmplitude(275, 500, 1, AnalysisControls{});
+    sweep.reading.showBeatError(0.2);
+    return sweep;
+}
+
 struct RecorderTest : ::testing::Test {
     QTemporaryDir dir;
     QDateTime time{QDate(2024, 12, 1), QTime(9, 30, 15)};
     Recorder recorder;
     QString folder = dir.filePath("Documents/My Pictures/Tamsel/");
     SnapshotLayers layers{whiteLayer(30, 20), testImage(), whiteLayer(30, 10), whiteLayer(30, 10)};
-    SweepValues values{{5.5, -3.125 / 86400.0, {-3.125, 275, 0.2}},
-                       {"", "", "0.200 msec", "", "275 deg", "", "-3.125 sec/day"}};
+    SweepValues values{watchSweep(), {"", "", "0.200 msec", "", "275 deg", "", "-3.125 sec/day"}};
 
     void SetUp() override
     {

@@ -19,8 +19,8 @@
 #include "app/recordings/RecordingSource.h"
 #include "app/recordings/RecordingsMenu.h"
 #include "capture/AudioFile.h"
+#include "measurement/FormatPicture.h"
 #include "recording/AudioWriter.h"
-#include "recording/CsvLine.h"
 #include "recording/RecordNames.h"
 
 using namespace tamsel;
@@ -56,6 +56,12 @@ QStringList readouts(const TForm1 &form)
             form.katatime->caption(),      QString::number(form.kaku->value()),
             form.StatusBar1->panelText(2), form.StatusBar1->panelText(4),
             form.StatusBar1->panelText(6)};
+}
+
+// A status-bar text with the locale's decimal separator replaced by a full stop, as FINAL has it.
+QString withFullStop(QString text)
+{
+    return text.replace(QString::fromStdString(DecimalSeparator()), QStringLiteral("."));
 }
 
 // Runs the event loop until the window has ended `sweeps` sweeps; their readouts.
@@ -208,7 +214,7 @@ TEST(Recordings, AReplayAtItsOwnPaceShowsWhatTheAnalyzerMeasuresOnTheAudioItHear
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     QStringList shown = readouts(form); // between two buffers
     for (int i = 4; i < 7; ++i)
-        shown[i] = QString::fromStdString(withFullStop(shown[i].toStdString()));
+        shown[i] = withFullStop(shown[i]);
     const int64_t heard = form.samplesHeard();
     ASSERT_GE(heard, 3 * 44100) << "too little heard to count the beats";
     ASSERT_EQ(shown[0], " 05.0") << "the beats were counted from the recording";
@@ -284,25 +290,31 @@ TEST(Recordings, SavedAudioMeasuresAsTheWindowDidAndNeverReplacesAnotherSave)
     EXPECT_TRUE(path.endsWith(".flac"));
     ASSERT_TRUE(recordings.startSaving(path));
     EXPECT_TRUE(recordings.SaveAudio1->isChecked());
-    std::vector<std::string> lines;
+    // Each sweep as the window shows it, in the CSV line's fields.
+    QStringList lines;
     w.form->OnSweepEnd = [&] {
         const TStatusBar &status = *w.form->StatusBar1;
-        lines.push_back(buildCsvLine("", w.state().beatsPerSecond, status.panelText(4).toStdString(),
-                                     status.panelText(2).toStdString(), status.panelText(6).toStdString(),
-                                     w.state().rateRatio));
+        const auto number = [&status](int panel) {
+            return withFullStop(status.panelText(panel).section(' ', 0, 0));
+        };
+        lines << QStringList{QString::fromStdString(FormatPicture("0.0", w.state().beatsPerSecond, ".")),
+                             number(4), number(2), number(6),
+                             QString::fromStdString(
+                                 FormatPicture("0.0000000000000000000", w.state().rateRatio, "."))}
+                     .join(',');
     };
     WatchFeed feed(watch());
     feed.atLeast(w, 21 * 44100);
     w.form->OnSweepEnd = nullptr;
     recordings.SaveAudio1->trigger(); // chosen again: stops
     EXPECT_FALSE(recordings.saving());
-    ASSERT_EQ(lines.size(), 2u);
+    ASSERT_EQ(lines.size(), 2);
 
     const QStringList out = analyze({"--view", "10", path});
     ASSERT_GE(out.size(), 3);
     for (int i = 0; i < 2; ++i) {
         const qsizetype comma = out[i].indexOf(',');
-        EXPECT_EQ(out[i].mid(comma + 1), QString::fromStdString(lines[static_cast<size_t>(i)]).mid(3));
+        EXPECT_EQ(out[i].mid(comma + 1), lines[i]);
     }
     // Stamped by the start the file holds: the first sweep ended ten seconds into it.
     const QString stamp = out[0].section(',', 0, 0).remove('"');
@@ -370,7 +382,7 @@ TEST(Recordings, AudioSavedFromTheSoundServerMeasuresAsTheWindowDid)
     form.OnSweepEnd = nullptr;
     form.Recordings1->stopSaving();
     for (int i = 4; i < 7; ++i)
-        shown[i] = QString::fromStdString(withFullStop(shown[i].toStdString()));
+        shown[i] = withFullStop(shown[i]);
     const QString log = form.recorder().logPath();
     form.recBtn->click();
     player.kill(); // the rest is not needed

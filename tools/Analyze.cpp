@@ -18,6 +18,7 @@
 #include "capture/CaptureSession.h"
 #include "measurement/CsvLogReader.h"
 #include "recording/CsvLine.h"
+#include "recording/ReadingText.h"
 #include "recording/RecordNames.h"
 #include "settings/Unit1.h"
 #include "tools/AnalyzePositions.h"
@@ -403,9 +404,9 @@ int main(int argc, char **argv)
         progress.erase();
         // A sweep that measured anything heard the watch: a beat rate set by hand over a short
         // view may give a beat error and an amplitude before any rate.
-        watchHeard = watchHeard || sweep.shown.rate || sweep.shown.amplitude || sweep.shown.beatError;
+        watchHeard = watchHeard || sweep.reading.validMeasures() != 0;
         if (longRun)
-            longRun->sweepLine(csv);
+            longRun->sweepEnded(sweep, heardAt());
         if (!outputFailed &&
             !writeResults(json ? sweepJson(analysis->shown(), lostSamples(), heardAt(), "sweep") : csv + '\n')) {
             outputFailed = true;
@@ -459,11 +460,12 @@ int main(int argc, char **argv)
         return 128 + stoppedBy; // as the shell reports a program the signal ended
     // Exit status 0 all the same: the recording was measured, and a script may go on to the next.
     // Not after a reader that went away: the run was cut short, and ends without a word.
-    if (printed && !live && !args.isSet("time-signal") && !watchHeard && !shown.reading.validMeasures()) {
+    if (printed && !live && !args.isSet("time-signal") && !watchHeard &&
+        !shown.sweep.reading.validMeasures()) {
         std::fprintf(stderr, "No watch heard in %s\n", inputName(input).toLocal8Bit().constData());
         // The window's hint, with the option that does the same here.
-        if (shown.reading.hearing == Reading::Hearing::ThresholdMisses)
-            std::fprintf(stderr, "%s (--input-filter)\n", shown.reading.hearingText.c_str());
+        if (shown.sweep.reading.hearing == Reading::Hearing::ThresholdMisses)
+            std::fprintf(stderr, "%s (--input-filter)\n", hearingText(shown.sweep.reading.hearing).c_str());
     }
     if (live && engine.samplesHeard() == 0) {
         std::fprintf(stderr,

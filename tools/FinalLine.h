@@ -1,23 +1,20 @@
 #pragma once
 // The FINAL line: the LED readouts as the last finished sweep left them (as they stand while
-// none has), the status bar's measures (the reading's texts, with a full stop so that the
-// line splits at its commas), the fine correction and the samples per second.
+// none has), the status bar's measures formatted from the same reading with a full stop (so
+// that the line splits at its commas), the fine correction and the samples per second.
 #include <string>
 
 #include "measurement/LedReadouts.h"
 #include "measurement/MeasurementState.h"
-#include "measurement/Reading.h"
 #include "measurement/SweepRecord.h"
 
 namespace tamsel {
 
-// What the readouts show at one moment: the LEDs, the reading behind them, the sweep's record
-// of them and the lift of the amplitude shown.
+// What the readouts show at one moment: the LEDs and the sweep's record of the reading behind
+// them.
 struct ShownReadouts {
     LedReadouts leds;
-    Reading reading;
     SweepRecord sweep;
-    uint32_t liftSamples = 0;
 };
 
 std::string finalLine(const ShownReadouts &shown, const MeasurementState &state);

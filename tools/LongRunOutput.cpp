@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "app/RangedOption.h"
+#include "recording/ReadingText.h"
 #include "tools/Report.h"
 #include "tools/ResultOutput.h"
 
@@ -40,28 +41,50 @@ std::optional<CsvSweep> firstMeasured(const QByteArray &text)
 
 } // namespace
 
-void LongRunOutput::sweepLine(const std::string &line)
+void LongRunOutput::sweepEnded(const SweepRecord &sweep, const QDateTime &endedAt)
 {
-    if (const auto sweep = parseCsvLine(line))
-        if (const auto point = points_.point(*sweep)) {
-            firstSweep(*sweep);
-            run_.add(*point);
-        }
+    if (seconds_)
+        *seconds_ += static_cast<double>(sweep.endSample - lastEnd_) / sweep.samplesPerSecond;
+    lastEnd_ = sweep.endSample;
+    // Restarted, or audio lost: the sweeps either side are not one stretch of the watch.
+    if (lastRestarts_ && sweep.restarts != *lastRestarts_)
+        gap();
+    lastRestarts_ = sweep.restarts;
+    const Reading &shown = sweep.reading;
+    if (sweep.beatsPerSecond <= 0 || !shown.rateValid || !shown.beatErrorValid) {
+        gap(); // nothing measured in this sweep
+        return;
+    }
+    if (!seconds_) {
+        seconds_ = 0;
+        firstMeasured(endedAt, shownValue(kBeatRatePicture, sweep.beatsPerSecond));
+    }
+    // The measures as the log has them, so that a run and its log sum up alike.
+    SweepPoint point;
+    point.seconds = *seconds_;
+    point.rate = shownValue(kRatePicture, shown.secondsPerDay);
+    point.amplitude = shown.amplitudeValid ? shown.amplitude : std::nan("");
+    point.beatError = shownValue(kBeatErrorPicture, shown.beatErrorMs);
+    run_.add(point);
 }
 
 void LongRunOutput::firstSweep(const CsvSweep &sweep)
 {
-    if (firstStamp_)
-        return;
-    firstStamp_ = sweep.stamp;
-    facts_.beatsPerHour = sweep.beatsPerSecond * 3600;
+    if (!firstEnd_)
+        firstMeasured(civilTime(sweep.stamp), sweep.beatsPerSecond);
+}
+
+void LongRunOutput::firstMeasured(const QDateTime &endedAt, double beatsPerSecond)
+{
+    firstEnd_ = endedAt;
+    facts_.beatsPerHour = beatsPerSecond * 3600;
 }
 
 bool LongRunOutput::finish()
 {
     // The run began one sweep before its first sweep end.
-    if (firstStamp_)
-        facts_.start = civilTime(*firstStamp_).addMSecs(-std::llround(run_.firstSweepSeconds() * 1000));
+    if (firstEnd_)
+        facts_.start = firstEnd_->addMSecs(-std::llround(run_.firstSweepSeconds() * 1000));
     // The summary is printed even when the report could not be written: it holds good.
     const QString error = reportPath_.isEmpty() ? QString() : writeReport(reportPath_, run_, facts_);
     if (!error.isEmpty())

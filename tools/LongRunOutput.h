@@ -1,7 +1,8 @@
 #pragma once
-// quorlen-analyze --report: the sweeps of the run gathered from the very CSV lines printed,
-// then the report written and the SUMMARY line printed after FINAL. A CSV log given in place
-// of a recording goes the same way, so both give the same summary.
+// quorlen-analyze --report: the sweeps of the run gathered from their records as they end (or
+// from the lines of a CSV log given in place of a recording), then the report written and the
+// SUMMARY line printed after FINAL. Both give the same summary of the same sweeps.
+#include <QDateTime>
 #include <QString>
 #include <optional>
 #include <string>
@@ -9,6 +10,7 @@
 #include "display/ReportPage.h"
 #include "measurement/CsvLogReader.h"
 #include "measurement/LongRun.h"
+#include "measurement/SweepRecord.h"
 
 namespace tamsel {
 
@@ -20,12 +22,12 @@ public:
         : reportPath_(std::move(reportPath)), facts_(std::move(facts))
     {}
 
-    // A sweep's CSV line as printed.
-    void sweepLine(const std::string &line);
+    // A sweep's end, at `endedAt`: a point where it measured the watch, else a gap.
+    void sweepEnded(const SweepRecord &sweep, const QDateTime &endedAt);
     // A measured sweep, read from a log.
     void add(const SweepPoint &point) { run_.add(point); }
-    // The first measured sweep's line (later ones change nothing): when the run began and the
-    // beat rate.
+    // The first measured sweep's line of a log (later ones change nothing): when the run began
+    // and the beat rate.
     void firstSweep(const CsvSweep &sweep);
     // The next sweep is not joined to the last (lost audio).
     void gap() { run_.series.markGap(); }
@@ -37,11 +39,18 @@ public:
     bool finish();
 
 private:
+    // When the first measured sweep ended and the beat rate it showed.
+    void firstMeasured(const QDateTime &endedAt, double beatsPerSecond);
+
     QString reportPath_;
     ReportFacts facts_;
     LongRun run_;
-    CsvPoints points_;
-    std::optional<int64_t> firstStamp_; // of the first measured sweep
+    std::optional<QDateTime> firstEnd_; // of the first measured sweep
+    // Since the first measured sweep's end, counted in the card's samples at its true rate;
+    // the last sweep's end and its measurement's restarts.
+    std::optional<double> seconds_;
+    int64_t lastEnd_ = 0;
+    std::optional<int64_t> lastRestarts_;
 };
 
 // A CSV log in place of a recording: its SUMMARY line, and the report when reportPath is given.

@@ -32,7 +32,7 @@ RecordingAnalysis::RecordingAnalysis(const AnalysisChoices &choices, bool drawPi
     session_.setAcMode(choices.acMode);
     session_.start();
     session_.shown(std::nullopt);
-    leds_.beatRate = beatRateText(state().beatsPerSecond, state().beatUnit);
+    leds_.showBeatRate(state().beatsPerSecond, state().beatUnit);
 
     // What a user would set by hand, in this order, before the first buffer.
     if (choices.thresholdPosition)
@@ -43,7 +43,7 @@ RecordingAnalysis::RecordingAnalysis(const AnalysisChoices &choices, bool drawPi
     if (choices.beatsPerSecond) {
         session_.setBeatCounter(false);
         session_.setBeatsPerSecond(*choices.beatsPerSecond);
-        leds_.beatRate = beatRateText(state().beatsPerSecond, state().beatUnit);
+        leds_.showBeatRate(state().beatsPerSecond, state().beatUnit);
     }
     if (choices.timeSignal)
         session_.startTimeSignal();
@@ -70,7 +70,7 @@ void RecordingAnalysis::viewChosen(int32_t seconds)
 
 void RecordingAnalysis::timeSignalStarted()
 {
-    leds_.beatRate = ledNumber("00.0", 1.0);
+    leds_.showTimeSignalRate();
 }
 
 void RecordingAnalysis::run(SampleSource &source, const std::function<bool()> &stopped)
@@ -149,12 +149,12 @@ void RecordingAnalysis::templatesAveraged(const AveragedTemplates &templates)
 
 ShownReadouts RecordingAnalysis::shown() const
 {
-    return {leds_, engine().reading(), engine().sweepRecord(), state().liftSamples};
+    return {leds_, engine().sweepRecord()};
 }
 
 void RecordingAnalysis::sweepEnded(const SweepRecord &sweep)
 {
-    lastSweep_ = ShownReadouts{leds_, engine().reading(), sweep, state().liftSamples};
+    lastSweep_ = ShownReadouts{leds_, sweep};
     if (onSweepEnd)
         onSweepEnd(sweep);
 }

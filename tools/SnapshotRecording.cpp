@@ -17,8 +17,7 @@ QString SnapshotRecording::sweepEnded(const SweepPictures &pictures, const Measu
     const MeasurementState &state = engine.state;
     // The view is chosen before the run and the zoom before the view: a short view still
     // shows the text of its choice.
-    const QString view = state.viewSeconds <= 3 ? shortViewText(state.viewSeconds, false)
-                                                : viewZoomText(state.viewSeconds, state.zoom, false);
+    const QString view = viewText(state.viewSeconds, state.zoom, state.viewSeconds <= 3, false);
     return recorder_.recordSweep(snapshotLayers(pictures), options_,
                                  {sweep, statusTexts(view, engine.reading())}, folder_);
 }

@@ -4,19 +4,18 @@
 #include <QJsonObject>
 #include <cmath>
 #include <cstdlib>
+#include <string_view>
 
-#include "measurement/FormatPicture.h"
+#include "recording/ReadingText.h"
 
 namespace tamsel {
 
 namespace {
 
-// A measure as the status bar shows it, to its decimals, or null when it shows none.
-QJsonValue shownNumber(bool valid, const char *picture, double value)
+// A measure as the readouts show it, to its decimals, or null when they show none.
+QJsonValue shownMeasure(bool valid, std::string_view picture, long double value)
 {
-    if (!valid)
-        return QJsonValue(QJsonValue::Null);
-    return QByteArray::fromStdString(FormatPicture(picture, value, ".")).toDouble();
+    return valid ? QJsonValue(shownValue(picture, value)) : QJsonValue();
 }
 
 // ISO 8601 with the offset written out, also for UTC ("+00:00" rather than "Z").
@@ -34,30 +33,27 @@ QString withOffset(const QDateTime &at)
 
 std::string sweepJson(const ShownReadouts &shown, int64_t lostSamples, const QDateTime &at, const char *kind)
 {
-    const Reading &reading = shown.reading;
+    const SweepRecord &sweep = shown.sweep;
+    const Reading &reading = sweep.reading;
     QJsonObject object;
     object[QStringLiteral("type")] = QString::fromLatin1(kind);
     object[QStringLiteral("time")] = withOffset(at);
-    // The beat rate as the CSV line has it (none while no watch is heard): one decimal of beats
-    // per second.
-    const SweepRecord &sweep = shown.sweep;
-    const double bps = QByteArray::fromStdString(FormatPicture("0.0", sweep.beatsPerSecond, ".")).toDouble();
+    // The beat rate as the CSV line has it (none while no watch is heard).
+    const double bps = shownValue(kBeatRatePicture, sweep.beatsPerSecond);
     object[QStringLiteral("bph")] = sweep.beatsPerSecond > 0 ? QJsonValue(bps * 3600) : QJsonValue();
     // The CSV line's own fields too, under the names its header gives them.
     object[QStringLiteral("bps")] = bps;
-    object[QStringLiteral("rate_ratio")] =
-        QByteArray::fromStdString(FormatPicture("0.0000000000000000000", sweep.rateRatio, ".")).toDouble();
-    object[QStringLiteral("rate_s_per_day")] = shownNumber(reading.rateValid, "0.000", reading.secondsPerDay);
+    object[QStringLiteral("rate_ratio")] = shownValue(kRateRatioPicture, sweep.rateRatio);
+    object[QStringLiteral("rate_s_per_day")] =
+        shownMeasure(reading.rateValid, kRatePicture, reading.secondsPerDay);
     object[QStringLiteral("beat_error_ms")] =
-        shownNumber(reading.beatErrorValid, "0.000", reading.beatErrorMs);
-    const QJsonValue amplitude =
-        reading.amplitudeValid ? QJsonValue(double(reading.amplitude)) : QJsonValue();
-    object[QStringLiteral("amplitude_deg")] = amplitude;
-    // As the lift-time panel shows it: tenths of a millisecond at the nominal rate.
-    const std::string lift =
-        FormatPicture("0.0", static_cast<long double>(shown.liftSamples) / 44100 * 1000, ".");
+        shownMeasure(reading.beatErrorValid, kBeatErrorPicture, reading.beatErrorMs);
+    object[QStringLiteral("amplitude_deg")] =
+        shownMeasure(reading.amplitudeValid, kAmplitudePicture, reading.amplitude);
+    // The lift of the amplitude shown in true time: by the card's true rate.
     object[QStringLiteral("lift_time_ms")] =
-        amplitude.isNull() ? QJsonValue() : QJsonValue(QByteArray::fromStdString(lift).toDouble());
+        shownMeasure(reading.amplitudeValid, kLiftTimePicture,
+                     static_cast<long double>(reading.liftSamples) / sweep.samplesPerSecond * 1000);
     object[QStringLiteral("samples_lost")] = static_cast<qint64>(lostSamples);
     return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString() + '\n';
 }

@@ -27,8 +27,8 @@ void Trend::sweepEnded(const SweepRecord &sweep)
         gap();
         return;
     }
-    const ShownMeasures &shown = sweep.shown;
-    if (!shown.rate || !shown.beatError) {
+    const Reading &shown = sweep.reading;
+    if (!shown.rateValid || !shown.beatErrorValid) {
         gap(); // nothing measured in this sweep
         return;
     }
@@ -39,9 +39,9 @@ void Trend::sweepEnded(const SweepRecord &sweep)
     }
     SweepPoint point;
     point.seconds = *seconds_;
-    point.rate = *shown.rate;
-    point.amplitude = shown.amplitude ? *shown.amplitude : NAN;
-    point.beatError = *shown.beatError;
+    point.rate = shown.secondsPerDay;
+    point.amplitude = shown.amplitudeValid ? shown.amplitude : NAN;
+    point.beatError = shown.beatErrorMs;
     run_.add(point);
     if (window_)
         window_->runChanged();
