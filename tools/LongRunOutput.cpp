@@ -7,7 +7,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/RangedOption.h"
+#include "support/RangedOption.h"
 #include "tools/Report.h"
 #include "tools/ResultOutput.h"
 
