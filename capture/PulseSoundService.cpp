@@ -6,9 +6,9 @@
 #include <mutex>
 
 #include "capture/CaptureClock.h"
-#include "capture/HeaderQueue.h"
 #include "capture/PulseConnection.h"
 #include "capture/PulseSourceWatch.h"
+#include "capture/QueuedSoundService.h"
 #include "capture/SampleRing.h"
 #include "capture/WaveErrorText.h"
 
@@ -46,7 +46,7 @@ std::string pulseErrorText(int result)
     return "No sound server: none answers at " + serverAddress() + " (" + text + ")";
 }
 
-class PulseSoundService : public SoundService {
+class PulseSoundService : public QueuedSoundService {
 public:
     explicit PulseSoundService(const LiveCaptureOptions &options)
         : options_(options), clock_(44100), ring_(options.ringSamples)
@@ -54,13 +54,9 @@ public:
     ~PulseSoundService() override { close(); }
 
     int open(int32_t deviceId, const WaveFormat &format, WaveNotify notify) override;
-    int prepare(WaveHeader *header) override;
-    int addBuffer(WaveHeader *header) override;
     int start() override;
     int stop() override;
-    int unprepare(WaveHeader *header) override;
     int close() override;
-    int deviceId(int32_t &id) override;
     int deviceCaps(int32_t deviceId, WaveDeviceCaps &caps) override;
     std::string errorText(int result) override { return pulseErrorText(result); }
     std::vector<CaptureSource> sources() override;
@@ -69,6 +65,7 @@ public:
     std::string sourceInUse() override;
 
 private:
+    void bufferQueued(WaveHeader *header) override;
     // Everything below runs on the service's thread with the main loop locked, and does
     // nothing before open() has finished.
     int connectStream(); // creates the stream and waits for it: not on the loop's thread
@@ -95,10 +92,6 @@ private:
     pa_sample_spec spec_{};
     std::string wanted_;     // the source chosen by name or description; empty: by device ID
     std::string sourceName_; // empty: the server's default source
-    int32_t deviceId_ = -1;
-    WaveNotify notify_;
-    bool open_ = false;
-    bool started_ = false;
     bool outage_ = false;      // no audio can arrive: server gone, source gone or suspended
     bool gapOpen_ = false;     // silence is owed from silenceFrom_ up to the returning audio
     uint64_t silenceFrom_ = 0; // monotonic time up to which silence has been counted
@@ -109,10 +102,8 @@ private:
     uint64_t gapEnd_ = 0;
     uint64_t lastRetry_ = 0;
 
-    std::mutex dataLock_; // the ring and the buffer queue, shared with the user-interface thread
-    SampleRing ring_;
-    HeaderQueue queue_;
-    std::string inUse_; // shared with the user-interface thread under dataLock_
+    SampleRing ring_;   // shared with the user-interface thread under queueLock_
+    std::string inUse_; // shared with the user-interface thread under queueLock_
     std::unique_ptr<PulseSourceWatch> watch_;
 };
 
@@ -166,11 +157,8 @@ int PulseSoundService::open(int32_t deviceId, const WaveFormat &format, WaveNoti
         if (result == kWaveOk) {
             noteSourceInUse();
             // The service's thread reads these from here on, under the same lock.
-            deviceId_ = deviceId;
-            notify_ = std::move(notify);
-            started_ = outage_ = false;
-            open_ = true;
-            notify_(kWimOpen, 0);
+            outage_ = false;
+            announceOpen(deviceId, std::move(notify));
         }
     }
     if (result != kWaveOk)
@@ -273,7 +261,7 @@ void PulseSoundService::readStream()
             break;
         const size_t samples = bytes / 2;
         readSamples_ += bytes / pa_frame_size(&spec_);
-        std::lock_guard<std::mutex> guard(dataLock_);
+        std::lock_guard<std::mutex> guard(queueLock_);
         size_t dropped = 0;
         if (!data) {
             // A hole in the stream: the server knows its length.
@@ -412,7 +400,7 @@ void PulseSoundService::countSilence(uint64_t until)
     if (samples == 0)
         return;
     silenceFrom_ += samples * 1000000u / spec_.rate;
-    std::lock_guard<std::mutex> guard(dataLock_);
+    std::lock_guard<std::mutex> guard(queueLock_);
     if (!started_)
         return;
     ring_.addGap(samples * spec_.channels);
@@ -446,27 +434,10 @@ void PulseSoundService::onTimer()
     scheduleTimer(kSilenceMs);
 }
 
-int PulseSoundService::prepare(WaveHeader *header)
+void PulseSoundService::bufferQueued(WaveHeader *)
 {
-    std::lock_guard<std::mutex> guard(dataLock_);
-    return queue_.prepare(header);
-}
-
-int PulseSoundService::unprepare(WaveHeader *header)
-{
-    std::lock_guard<std::mutex> guard(dataLock_);
-    return queue_.unprepare(header);
-}
-
-int PulseSoundService::addBuffer(WaveHeader *header)
-{
-    if (!open_)
-        return kWaveInvalidHandle;
-    std::lock_guard<std::mutex> guard(dataLock_);
-    const int result = queue_.add(header);
-    if (result == kWaveOk && started_)
+    if (started_)
         queue_.fillFromRing(ring_, notify_);
-    return result;
 }
 
 int PulseSoundService::start()
@@ -475,7 +446,7 @@ int PulseSoundService::start()
         return kWaveInvalidHandle;
     PulseLock lock(connection_->loop());
     {
-        std::lock_guard<std::mutex> guard(dataLock_);
+        std::lock_guard<std::mutex> guard(queueLock_);
         started_ = true;
     }
     clock_.restart(); // a corked stream's samples resume after a pause
@@ -492,7 +463,7 @@ int PulseSoundService::stop()
     PulseLock lock(connection_->loop());
     if (stream_)
         pa_operation_unref(pa_stream_cork(stream_, 1, nullptr, nullptr));
-    std::lock_guard<std::mutex> guard(dataLock_);
+    std::lock_guard<std::mutex> guard(queueLock_);
     started_ = false;
     ring_.clear();
     return kWaveOk;
@@ -511,21 +482,13 @@ int PulseSoundService::close()
         }
     }
     connection_.reset(); // joins the service's thread: nothing is posted after this
-    std::lock_guard<std::mutex> guard(dataLock_);
-    queue_.clear();
-    ring_.clear();
-    open_ = started_ = outage_ = gapOpen_ = settling_ = false;
-    inUse_.clear();
-    notify_(kWimClose, 0);
-    notify_ = nullptr;
-    return kWaveOk;
-}
-
-int PulseSoundService::deviceId(int32_t &id)
-{
-    if (!open_)
-        return kWaveInvalidHandle;
-    id = deviceId_;
+    {
+        std::lock_guard<std::mutex> guard(queueLock_);
+        ring_.clear();
+        outage_ = gapOpen_ = settling_ = false;
+        inUse_.clear();
+    }
+    announceClose();
     return kWaveOk;
 }
 
@@ -566,7 +529,7 @@ void PulseSoundService::watchSources(std::function<void()> changed)
 
 std::string PulseSoundService::sourceInUse()
 {
-    std::lock_guard<std::mutex> guard(dataLock_);
+    std::lock_guard<std::mutex> guard(queueLock_);
     return inUse_;
 }
 
@@ -575,7 +538,7 @@ void PulseSoundService::noteSourceInUse()
 {
     const char *name = stream_ ? pa_stream_get_device_name(stream_) : nullptr;
     {
-        std::lock_guard<std::mutex> guard(dataLock_);
+        std::lock_guard<std::mutex> guard(queueLock_);
         inUse_ = name ? name : "";
     }
     if (open_)
