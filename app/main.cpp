@@ -3,14 +3,14 @@
 #include <csignal>
 #include <cstdio>
 
-#include "app/RangedOption.h"
 #include "app/TApplication.h"
 #include "app/TForm1.h"
-#include "app/UnixSignals.h"
 #include "app/recordings/RecordingSource.h"
 #include "capture/FileSoundService.h"
 #include "capture/PulseSoundService.h"
 #include "capture/SyntheticWatch.h"
+#include "support/RangedOption.h"
+#include "support/UnixSignals.h"
 #include "widgets/Glyphs.h"
 
 using namespace tamsel;

@@ -56,40 +56,21 @@ int FileSoundService::open(int32_t deviceId, const WaveFormat &format, WaveNotif
     position_ = paceBase_ = 0;
     exhausted_ = ended_ = endPosted_ = false;
     ++openCount_;
-    deviceId_ = deviceId;
-    notify_ = std::move(notify);
-    open_ = true;
-    started_ = false;
-    notify_(kWimOpen, 0);
+    announceOpen(deviceId, std::move(notify));
     return kWaveOk;
 }
 
-int FileSoundService::prepare(WaveHeader *header)
+void FileSoundService::bufferQueued(WaveHeader *header)
 {
-    return queue_.prepare(header);
-}
-
-int FileSoundService::addBuffer(WaveHeader *header)
-{
-    if (!open_)
-        return kWaveInvalidHandle;
-    const int result = queue_.add(header);
-    if (result != kWaveOk)
-        return result;
     pending_.push_back(header);
     release(header);
     deliver();
-    return kWaveOk;
 }
 
-int FileSoundService::unprepare(WaveHeader *header)
+void FileSoundService::bufferUnprepared(WaveHeader *header)
 {
-    const int result = queue_.unprepare(header);
-    if (result != kWaveOk)
-        return result;
     release(header);
     deliver();
-    return kWaveOk;
 }
 
 int FileSoundService::start()
@@ -130,20 +111,9 @@ int FileSoundService::close()
         return kWaveInvalidHandle;
     if (timer_)
         timer_->stop();
-    queue_.clear();
     pending_.clear();
     handedOut_.clear();
-    open_ = started_ = false;
-    notify_(kWimClose, 0);
-    notify_ = nullptr;
-    return kWaveOk;
-}
-
-int FileSoundService::deviceId(int32_t &id)
-{
-    if (!open_)
-        return kWaveInvalidHandle;
-    id = deviceId_;
+    announceClose();
     return kWaveOk;
 }
 

@@ -21,9 +21,8 @@
 #include <string>
 #include <vector>
 
-#include "capture/HeaderQueue.h"
+#include "capture/QueuedSoundService.h"
 #include "capture/SampleSource.h"
-#include "capture/SoundService.h"
 
 namespace tamsel {
 
@@ -36,7 +35,7 @@ struct FileSoundOptions {
     std::string error;           // why the recording given cannot be played: no source then
 };
 
-class FileSoundService : public SoundService {
+class FileSoundService : public QueuedSoundService {
 public:
     static constexpr int kRate = 44100;
 
@@ -44,13 +43,9 @@ public:
     ~FileSoundService() override;
 
     int open(int32_t deviceId, const WaveFormat &format, WaveNotify notify) override;
-    int prepare(WaveHeader *header) override;
-    int addBuffer(WaveHeader *header) override;
     int start() override;
     int stop() override;
-    int unprepare(WaveHeader *header) override;
     int close() override;
-    int deviceId(int32_t &id) override;
     int deviceCaps(int32_t deviceId, WaveDeviceCaps &caps) override;
     // The recording's own error text for kWaveBadDevice when it could not be read.
     std::string errorText(int result) override;
@@ -62,6 +57,8 @@ public:
     int64_t samplesDelivered() const { return position_; }
 
 private:
+    void bufferQueued(WaveHeader *header) override;
+    void bufferUnprepared(WaveHeader *header) override;
     void deliver();
     bool fillFront();
     void release(WaveHeader *header);
@@ -70,14 +67,9 @@ private:
 
     FileSoundOptions options_;
     std::string error_;
-    HeaderQueue queue_;
     std::deque<WaveHeader *> pending_;    // the queued buffers, front first (sizes to fill)
     std::vector<WaveHeader *> handedOut_; // returned and not yet given back
     std::vector<int16_t> scratch_;
-    WaveNotify notify_;
-    int32_t deviceId_ = -1;
-    bool open_ = false;
-    bool started_ = false;
     bool exhausted_ = false;
     bool ended_ = false;
     bool endPosted_ = false;

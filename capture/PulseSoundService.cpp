@@ -5,10 +5,10 @@
 #include <memory>
 #include <mutex>
 
-#include "capture/CaptureClock.h"
-#include "capture/HeaderQueue.h"
+#include "capture/OutageClock.h"
 #include "capture/PulseConnection.h"
 #include "capture/PulseSourceWatch.h"
+#include "capture/QueuedSoundService.h"
 #include "capture/SampleRing.h"
 #include "capture/WaveErrorText.h"
 
@@ -16,13 +16,7 @@ namespace tamsel {
 
 namespace {
 
-constexpr int kRetryMs = 1000;  // reconnection attempts while the server or source is gone
-constexpr int kSilenceMs = 250; // silence is counted at this pace while no audio can arrive
-// Silence counted by the clock during an outage stays this far behind it, so that the audio's
-// return, however late it is noticed, can still end the gap where that audio was captured.
-constexpr uint64_t kSilenceLagUs = 200000;
-// After a gap, the first returning audio's time is read off its arrivals over this long.
-constexpr uint64_t kSettleUs = 100000;
+constexpr int kRetryMs = 1000; // reconnection attempts while the server or source is gone
 
 // Where libpulse looks for the server (PipeWire's pipewire-pulse listens there too).
 std::string serverAddress()
@@ -46,21 +40,17 @@ std::string pulseErrorText(int result)
     return "No sound server: none answers at " + serverAddress() + " (" + text + ")";
 }
 
-class PulseSoundService : public SoundService {
+class PulseSoundService : public QueuedSoundService {
 public:
     explicit PulseSoundService(const LiveCaptureOptions &options)
-        : options_(options), clock_(44100), ring_(options.ringSamples)
+        : options_(options), outageClock_(44100), ring_(options.ringSamples)
     {}
     ~PulseSoundService() override { close(); }
 
     int open(int32_t deviceId, const WaveFormat &format, WaveNotify notify) override;
-    int prepare(WaveHeader *header) override;
-    int addBuffer(WaveHeader *header) override;
     int start() override;
     int stop() override;
-    int unprepare(WaveHeader *header) override;
     int close() override;
-    int deviceId(int32_t &id) override;
     int deviceCaps(int32_t deviceId, WaveDeviceCaps &caps) override;
     std::string errorText(int result) override { return pulseErrorText(result); }
     std::vector<CaptureSource> sources() override;
@@ -69,6 +59,7 @@ public:
     std::string sourceInUse() override;
 
 private:
+    void bufferQueued(WaveHeader *header) override;
     // Everything below runs on the service's thread with the main loop locked, and does
     // nothing before open() has finished.
     int connectStream(); // creates the stream and waits for it: not on the loop's thread
@@ -82,9 +73,7 @@ private:
     int serverError() const;
     void scheduleTimer(int ms);
     void onTimer();
-    void beginOutage();
-    bool closeGap(uint64_t now, uint64_t unread);
-    void countSilence(uint64_t until);
+    void addSilence(uint64_t frames);
     int sourceNameFor(int32_t id, std::string &name);
     void noteSourceInUse();
 
@@ -95,24 +84,11 @@ private:
     pa_sample_spec spec_{};
     std::string wanted_;     // the source chosen by name or description; empty: by device ID
     std::string sourceName_; // empty: the server's default source
-    int32_t deviceId_ = -1;
-    WaveNotify notify_;
-    bool open_ = false;
-    bool started_ = false;
-    bool outage_ = false;      // no audio can arrive: server gone, source gone or suspended
-    bool gapOpen_ = false;     // silence is owed from silenceFrom_ up to the returning audio
-    uint64_t silenceFrom_ = 0; // monotonic time up to which silence has been counted
-    CaptureClock clock_;       // when the current stream's samples were captured
-    uint64_t readSamples_ = 0; // samples read from the current stream since the clock restarted
-    bool settling_ = false;    // the returning audio's time is being read off its arrivals
-    uint64_t settleUntil_ = 0;
-    uint64_t gapEnd_ = 0;
+    OutageClock outageClock_; // the stream's time, and the silence owed for an outage
     uint64_t lastRetry_ = 0;
 
-    std::mutex dataLock_; // the ring and the buffer queue, shared with the user-interface thread
-    SampleRing ring_;
-    HeaderQueue queue_;
-    std::string inUse_; // shared with the user-interface thread under dataLock_
+    SampleRing ring_;   // shared with the user-interface thread under queueLock_
+    std::string inUse_; // shared with the user-interface thread under queueLock_
     std::unique_ptr<PulseSourceWatch> watch_;
 };
 
@@ -144,7 +120,7 @@ int PulseSoundService::open(int32_t deviceId, const WaveFormat &format, WaveNoti
         format.samplesPerSec == 0)
         return kWaveBadFormat;
     spec_ = {PA_SAMPLE_S16LE, format.samplesPerSec, static_cast<uint8_t>(format.channels)};
-    clock_ = CaptureClock(format.samplesPerSec);
+    outageClock_ = OutageClock(format.samplesPerSec);
     try {
         connection_ = std::make_unique<PulseConnection>();
     } catch (const std::bad_alloc &) {
@@ -166,11 +142,7 @@ int PulseSoundService::open(int32_t deviceId, const WaveFormat &format, WaveNoti
         if (result == kWaveOk) {
             noteSourceInUse();
             // The service's thread reads these from here on, under the same lock.
-            deviceId_ = deviceId;
-            notify_ = std::move(notify);
-            started_ = outage_ = false;
-            open_ = true;
-            notify_(kWimOpen, 0);
+            announceOpen(deviceId, std::move(notify));
         }
     }
     if (result != kWaveOk)
@@ -183,8 +155,7 @@ bool PulseSoundService::createStream()
     stream_ = pa_stream_new(connection_->context(), "Watch capture", &spec_, nullptr);
     if (!stream_)
         return false;
-    clock_.restart();
-    readSamples_ = 0;
+    outageClock_.newStream();
     pa_stream_set_state_callback(
         stream_,
         [](pa_stream *, void *self) { static_cast<PulseSoundService *>(self)->streamStateChanged(); }, this);
@@ -258,22 +229,20 @@ void PulseSoundService::readStream()
     const size_t readable = pa_stream_readable_size(stream_);
     if (readable == 0 || readable == static_cast<size_t>(-1))
         return;
-    const uint64_t now = monotonicMicros();
-    const uint64_t unread = readable / pa_frame_size(&spec_);
-    if (gapOpen_ && !outage_) {
-        if (!closeGap(now, unread))
-            return; // it waits in the server's buffer meanwhile
-    } else {
-        clock_.arrived(now, readSamples_ + unread);
-    }
+    const std::optional<uint64_t> silence =
+        outageClock_.arrived(monotonicMicros(), readable / pa_frame_size(&spec_));
+    if (!silence)
+        return; // it waits in the server's buffer meanwhile
+    addSilence(*silence);
     const void *data = nullptr;
     size_t bytes = 0;
+    uint64_t frames = 0;
     while (stream_ && pa_stream_readable_size(stream_) > 0) {
         if (pa_stream_peek(stream_, &data, &bytes) < 0 || bytes == 0)
             break;
         const size_t samples = bytes / 2;
-        readSamples_ += bytes / pa_frame_size(&spec_);
-        std::lock_guard<std::mutex> guard(dataLock_);
+        frames += bytes / pa_frame_size(&spec_);
+        std::lock_guard<std::mutex> guard(queueLock_);
         size_t dropped = 0;
         if (!data) {
             // A hole in the stream: the server knows its length.
@@ -288,30 +257,7 @@ void PulseSoundService::readStream()
         if (started_)
             queue_.fillFromRing(ring_, notify_);
     }
-    if (outage_) // audio that was still on its way when the source stopped
-        silenceFrom_ = std::max(silenceFrom_, clock_.endOf(readSamples_));
-}
-
-// Audio is back after a gap. Its first sample's time is read off its arrivals over a short
-// while; the silence owed ends there, so that silence and audio add up to the time that
-// passed. Returns whether the gap is closed.
-bool PulseSoundService::closeGap(uint64_t now, uint64_t unread)
-{
-    const uint64_t first = now - std::min(now, clock_.durationOf(unread));
-    if (!settling_) {
-        settling_ = true;
-        settleUntil_ = now + kSettleUs;
-        gapEnd_ = first;
-    }
-    gapEnd_ = std::min(gapEnd_, first);
-    if (now < settleUntil_)
-        return false;
-    countSilence(gapEnd_);
-    settling_ = gapOpen_ = false;
-    clock_.restart();
-    readSamples_ = 0;
-    clock_.arrived(now, unread);
-    return true;
+    outageClock_.read(frames);
 }
 
 void PulseSoundService::streamStateChanged()
@@ -336,12 +282,12 @@ void PulseSoundService::streamStateChanged()
         return;
     }
     if (pa_stream_is_suspended(stream_) > 0) {
-        if (!outage_) {
-            beginOutage();
-            scheduleTimer(kSilenceMs);
+        if (!outageClock_.inOutage()) {
+            outageClock_.begin(monotonicMicros());
+            scheduleTimer(OutageClock::kTickMs);
         }
-    } else if (outage_) {
-        outage_ = false; // the gap closes with the first audio that comes back
+    } else if (outageClock_.inOutage()) {
+        outageClock_.end(); // the gap closes with the first audio that comes back
         notify_(kWimRestored, 0);
         if (started_)
             pa_operation_unref(pa_stream_cork(stream_, 0, nullptr, nullptr));
@@ -365,11 +311,11 @@ int PulseSoundService::serverError() const
 void PulseSoundService::lost(int result)
 {
     dropStream();
-    if (!outage_) {
-        beginOutage();
+    if (!outageClock_.inOutage()) {
+        outageClock_.begin(monotonicMicros());
         notify_(kWimFailure, result);
     }
-    scheduleTimer(kSilenceMs);
+    scheduleTimer(OutageClock::kTickMs);
 }
 
 void PulseSoundService::scheduleTimer(int ms)
@@ -390,33 +336,16 @@ void PulseSoundService::scheduleTimer(int ms)
         this);
 }
 
-// Audio stops arriving. What the source had captured but not yet handed on is lost too, so
-// the gap starts just past the last sample read, when that is known and recent.
-void PulseSoundService::beginOutage()
+// Silence in place of audio lost, handed on as a loss of its length.
+void PulseSoundService::addSilence(uint64_t frames)
 {
-    outage_ = true;
-    settling_ = false;
-    if (gapOpen_)
-        return; // the silence of an earlier gap is still being counted
-    gapOpen_ = true;
-    const uint64_t now = monotonicMicros();
-    const uint64_t end = clock_.endOf(readSamples_);
-    silenceFrom_ = end != 0 && end <= now && now - end < 1000000u ? end : now;
-}
-
-void PulseSoundService::countSilence(uint64_t until)
-{
-    if (until <= silenceFrom_)
+    if (frames == 0)
         return;
-    const uint64_t samples = (until - silenceFrom_) * spec_.rate / 1000000u;
-    if (samples == 0)
-        return;
-    silenceFrom_ += samples * 1000000u / spec_.rate;
-    std::lock_guard<std::mutex> guard(dataLock_);
+    std::lock_guard<std::mutex> guard(queueLock_);
     if (!started_)
         return;
-    ring_.addGap(samples * spec_.channels);
-    notify_(kWimLoss, static_cast<intptr_t>(samples * spec_.channels));
+    ring_.addGap(frames * spec_.channels);
+    notify_(kWimLoss, static_cast<intptr_t>(frames * spec_.channels));
     queue_.fillFromRing(ring_, notify_);
 }
 
@@ -426,15 +355,15 @@ void PulseSoundService::contextStateChanged(pa_context_state_t state)
         return;
     if (!PA_CONTEXT_IS_GOOD(state))
         lost(serverError());
-    else if (state == PA_CONTEXT_READY && outage_ && !stream_)
+    else if (state == PA_CONTEXT_READY && outageClock_.inOutage() && !stream_)
         createStream(); // the server is back: its stream's READY ends the outage
 }
 
 void PulseSoundService::onTimer()
 {
-    if (!outage_)
+    if (!outageClock_.inOutage())
         return;
-    countSilence(monotonicMicros() - kSilenceLagUs);
+    addSilence(outageClock_.tick(monotonicMicros()));
     const uint64_t now = monotonicMicros();
     if (!stream_ && now - lastRetry_ >= kRetryMs * 1000u) {
         lastRetry_ = now;
@@ -443,30 +372,13 @@ void PulseSoundService::onTimer()
         else
             connection_->connectAsync();
     }
-    scheduleTimer(kSilenceMs);
+    scheduleTimer(OutageClock::kTickMs);
 }
 
-int PulseSoundService::prepare(WaveHeader *header)
+void PulseSoundService::bufferQueued(WaveHeader *)
 {
-    std::lock_guard<std::mutex> guard(dataLock_);
-    return queue_.prepare(header);
-}
-
-int PulseSoundService::unprepare(WaveHeader *header)
-{
-    std::lock_guard<std::mutex> guard(dataLock_);
-    return queue_.unprepare(header);
-}
-
-int PulseSoundService::addBuffer(WaveHeader *header)
-{
-    if (!open_)
-        return kWaveInvalidHandle;
-    std::lock_guard<std::mutex> guard(dataLock_);
-    const int result = queue_.add(header);
-    if (result == kWaveOk && started_)
+    if (started_)
         queue_.fillFromRing(ring_, notify_);
-    return result;
 }
 
 int PulseSoundService::start()
@@ -475,11 +387,10 @@ int PulseSoundService::start()
         return kWaveInvalidHandle;
     PulseLock lock(connection_->loop());
     {
-        std::lock_guard<std::mutex> guard(dataLock_);
+        std::lock_guard<std::mutex> guard(queueLock_);
         started_ = true;
     }
-    clock_.restart(); // a corked stream's samples resume after a pause
-    readSamples_ = 0;
+    outageClock_.newStream(); // a corked stream's samples resume after a pause
     if (stream_)
         pa_operation_unref(pa_stream_cork(stream_, 0, nullptr, nullptr));
     return kWaveOk;
@@ -492,7 +403,7 @@ int PulseSoundService::stop()
     PulseLock lock(connection_->loop());
     if (stream_)
         pa_operation_unref(pa_stream_cork(stream_, 1, nullptr, nullptr));
-    std::lock_guard<std::mutex> guard(dataLock_);
+    std::lock_guard<std::mutex> guard(queueLock_);
     started_ = false;
     ring_.clear();
     return kWaveOk;
@@ -511,21 +422,13 @@ int PulseSoundService::close()
         }
     }
     connection_.reset(); // joins the service's thread: nothing is posted after this
-    std::lock_guard<std::mutex> guard(dataLock_);
-    queue_.clear();
-    ring_.clear();
-    open_ = started_ = outage_ = gapOpen_ = settling_ = false;
-    inUse_.clear();
-    notify_(kWimClose, 0);
-    notify_ = nullptr;
-    return kWaveOk;
-}
-
-int PulseSoundService::deviceId(int32_t &id)
-{
-    if (!open_)
-        return kWaveInvalidHandle;
-    id = deviceId_;
+    {
+        std::lock_guard<std::mutex> guard(queueLock_);
+        ring_.clear();
+        outageClock_.reset();
+        inUse_.clear();
+    }
+    announceClose();
     return kWaveOk;
 }
 
@@ -566,7 +469,7 @@ void PulseSoundService::watchSources(std::function<void()> changed)
 
 std::string PulseSoundService::sourceInUse()
 {
-    std::lock_guard<std::mutex> guard(dataLock_);
+    std::lock_guard<std::mutex> guard(queueLock_);
     return inUse_;
 }
 
@@ -575,7 +478,7 @@ void PulseSoundService::noteSourceInUse()
 {
     const char *name = stream_ ? pa_stream_get_device_name(stream_) : nullptr;
     {
-        std::lock_guard<std::mutex> guard(dataLock_);
+        std::lock_guard<std::mutex> guard(queueLock_);
         inUse_ = name ? name : "";
     }
     if (open_)

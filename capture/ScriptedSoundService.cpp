@@ -26,12 +26,8 @@ int ScriptedSoundService::open(int32_t deviceId, const WaveFormat &format, WaveN
     if (!selected_.empty() && find(selected_) == sources_.end())
         return kWaveBadDevice;
     opened_ = selected_;
-    open_ = true;
-    started_ = false;
-    deviceId_ = deviceId;
     format_ = format;
-    notify_ = std::move(notify);
-    notify_(kWimOpen, 0);
+    announceOpen(deviceId, std::move(notify));
     return kWaveOk;
 }
 
@@ -39,14 +35,14 @@ int ScriptedSoundService::prepare(WaveHeader *header)
 {
     if (const int r = failure(kPrepare))
         return r;
-    return queue_.prepare(header);
+    return QueuedSoundService::prepare(header);
 }
 
 int ScriptedSoundService::addBuffer(WaveHeader *header)
 {
     if (const int r = failure(kAddBuffer))
         return r;
-    return open_ ? queue_.add(header) : kWaveInvalidHandle;
+    return QueuedSoundService::addBuffer(header);
 }
 
 int ScriptedSoundService::start()
@@ -69,7 +65,7 @@ int ScriptedSoundService::unprepare(WaveHeader *header)
 {
     if (const int r = failure(kUnprepare))
         return r;
-    return queue_.unprepare(header);
+    return QueuedSoundService::unprepare(header);
 }
 
 int ScriptedSoundService::close()
@@ -78,17 +74,7 @@ int ScriptedSoundService::close()
         return r;
     if (!open_)
         return kWaveInvalidHandle;
-    queue_.clear();
-    open_ = started_ = false;
-    notify_(kWimClose, 0);
-    return kWaveOk;
-}
-
-int ScriptedSoundService::deviceId(int32_t &id)
-{
-    if (!open_)
-        return kWaveInvalidHandle;
-    id = deviceId_;
+    announceClose();
     return kWaveOk;
 }
 

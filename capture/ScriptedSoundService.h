@@ -4,12 +4,11 @@
 #include <map>
 #include <vector>
 
-#include "capture/HeaderQueue.h"
-#include "capture/SoundService.h"
+#include "capture/QueuedSoundService.h"
 
 namespace tamsel {
 
-class ScriptedSoundService : public SoundService {
+class ScriptedSoundService : public QueuedSoundService {
 public:
     enum Operation { kOpen, kPrepare, kAddBuffer, kStart, kStop, kUnprepare, kClose, kCaps };
 
@@ -20,7 +19,6 @@ public:
     int stop() override;
     int unprepare(WaveHeader *header) override;
     int close() override;
-    int deviceId(int32_t &id) override;
     int deviceCaps(int32_t deviceId, WaveDeviceCaps &caps) override;
     std::string errorText(int result) override;
     std::vector<CaptureSource> sources() override { return sources_; }
@@ -49,16 +47,11 @@ private:
     std::vector<CaptureSource>::const_iterator find(const std::string &source) const;
 
     std::map<Operation, int> failures_;
-    HeaderQueue queue_;
-    WaveNotify notify_;
     WaveFormat format_;
-    int32_t deviceId_ = -1;
     std::vector<CaptureSource> sources_;
     std::function<void()> sourcesChanged_;
     std::string selected_;
     std::string opened_; // as selected at open
-    bool open_ = false;
-    bool started_ = false;
 };
 
 } // namespace tamsel

@@ -11,9 +11,6 @@
 #include <cstdio>
 #include <optional>
 
-#include "app/RangedOption.h"
-#include "app/TApplication.h"
-#include "app/UnixSignals.h"
 #include "capture/AudioFile.h"
 #include "capture/CaptureSession.h"
 #include "measurement/CsvLogReader.h"
@@ -21,6 +18,9 @@
 #include "recording/ReadingText.h"
 #include "recording/RecordNames.h"
 #include "settings/Unit1.h"
+#include "support/Messages.h"
+#include "support/RangedOption.h"
+#include "support/UnixSignals.h"
 #include "tools/AnalyzePositions.h"
 #include "tools/HeadlessApplication.h"
 #include "tools/LiveRun.h"

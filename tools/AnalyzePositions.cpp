@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <optional>
 
-#include "app/RangedOption.h"
-#include "app/positions/PositionReadout.h"
 #include "capture/AudioFile.h"
+#include "measurement/PositionReadout.h"
+#include "support/RangedOption.h"
 #include "tools/ResultOutput.h"
 
 namespace tamsel {

@@ -1,7 +1,7 @@
 #pragma once
 // The analyzer's application without a window: an error raised in an event handler (the live
 // capture's retry or notifications) is said as the window says it, and the run goes on.
-#include "app/TApplication.h"
+#include "support/Messages.h"
 
 namespace tamsel {
 

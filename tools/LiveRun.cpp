@@ -5,8 +5,8 @@
 #include <QTimer>
 #include <memory>
 
-#include "app/UnixSignals.h"
 #include "capture/CaptureSession.h"
+#include "support/UnixSignals.h"
 #include "tools/RecordingAnalysis.h"
 
 namespace tamsel {

@@ -7,8 +7,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/RangedOption.h"
 #include "recording/ReadingText.h"
+#include "support/RangedOption.h"
 #include "tools/Report.h"
 #include "tools/ResultOutput.h"
 

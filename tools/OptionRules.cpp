@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "app/RangedOption.h"
+#include "support/RangedOption.h"
 
 namespace tamsel {
 

@@ -17,8 +17,8 @@
 
 #include "app/TApplication.h"
 #include "app/TForm1.h"
-#include "app/positions/PositionReadout.h"
 #include "files/WholeFile.h"
+#include "measurement/PositionReadout.h"
 #include "recording/RecordNames.h"
 
 namespace tamsel {

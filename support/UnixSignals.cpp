@@ -1,7 +1,5 @@
-#include "app/UnixSignals.h"
+#include "support/UnixSignals.h"
 
-#include <QApplication>
-#include <QDialog>
 #include <QSocketNotifier>
 #include <cerrno>
 #include <csignal>
@@ -59,14 +57,6 @@ void endInputOnTermination(int fd)
     if (nullInput < 0)
         nullInput = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     inputToEnd = fd;
-}
-
-void cancelModalDialogs()
-{
-    for (QWidget *window : QApplication::topLevelWidgets())
-        if (auto *dialog = qobject_cast<QDialog *>(window);
-            dialog && dialog->isVisible() && dialog->windowModality() != Qt::NonModal)
-            dialog->reject();
 }
 
 } // namespace tamsel

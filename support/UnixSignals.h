@@ -15,7 +15,5 @@ void handleTerminationSignals(QObject *context, std::function<void(int signal)> 
 // stream that waits for data (a pipe whose writer has stalled) ends at once, as at the end of
 // the stream, and the program ends with what it has. One descriptor at a time.
 void endInputOnTermination(int fd);
-// Answers every open modal dialog and message box with its cancel, ending its event loop.
-void cancelModalDialogs();
 
 } // namespace tamsel

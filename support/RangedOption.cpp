@@ -1,4 +1,4 @@
-#include "app/RangedOption.h"
+#include "support/RangedOption.h"
 
 #include <QCoreApplication>
 #include <cstdio>

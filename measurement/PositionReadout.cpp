@@ -1,4 +1,4 @@
-#include "app/positions/PositionReadout.h"
+#include "measurement/PositionReadout.h"
 
 #include <cmath>
 
