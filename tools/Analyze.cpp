@@ -149,12 +149,13 @@ void addOptions(QCommandLineParser &args)
 AnalysisChoices analysisChoices(const QCommandLineParser &args)
 {
     AnalysisChoices c;
-    c.noiseLevel = kNoise.whole(args).value_or(c.noiseLevel);
-    c.zoom = kZoom.whole(args).value_or(c.zoom);
-    c.fineCorrection = kHosei.whole(args).value_or(c.fineCorrection);
-    c.rateMode = kRateMode.whole(args).value_or(c.rateMode);
-    c.beatErrorMode = kBeatErrorMode.whole(args).value_or(c.beatErrorMode);
-    c.clockCorrection = kClockCorrection.real(args).value_or(c.clockCorrection);
+    StoredNumbers &n = c.stored;
+    n.noiseLevel = kNoise.whole(args).value_or(n.noiseLevel);
+    n.zoom = kZoom.whole(args).value_or(n.zoom);
+    n.fineCorrection = kHosei.whole(args).value_or(n.fineCorrection);
+    n.rateMode = kRateMode.whole(args).value_or(n.rateMode);
+    n.beatErrorMode = kBeatErrorMode.whole(args).value_or(n.beatErrorMode);
+    n.clockCorrection = kClockCorrection.real(args).value_or(n.clockCorrection);
     c.pulseMode = args.isSet("pulse-mode");
     c.acMode = args.isSet("ac-mode");
     c.highResolution = args.isSet("hires");

@@ -17,14 +17,7 @@ RecordingAnalysis::RecordingAnalysis(const AnalysisChoices &choices, bool drawPi
 {
     if (drawPictures)
         pictures_.emplace(session_.state());
-    StoredNumbers stored;
-    stored.noiseLevel = choices.noiseLevel;
-    stored.zoom = choices.zoom;
-    stored.fineCorrection = choices.fineCorrection;
-    stored.rateMode = choices.rateMode;
-    stored.beatErrorMode = choices.beatErrorMode;
-    stored.clockCorrection = choices.clockCorrection;
-    session_.restore(stored);
+    session_.restore(choices.stored);
     session_.setInputFilter(choices.inputFilter);
     session_.setAutoThreshold(choices.autoThreshold);
     session_.setHighResolution(choices.highResolution);

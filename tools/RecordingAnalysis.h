@@ -16,12 +16,7 @@ namespace tamsel {
 
 // What the options choose: the stored settings first, then what a user would set by hand.
 struct AnalysisChoices {
-    int32_t noiseLevel = 1000;
-    int32_t zoom = 1;
-    int32_t fineCorrection = 0;
-    int32_t rateMode = 0;
-    int32_t beatErrorMode = 0;
-    double clockCorrection = 0;
+    StoredNumbers stored; // as a fresh settings file holds them, the options given over them
     bool pulseMode = false;
     bool acMode = false;
     bool highResolution = false;
