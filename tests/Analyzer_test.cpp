@@ -62,6 +62,21 @@ QString writeWatch(const QTemporaryDir &dir, const SyntheticWatchParams &params,
                       [&](sf_count_t i, int) { return samples[static_cast<size_t>(i)] / 32768.0; });
 }
 
+// An 18 000 bph watch at +10 s/day and 280 degrees, with the room's faint hiss alone from
+// sample `roomFrom` to `roomTo`: before it is laid down or after it has stopped.
+std::vector<int16_t> watchInTheRoom(size_t samples, size_t roomFrom, size_t roomTo, uint32_t seed)
+{
+    SyntheticWatchParams params;
+    params.beatsPerHour = 18000;
+    params.rateSecondsPerDay = 10;
+    params.amplitudeDegrees = 280;
+    std::vector<int16_t> out(samples);
+    SyntheticWatch(params).generate(0, out.data(), out.size());
+    for (size_t i = roomFrom; i < roomTo; ++i)
+        out[i] = static_cast<int16_t>((seed = seed * 1664525u + 1013904223u) >> 25) - 64;
+    return out;
+}
+
 QStringList finalFields(const AnalyzerRun &run)
 {
     EXPECT_FALSE(run.lines.isEmpty());
@@ -1084,16 +1099,8 @@ TEST(Analyzer, AWatchBetweenWholeBeatsASecondReadsAtItsOwnRate)
 // no sweep line, so FINAL shows it neither; and the recording is one where no watch was heard.
 TEST(Analyzer, FinalShowsOnlyWhatAFinishedSweepShowed)
 {
-    SyntheticWatchParams params;
-    params.beatsPerHour = 18000;
-    params.rateSecondsPerDay = 10;
-    params.amplitudeDegrees = 280;
-    const SyntheticWatch watch(params);
-    std::vector<int16_t> samples(44100 * 38);
-    watch.generate(0, samples.data(), samples.size());
-    uint32_t seed = 3;
-    for (size_t i = 0; i < 44100 * 20 - 2205; ++i) // the room, before the watch is laid down
-        samples[i] = static_cast<int16_t>((seed = seed * 1664525u + 1013904223u) >> 25) - 64;
+    // The room alone until just before the second sweep ends.
+    const std::vector<int16_t> samples = watchInTheRoom(44100 * 38, 0, 44100 * 20 - 2205, 3);
     QTemporaryDir dir;
     const auto write = [&](const char *name, double seconds) {
         return writeSound(dir, name, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1,
@@ -1120,16 +1127,8 @@ TEST(Analyzer, FinalShowsOnlyWhatAFinishedSweepShowed)
 // FINAL; the report's summary holds only the sweeps that heard it.
 TEST(Analyzer, AWatchThatStopsLeavesNoFiguresBehind)
 {
-    SyntheticWatchParams params;
-    params.beatsPerHour = 18000;
-    params.rateSecondsPerDay = 10;
-    params.amplitudeDegrees = 280;
-    const SyntheticWatch watch(params);
-    std::vector<int16_t> samples(44100 * 101); // ten sweeps of 10 s and their last samples
-    watch.generate(0, samples.data(), samples.size());
-    uint32_t seed = 7;
-    for (size_t i = 44100 * 65; i < samples.size(); ++i) // the room, once the watch has stopped
-        samples[i] = static_cast<int16_t>((seed = seed * 1664525u + 1013904223u) >> 25) - 64;
+    // Ten sweeps of 10 s and their last samples; the room alone once the watch has stopped.
+    const std::vector<int16_t> samples = watchInTheRoom(44100 * 101, 44100 * 65, 44100 * 101, 7);
     QTemporaryDir dir;
     const QString wav =
         writeSound(dir, "stops.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 1, static_cast<sf_count_t>(samples.size()),
