@@ -461,9 +461,18 @@ int main(int argc, char **argv)
         return 128 + stoppedBy; // as the shell reports a program the signal ended
     // Exit status 0 all the same: the recording was measured, and a script may go on to the next.
     // Not after a reader that went away: the run was cut short, and ends without a word.
+    const QByteArray name = inputName(input).toLocal8Bit();
     if (printed && !live && !args.isSet("time-signal") && !watchHeard &&
-        !shown.sweep.reading.validMeasures()) {
-        std::fprintf(stderr, "No watch heard in %s\n", inputName(input).toLocal8Bit().constData());
+        !shown.sweep.reading.validMeasures() && analysis->shown().sweep.reading.validMeasures()) {
+        // The watch was read only after the last sweep's end, which FINAL does not count.
+        const double after = static_cast<double>(engine.samplesHeard() - shown.sweep.endSample) / AudioFile::kRate;
+        std::fprintf(stderr,
+                     "No sweep of %s ended with a reading: the last %.0f s, read after the last sweep's end, "
+                     "are not in FINAL (a shorter --view gives more sweeps)\n",
+                     name.constData(), after);
+    } else if (printed && !live && !args.isSet("time-signal") && !watchHeard &&
+               !shown.sweep.reading.validMeasures()) {
+        std::fprintf(stderr, "No watch heard in %s\n", name.constData());
         // The window's hint, with the option that does the same here.
         if (shown.sweep.reading.hearing == Reading::Hearing::ThresholdMisses)
             std::fprintf(stderr, "%s (--input-filter)\n", hearingText(shown.sweep.reading.hearing).c_str());

@@ -74,8 +74,9 @@ for program in Quorlen quorlen-analyze; do
 done
 
 # A synthetic recording: 18 000 beats per hour, a beat every 8 819 samples instead of 8 820,
-# so the watch gains 86 400 / 8 819 = 9.797 s/day.
-period=8819 beats=450
+# so the watch gains 86 400 / 8 819 = 9.797 s/day. 130 s: the second minute's sweep, which FINAL
+# gives, reads it (the first settles).
+period=8819 beats=650
 le32() { printf '\\x%02x\\x%02x\\x%02x\\x%02x' $(($1 & 255)) $(($1 >> 8 & 255)) $(($1 >> 16 & 255)) $(($1 >> 24 & 255)); }
 bytes=$((beats * period * 2))
 {
