@@ -67,7 +67,7 @@ void InputMenu::showNote()
 {
     const QString note = form_.capture().note();
     form_.StatusBar1->setCaptureNote(note, true);
-    form_.showCaptureAlarm(note); // the status bar may have no room left for it
+    form_.BackPanel1->showCaptureAlarm(note); // the status bar may have no room left for it
 }
 
 } // namespace tamsel

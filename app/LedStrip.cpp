@@ -36,16 +36,15 @@ QToolButton *flatButton(QWidget *parent, QRect geometry, const char *hint, bool 
 
 } // namespace
 
-void LedStrip::buildLedStrip(QWidget *parent)
+LedStrip::LedStrip(QWidget *parent) : TPanel(parent)
 {
-    BackPanel1 = new TPanel(parent);
-    BackPanel1->setFixedHeight(40);
-    BackPanel1->setAutoFillBackground(true);
-    QPalette black = BackPanel1->palette();
+    setFixedHeight(40);
+    setAutoFillBackground(true);
+    QPalette black = palette();
     black.setColor(QPalette::Window, Qt::black);
-    BackPanel1->setPalette(black);
-    BackPanel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    autosw = new QToolButton(BackPanel1);
+    setPalette(black);
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    autosw = new QToolButton(this);
     autosw->setGeometry(5, 6, 32, 32);
     autosw->setToolTip(QStringLiteral("Beat counter Switch"));
     autosw->setCheckable(true);
@@ -54,42 +53,42 @@ void LedStrip::buildLedStrip(QWidget *parent)
     autosw->setIconSize(QSize(32, 32));
     autosw->setFocusPolicy(Qt::NoFocus);
     autosw->setStyleSheet(QStringLiteral("QToolButton { border: none; background: black; }"));
-    upBtn = flatButton(BackPanel1, {40, 8, 15, 14}, "Beat Up", true);
-    downBtn = flatButton(BackPanel1, {40, 23, 15, 14}, "Beat Down", false);
+    upBtn = flatButton(this, {40, 8, 15, 14}, "Beat Up", true);
+    downBtn = flatButton(this, {40, 23, 15, 14}, "Beat Down", false);
 
-    bpss = ledLabel(BackPanel1, {56, 8, 97, 30}, "Beat", 9, 7);
+    bpss = ledLabel(this, {56, 8, 97, 30}, "Beat", 9, 7);
     bpss->setDigits(3);
     bpss->setCaption(QStringLiteral(" 00.0"));
-    bpsLabel = ledLabel(BackPanel1, {152, 14, 57, 24}, "Beat Par Sec", 8, 5);
+    bpsLabel = ledLabel(this, {152, 14, 57, 24}, "Beat Par Sec", 8, 5);
     bpsLabel->setCaption(QStringLiteral("bps"));
-    katatime = ledLabel(BackPanel1, {224, 8, 81, 30}, "Beat Error", 9, 7);
+    katatime = ledLabel(this, {224, 8, 81, 30}, "Beat Error", 9, 7);
     katatime->setDigits(3);
     katatime->setCaption(QStringLiteral("00.0"));
-    LEDLabel1 = ledLabel(BackPanel1, {304, 14, 49, 24}, "msec", 8, 5);
+    LEDLabel1 = ledLabel(this, {304, 14, 49, 24}, "msec", 8, 5);
     LEDLabel1->setCaption(QStringLiteral("MS"));
-    kaku = ledLabel(BackPanel1, {360, 8, 65, 30}, "Amplitude", 9, 7);
+    kaku = ledLabel(this, {360, 8, 65, 30}, "Amplitude", 9, 7);
     kaku->setDigits(3);
     kaku->setStyle(lsInteger);
-    LEDLabel3 = ledLabel(BackPanel1, {424, 14, 65, 24}, "degrees", 8, 5);
+    LEDLabel3 = ledLabel(this, {424, 14, 65, 24}, "degrees", 8, 5);
     LEDLabel3->setCaption(QStringLiteral("deg"));
-    SpeedButton5 = flatButton(BackPanel1, {637, 8, 15, 14}, "Dot UP", true);
-    SpeedButton6 = flatButton(BackPanel1, {637, 23, 15, 14}, "Dot DOWN", false);
+    SpeedButton5 = flatButton(this, {637, 8, 15, 14}, "Dot UP", true);
+    SpeedButton6 = flatButton(this, {637, 23, 15, 14}, "Dot DOWN", false);
     SpeedButton5->hide();
     SpeedButton6->hide();
-    spd = ledLabel(BackPanel1, {653, 8, 97, 30}, "Rate", 9, 7);
+    spd = ledLabel(this, {653, 8, 97, 30}, "Rate", 9, 7);
     spd->setDigits(5);
     spd->setStyle(lsInteger);
-    spdLabel = ledLabel(BackPanel1, {749, 14, 57, 24}, "Sec Par Day", 8, 5);
+    spdLabel = ledLabel(this, {749, 14, 57, 24}, "Sec Par Day", 8, 5);
     spdLabel->setCaption(QStringLiteral("spd"));
-    CaptureAlarm = new ElidedLabel(BackPanel1);
+    CaptureAlarm = new ElidedLabel(this);
     CaptureAlarm->setObjectName(QStringLiteral("CaptureAlarm"));
     CaptureAlarm->setStyleSheet(QStringLiteral("color: #FF4040; background: black; font-weight: bold;"));
     CaptureAlarm->setGeometry(kAlarmLeft, 8, kAlarmRight - kAlarmLeft, 30);
     CaptureAlarm->hide();
 
     // Anchored to the right: they follow the right border when the window is widened.
-    BackPanel1->OnResize = [this] {
-        const int shift = BackPanel1->width() - kDesignWidth;
+    OnResize = [this] {
+        const int shift = width() - kDesignWidth;
         SpeedButton5->move(637 + shift, 8);
         SpeedButton6->move(637 + shift, 23);
         spd->move(653 + shift, 8);

@@ -1,7 +1,6 @@
 #pragma once
-// The LED strip at the top of the window: its readouts, their units, the beat rate's hand
-// steps and the fine control's buttons, laid out as designed. The window derives from it, so
-// that its controls are the window's.
+// The LED strip at the top of the window, black and 40 pixels high: its readouts, their units,
+// the beat rate's hand steps and the fine control's buttons, laid out as designed.
 #include <QToolButton>
 
 #include "app/ElidedLabel.h"
@@ -11,9 +10,10 @@
 
 namespace tamsel {
 
-class LedStrip {
+class LedStrip : public TPanel {
 public:
-    TPanel *BackPanel1;
+    explicit LedStrip(QWidget *parent);
+
     QToolButton *autosw;
     QToolButton *upBtn;
     QToolButton *downBtn;
@@ -32,9 +32,6 @@ public:
     ElidedLabel *CaptureAlarm;
     void showCaptureAlarm(const QString &text);
 
-protected:
-    // Makes the strip, black and 40 pixels high, in `parent`.
-    void buildLedStrip(QWidget *parent);
     // Green for the average rate (the first beat error), yellow for the instant one.
     void colourRate(bool average, bool japanese);
     void colourBeatError(bool first);

@@ -8,6 +8,7 @@
 #include "app/HelpMenu.h"
 #include "app/HoverHint.h"
 #include "app/MissingSourceBox.h"
+#include "app/positions/PositionsDialog.h"
 #include "app/TApplication.h"
 #include "app/recordings/RecordingsMenu.h"
 #include "app/trend/Trend.h"
@@ -18,20 +19,6 @@
 namespace tamsel {
 
 namespace {
-
-QToolButton *speedButton(QWidget *parent, int top, int height, const char *hint, ColumnGlyph glyph,
-                         bool checkable)
-{
-    auto *button = new QToolButton(parent);
-    button->setGeometry(0, top, 30, height);
-    button->setToolTip(QString::fromUtf8(hint));
-    button->setIcon(columnGlyph(glyph, 26, height - 4));
-    button->setIconSize(QSize(26, height - 4));
-    button->setCheckable(checkable);
-    button->setAutoRaise(true);
-    button->setFocusPolicy(Qt::NoFocus);
-    return button;
-}
 
 QFrame *bevelPanel(QWidget *parent)
 {
@@ -102,7 +89,7 @@ void TForm1::buildLayout()
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
-    buildLedStrip(central);
+    BackPanel1 = new LedStrip(central);
     column->addWidget(BackPanel1);
 
     Splitter1 = new QSplitter(Qt::Vertical, central);
@@ -145,15 +132,15 @@ void TForm1::buildLayout()
     bottom->setSpacing(0);
     Panel5 = new QWidget(Panel2);
     Panel5->setFixedWidth(30);
-    SpeedButton7 = speedButton(Panel5, 0, 20, "", ColumnGlyph::Pulse, true);
-    SpeedButton8 = speedButton(Panel5, 22, 20, "", ColumnGlyph::AcMode, true);
-    SpeedButton1 = speedButton(Panel5, 45, 20, "Long Time", ColumnGlyph::LongTime, false);
-    SpeedButton2 = speedButton(Panel5, 65, 20, "Short Time", ColumnGlyph::ShortTime, false);
-    SpeedButton3 = speedButton(Panel5, 88, 23, "Zoom Up", ColumnGlyph::ZoomUp, false);
-    SpeedButton4 = speedButton(Panel5, 111, 23, "Zoom Down", ColumnGlyph::ZoomDown, false);
-    StartButton = speedButton(Panel5, 140, 24, "Start", ColumnGlyph::Start, true);
-    StopButton = speedButton(Panel5, 166, 24, "", ColumnGlyph::Stop, true);
-    recBtn = speedButton(Panel5, 196, 30, "Recording", ColumnGlyph::Record, true);
+    SpeedButton7 = columnButton(Panel5, 0, 20, "", ColumnGlyph::Pulse, true);
+    SpeedButton8 = columnButton(Panel5, 22, 20, "", ColumnGlyph::AcMode, true);
+    SpeedButton1 = columnButton(Panel5, 45, 20, "Long Time", ColumnGlyph::LongTime, false);
+    SpeedButton2 = columnButton(Panel5, 65, 20, "Short Time", ColumnGlyph::ShortTime, false);
+    SpeedButton3 = columnButton(Panel5, 88, 23, "Zoom Up", ColumnGlyph::ZoomUp, false);
+    SpeedButton4 = columnButton(Panel5, 111, 23, "Zoom Down", ColumnGlyph::ZoomDown, false);
+    StartButton = columnButton(Panel5, 140, 24, "Start", ColumnGlyph::Start, true);
+    StopButton = columnButton(Panel5, 166, 24, "", ColumnGlyph::Stop, true);
+    recBtn = columnButton(Panel5, 196, 30, "Recording", ColumnGlyph::Record, true);
     StartButton->setChecked(true);
     bottom->addWidget(Panel5);
     Panel6 = new TPanel(Panel2);
@@ -188,15 +175,16 @@ void TForm1::wireHandlers()
         StartButton->setChecked(false);
     });
     connect(TrackBar1, &QSlider::valueChanged, this, &TForm1::TrackBar1Change);
-    connect(TrackBar1, &QSlider::actionTriggered, this, &TForm1::TrackBar1Moved);
+    // Moved by hand, the track bar no longer follows the signal.
+    connect(TrackBar1, &QSlider::actionTriggered, this, [this] { AutoThreshold1->setChecked(false); });
     connect(recBtn, &QToolButton::clicked, this, &TForm1::recBtnClick);
     connect(SpeedButton7, &QToolButton::clicked, this, &TForm1::SpeedButton7Click);
     connect(SpeedButton1, &QToolButton::clicked, this, &TForm1::SpeedButton1Click);
     connect(SpeedButton2, &QToolButton::clicked, this, &TForm1::SpeedButton2Click);
     connect(SpeedButton3, &QToolButton::clicked, this, &TForm1::SpeedButton3Click);
     connect(SpeedButton4, &QToolButton::clicked, this, &TForm1::SpeedButton4Click);
-    connect(SpeedButton5, &QToolButton::clicked, this, &TForm1::SpeedButton5Click);
-    connect(SpeedButton6, &QToolButton::clicked, this, &TForm1::SpeedButton6Click);
+    connect(BackPanel1->SpeedButton5, &QToolButton::clicked, this, &TForm1::SpeedButton5Click);
+    connect(BackPanel1->SpeedButton6, &QToolButton::clicked, this, &TForm1::SpeedButton6Click);
     PaintBox1->OnMouseDown = [this](QMouseEvent *e) {
         PaintBox1MouseDown(e->position().toPoint().x(), e->position().toPoint().y());
     };
@@ -221,26 +209,17 @@ void TForm1::wireHandlers()
     };
     for (const auto &[action, handler] : items)
         connect(action, &QAction::triggered, this, handler);
-    connect(Positions1, &QAction::triggered, this, &TForm1::Positions1Click);
-    connect(Trend1, &QAction::triggered, this, &TForm1::Trend1Click);
+    connect(Positions1, &QAction::triggered, this, [this] { PositionsDialog::Open(*this); });
+    connect(Trend1, &QAction::triggered, this, [this] { trend_->show(); });
     connect(StartStop1, &QAction::triggered, this,
             [this] { (StartButton->isChecked() ? StopButton : StartButton)->click(); });
     connect(ResetClock1, &QAction::triggered, this, [this] { clock_->reset(); });
     connect(Help1->Guide1, &QAction::triggered, Help1, &HelpMenu::Guide1Click);
-    const std::pair<QAction *, void (RecordingsMenu::*)()> recordings[] = {
-        {Recordings1->OpenRecording1, &RecordingsMenu::OpenRecording1Click},
-        {Recordings1->LiveInput1, &RecordingsMenu::LiveInput1Click},
-        {Recordings1->SaveAudio1, &RecordingsMenu::SaveAudio1Click},
-        {Recordings1->RecordFolder1, &RecordingsMenu::RecordFolder1Click},
-        {Recordings1->OpenRecordFolder1, &RecordingsMenu::OpenRecordFolder1Click},
-    };
-    for (const auto &[action, handler] : recordings)
-        connect(action, &QAction::triggered, Recordings1, handler);
     connect(InputGroup1, &QActionGroup::triggered, this,
             [this](QAction *item) { inputMenu_.itemClicked(item); });
     connect(ShowMonitors1, &QAction::triggered, this, [this] { inputMenu_.refresh(); });
-    connect(InputFilter1, &QAction::triggered, this, &TForm1::InputFilter1Click);
-    connect(AutoThreshold1, &QAction::triggered, this, &TForm1::AutoThreshold1Click);
+    connect(InputFilter1, &QAction::triggered, this, [this] { session_.measuringModeChanged(); });
+    connect(AutoThreshold1, &QAction::triggered, this, [this] { session_.restartThreshold(); });
     // The session is told its settings whenever their controls change, however they do.
     connect(InputFilter1, &QAction::toggled, this, [this](bool on) { session_.setInputFilter(on); });
     connect(AutoThreshold1, &QAction::toggled, this, [this](bool on) { session_.setAutoThreshold(on); });
@@ -248,18 +227,18 @@ void TForm1::wireHandlers()
     connect(N32, &QAction::toggled, this, [this](bool on) { session_.setHighResolution(on); });
     connect(NOn1, &QAction::toggled, this, [this](bool on) { session_.setPulseMode(on); });
     connect(SpeedButton8, &QToolButton::toggled, this, [this](bool on) { session_.setAcMode(on); });
-    connect(autosw, &QToolButton::toggled, this, [this](bool on) { session_.setBeatCounter(on); });
+    connect(BackPanel1->autosw, &QToolButton::toggled, this, [this](bool on) { session_.setBeatCounter(on); });
     // F1Click toggles the check mark itself: undo the toggle the menu already made.
     connect(F1, &QAction::triggered, this, [this](bool checked) {
         F1->setChecked(!checked);
         F1Click();
     });
-    connect(bpsLabel, &TLEDLabel::clicked, this, &TForm1::bpsLabelClick);
-    connect(bpss, &TLEDLabel::mouseMoved, this, &TForm1::bpssMouseMove);
-    connect(spd, &TLEDLabel::clicked, this, &TForm1::spdClick);
-    connect(katatime, &TLEDLabel::clicked, this, &TForm1::katatimeClick);
-    connect(upBtn, &QToolButton::clicked, this, &TForm1::upBtnClick);
-    connect(downBtn, &QToolButton::clicked, this, &TForm1::downBtnClick);
+    connect(BackPanel1->bpsLabel, &TLEDLabel::clicked, this, &TForm1::bpsLabelClick);
+    connect(BackPanel1->bpss, &TLEDLabel::mouseMoved, this, &TForm1::bpssMouseMove);
+    connect(BackPanel1->spd, &TLEDLabel::clicked, this, &TForm1::spdClick);
+    connect(BackPanel1->katatime, &TLEDLabel::clicked, this, &TForm1::katatimeClick);
+    connect(BackPanel1->upBtn, &QToolButton::clicked, this, &TForm1::upBtnClick);
+    connect(BackPanel1->downBtn, &QToolButton::clicked, this, &TForm1::downBtnClick);
     Panel4->OnResize = [this] { Panel4Resize(); };
     Panel6->OnResize = [this] { Panel6Resize(); };
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The main window: it owns every control (the menu tree and the LED strip from its bases), the
+// The main window: it owns every control (the menu tree from its base, the LED strip), the
 // measurement session, the image layers and the capture session, and is the one place that
 // knows both the numbers and the controls: it adapts the session to a screen.
 #include <QAction>
@@ -13,7 +13,7 @@
 #include <memory>
 
 #include "app/ClockControl.h"
-#include "app/HeldErrors.h"
+#include "app/HeldBoxes.h"
 #include "app/InputMenu.h"
 #include "app/LedStrip.h"
 #include "app/MainMenu.h"
@@ -48,7 +48,7 @@ struct TForm1Design {
     QString recording; // the name of a recording replayed in place of the live capture
 };
 
-class TForm1 : public QMainWindow, public SessionListener, public MainMenu, public LedStrip {
+class TForm1 : public QMainWindow, public SessionListener, public MainMenu {
 public:
     // Without a sound service the live sound server is used.
     explicit TForm1(std::unique_ptr<SoundService> service = nullptr, const TForm1Design &design = {},
@@ -157,8 +157,7 @@ public:
     // Runs at every sweep end, after the recording (the headless analyzer prints there).
     std::function<void()> OnSweepEnd;
 
-    // The positional test.
-    void Positions1Click();
+    // Option ▸ Positions…: the positional test (app/positions/).
     PositionsDialog *PositionsDlg = nullptr; // made at its first use
     Recorder &recorder() { return recorder_; }
     ClockControl &clock() { return *clock_; }
@@ -166,16 +165,10 @@ public:
     int64_t samplesHeard() const { return session_.engine().samplesHeard(); }
 
     // View ▸ Trend…: the run's trend, kept from the start (app/trend/).
-    void Trend1Click();
     Trend &trend() { return *trend_; }
 
     // Recordings: File / Open recording..., Live input and Save audio... (app/recordings/).
     RecordingsMenu *Recordings1 = nullptr;
-
-    // An ordinary microphone: the input filter and the automatic threshold.
-    void InputFilter1Click();
-    void AutoThreshold1Click();
-    void TrackBar1Moved(); // by hand
 
     // The capture: its source (Option / Input), what it lost, its buffers' round trip.
     CaptureSession &capture() { return capture_; }
@@ -198,6 +191,7 @@ public:
     TIniSaveProps *IniSaveProps1;
     TOKBottomDlg *OKBottomDlg;
     AboutBox *AboutDlg1;
+    LedStrip *BackPanel1;
     QFrame *Panel1;
     QWidget *Panel3;
     QSlider *TrackBar1;
@@ -249,9 +243,8 @@ protected:
 private:
     void buildLayout();
     void buildMenus();
-    void showHeldMessage();
-    void colourRateReadout() { colourRate(state.rateMode == 0, japanese()); }
-    void colourBeatErrorReadout() { colourBeatError(state.beatErrorMode == 0); }
+    void colourRateReadout() { BackPanel1->colourRate(state.rateMode == 0, japanese()); }
+    void colourBeatErrorReadout() { BackPanel1->colourBeatError(state.beatErrorMode == 0); }
     void wireHandlers();
     void wireCapture();
     void setStartDown();
@@ -262,8 +255,7 @@ private:
     SweepPictures pictures_{session_.state()};
     LedReadouts leds_; // what the LED readouts show of the engine's reading
     QString caption_;  // the layout's caption, which the language rule reads; the title adds the source
-    HeldErrors heldErrors_;
-    QString heldMessage_; // the calibration's end, shown once its buffer has been handled
+    HeldBoxes heldBoxes_; // shown once the buffer that raised them has been handled
     bool destroyed_ = false;
     bool shown_ = false;
 };

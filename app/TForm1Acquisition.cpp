@@ -27,11 +27,8 @@ void TForm1::FormCreate()
 void TForm1::wireCapture()
 {
     capture_.OnBuffer = [this](const TWinWaveBuffer &buf) { WinWaveIn1ReturnBuffer(buf); };
-    capture_.OnHandlingError = [this](const QString &text) { heldErrors_.hold(text); };
-    capture_.OnHandled = [this] {
-        heldErrors_.show();
-        showHeldMessage();
-    };
+    capture_.OnHandlingError = [this](const QString &text) { heldBoxes_.hold(text); };
+    capture_.OnHandled = [this] { heldBoxes_.show(); };
     capture_.OnError = [](const QString &text) { ShowException(text); };
     capture_.OnSourcesChanged = [this] { inputMenu_.refresh(); };
     capture_.OnNewSource = [this] {

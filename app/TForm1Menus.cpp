@@ -41,7 +41,7 @@ void TForm1::FormShow()
     SpeedButton7->setChecked(NOn1->isChecked());
     SpeedButton8->setEnabled(!NOn1->isChecked());
     StatusBar1->setPanelText(0, viewMenu_.shownText());
-    bpsLabel->setCaption(state.beatUnit == 0 ? QStringLiteral("bps") : QStringLiteral("bph"));
+    BackPanel1->bpsLabel->setCaption(state.beatUnit == 0 ? QStringLiteral("bps") : QStringLiteral("bph"));
     ShowBeatRate();
 }
 
@@ -52,7 +52,7 @@ void TForm1::NOn1Click()
     SpeedButton8->setEnabled(false);
     session_.forgetAmplitude();
     leds_.markAmplitudeNotValid();
-    showLeds(leds_, Reading::kAmplitude);
+    BackPanel1->showLeds(leds_, Reading::kAmplitude);
 }
 
 void TForm1::NOff1Click()
@@ -96,16 +96,16 @@ void TForm1::T1Click()
 
 void TForm1::timeSignalStarted()
 {
-    autosw->setChecked(false);
+    BackPanel1->autosw->setChecked(false);
     leds_.showTimeSignalRate();
-    showLeds(leds_, Reading::kBeatRate);
+    BackPanel1->showLeds(leds_, Reading::kBeatRate);
 }
 
 void TForm1::F1Click()
 {
     F1->setChecked(!F1->isChecked());
-    SpeedButton5->setVisible(F1->isChecked());
-    SpeedButton6->setVisible(F1->isChecked());
+    BackPanel1->SpeedButton5->setVisible(F1->isChecked());
+    BackPanel1->SpeedButton6->setVisible(F1->isChecked());
 }
 
 void TForm1::SpeedButton5Click()

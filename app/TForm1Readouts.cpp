@@ -9,24 +9,24 @@ namespace tamsel {
 void TForm1::ShowBeatRate()
 {
     leds_.showBeatRate(state.beatsPerSecond, state.beatUnit);
-    showLeds(leds_, Reading::kBeatRate);
+    BackPanel1->showLeds(leds_, Reading::kBeatRate);
 }
 
 void TForm1::bpsLabelClick()
 {
     session_.setBeatUnit(toggledMode(state.beatUnit));
     if (state.beatUnit != 0) {
-        bpsLabel->setCaption(QStringLiteral("bph"));
+        BackPanel1->bpsLabel->setCaption(QStringLiteral("bph"));
     } else {
         session_.setBeatsPerSecond(beatRateInSecondUnit(state.beatsPerSecond));
-        bpsLabel->setCaption(QStringLiteral("bps"));
+        BackPanel1->bpsLabel->setCaption(QStringLiteral("bps"));
     }
     ShowBeatRate();
 }
 
 void TForm1::bpssMouseMove()
 {
-    bpss->setHint(QString::fromStdString(beatRateOtherUnitHint(state.beatsPerSecond, state.beatUnit)));
+    BackPanel1->bpss->setHint(QString::fromStdString(beatRateOtherUnitHint(state.beatsPerSecond, state.beatUnit)));
 }
 
 void TForm1::spdClick()
@@ -43,7 +43,7 @@ void TForm1::katatimeClick()
 
 void TForm1::upBtnClick()
 {
-    if (autosw->isChecked())
+    if (BackPanel1->autosw->isChecked())
         return;
     session_.setBeatsPerSecond(beatRateUp(state.beatsPerSecond, state.beatUnit));
     ShowBeatRate();
@@ -52,7 +52,7 @@ void TForm1::upBtnClick()
 
 void TForm1::downBtnClick()
 {
-    if (autosw->isChecked())
+    if (BackPanel1->autosw->isChecked())
         return;
     session_.setBeatsPerSecond(beatRateDown(state.beatsPerSecond, state.beatUnit));
     ShowBeatRate();
@@ -62,14 +62,14 @@ void TForm1::downBtnClick()
 void TForm1::clearReadouts(unsigned parts)
 {
     leds_.clear(parts);
-    showLeds(leds_, parts);
+    BackPanel1->showLeds(leds_, parts);
 }
 
 void TForm1::showReading(const Reading &r)
 {
     const auto text = [](const std::string &s) { return QString::fromStdString(s); };
     leds_.show(r);
-    showLeds(leds_, r.changed);
+    BackPanel1->showLeds(leds_, r.changed);
     if ((r.changed & Reading::kBeatRate) && r.beatRateValid)
         DrawRuler();
     const unsigned shown = r.changed & r.validMeasures();

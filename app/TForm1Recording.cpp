@@ -24,7 +24,7 @@ void TForm1::RecordSweep(const SweepRecord &sweep)
     // Reported once the buffer has been handled: the buffer is still stored to its end, as
     // stopping here would leave a hole in the sample history and shift the time axis.
     if (!error.isEmpty())
-        heldErrors_.hold(error, QStringLiteral("RecordSweep"));
+        heldBoxes_.hold(error, QStringLiteral("RecordSweep"));
 }
 
 } // namespace tamsel

@@ -1,6 +1,5 @@
 // The window's shared drawing routines and what it does with what the engine hands on.
 #include <QSignalBlocker>
-#include <utility>
 
 #include "app/TApplication.h"
 #include "app/TForm1.h"
@@ -81,17 +80,10 @@ void TForm1::firstBeatOfSweep()
 void TForm1::timeSignalCalibrationEnded(bool heard)
 {
     clock_->calibrationEnded(heard);
-    heldMessage_ =
-        heard ? QStringLiteral("Time signal calibration end.") : QStringLiteral("No time signal heard");
+    heldBoxes_.holdMessage(heard ? QStringLiteral("Time signal calibration end.")
+                                 : QStringLiteral("No time signal heard"));
     if (!capture_.handling())
-        showHeldMessage();
-}
-
-void TForm1::showHeldMessage()
-{
-    if (heldMessage_.isEmpty())
-        return;
-    ShowMessage(std::exchange(heldMessage_, QString())); // capture goes on under it
+        heldBoxes_.show();
 }
 
 void TForm1::beatMarked(const Beat &beat)

@@ -8,12 +8,12 @@
 namespace tamsel {
 
 MeasurementEngine::MeasurementEngine(MeasurementListener &listener)
-    : listener_(listener), gate_(*this, listener), analyser_(state, gate_)
+    : listener_(listener), gate_(*this, state_, listener), analyser_(state_, gate_)
 {}
 
 MeasuringMode MeasurementEngine::mode() const
 {
-    return averagingAsked_ && !state.timeSignalCalibrating ? MeasuringMode::Averaging
+    return averagingAsked_ && !state_.timeSignalCalibrating ? MeasuringMode::Averaging
                                                            : MeasuringMode::Threshold;
 }
 
@@ -37,7 +37,7 @@ void MeasurementEngine::add(std::span<const int16_t> samples, const AnalysisCont
         return;
     }
     // A rate set by hand always wins over the one heard.
-    meter_.setHandRate(!controls.beatCounterOn && state.beatRateSet() ? state.beatsPerSecond * 3600 : 0);
+    meter_.setHandRate(!controls.beatCounterOn && state_.beatRateSet() ? state_.beatsPerSecond * 3600 : 0);
     meter_.add(samples.data(), samples.size());
     showAveraged();
 }
@@ -46,7 +46,7 @@ void MeasurementEngine::add(std::span<const int16_t> samples, const AnalysisCont
 // no rate is shown, every few seconds.
 void MeasurementEngine::lookForMissedBeats(std::span<const int16_t> samples)
 {
-    if (averagingAsked_ || state.timeSignalCalibrating)
+    if (averagingAsked_ || state_.timeSignalCalibrating)
         return; // a time signal's pulses are no watch's
     missedBeats_.add(samples);
     if (missedBeats_.lookDue())
@@ -82,23 +82,23 @@ void MeasurementEngine::showAveraged()
 void MeasurementEngine::markAveragedBeats()
 {
     const std::vector<AveragingMeter::Beat> beats = meter_.takeBeats();
-    if (!controls_.running || !state.beatRateSet() || !meter_.hasReading())
+    if (!controls_.running || !state_.beatRateSet() || !meter_.hasReading())
         return;
     AnalysisOutput &output = gate_;
     // The newest sample heard is the history's last entry.
     const int64_t newest = meter_.samplesHeard() - 1;
     output.passStarted();
     for (const AveragingMeter::Beat &b : beats) {
-        const int64_t index = state.writeIndex - 1 - (newest - std::llround(b.time));
-        if (index < 0 || index > state.writeIndex)
+        const int64_t index = state_.writeIndex - 1 - (newest - std::llround(b.time));
+        if (index < 0 || index > state_.writeIndex)
             continue; // heard in the sweep before
         Beat beat;
         beat.peakIndex = beat.pulseEnd = beat.latePeak = beat.beatTime = static_cast<int32_t>(index);
         beat.pulseStart = static_cast<uint32_t>(index);
         beat.inStep = b.fits;
-        if (state.beatCount == 0)
+        if (state_.beatCount == 0)
             output.firstBeatOfSweep();
-        ++state.beatCount;
+        ++state_.beatCount;
         output.beatMarked(beat);
     }
     output.passEnded();
@@ -110,18 +110,18 @@ void MeasurementEngine::store(const uint16_t *magnitudes, size_t count)
 {
     size_t next = 0;
     while (next < count) {
-        const int32_t from = state.writeIndex;
+        const int32_t from = state_.writeIndex;
         const size_t room =
-            from <= state.samplesPerSweep ? static_cast<size_t>(state.samplesPerSweep - from) + 1 : 1;
+            from <= state_.samplesPerSweep ? static_cast<size_t>(state_.samplesPerSweep - from) + 1 : 1;
         const auto run = static_cast<int32_t>(std::min(room, count - next));
-        std::copy_n(magnitudes + next, run, &state.sampleHistory[from]);
+        std::copy_n(magnitudes + next, run, &state_.sampleHistory[from]);
         next += static_cast<size_t>(run);
-        state.writeIndex += run;
+        state_.writeIndex += run;
         samplesHeard_ += run;
         listener_.samplesStored(from, run);
-        if (state.writeIndex > state.samplesPerSweep) {
-            state.writeIndex = 0;
-            state.clearSweepDetection();
+        if (state_.writeIndex > state_.samplesPerSweep) {
+            state_.writeIndex = 0;
+            state_.clearSweepDetection();
             listener_.sweepEnded(sweepRecord());
         }
     }
@@ -162,8 +162,8 @@ SweepRecord MeasurementEngine::sweepRecord() const
     record.rateRatio = gate_.shownRateRatio();
     record.reading = gate_.latest();
     record.endSample = samplesHeard_;
-    record.samplesPerSecond = static_cast<double>(state.trueSamplesPerSecond());
-    record.restarts = state.restarts;
+    record.samplesPerSecond = static_cast<double>(state_.trueSamplesPerSecond());
+    record.restarts = state_.restarts;
     return record;
 }
 
@@ -178,7 +178,7 @@ void MeasurementEngine::newSource()
 {
     restartConditioning();
     if (controls_.beatCounterOn)
-        state.beatsPerSecond = 0; // counted again on the new sound, as at start
+        state_.beatsPerSecond = 0; // counted again on the new sound, as at start
     gate_.newSound();
 }
 

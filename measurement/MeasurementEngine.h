@@ -20,10 +20,16 @@
 namespace tamsel {
 
 class MeasurementEngine {
+    // First: the analyser and the gate are made with it. The session's steps set it; the gate
+    // keeps the beat rate it hears in it.
+    MeasurementState state_;
+    friend class MeasurementSession;
+    friend struct MeasurementStateAccess; // tests set up states no user step reaches
+
 public:
     explicit MeasurementEngine(MeasurementListener &listener);
 
-    MeasurementState state;
+    const MeasurementState &state() const { return state_; }
 
     // The averaging measurement (the input filter) or beat detection against the threshold:
     // a setting, given. A time-signal calibration's pulses are timed by beat detection on |s|
@@ -43,7 +49,7 @@ public:
     // The beat counter counts in the second and third seconds of a sweep.
     bool countingBeats() const
     {
-        return state.samplesPerSecond <= state.writeIndex && state.writeIndex < 3 * state.samplesPerSecond;
+        return state_.samplesPerSecond <= state_.writeIndex && state_.writeIndex < 3 * state_.samplesPerSecond;
     }
     // The automatic threshold's level, once the signal has shown it (and it is switched on).
     std::optional<int32_t> followedThreshold() const;

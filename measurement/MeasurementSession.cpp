@@ -21,7 +21,7 @@ AnalysisControls MeasurementSession::controls() const
 
 void MeasurementSession::restore(const StoredNumbers &numbers)
 {
-    MeasurementState &state = engine_.state;
+    MeasurementState &state = engine_.state_;
     state.noiseLevel = numbers.noiseLevel;
     state.boundaryLevel = numbers.boundaryLevel;
     state.zoom = numbers.zoom;
@@ -34,14 +34,14 @@ void MeasurementSession::restore(const StoredNumbers &numbers)
 
 StoredNumbers MeasurementSession::stored() const
 {
-    const MeasurementState &state = engine_.state;
+    const MeasurementState &state = engine_.state_;
     return {state.noiseLevel, state.boundaryLevel, state.zoom,          state.fineCorrection,
             state.beatUnit,   state.rateMode,      state.beatErrorMode, state.clockCorrection};
 }
 
 void MeasurementSession::start()
 {
-    MeasurementState &state = engine_.state;
+    MeasurementState &state = engine_.state_;
     if (!fineCorrectionAllowed(state.fineCorrection))
         state.fineCorrection = 0;
     state.samplesPerSecond = kNominalSampleRate + state.fineCorrection;
@@ -58,19 +58,19 @@ void MeasurementSession::start()
 
 void MeasurementSession::shown(std::optional<int32_t> storedThreshold)
 {
-    const int32_t noiseLevel = engine_.state.noiseLevel;
+    const int32_t noiseLevel = engine_.state_.noiseLevel;
     if (const int32_t lowest = kThresholdTop - 3 - noiseLevel; lowest < 100)
         moveThreshold(lowest);
     if (const int32_t maximum = kThresholdTop - 1 - noiseLevel; maximum >= 0)
         setThresholdMaximum(maximum);
     if (storedThreshold)
         moveThreshold(*storedThreshold);
-    chooseZoom(engine_.state.zoom);
+    chooseZoom(engine_.state_.zoom);
 }
 
 void MeasurementSession::resetMeasurement()
 {
-    engine_.state.clearSweepDetection();
+    engine_.state_.clearSweepDetection();
     engine_.restartReadings();
     listener_.measurementReset();
 }
@@ -79,16 +79,16 @@ void MeasurementSession::restart()
 {
     if (!settings_.running)
         return;
-    ++engine_.state.restarts;
+    ++engine_.state_.restarts;
     resetMeasurement();
     engine_.restartAveraging();
-    engine_.state.writeIndex = 0;
+    engine_.state_.writeIndex = 0;
     listener_.measurementRestarted();
 }
 
 void MeasurementSession::chooseView(int32_t seconds)
 {
-    MeasurementState &state = engine_.state;
+    MeasurementState &state = engine_.state_;
     state.samplesPerSweep = state.samplesPerSecond * seconds;
     state.viewSeconds = seconds;
     resetMeasurement();
@@ -102,7 +102,7 @@ void MeasurementSession::chooseZoom(int32_t factor)
 {
     if (factor != 1 && factor != 2 && factor != 4 && factor != 8)
         return;
-    engine_.state.zoom = factor;
+    engine_.state_.zoom = factor;
     listener_.zoomChosen(factor);
     resetMeasurement();
     analyse();
@@ -140,7 +140,7 @@ void MeasurementSession::measuringModeChanged()
 void MeasurementSession::measureNoiseLevel()
 {
     engine_.calibration().MeasureNoiseLevel();
-    setThresholdMaximum(kThresholdTop - 1 - engine_.state.noiseLevel);
+    setThresholdMaximum(kThresholdTop - 1 - engine_.state_.noiseLevel);
 }
 
 void MeasurementSession::startTimeSignal()
@@ -148,11 +148,11 @@ void MeasurementSession::startTimeSignal()
     engine_.calibration().StartTimeSignal();
     chooseView(60);
     settings_.beatCounterOn = false;
-    engine_.state.beatsPerSecond = 1.0;
+    engine_.state_.beatsPerSecond = 1.0;
     listener_.timeSignalStarted();
     chooseZoom(1);
     restart();
-    engine_.state.timeSignalCalibrating = true;
+    engine_.state_.timeSignalCalibrating = true;
     if (engine_.averagingAsked())
         measuringModeChanged(); // its pulses are timed on |s|, not through the filter
 }
@@ -175,7 +175,7 @@ void MeasurementSession::handleBuffer(std::span<const int16_t> samples)
 
 void MeasurementSession::toggleRuler()
 {
-    MeasurementState &state = engine_.state;
+    MeasurementState &state = engine_.state_;
     state.rulerShown = !state.rulerShown;
     state.rulerX = state.rulerY = 10;
 }

@@ -64,7 +64,7 @@ public:
     explicit MeasurementSession(SessionListener &listener);
 
     const MeasurementEngine &engine() const { return engine_; }
-    const MeasurementState &state() const { return engine_.state; }
+    const MeasurementState &state() const { return engine_.state(); }
     const MeasurementSettings &settings() const { return settings_; }
     AnalysisControls controls() const;
     // A view this short shows the sound, not the sweep's beats.
@@ -81,11 +81,11 @@ public:
     void setAutoThreshold(bool on) { engine_.setAutoThreshold(on); }
     void restore(const StoredNumbers &numbers);
     StoredNumbers stored() const;
-    void setLiftAngle(int32_t degrees) { engine_.state.liftAngle = degrees; }
-    void setBeatsPerSecond(double beatsPerSecond) { engine_.state.beatsPerSecond = beatsPerSecond; }
-    void setBeatUnit(int32_t unit) { engine_.state.beatUnit = unit; }
-    void setRateMode(int32_t mode) { engine_.state.rateMode = mode; }
-    void setBeatErrorMode(int32_t mode) { engine_.state.beatErrorMode = mode; }
+    void setLiftAngle(int32_t degrees) { engine_.state_.liftAngle = degrees; }
+    void setBeatsPerSecond(double beatsPerSecond) { engine_.state_.beatsPerSecond = beatsPerSecond; }
+    void setBeatUnit(int32_t unit) { engine_.state_.beatUnit = unit; }
+    void setRateMode(int32_t mode) { engine_.state_.rateMode = mode; }
+    void setBeatErrorMode(int32_t mode) { engine_.state_.beatErrorMode = mode; }
 
     // The steps.
     // As the window is made: the nominal rate under the stored fine correction, a minute's
@@ -120,13 +120,13 @@ public:
     // The capture opened another source: a new measurement from its first sample.
     void newSource();
     // Audio was lost: what came before and what comes after are not one stretch.
-    void audioLost() { ++engine_.state.restarts; }
+    void audioLost() { ++engine_.state_.restarts; }
     // One buffer, whole: stored, the threshold followed, analysed, the beats counted.
     void handleBuffer(std::span<const int16_t> samples);
     // The chart's corner: the ruler shown or hidden.
     void toggleRuler();
     // The window is closing.
-    void setClosing() { engine_.state.closing = true; }
+    void setClosing() { engine_.state_.closing = true; }
 
 private:
     void analyse();
@@ -147,6 +147,7 @@ private:
     // Recorded only: applied once the pass has returned.
     void timeSignalCalibrationEnded(bool heard) override { calibrationEnd_ = heard; }
 
+    friend struct MeasurementStateAccess; // tests set up states no user step reaches
     SessionListener &listener_;
     MeasurementEngine engine_;
     MeasurementSettings settings_;

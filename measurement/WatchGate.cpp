@@ -7,8 +7,8 @@
 
 namespace tamsel {
 
-WatchGate::WatchGate(MeasurementEngine &engine, MeasurementListener &listener)
-    : engine_(engine), listener_(listener), publisher_(engine.state, listener)
+WatchGate::WatchGate(MeasurementEngine &engine, MeasurementState &state, MeasurementListener &listener)
+    : engine_(engine), state_(state), listener_(listener), publisher_(state, listener)
 {}
 
 // Beat detection's measures are checked against its own beats and pulses; the averaging
@@ -30,7 +30,7 @@ bool WatchGate::showing() const
 
 HeardWatch::Hearing WatchGate::pulseHearing() const
 {
-    return {static_cast<double>(engine_.state.samplesPerSecond), !engine_.controls().beatCounterOn};
+    return {static_cast<double>(state_.samplesPerSecond), !engine_.controls().beatCounterOn};
 }
 
 void WatchGate::Reset()
@@ -56,12 +56,12 @@ void WatchGate::forgetAmplitude()
 double WatchGate::shownBeatsPerSecond() const
 {
     // A beat rate set by hand is a setting, shown whatever is heard.
-    return gated() && beatRateHidden_ && engine_.controls().beatCounterOn ? 0 : engine_.state.beatsPerSecond;
+    return gated() && beatRateHidden_ && engine_.controls().beatCounterOn ? 0 : state_.beatsPerSecond;
 }
 
 double WatchGate::shownRateRatio() const
 {
-    return gated() ? publisher_.shownRatio() : engine_.state.rateRatio;
+    return gated() ? publisher_.shownRatio() : state_.rateRatio;
 }
 
 void WatchGate::passStarted()
@@ -79,12 +79,12 @@ void WatchGate::rateMeasured(double secondsPerDay)
 {
     // Judged against the spacing of the beats it was measured on.
     const bool counted =
-        !gated() || plausible_.rateCounted(secondsPerDay, engine_.state, engine_.controls().beatCounterOn);
+        !gated() || plausible_.rateCounted(secondsPerDay, state_, engine_.controls().beatCounterOn);
     if (showing()) {
-        showRate(secondsPerDay, engine_.state.rateRatio, counted);
+        showRate(secondsPerDay, state_.rateRatio, counted);
     } else {
         held_.rate = secondsPerDay;
-        held_.rateRatio = engine_.state.rateRatio;
+        held_.rateRatio = state_.rateRatio;
         held_.rateCounted = counted;
     }
 }
@@ -142,13 +142,12 @@ void WatchGate::beatMarked(const Beat &beat)
             held_.amplitude.reset();
     }
     plausible_.followSpacing(beat);
-    const MeasurementState &state = engine_.state;
     // Times count from when the engine began hearing, so that the pulses of two sweeps keep
     // their distance.
-    const int64_t sweepOrigin = engine_.samplesHeard() - state.writeIndex;
+    const int64_t sweepOrigin = engine_.samplesHeard() - state_.writeIndex;
     heard_.pulseHeard(
         static_cast<double>(sweepOrigin + beat.beatTime),
-        HeardWatch::PulseWidth(beat, state.sampleHistory.data(), engine_.controls().thresholdLevel));
+        HeardWatch::PulseWidth(beat, state_.sampleHistory.data(), engine_.controls().thresholdLevel));
     judge();
 }
 
@@ -163,16 +162,15 @@ void WatchGate::beatRateCounted()
         publisher_.showBeatRate(); // the meter counts what it hears, a watch by its own judgement
         return;
     }
-    MeasurementState &state = engine_.state;
-    if (const std::optional<double> kept = heard_.beatRateKept(state.beatsPerSecond, pulseHearing()))
-        state.beatsPerSecond = *kept;
+    if (const std::optional<double> kept = heard_.beatRateKept(state_.beatsPerSecond, pulseHearing()))
+        state_.beatsPerSecond = *kept;
     held_.beatRate = true;
     judge(); // a new beat rate may decide
     if (showing())
         showHeld();
     else
         beatRateHidden_ = true;
-    if (!state.beatRateSet())
+    if (!state_.beatRateSet())
         showNoMeasures();
 }
 
@@ -189,7 +187,7 @@ void WatchGate::showNoMeasures()
 void WatchGate::judge()
 {
     const WatchVerdict before = heard_.verdict(MeasuringMode::Threshold);
-    const WatchVerdict now = heard_.judge(engine_.state.beatsPerSecond, pulseHearing());
+    const WatchVerdict now = heard_.judge(state_.beatsPerSecond, pulseHearing());
     if (now == before)
         return;
     if (now == WatchVerdict::Watch) {
@@ -255,10 +253,9 @@ void WatchGate::showAmplitude(const Held::Amplitude &a)
 
 void WatchGate::showBeatError(double milliseconds)
 {
-    const MeasurementState &state = engine_.state;
-    if (WatchLikeness::PossibleBeatError(milliseconds, state.beatsPerSecond))
+    if (WatchLikeness::PossibleBeatError(milliseconds, state_.beatsPerSecond))
         publisher_.showBeatError(milliseconds,
-                                 engine_.mode() == MeasuringMode::Averaging ? state.beatsPerSecond : 0);
+                                 engine_.mode() == MeasuringMode::Averaging ? state_.beatsPerSecond : 0);
     else
         clearAndTell(Reading::kBeatError);
 }
@@ -284,15 +281,14 @@ void WatchGate::hear(AveragingMeter::Hearing hearing, const AveragingMeter::Read
 
 void WatchGate::averaged(const AveragingMeter::Reading &r)
 {
-    MeasurementState &state = engine_.state;
-    if (engine_.controls().beatCounterOn && state.beatsPerSecond != r.beatsPerHour / 3600) {
-        state.beatsPerSecond = r.beatsPerHour / 3600;
+    if (engine_.controls().beatCounterOn && state_.beatsPerSecond != r.beatsPerHour / 3600) {
+        state_.beatsPerSecond = r.beatsPerHour / 3600;
         beatRateCounted();
     }
-    if (!state.beatRateSet())
+    if (!state_.beatRateSet())
         return;
-    const AveragedMeasures m = AveragedMeasures::Of(r, state);
-    state.rateRatio = m.rateRatio;
+    const AveragedMeasures m = AveragedMeasures::Of(r, state_);
+    state_.rateRatio = m.rateRatio;
     rateMeasured(m.secondsPerDay);
     beatErrorMeasured(m.beatErrorMs);
     measureAmplitude({m.amplitudeDegrees, m.liftSamples});
@@ -304,11 +300,10 @@ void WatchGate::averagedNothing()
 {
     if (!averagedShown_)
         return;
-    MeasurementState &state = engine_.state;
     const bool counted = engine_.controls().beatCounterOn;
     if (counted)
-        state.beatsPerSecond = 0;
-    state.rateRatio = 0;
+        state_.beatsPerSecond = 0;
+    state_.rateRatio = 0;
     publisher_.withdrawAveraged(counted);
     averagedShown_ = false;
 }

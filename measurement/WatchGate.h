@@ -24,7 +24,7 @@ class MeasurementEngine;
 
 class WatchGate : public AnalysisOutput {
 public:
-    WatchGate(MeasurementEngine &engine, MeasurementListener &listener);
+    WatchGate(MeasurementEngine &engine, MeasurementState &state, MeasurementListener &listener);
 
     // A new measurement: nothing heard yet, and the reading's numbers forgotten. The readouts
     // stay as they are.
@@ -90,6 +90,7 @@ private:
     void clearAndTell(unsigned parts);
 
     MeasurementEngine &engine_;
+    MeasurementState &state_; // the engine's: the beat rate heard is kept there
     MeasurementListener &listener_;
     ReadingPublisher publisher_;
     HeardWatch heard_;

@@ -165,13 +165,13 @@ TEST(Acquisition, ALossOfAudioIsInSightAtTheDefaultWidth)
     for (int quarter = 0; quarter < 40; ++quarter)
         w.service->notify(kWimLoss, 11025);
     QCoreApplication::processEvents();
-    const ElidedLabel *alarm = w.form->CaptureAlarm;
+    const ElidedLabel *alarm = w.form->BackPanel1->CaptureAlarm;
     ASSERT_TRUE(alarm->isVisible());
     EXPECT_TRUE(alarm->text().startsWith("Sound server lost")) << alarm->text().toStdString();
     const QRect strip = w.form->BackPanel1->rect();
     EXPECT_TRUE(strip.contains(alarm->geometry()));
-    for (const QWidget *readout : {static_cast<QWidget *>(w.form->kaku), static_cast<QWidget *>(w.form->spd),
-                                   static_cast<QWidget *>(w.form->LEDLabel3), static_cast<QWidget *>(w.form->SpeedButton5)})
+    for (const QWidget *readout : {static_cast<QWidget *>(w.form->BackPanel1->kaku), static_cast<QWidget *>(w.form->BackPanel1->spd),
+                                   static_cast<QWidget *>(w.form->BackPanel1->LEDLabel3), static_cast<QWidget *>(w.form->BackPanel1->SpeedButton5)})
         EXPECT_FALSE(alarm->geometry().intersects(readout->geometry()));
     EXPECT_EQ(alarm->toolTip(), w.form->StatusBar1->captureNote());
 

@@ -51,12 +51,12 @@ TEST(AveragingMeasurement, ReadsAWatchThenSaysWhenItIsGone)
     feed(w, watch, position, 10);
 
     EXPECT_EQ(w.state().beatsPerSecond, 6);
-    EXPECT_EQ(w.form->bpss->caption(), " 06.0");
-    EXPECT_EQ(w.form->spd->value(), 5);
+    EXPECT_EQ(w.form->BackPanel1->bpss->caption(), " 06.0");
+    EXPECT_EQ(w.form->BackPanel1->spd->value(), 5);
     const QString rate = w.form->StatusBar1->panelText(6);
     EXPECT_NEAR(rate.split(' ')[0].toDouble(), 4.6, 0.5) << rate.toStdString();
     EXPECT_NEAR(w.form->StatusBar1->panelText(2).split(' ')[0].toDouble(), 0.55, 0.1);
-    EXPECT_NEAR(w.form->kaku->value(), 233, 20);
+    EXPECT_NEAR(w.form->BackPanel1->kaku->value(), 233, 20);
     EXPECT_EQ(w.form->StatusBar1->watchNote(), QString());
     // A dot per beat since the chart began, and the templates drawn in red.
     EXPECT_GT(pixelsOf(w.form->pictures().traceBitmap(), colors::black), 40);
@@ -67,9 +67,9 @@ TEST(AveragingMeasurement, ReadsAWatchThenSaysWhenItIsGone)
     feed(w, nothing, position, 14);
     EXPECT_EQ(w.form->StatusBar1->watchNote(), "No watch heard");
     EXPECT_EQ(w.state().beatsPerSecond, 0);
-    EXPECT_EQ(w.form->bpss->caption(), " 00.0");
-    EXPECT_EQ(w.form->spd->value(), 0);
-    EXPECT_EQ(w.form->kaku->value(), 0);
+    EXPECT_EQ(w.form->BackPanel1->bpss->caption(), " 00.0");
+    EXPECT_EQ(w.form->BackPanel1->spd->value(), 0);
+    EXPECT_EQ(w.form->BackPanel1->kaku->value(), 0);
     for (int panel : {2, 4, 6})
         EXPECT_EQ(w.form->StatusBar1->panelText(panel), QString()) << panel;
 }
@@ -90,13 +90,13 @@ TEST(AveragingMeasurement, AClockAndATickThatRingsAsOne)
     w.form->InputFilter1->trigger();
     int64_t position = 0;
     feed(w, tamsel::SyntheticWatch(bench("clock3600")), position, 30); // +20 s/day, 15 ms
-    EXPECT_EQ(w.form->bpss->caption(), " 01.0");
-    EXPECT_EQ(w.form->katatime->caption(), "15.0");
+    EXPECT_EQ(w.form->BackPanel1->bpss->caption(), " 01.0");
+    EXPECT_EQ(w.form->BackPanel1->katatime->caption(), "15.0");
     const QString beatError = w.form->StatusBar1->panelText(2);
     EXPECT_NEAR(beatError.split(' ')[0].toDouble(), 15, 0.5) << beatError.toStdString();
     EXPECT_TRUE(beatError.endsWith("msec (1.5 %)")) << beatError.toStdString();
     EXPECT_NEAR(w.form->StatusBar1->panelText(6).split(' ')[0].toDouble(), 20, 1);
-    EXPECT_EQ(w.form->kaku->value(), 0);
+    EXPECT_EQ(w.form->BackPanel1->kaku->value(), 0);
     EXPECT_EQ(w.form->StatusBar1->panelText(4), QString());
     EXPECT_EQ(w.form->StatusBar1->watchNote(), "No amplitude below 2 beats a second");
 
@@ -104,7 +104,7 @@ TEST(AveragingMeasurement, AClockAndATickThatRingsAsOne)
     ring.form->InputFilter1->trigger();
     position = 0;
     feed(ring, tamsel::SyntheticWatch(bench("ring21600long")), position, 20); // +5 s/day, 0.4 ms
-    EXPECT_EQ(ring.form->bpss->caption(), " 06.0");
+    EXPECT_EQ(ring.form->BackPanel1->bpss->caption(), " 06.0");
     EXPECT_NEAR(ring.form->StatusBar1->panelText(6).split(' ')[0].toDouble(), 5, 0.5);
     EXPECT_NEAR(ring.form->StatusBar1->panelText(2).split(' ')[0].toDouble(), 0.4, 0.1);
     EXPECT_EQ(ring.form->StatusBar1->panelText(4), QString());

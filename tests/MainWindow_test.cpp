@@ -37,11 +37,11 @@ TEST(Language, JapaneseCaptionGivesJapaneseTexts)
 {
     Window w({}, kJapanese);
     EXPECT_EQ(w.form->StatusBar1->panelText(0), QStringLiteral("60秒 1倍表示"));
-    EXPECT_EQ(w.form->spd->hint(), QStringLiteral("平均歩度"));
+    EXPECT_EQ(w.form->BackPanel1->spd->hint(), QStringLiteral("平均歩度"));
     w.form->spdClick();
-    EXPECT_EQ(w.form->spd->hint(), QStringLiteral("歩度"));
+    EXPECT_EQ(w.form->BackPanel1->spd->hint(), QStringLiteral("歩度"));
     w.form->N601Click(); // a reset colours the readout for the mode again
-    EXPECT_EQ(w.form->spd->hint(), QStringLiteral("歩度"));
+    EXPECT_EQ(w.form->BackPanel1->spd->hint(), QStringLiteral("歩度"));
     EXPECT_TRUE(w.form->recordFolder.endsWith(QStringLiteral("My Pictures/タムセル/")))
         << w.form->recordFolder.toStdString();
     EXPECT_TRUE(
@@ -88,9 +88,9 @@ TEST(Language, AnyOtherCaptionGivesEnglish)
         SCOPED_TRACE(caption.toStdString());
         Window w({}, caption);
         EXPECT_EQ(w.form->StatusBar1->panelText(0), "60sec x1");
-        EXPECT_EQ(w.form->spd->hint(), "Average");
+        EXPECT_EQ(w.form->BackPanel1->spd->hint(), "Average");
         w.form->spdClick();
-        EXPECT_EQ(w.form->spd->hint(), "Rate");
+        EXPECT_EQ(w.form->BackPanel1->spd->hint(), "Rate");
         EXPECT_TRUE(w.form->recordFolder.endsWith("My Pictures/Tamsel/"))
             << w.form->recordFolder.toStdString();
         runInAcMode(w);
@@ -137,11 +137,11 @@ TEST(FormShow, StoredZoomOutsideTheMenuChecksNoItem)
 TEST(FormShow, StoredBeatUnitShapesTheBeatReadout)
 {
     Window hours("[Init]\r\nvbps=1\r\n");
-    EXPECT_EQ(hours.form->bpsLabel->caption(), "bph");
-    EXPECT_EQ(hours.form->bpss->caption(), "00000");
+    EXPECT_EQ(hours.form->BackPanel1->bpsLabel->caption(), "bph");
+    EXPECT_EQ(hours.form->BackPanel1->bpss->caption(), "00000");
     Window seconds;
-    EXPECT_EQ(seconds.form->bpsLabel->caption(), "bps");
-    EXPECT_EQ(seconds.form->bpss->caption(), " 00.0");
+    EXPECT_EQ(seconds.form->BackPanel1->bpsLabel->caption(), "bps");
+    EXPECT_EQ(seconds.form->BackPanel1->bpss->caption(), " 00.0");
 }
 
 TEST(PulseMode, ButtonAndMenuStayInStep)
@@ -189,13 +189,13 @@ TEST(PulseMode, EnteringItClearsTheAmplitude)
     f.StatusBar1->setPanelText(4, "280 deg");
     f.StatusBar1->setPanelText(7, "x");
     f.StatusBar1->setPanelText(6, "1.000 sec/day");
-    f.kaku->setValue(280);
+    f.BackPanel1->kaku->setValue(280);
     f.NOn1Click();
     EXPECT_EQ(f.StatusBar1->panelText(4), "");
     EXPECT_EQ(f.StatusBar1->panelText(7), "");
     EXPECT_EQ(f.StatusBar1->panelText(6), "1.000 sec/day");
-    EXPECT_EQ(f.kaku->value(), 1000);
-    EXPECT_EQ(f.kaku->displayedText(), "---") << "an invalid amplitude shows three minus signs";
+    EXPECT_EQ(f.BackPanel1->kaku->value(), 1000);
+    EXPECT_EQ(f.BackPanel1->kaku->displayedText(), "---") << "an invalid amplitude shows three minus signs";
 }
 
 TEST(PulseMode, HintsNameTheCurrentModeOnMouseMove)
@@ -443,9 +443,9 @@ TEST(Sights, CentredWithSystemMenuAndCloseOnlyAndButtonsPointTheirWay)
     EXPECT_NEAR(frame.center().y(), area.center().y(), 1);
     // The fine-correction arrows point as the beat-rate arrows do.
     auto image = [](QToolButton *b) { return b->icon().pixmap(b->iconSize()).toImage(); };
-    EXPECT_EQ(image(w.form->SpeedButton5), image(w.form->upBtn)) << "Dot UP";
-    EXPECT_EQ(image(w.form->SpeedButton6), image(w.form->downBtn)) << "Dot DOWN";
-    EXPECT_NE(image(w.form->upBtn), image(w.form->downBtn));
+    EXPECT_EQ(image(w.form->BackPanel1->SpeedButton5), image(w.form->BackPanel1->upBtn)) << "Dot UP";
+    EXPECT_EQ(image(w.form->BackPanel1->SpeedButton6), image(w.form->BackPanel1->downBtn)) << "Dot DOWN";
+    EXPECT_NE(image(w.form->BackPanel1->upBtn), image(w.form->BackPanel1->downBtn));
 }
 
 TEST(TimeSignal, CalibrationStartsWithTheNewMeasurementNotOnTheOldSweep)

@@ -10,6 +10,7 @@
 
 #include "AnalysisHarness.h"
 #include "AnalyzerProcess.h"
+#include "MeasurementStateAccess.h"
 #include "SyntheticWatch.h"
 #include "measurement/MeasurementEngine.h"
 #include "recording/CsvLine.h"
@@ -78,7 +79,7 @@ void feed(MeasurementEngine &engine, const std::vector<int16_t> &samples, const 
 
 class MeasurementEngineTest : public ::testing::Test {
 protected:
-    void SetUp() override { SetUpState(engine.state); }
+    void SetUp() override { SetUpState(MeasurementStateAccess::of(engine)); }
     void Feed(const SyntheticWatch &watch, double seconds)
     {
         feed(engine, watch.Samples(0, static_cast<int64_t>(seconds * 44100)), controls);
@@ -103,13 +104,13 @@ TEST_F(MeasurementEngineTest, BeatDetectionMeasuresAWatchHeardInWholeBuffersAcro
     EXPECT_EQ(engine.samplesHeard(), heard);
     EXPECT_EQ(log.stored, heard);
     EXPECT_TRUE(log.runsContiguous);
-    ASSERT_EQ(log.sweepEnds, (std::vector<int64_t>{engine.state.samplesPerSweep + 1}))
+    ASSERT_EQ(log.sweepEnds, (std::vector<int64_t>{engine.state().samplesPerSweep + 1}))
         << "the sweep ends after its last entry, inside a buffer";
-    EXPECT_EQ(engine.state.writeIndex, heard - engine.state.samplesPerSweep - 1);
+    EXPECT_EQ(engine.state().writeIndex, heard - engine.state().samplesPerSweep - 1);
     const int64_t last = heard - 1;
-    EXPECT_EQ(engine.state.sampleHistory[engine.state.writeIndex - 1],
+    EXPECT_EQ(engine.state().sampleHistory[engine.state().writeIndex - 1],
               std::abs(int32_t{watch.Samples(last, 1)[0]}));
-    EXPECT_EQ(engine.state.beatsPerSecond, 5);
+    EXPECT_EQ(engine.state().beatsPerSecond, 5);
     // The averaged rate resolves a sample at each end of ~58 s of beats, plus the tick/tock
     // offset over an odd count of intervals.
     EXPECT_NEAR(rateAtSweepEnd, 12.5, (2 + 0.4 * 44.1) / (58 * 44100.0) * 86400);
@@ -130,18 +131,19 @@ TEST_F(MeasurementEngineTest, AveragingMeasuresTheWatchAndGivesWayToATimeSignalC
     // A time signal's pulses are timed by beat detection, whatever is asked: the calibration
     // ends on them.
     engine.calibration().StartTimeSignal();
-    engine.state.beatsPerSecond = 1.0;
-    engine.state.timeSignalCalibrating = true;
-    engine.state.writeIndex = 0;
-    engine.state.clearSweepDetection();
+    MeasurementState &state = MeasurementStateAccess::of(engine);
+    state.beatsPerSecond = 1.0;
+    state.timeSignalCalibrating = true;
+    state.writeIndex = 0;
+    state.clearSweepDetection();
     controls.beatCounterOn = false;
     EXPECT_EQ(engine.mode(), MeasuringMode::Threshold);
     int averagedWhileCalibrating = 0;
-    log.onTemplates = [&] { averagedWhileCalibrating += engine.state.timeSignalCalibrating; };
+    log.onTemplates = [&] { averagedWhileCalibrating += engine.state().timeSignalCalibrating; };
     Feed(SyntheticWatch(WatchParams{.beatsPerHour = 3600, .amplitudeDegrees = 0, .firstPeak = 5000}), 62);
     EXPECT_EQ(averagedWhileCalibrating, 0);
     EXPECT_EQ(log.calibrationEnds, 1);
-    EXPECT_FALSE(engine.state.timeSignalCalibrating);
+    EXPECT_FALSE(engine.state().timeSignalCalibrating);
     EXPECT_EQ(engine.mode(), MeasuringMode::Averaging);
 }
 
@@ -196,7 +198,7 @@ TEST(MeasurementEngineAlone, ReadsARecordingAsTheWindowDoes)
 
         EngineLog log;
         MeasurementEngine engine{log};
-        SetUpState(engine.state);
+        SetUpState(MeasurementStateAccess::of(engine));
         engine.setAveraging(filter);
         feed(engine, samples, AnalysisControls{.thresholdLevel = 32768 - 15000});
         QStringList alone;

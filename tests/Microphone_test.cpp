@@ -59,13 +59,13 @@ TEST(Microphone, SwitchingTheFilterStartsANewMeasurement)
     WatchFeed feed;
     feed.atLeast(w, 4 * 44100);
     ASSERT_EQ(w.state().beatsPerSecond, 5);
-    ASSERT_NE(w.form->kaku->value(), 0);
+    ASSERT_NE(w.form->BackPanel1->kaku->value(), 0);
     const std::vector<int16_t> next = feed.watch.Samples(feed.position, kBufferSamples);
 
     w.form->InputFilter1->trigger();
     EXPECT_EQ(w.state().writeIndex, 0);
     EXPECT_EQ(w.state().beatCount, 0);
-    for (TLEDLabel *readout : {w.form->spd, w.form->kaku, w.form->katatime, w.form->bpss})
+    for (TLEDLabel *readout : {w.form->BackPanel1->spd, w.form->BackPanel1->kaku, w.form->BackPanel1->katatime, w.form->BackPanel1->bpss})
         EXPECT_EQ(readout->value(), 0);
     // The history now holds the conditioned magnitude, not |s|.
     w.deliver(next);
@@ -243,11 +243,11 @@ TEST(Microphone, TheTimeSignalIsTimedOnItsPulsesWithTheFilterOn)
     EXPECT_EQ(w.form->StatusBar1->clockNote(), "Clock +19.6 s/day");
     EXPECT_EQ(w.form->StatusBar1->panelText(6), QString()) << "nothing read of the pulses under the box";
 
-    w.form->autosw->click();
+    w.form->BackPanel1->autosw->click();
     feed = WatchFeed(
         WatchParams{.beatsPerHour = 21600, .rateSecondsPerDay = 3, .beatErrorMs = 0.4, .cardRate = card});
     feed.atLeast(w, 12 * 44100);
-    EXPECT_EQ(w.form->bpss->caption(), " 06.0");
+    EXPECT_EQ(w.form->BackPanel1->bpss->caption(), " 06.0");
     EXPECT_NEAR(w.form->StatusBar1->panelText(6).split(' ')[0].toDouble(), 3, 0.3)
         << w.form->StatusBar1->panelText(6).toStdString();
     EXPECT_NEAR(w.form->StatusBar1->panelText(2).split(' ')[0].toDouble(), 0.4, 0.1);

@@ -87,12 +87,12 @@ TEST(RealWindow, MeasuresAWatchHeardThroughTheSoundServer)
         EXPECT_TRUE(QFile::exists(shot)) << "screenshot";
     }
     EXPECT_TRUE(errors.empty()) << errors.front().toStdString();
-    EXPECT_EQ(form->bpss->caption(), " 05.0");
+    EXPECT_EQ(form->BackPanel1->bpss->caption(), " 05.0");
     EXPECT_EQ(form->state.beatsPerSecond, 5);
-    EXPECT_NEAR(form->spd->value(), 8, 2);
+    EXPECT_NEAR(form->BackPanel1->spd->value(), 8, 2);
     EXPECT_NEAR(form->StatusBar1->panelText(6).section(' ', 0, 0).toDouble(), 8, 1.5)
         << form->StatusBar1->panelText(6).toStdString();
-    EXPECT_EQ(form->katatime->caption(), "00.0");
+    EXPECT_EQ(form->BackPanel1->katatime->caption(), "00.0");
     EXPECT_EQ(form->lostSamples(), 0);
     form->close();
     runUntil([&] { return !form->WinWaveIn1->Opened(); }, 5000);

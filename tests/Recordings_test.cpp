@@ -52,8 +52,8 @@ QString writeWav(const QString &path, const std::vector<int16_t> &samples)
 // The readouts as they stand at a sweep end.
 QStringList readouts(const TForm1 &form)
 {
-    return {form.bpss->caption(),          QString::number(form.spd->value()),
-            form.katatime->caption(),      QString::number(form.kaku->value()),
+    return {form.BackPanel1->bpss->caption(),          QString::number(form.BackPanel1->spd->value()),
+            form.BackPanel1->katatime->caption(),      QString::number(form.BackPanel1->kaku->value()),
             form.StatusBar1->panelText(2), form.StatusBar1->panelText(4),
             form.StatusBar1->panelText(6)};
 }

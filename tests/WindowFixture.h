@@ -9,6 +9,7 @@
 #include "app/TApplication.h"
 #include "app/TForm1.h"
 #include "capture/ScriptedSoundService.h"
+#include "MeasurementStateAccess.h"
 
 namespace tamsel {
 
@@ -67,7 +68,7 @@ struct Window {
     }
     // The window's state, writable for the states a test sets up that no user step reaches;
     // the window itself only reads it.
-    MeasurementState &state() { return const_cast<MeasurementState &>(form->state); }
+    MeasurementState &state() { return MeasurementStateAccess::of(form->session()); }
 };
 
 } // namespace tamsel

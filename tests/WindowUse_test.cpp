@@ -55,8 +55,8 @@ std::vector<int16_t> heardWatch(double seconds)
 
 QStringList readouts(const TForm1 &form)
 {
-    return {form.bpss->caption(),          QString::number(form.spd->value()),
-            form.katatime->caption(),      QString::number(form.kaku->value()),
+    return {form.BackPanel1->bpss->caption(),          QString::number(form.BackPanel1->spd->value()),
+            form.BackPanel1->katatime->caption(),      QString::number(form.BackPanel1->kaku->value()),
             form.StatusBar1->panelText(2), form.StatusBar1->panelText(4),
             form.StatusBar1->panelText(6)};
 }

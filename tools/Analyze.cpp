@@ -439,7 +439,7 @@ int main(int argc, char **argv)
         loop.exec();
     }
     progress.finish();
-    const MeasurementState &state = engine.state;
+    const MeasurementState &state = engine.state();
     const ShownReadouts shown = analysis->finalShown();
     bool printed = !outputFailed &&
                    writeResults(json ? sweepJson(shown, lostSamples(), heardAt(), "final") : finalLine(shown, state));

@@ -14,7 +14,7 @@ SnapshotRecording::SnapshotRecording(const QString &folder, const SnapshotOption
 QString SnapshotRecording::sweepEnded(const SweepPictures &pictures, const MeasurementEngine &engine,
                                       const SweepRecord &sweep)
 {
-    const MeasurementState &state = engine.state;
+    const MeasurementState &state = engine.state();
     // The view is chosen before the run and the zoom before the view: a short view still
     // shows the text of its choice.
     const QString view = viewText(state.viewSeconds, state.zoom, state.viewSeconds <= 3, false);

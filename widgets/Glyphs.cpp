@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QToolButton>
 #include <algorithm>
 #include <utility>
 
@@ -184,6 +185,20 @@ QIcon triangleIcon(bool up, int width, int height)
     icon.addPixmap(triangle(up, width, height, QColor(60, 255, 60)), QIcon::Active);
     icon.addPixmap(triangle(up, width, height, QColor(0, 90, 0)), QIcon::Disabled);
     return icon;
+}
+
+QToolButton *columnButton(QWidget *parent, int top, int height, const char *hint, ColumnGlyph glyph,
+                          bool checkable)
+{
+    auto *button = new QToolButton(parent);
+    button->setGeometry(0, top, 30, height);
+    button->setToolTip(QString::fromUtf8(hint));
+    button->setIcon(columnGlyph(glyph, 26, height - 4));
+    button->setIconSize(QSize(26, height - 4));
+    button->setCheckable(checkable);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
 }
 
 } // namespace tamsel

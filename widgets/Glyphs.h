@@ -3,6 +3,9 @@
 // from image files.
 #include <QIcon>
 
+class QToolButton;
+class QWidget;
+
 namespace tamsel {
 
 // The beat counter switch: a round key, lit green with "A" while the count is automatic,
@@ -14,6 +17,9 @@ QIcon programIcon();
 // The pictures of the chart's button column.
 enum class ColumnGlyph { Pulse, AcMode, LongTime, ShortTime, ZoomUp, ZoomDown, Start, Stop, Record };
 QIcon columnGlyph(ColumnGlyph glyph, int width, int height);
+// A flat button of the column, 30 pixels wide, at `top`, showing its glyph.
+QToolButton *columnButton(QWidget *parent, int top, int height, const char *hint, ColumnGlyph glyph,
+                          bool checkable);
 // A small triangle pointing up or down, for Beat Up / Beat Down.
 QIcon triangleIcon(bool up, int width, int height);
 

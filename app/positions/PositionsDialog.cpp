@@ -37,6 +37,17 @@ QString number(double x, int decimals)
 
 } // namespace
 
+void PositionsDialog::Open(TForm1 &form)
+{
+    if (!form.PositionsDlg) {
+        form.PositionsDlg = new PositionsDialog(form);
+        form.capture().OnBufferQueued = [&form](int samples) { form.PositionsDlg->BufferHandled(samples); };
+    }
+    form.PositionsDlg->show();
+    form.PositionsDlg->raise();
+    form.PositionsDlg->activateWindow();
+}
+
 PositionsDialog::PositionsDialog(TForm1 &form) : QDialog(&form), form_(form)
 {
     setWindowTitle(QStringLiteral("Positions"));

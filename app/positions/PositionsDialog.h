@@ -21,6 +21,8 @@ class PositionsDialog : public QDialog {
     Q_OBJECT
 public:
     explicit PositionsDialog(TForm1 &form);
+    // Option ▸ Positions…: the form's dialog, made at its first use and kept, in front.
+    static void Open(TForm1 &form);
 
     void StartBtnClick();
     void NextBtnClick();

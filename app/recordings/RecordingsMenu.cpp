@@ -46,6 +46,15 @@ RecordingsMenu::RecordingsMenu(TForm1 &form, QMenu *file, QMenu *option)
     option->addSeparator();
     RecordFolder1 = menuItem(option, "Recording &folder…", "RecordFolder1");
     OpenRecordFolder1 = menuItem(option, "Open recording folder", "OpenRecordFolder1");
+    const std::pair<QAction *, void (RecordingsMenu::*)()> items[] = {
+        {OpenRecording1, &RecordingsMenu::OpenRecording1Click},
+        {LiveInput1, &RecordingsMenu::LiveInput1Click},
+        {SaveAudio1, &RecordingsMenu::SaveAudio1Click},
+        {RecordFolder1, &RecordingsMenu::RecordFolder1Click},
+        {OpenRecordFolder1, &RecordingsMenu::OpenRecordFolder1Click},
+    };
+    for (const auto &[action, handler] : items)
+        connect(action, &QAction::triggered, this, handler);
 }
 
 void RecordingsMenu::OpenRecording1Click()

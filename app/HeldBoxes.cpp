@@ -1,15 +1,17 @@
-#include "app/HeldErrors.h"
+#include "app/HeldBoxes.h"
+
+#include <utility>
 
 #include "app/TApplication.h"
 
 namespace tamsel {
 
-void HeldErrors::hold(const QString &text, const QString &failure)
+void HeldBoxes::hold(const QString &text, const QString &failure)
 {
     held_.append({text, failure.isEmpty() ? text : failure});
 }
 
-void HeldErrors::show()
+void HeldBoxes::show()
 {
     while (!held_.isEmpty()) {
         const Held error = held_.takeFirst();
@@ -21,6 +23,8 @@ void HeldErrors::show()
         ShowException(error.text); // its own event loop: capture goes on under it
         open_.remove(error.failure);
     }
+    if (!message_.isEmpty())
+        ShowMessage(std::exchange(message_, QString())); // capture goes on under it
 }
 
 } // namespace tamsel
