@@ -32,7 +32,12 @@ inline AnalyzerRun run(const QString &program, const QStringList &arguments,
     if (!environment.isEmpty())
         process.setProcessEnvironment(environment);
     process.start(program, arguments);
-    process.waitForFinished(120000);
+    // Generous: a sanitizer build on a loaded machine runs far slower than real time.
+    if (!process.waitForFinished(600000)) {
+        process.kill();
+        process.waitForFinished();
+        return {-1, {}, QStringLiteral("the analyzer did not finish within 10 minutes")};
+    }
     return endedRun(process);
 }
 
