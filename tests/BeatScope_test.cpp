@@ -1,12 +1,17 @@
 // The beat scope: the averaged tick and tock as the engine holds them, with the unlocking and the
 // drop named where a perfect timegrapher puts them, and an amplitude scale that reads what the
-// readout shows.
+// readout shows; saved by the analyzer with its labels and named marks as text.
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sndfile.h>
 
 #include <cmath>
 #include <functional>
 
 #include "AnalysisHarness.h"
+#include "AnalyzerProcess.h"
 #include "MicrophoneScenarios.h"
 #include "measurement/BeatScope.h"
 #include "measurement/MeasurementEngine.h"
@@ -38,7 +43,7 @@ struct Heard {
         SetUpState(engine.state);
         engine.state.liftAngle = static_cast<int32_t>(std::lround(params.liftAngle));
         engine.setAveraging(filter);
-        const SyntheticWatch watch(params);
+        const tamsel::SyntheticWatch watch(params);
         std::vector<int16_t> buffer(11025);
         const AnalysisControls controls{.thresholdLevel = 8000};
         for (int64_t at = 0; at < static_cast<int64_t>(seconds * 44100); at += 11025) {
@@ -57,6 +62,36 @@ const MicrophoneScenario &named(const std::vector<MicrophoneScenario> &all, cons
     throw std::runtime_error("no scenario " + name);
 }
 
+QString writeWav(const QTemporaryDir &dir, const SyntheticWatchParams &params, double seconds)
+{
+    const tamsel::SyntheticWatch watch(params);
+    std::vector<int16_t> samples(static_cast<size_t>(seconds * 44100));
+    watch.generate(0, samples.data(), samples.size());
+    const QString path = dir.filePath("watch.wav");
+    SF_INFO info{};
+    info.samplerate = 44100;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE *file = sf_open(path.toLocal8Bit().constData(), SFM_WRITE, &info);
+    sf_write_short(file, samples.data(), static_cast<sf_count_t>(samples.size()));
+    sf_close(file);
+    return path;
+}
+
+// Every text element of an SVG, in order.
+QStringList svgTexts(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QString svg = QString::fromUtf8(file.readAll());
+    static const QRegularExpression element(QStringLiteral("<text[^>]*>([^<]*)</text>"));
+    QStringList texts;
+    for (const QRegularExpressionMatch &m : element.globalMatch(svg))
+        texts << m.captured(1).trimmed().replace(QStringLiteral("&#xb0;"), QStringLiteral("°"));
+    return texts;
+}
+
 } // namespace
 
 // Watches through ordinary microphones, at three rates, on two seeds and at two levels: each
@@ -69,7 +104,7 @@ TEST(BeatScope, UnlockingAndDropLieAtTheTruthAndTheDropReadsTheAmplitude)
             for (double level : {1.5, 0.7}) {
                 SyntheticWatchParams params = named(microphoneScenarios(seed), name).params;
                 params.peakLevel *= level;
-                const SyntheticWatch watch(params);
+                const tamsel::SyntheticWatch watch(params);
                 const MicrophoneTruth truth = truthOf(watch);
                 const Heard heard(params, 20);
                 const BeatScope scope = BeatScope::of(heard.engine);
@@ -102,5 +137,59 @@ TEST(BeatScope, SaysWhyItIsEmpty)
     EXPECT_EQ(BeatScope::of(Heard(watch, 10, false).engine).emptyReason, BeatScope::kFilterOff);
     EXPECT_EQ(BeatScope::of(Heard(named(microphoneScenarios(3), "nowatch").params, 10).engine).emptyReason,
               BeatScope::kNoWatch);
+}
+
+// quorlen-analyze --scope on a recording: the scope of its last sweep as SVG, its axes and marks
+// written as text that reads back the truth and the FINAL line's amplitude; a seconds pendulum's
+// scope reaches past its drop, with the ring after it.
+TEST(BeatScope, TheAnalyzerSavesTheScopeWithItsLabelsAndNamedMarksAsText)
+{
+    QTemporaryDir dir;
+    const QString svg = dir.filePath("scope.svg");
+    const SyntheticWatchParams params = named(microphoneScenarios(7), "honest21600").params;
+    const MicrophoneTruth truth = truthOf(tamsel::SyntheticWatch(params));
+    const AnalyzerRun run = analyze({"--input-filter", "--auto-threshold", "--view", "20", "--scope", svg,
+                                     writeWav(dir, params, 41)});
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    const QStringList final = run.lines.last().split(',');
+    const QStringList texts = svgTexts(svg);
+    const std::string all = texts.join(" | ").toStdString();
+    for (const char *label : {"Time from the unlocking (ms)", "Amplitude (°)", "Frequency (kHz)", "tick", "tock",
+                              "150", "200", "250", "300"})
+        EXPECT_TRUE(texts.contains(QString::fromUtf8(label))) << label << " in " << all;
+    EXPECT_EQ(texts.count(QStringLiteral("unlocking")), 2) << all;
+    static const QRegularExpression dropText(QStringLiteral("^drop (\\d+\\.\\d) ms, (\\d+)°$"));
+    int drops = 0;
+    for (const QString &text : texts)
+        if (const QRegularExpressionMatch m = dropText.match(text); m.hasMatch()) {
+            ++drops;
+            EXPECT_NEAR(m.captured(1).toDouble(), truth.liftMs, 0.2) << all;
+            EXPECT_NEAR(m.captured(2).toDouble(), final[4].toDouble(), 5) << all;
+        }
+    EXPECT_EQ(drops, 2) << all;
+    EXPECT_TRUE(texts.filter(QRegularExpression("^lift \\d+\\.\\d ms$")).size() == 2) << all;
+    EXPECT_TRUE(texts.filter(QRegularExpression("^beat error 0\\.[56]\\d ms \\(tock (late|early)\\)$")).size() == 1)
+        << all;
+    EXPECT_TRUE(texts.filter(QRegularExpression("^listening band ")).size() == 1) << all;
+
+    const SyntheticWatchParams clock = named(benchScenarios(7), "clock3600").params;
+    const AnalyzerRun slow = analyze({"--input-filter", "--auto-threshold", "--lift-angle", "10", "--view", "30",
+                                      "--scope", svg, writeWav(dir, clock, 31)});
+    ASSERT_EQ(slow.exitCode, 0) << slow.errors.toStdString();
+    const QStringList clockTexts = svgTexts(svg);
+    const std::string clockAll = clockTexts.join(" | ").toStdString();
+    EXPECT_EQ(clockTexts.count(QStringLiteral("unlocking")), 2) << clockAll;
+    EXPECT_FALSE(clockTexts.contains(QStringLiteral("Amplitude (°)"))) << "no amplitude below 2 beats a second";
+    double dropMs = 0, axisEnd = 0;
+    static const QRegularExpression clockDrop(QStringLiteral("^drop (\\d+\\.\\d) ms$"));
+    for (const QString &text : clockTexts) {
+        if (const QRegularExpressionMatch m = clockDrop.match(text); m.hasMatch())
+            dropMs = std::max(dropMs, m.captured(1).toDouble());
+        bool number = false;
+        if (const double value = text.toDouble(&number); number)
+            axisEnd = std::max(axisEnd, value);
+    }
+    EXPECT_NEAR(dropMs, 160, 2) << clockAll;
+    EXPECT_GE(axisEnd, dropMs + 20) << "the drop's ring shows: " << clockAll;
 }
 
