@@ -1,7 +1,10 @@
 // The beat scope: the averaged tick and tock as the engine holds them, with the unlocking and the
 // drop named where a perfect timegrapher puts them, and an amplitude scale that reads what the
-// readout shows; saved by the analyzer with its labels and named marks as text.
+// readout shows; saved by the analyzer with its labels and named marks as text, and shown in a
+// window of its own.
+#include <QElapsedTimer>
 #include <QFile>
+#include <QMenu>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -13,6 +16,9 @@
 #include "AnalysisHarness.h"
 #include "AnalyzerProcess.h"
 #include "MicrophoneScenarios.h"
+#include "WindowDrive.h"
+#include "app/scope/Scope.h"
+#include "app/scope/ScopeWindow.h"
 #include "measurement/BeatScope.h"
 #include "measurement/MeasurementEngine.h"
 
@@ -193,3 +199,53 @@ TEST(BeatScope, TheAnalyzerSavesTheScopeWithItsLabelsAndNamedMarksAsText)
     EXPECT_GE(axisEnd, dropMs + 20) << "the drop's ring shows: " << clockAll;
 }
 
+// View ▸ Beat scope… (Ctrl+B), the View menu's last item, opens the scope in a window of its
+// own: it says why it is empty with the input filter off, draws the watch from the engine once
+// a second with it on, saves its picture, and opens where it was left on the next run; a run
+// that never opens it writes no place.
+TEST(BeatScope, TheWindowOpensFromTheViewMenuDrawsTheWatchAndKeepsItsPlace)
+{
+    Window w;
+    Scope &scope = w.form->scope();
+    EXPECT_EQ(scope.BeatScope1->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_B));
+    EXPECT_EQ(static_cast<QMenu *>(w.form->Trend1->parent())->actions().last(), scope.BeatScope1);
+    scope.BeatScope1->trigger();
+    ScopeWindow *window = scope.window();
+    ASSERT_TRUE(window && window->isVisible());
+    EXPECT_EQ(window->scope().emptyReason, BeatScope::kFilterOff);
+
+    w.form->InputFilter1->trigger();
+    const tamsel::SyntheticWatch watch(named(microphoneScenarios(3), "honest21600").params);
+    std::vector<int16_t> buffer(kBufferSamples);
+    for (int64_t at = 0; at < 12 * 44100; at += kBufferSamples) {
+        watch.generate(at, buffer.data(), buffer.size());
+        w.deliver(buffer);
+    }
+    QElapsedTimer waited;
+    waited.start();
+    while (!window->scope().emptyReason.empty() && waited.elapsed() < 3000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    ASSERT_EQ(window->scope().emptyReason, "") << "redrawn within a second";
+    ASSERT_TRUE(w.form->session().engine().reading().amplitudeValid);
+    EXPECT_NEAR(window->scope().amplitudeAt(window->scope().liftMs), w.form->session().engine().reading().amplitude, 1);
+
+    const QString pdf = w.dir.filePath("scope.pdf"), svg = w.dir.filePath("scope.svg");
+    EXPECT_EQ(window->saveImage(pdf), QString());
+    EXPECT_EQ(window->saveImage(svg), QString());
+    QFile saved(pdf);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(saved.readAll().startsWith("%PDF"));
+    EXPECT_TRUE(svgTexts(svg).contains("unlocking"));
+
+    window->setGeometry(40, 50, 700, 500);
+    const QRect place = window->geometry();
+    w.restart();
+    EXPECT_TRUE(w.ini().contains("BeatScopeWindow=")) << w.ini().toStdString();
+    EXPECT_EQ(w.form->scope().window(), nullptr) << "made at its first use";
+    w.form->scope().BeatScope1->trigger();
+    EXPECT_EQ(w.form->scope().window()->geometry(), place);
+
+    Window never;
+    never.form.reset();
+    EXPECT_FALSE(never.ini().contains("BeatScope"));
+}
