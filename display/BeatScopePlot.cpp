@@ -307,6 +307,7 @@ void BeatScopePlot::drawScope(QPainter &painter, const QRect &area, const BeatSc
 {
     QFont font = painter.font();
     font.setPixelSize(13);
+    font.setBold(false);
     painter.setFont(font);
     painter.setRenderHint(QPainter::Antialiasing);
     if (!scope.emptyReason.empty()) {

@@ -146,18 +146,18 @@ TEST(BeatScope, SaysWhyItIsEmpty)
 }
 
 // quorlen-analyze --scope on a recording: the scope of its last sweep as SVG, its axes and marks
-// written as text that reads back the truth and the FINAL line's amplitude; a seconds pendulum's
-// scope reaches past its drop, with the ring after it.
+// written as text that reads back the truth and the FINAL line's amplitude, and the report's row
+// of the same traces; a seconds pendulum's scope reaches past its drop, with the ring after it.
 TEST(BeatScope, TheAnalyzerSavesTheScopeWithItsLabelsAndNamedMarksAsText)
 {
     QTemporaryDir dir;
-    const QString svg = dir.filePath("scope.svg");
+    const QString svg = dir.filePath("scope.svg"), report = dir.filePath("report.svg");
     const SyntheticWatchParams params = named(microphoneScenarios(7), "honest21600").params;
     const MicrophoneTruth truth = truthOf(tamsel::SyntheticWatch(params));
     const AnalyzerRun run = analyze({"--input-filter", "--auto-threshold", "--view", "20", "--scope", svg,
-                                     writeWav(dir, params, 41)});
+                                     "--report", report, writeWav(dir, params, 41)});
     ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
-    const QStringList final = run.lines.last().split(',');
+    const QStringList final = run.lines.filter(QRegularExpression("^FINAL,")).value(0).split(',');
     const QStringList texts = svgTexts(svg);
     const std::string all = texts.join(" | ").toStdString();
     for (const char *label : {"Time from the unlocking (ms)", "Amplitude (°)", "Frequency (kHz)", "tick", "tock",
@@ -177,6 +177,10 @@ TEST(BeatScope, TheAnalyzerSavesTheScopeWithItsLabelsAndNamedMarksAsText)
     EXPECT_TRUE(texts.filter(QRegularExpression("^beat error 0\\.[56]\\d ms \\(tock (late|early)\\)$")).size() == 1)
         << all;
     EXPECT_TRUE(texts.filter(QRegularExpression("^listening band ")).size() == 1) << all;
+    // The report's row of traces: the same beats, their marks named.
+    const QStringList reported = svgTexts(report);
+    EXPECT_TRUE(reported.contains("Averaged tick and tock of the last sweep")) << reported.join(" | ").toStdString();
+    EXPECT_EQ(reported.count(QStringLiteral("unlocking")), 2) << reported.join(" | ").toStdString();
 
     const SyntheticWatchParams clock = named(benchScenarios(7), "clock3600").params;
     const AnalyzerRun slow = analyze({"--input-filter", "--auto-threshold", "--lift-angle", "10", "--view", "30",

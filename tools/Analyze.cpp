@@ -417,7 +417,7 @@ int main(int argc, char **argv)
         watchHeard = watchHeard || sweep.reading.validMeasures() != 0;
         if (longRun)
             longRun->sweepEnded(sweep, heardAt());
-        if (args.isSet("scope"))
+        if (args.isSet("scope") || longRun)
             lastSweepScope = BeatScope::of(engine);
         if (!outputFailed &&
             !writeResults(json ? sweepJson(analysis->shown(), lostSamples(), heardAt(), "sweep") : csv + '\n')) {
@@ -454,17 +454,18 @@ int main(int argc, char **argv)
     const ShownReadouts shown = analysis->finalShown();
     bool printed = !outputFailed &&
                    writeResults(json ? sweepJson(shown, lostSamples(), heardAt(), "final") : finalLine(shown, state));
+    // The last sweep's scope, or the run's end where no sweep ended.
+    const BeatScope beats = lastSweepScope.value_or(BeatScope::of(engine));
     if (longRun) {
+        longRun->setBeats(beats);
         longRun->facts().liftAngle = state.liftAngle;
         longRun->facts().heardSeconds = static_cast<double>(engine.samplesHeard()) / AudioFile::kRate;
         longRun->setSweepSeconds(state.viewSeconds);
     }
     // A report that could not be written still leaves the clock correction worth printing.
     bool reported = !printed || !longRun || longRun->finish();
-    // The last sweep's scope, or the run's end where no sweep ended.
     if (args.isSet("scope"))
-        if (const QString error = writeScope(scopePath, lastSweepScope.value_or(BeatScope::of(engine)));
-            !error.isEmpty()) {
+        if (const QString error = writeScope(scopePath, beats); !error.isEmpty()) {
             sayError(error);
             reported = false;
         }
