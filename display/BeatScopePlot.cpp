@@ -288,10 +288,12 @@ BeatScopePlot::TimeSpan BeatScopePlot::timeSpan(const BeatScope &scope)
         end = std::max(scope.tick.endMs(), scope.tock.endMs());
     // Room after the drop for its ring.
     end += std::max(3.0, 0.15 * end);
-    const AxisTicks ticks = roundTicks(0, end - kFromMs, 10);
+    // A tock far late (a clock out of beat) would unlock in beat before -5 ms: that too is shown.
+    const double from = std::min(kFromMs, -scope.beatErrorMs - 0.1 * (end - kFromMs));
+    const AxisTicks ticks = roundTicks(0, end - from, 10);
     TimeSpan span;
     span.stepMs = ticks.step;
-    span.fromMs = kFromMs;
+    span.fromMs = from;
     span.toMs = std::ceil(end / span.stepMs) * span.stepMs;
     return span;
 }

@@ -31,8 +31,9 @@ public:
     // size in points); empty for another type or when it could not be drawn.
     static QByteArray encode(const BeatScope &scope, const QSize &size, const QString &type,
                              const Options &options);
-    // The time axis, in ms from the unlocking: from -5 ms to past the longest lift (the 150 degree
-    // mark included, where an amplitude is given), ending on a whole grid step.
+    // The time axis, in ms from the unlocking: from -5 ms (or before where a late tock would
+    // have unlocked in beat) to past the longest lift (the 150 degree mark included, where an
+    // amplitude is given), ending on a whole grid step.
     struct TimeSpan {
         double fromMs = -5, toMs = 20, stepMs = 5;
     };

@@ -281,7 +281,7 @@ void AveragingMeter::track()
             }
             const double unlocking = BandBank::inputTime(at + onset_[kind]);
             if (fits)
-                spectrum_.beatAt(unlocking);
+                spectrum_.beatAt(unlocking, BandBank::inputTime(at + loudest_[kind]));
             latestFit_ = m.fit;
             fresh_.push_back({unlocking, nextIsTock_, fits});
             recentFits_.push_back(fits);
@@ -406,6 +406,10 @@ void AveragingMeter::analyseTemplates()
     events_[1] = templates_[1].subEvents(subEventGap_);
     onset_[0] = events_[0].first();
     onset_[1] = events_[1].first();
+    for (size_t kind = 0; kind < 2; ++kind) {
+        const std::vector<float> &shape = templates_[kind].shape();
+        loudest_[kind] = static_cast<double>(std::max_element(shape.begin(), shape.end()) - shape.begin());
+    }
     // The lift, from the unlocking to the drop, shown alike in tick and tock (an impulse may be
     // as loud as a drop). None when a beat rings as one, or an unlocking was missed: then the
     // beats are still placed, but no amplitude is given.

@@ -108,7 +108,8 @@ private:
     std::deque<bool> recentFits_;   // whether each recent beat fitted
     std::vector<Beat> fresh_;
     BeatLines lines_;
-    double onset_[2] = {0, 0}; // the first sub-event in each template, envelope samples
+    double onset_[2] = {0, 0};   // the first sub-event in each template, envelope samples
+    double loudest_[2] = {0, 0}; // the loudest point of each template, envelope samples
     double lift_ = 0;          // input samples
     std::array<BeatTemplate::SubEvents, 2> events_;
     int64_t nextAnalysis_ = 0;

@@ -57,9 +57,9 @@ void BeatSpectrum::add(const int16_t *samples, size_t count)
     });
 }
 
-void BeatSpectrum::beatAt(double unlocking)
+void BeatSpectrum::beatAt(double unlocking, double loudest)
 {
-    const int64_t from = std::llround(unlocking) - kBefore;
+    const int64_t from = std::max(std::llround(unlocking) - kBefore, std::llround(loudest) - kWindow / 2);
     if (from - lastTaken_ < kLeastApart || from < 0 || from < heard_ - kRing)
         return;
     lastTaken_ = from;

@@ -28,8 +28,10 @@ public:
     void forget();
     // The raw sound, as the meter hears it.
     void add(const int16_t *samples, size_t count);
-    // A beat accepted, its unlocking at input sample `unlocking` (counted as add() counts).
-    void beatAt(double unlocking);
+    // A beat accepted, its unlocking and its loudest sound at these input samples (counted as
+    // add() counts). The window starts just before the unlocking, or later where a long lift
+    // (a clock's) would leave the loudest sound out of it.
+    void beatAt(double unlocking, double loudest);
 
     // Power per bin (kHzPerBin apart, from 0 Hz), averaged over the beats taken; empty before the first.
     const std::vector<float> &power() const { return power_; }
