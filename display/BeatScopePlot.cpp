@@ -3,9 +3,9 @@
 #include <QBuffer>
 #include <QImage>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPdfWriter>
 #include <QSvgGenerator>
-#include <QPainterPath>
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -44,7 +44,8 @@ struct TimeScale {
     std::vector<double> grid() const
     {
         std::vector<double> times;
-        for (double t = std::ceil(span.fromMs / span.stepMs) * span.stepMs; t <= span.toMs + 1e-9; t += span.stepMs)
+        for (double t = std::ceil(span.fromMs / span.stepMs) * span.stepMs; t <= span.toMs + 1e-9;
+             t += span.stepMs)
             times.push_back(t);
         return times;
     }
@@ -169,7 +170,9 @@ void drawPanel(QPainter &painter, const TimeScale &scale, const QRect &frame, co
         drawBeatError(painter, scale, frame, scope);
     painter.restore();
     painter.setPen(Qt::black);
-    QString name = tick && tock ? QStringLiteral("tick and tock") : tick ? QStringLiteral("tick") : QStringLiteral("tock");
+    QString name = tick && tock ? QStringLiteral("tick and tock")
+                   : tick       ? QStringLiteral("tick")
+                                : QStringLiteral("tock");
     text(painter, frame.left() - 6, frame.center().y(), Qt::AlignRight | Qt::AlignVCenter, name);
 }
 
@@ -216,8 +219,9 @@ void drawSpectrum(QPainter &painter, const QRect &frame, const BeatScope &scope)
     const auto x = [&](double hz) {
         return frame.left() + std::log(hz / kFromHz) / std::log(kToHz / kFromHz) * frame.width();
     };
-    painter.fillRect(QRectF(QPointF(x(scope.bandLowHz), frame.top()), QPointF(x(scope.bandHighHz), frame.bottom())),
-                     kBand);
+    painter.fillRect(
+        QRectF(QPointF(x(scope.bandLowHz), frame.top()), QPointF(x(scope.bandHighHz), frame.bottom())),
+        kBand);
     painter.setPen(kGrid);
     for (double hz : {2000.0, 5000.0, 10000.0})
         painter.drawLine(QPointF(x(hz), frame.top()), QPointF(x(hz), frame.bottom()));
@@ -269,7 +273,8 @@ QString headline(const BeatScope &scope)
 
 QString fitLine(const BeatScope &scope)
 {
-    return QStringLiteral("%1 beats averaged (tick %2, tock %3); latest beat fits %4, %5 % of recent beats fit")
+    return QStringLiteral(
+               "%1 beats averaged (tick %2, tock %3); latest beat fits %4, %5 % of recent beats fit")
         .arg(scope.beatsAveraged)
         .arg(scope.tick.beats)
         .arg(scope.tock.beats)
@@ -305,7 +310,8 @@ void BeatScopePlot::draw(QPainter &painter, const QRect &area, const BeatScope &
     painter.restore();
 }
 
-void BeatScopePlot::drawScope(QPainter &painter, const QRect &area, const BeatScope &scope, const Options &options)
+void BeatScopePlot::drawScope(QPainter &painter, const QRect &area, const BeatScope &scope,
+                              const Options &options)
 {
     QFont font = painter.font();
     font.setPixelSize(13);

@@ -19,8 +19,8 @@ namespace tamsel {
 class BeatScopePlot {
 public:
     struct Options {
-        bool overlay = false;  // tick and tock in one panel, in two colours
-        bool spectrum = true;  // the spectrum strip, and the lines of counts
+        bool overlay = false; // tick and tock in one panel, in two colours
+        bool spectrum = true; // the spectrum strip, and the lines of counts
     };
     static void draw(QPainter &painter, const QRect &area, const BeatScope &scope, const Options &options);
     static void draw(QPainter &painter, const QRect &area, const BeatScope &scope)
@@ -40,7 +40,8 @@ public:
     static TimeSpan timeSpan(const BeatScope &scope);
 
 private:
-    static void drawScope(QPainter &painter, const QRect &area, const BeatScope &scope, const Options &options);
+    static void drawScope(QPainter &painter, const QRect &area, const BeatScope &scope,
+                          const Options &options);
 };
 
 } // namespace tamsel

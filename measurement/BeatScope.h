@@ -13,8 +13,8 @@ class MeasurementEngine;
 
 // One averaged beat, tick or tock.
 struct ScopeTrace {
-    std::vector<float> level;     // the averaged envelope, 0 at its least and 1 at its loudest
-    double firstMs = 0;           // the time of level[0] from the unlocking (negative)
+    std::vector<float> level; // the averaged envelope, 0 at its least and 1 at its loudest
+    double firstMs = 0;       // the time of level[0] from the unlocking (negative)
     double msPerPoint = 0;
     std::vector<double> eventsMs; // each sub-event's start, from the unlocking: the first is 0
     std::vector<double> heights;  // each sub-event's height, against the loudest
@@ -33,9 +33,9 @@ struct BeatScope {
     std::string emptyReason; // empty: there is a scope to draw
 
     ScopeTrace tick, tock;
-    double liftMs = 0;      // unlocking to drop, as the amplitude is measured; 0: not heard apart
-    double beatErrorMs = 0; // the tock's unlocking after half the cycle (negative: before)
-    double beatPeriod = 0;  // input samples, measured
+    double liftMs = 0;       // unlocking to drop, as the amplitude is measured; 0: not heard apart
+    double beatErrorMs = 0;  // the tock's unlocking after half the cycle (negative: before)
+    double beatPeriod = 0;   // input samples, measured
     double samplesPerMs = 0; // input samples, as the lift time's readout counts them
     double beatsPerHour = 0;
     int liftAngle = 0;

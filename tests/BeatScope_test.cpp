@@ -115,8 +115,8 @@ TEST(BeatScope, UnlockingAndDropLieAtTheTruthAndTheDropReadsTheAmplitude)
                 const MicrophoneTruth truth = truthOf(watch);
                 const Heard heard(params, 20);
                 const BeatScope scope = BeatScope::of(heard.engine);
-                const std::string what = std::string(name) + " seed " + std::to_string(seed) + " level " +
-                                         std::to_string(level);
+                const std::string what =
+                    std::string(name) + " seed " + std::to_string(seed) + " level " + std::to_string(level);
                 ASSERT_EQ(scope.emptyReason, "") << what;
                 const Reading &shown = heard.engine.reading();
                 ASSERT_TRUE(shown.amplitudeValid) << what;
@@ -142,7 +142,8 @@ TEST(BeatScope, TheSpectrumShowsWhereTheBeatRings)
     const BeatScope scope = BeatScope::of(clock.engine);
     ASSERT_EQ(scope.emptyReason, "");
     ASSERT_FALSE(scope.spectrum.empty());
-    const auto loudest = std::max_element(scope.spectrum.begin(), scope.spectrum.end()) - scope.spectrum.begin();
+    const auto loudest =
+        std::max_element(scope.spectrum.begin(), scope.spectrum.end()) - scope.spectrum.begin();
     EXPECT_NEAR(scope.spectrumFirstHz + scope.hzPerBin * static_cast<double>(loudest), 1340, 80);
 }
 
@@ -170,8 +171,8 @@ TEST(BeatScope, TheAnalyzerSavesTheScopeWithItsLabelsAndNamedMarksAsText)
     const QStringList final = run.lines.filter(QRegularExpression("^FINAL,")).value(0).split(',');
     const QStringList texts = svgTexts(svg);
     const std::string all = texts.join(" | ").toStdString();
-    for (const char *label : {"Time from the unlocking (ms)", "Amplitude (°)", "Frequency (kHz)", "tick", "tock",
-                              "150", "200", "250", "300"})
+    for (const char *label : {"Time from the unlocking (ms)", "Amplitude (°)", "Frequency (kHz)", "tick",
+                              "tock", "150", "200", "250", "300"})
         EXPECT_TRUE(texts.contains(QString::fromUtf8(label))) << label << " in " << all;
     EXPECT_EQ(texts.count(QStringLiteral("unlocking")), 2) << all;
     static const QRegularExpression dropText(QStringLiteral("^drop (\\d+\\.\\d) ms, (\\d+)°$"));
@@ -184,22 +185,25 @@ TEST(BeatScope, TheAnalyzerSavesTheScopeWithItsLabelsAndNamedMarksAsText)
         }
     EXPECT_EQ(drops, 2) << all;
     EXPECT_TRUE(texts.filter(QRegularExpression("^lift \\d+\\.\\d ms$")).size() == 2) << all;
-    EXPECT_TRUE(texts.filter(QRegularExpression("^beat error 0\\.[56]\\d ms \\(tock (late|early)\\)$")).size() == 1)
+    EXPECT_TRUE(
+        texts.filter(QRegularExpression("^beat error 0\\.[56]\\d ms \\(tock (late|early)\\)$")).size() == 1)
         << all;
     EXPECT_TRUE(texts.filter(QRegularExpression("^listening band ")).size() == 1) << all;
     // The report's row of traces: the same beats, their marks named.
     const QStringList reported = svgTexts(report);
-    EXPECT_TRUE(reported.contains("Averaged tick and tock of the last sweep")) << reported.join(" | ").toStdString();
+    EXPECT_TRUE(reported.contains("Averaged tick and tock of the last sweep"))
+        << reported.join(" | ").toStdString();
     EXPECT_EQ(reported.count(QStringLiteral("unlocking")), 2) << reported.join(" | ").toStdString();
 
     const SyntheticWatchParams clock = named(benchScenarios(7), "clock3600").params;
-    const AnalyzerRun slow = analyze({"--input-filter", "--auto-threshold", "--lift-angle", "10", "--view", "30",
-                                      "--scope", svg, writeWav(dir, clock, 31)});
+    const AnalyzerRun slow = analyze({"--input-filter", "--auto-threshold", "--lift-angle", "10", "--view",
+                                      "30", "--scope", svg, writeWav(dir, clock, 31)});
     ASSERT_EQ(slow.exitCode, 0) << slow.errors.toStdString();
     const QStringList clockTexts = svgTexts(svg);
     const std::string clockAll = clockTexts.join(" | ").toStdString();
     EXPECT_EQ(clockTexts.count(QStringLiteral("unlocking")), 2) << clockAll;
-    EXPECT_FALSE(clockTexts.contains(QStringLiteral("Amplitude (°)"))) << "no amplitude below 2 beats a second";
+    EXPECT_FALSE(clockTexts.contains(QStringLiteral("Amplitude (°)")))
+        << "no amplitude below 2 beats a second";
     double dropMs = 0, axisEnd = 0;
     static const QRegularExpression clockDrop(QStringLiteral("^drop (\\d+\\.\\d) ms$"));
     for (const QString &text : clockTexts) {
@@ -241,7 +245,8 @@ TEST(BeatScope, TheWindowOpensFromTheViewMenuDrawsTheWatchAndKeepsItsPlace)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     ASSERT_EQ(window->scope().emptyReason, "") << "redrawn within a second";
     ASSERT_TRUE(w.form->session().engine().reading().amplitudeValid);
-    EXPECT_NEAR(window->scope().amplitudeAt(window->scope().liftMs), w.form->session().engine().reading().amplitude, 1);
+    EXPECT_NEAR(window->scope().amplitudeAt(window->scope().liftMs),
+                w.form->session().engine().reading().amplitude, 1);
 
     const QString pdf = w.dir.filePath("scope.pdf"), svg = w.dir.filePath("scope.svg");
     EXPECT_EQ(window->saveImage(pdf), QString());

@@ -34,7 +34,8 @@ QString writeScope(const QString &path, const BeatScope &scope)
         return QStringLiteral("Cannot draw the beat scope %1").arg(QDir::toNativeSeparators(path));
     const QString error = writeWholeFile(path, bytes, LinkAtPath::Replace);
     if (!error.isEmpty())
-        return QStringLiteral("Cannot write the beat scope %1: %2").arg(QDir::toNativeSeparators(path), error);
+        return QStringLiteral("Cannot write the beat scope %1: %2")
+            .arg(QDir::toNativeSeparators(path), error);
     return {};
 }
 

@@ -1,10 +1,10 @@
 #include "app/scope/Scope.h"
 
 #include <QGuiApplication>
-#include <algorithm>
 #include <QMenu>
 #include <QScreen>
 #include <QStringList>
+#include <algorithm>
 
 #include "app/MainMenu.h"
 #include "app/scope/ScopeWindow.h"
@@ -21,7 +21,8 @@ const QString kPlaceKey = QStringLiteral("BeatScopeWindow");
 constexpr int kRedrawMs = 1000;
 } // namespace
 
-Scope::Scope(QWidget &owner, QMenu &view, const MeasurementSession &session) : owner_(owner), session_(session)
+Scope::Scope(QWidget &owner, QMenu &view, const MeasurementSession &session)
+    : owner_(owner), session_(session)
 {
     BeatScope1 = menuItem(&view, "Beat scope…", "BeatScope1");
     BeatScope1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
@@ -48,8 +49,9 @@ void Scope::save(TIniSaveProps &ini) const
     if (!window_)
         return;
     const QRect place = window_->geometry();
-    ini.WriteStrValue(kSection, kPlaceKey,
-                      QStringLiteral("%1,%2,%3,%4").arg(place.x()).arg(place.y()).arg(place.width()).arg(place.height()));
+    ini.WriteStrValue(
+        kSection, kPlaceKey,
+        QStringLiteral("%1,%2,%3,%4").arg(place.x()).arg(place.y()).arg(place.width()).arg(place.height()));
 }
 
 // Where it was left, if that is still on a screen; else beside the main window, on the screen.
@@ -64,8 +66,9 @@ void Scope::place()
     const QSize size = QSize(1000, 700).boundedTo(room.size() - QSize(16, 40));
     const QRect main = owner_.frameGeometry();
     window_->resize(size);
-    window_->move(std::clamp(main.right() + 1, room.left(), std::max(room.left(), room.right() + 1 - size.width())),
-                  std::clamp(main.top(), room.top(), std::max(room.top(), room.bottom() + 1 - size.height())));
+    window_->move(
+        std::clamp(main.right() + 1, room.left(), std::max(room.left(), room.right() + 1 - size.width())),
+        std::clamp(main.top(), room.top(), std::max(room.top(), room.bottom() + 1 - size.height())));
 }
 
 void Scope::show()

@@ -8,17 +8,18 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "support/Messages.h"
 #include "app/scope/ScopeView.h"
 #include "files/WholeFile.h"
+#include "support/Messages.h"
 
 namespace tamsel {
 
 ScopeWindow::ScopeWindow(QWidget *parent)
-    : QWidget(parent, Qt::Window),
-      view_(new ScopeView(
-          [this](QPainter &painter, const QRect &area) { BeatScopePlot::draw(painter, area, scope_, options()); },
-          this))
+    : QWidget(parent, Qt::Window), view_(new ScopeView(
+                                       [this](QPainter &painter, const QRect &area) {
+                                           BeatScopePlot::draw(painter, area, scope_, options());
+                                       },
+                                       this))
 {
     setObjectName(QStringLiteral("ScopeWindow"));
     setWindowTitle(QStringLiteral("Beat scope"));
@@ -54,7 +55,8 @@ QString ScopeWindow::saveImage(const QString &path) const
 {
     const QString type = QFileInfo(path).suffix().toLower();
     if (type != QLatin1String("png") && type != QLatin1String("svg") && type != QLatin1String("pdf"))
-        return QStringLiteral("An image is saved as .png, .svg or .pdf, not as \"%1\"").arg(QFileInfo(path).fileName());
+        return QStringLiteral("An image is saved as .png, .svg or .pdf, not as \"%1\"")
+            .arg(QFileInfo(path).fileName());
     const QByteArray bytes = BeatScopePlot::encode(scope_, view_->size(), type, options());
     const QString error = bytes.isEmpty() ? QStringLiteral("nothing was drawn") : writeWholeFile(path, bytes);
     if (!error.isEmpty())

@@ -32,7 +32,7 @@ public:
         double beatsPerHour = 0;
         double beatPeriod = 0; // input samples, measured
         double beatError = 0;  // input samples
-        double tockLate = 0;   // input samples the tock's unlocking lies after half the cycle (the beat error, signed)
+        double tockLate = 0;   // input samples: the beat error, signed (+: the tock after half the cycle)
         double lift = 0;       // input samples, unlocking to drop; 0 when they could not be told apart
         int beats = 0;         // beats behind the reading
     };
@@ -110,7 +110,7 @@ private:
     BeatLines lines_;
     double onset_[2] = {0, 0};   // the first sub-event in each template, envelope samples
     double loudest_[2] = {0, 0}; // the loudest point of each template, envelope samples
-    double lift_ = 0;          // input samples
+    double lift_ = 0;            // input samples
     std::array<BeatTemplate::SubEvents, 2> events_;
     int64_t nextAnalysis_ = 0;
     double strength_ = 0;    // of the periodicity at the last check
