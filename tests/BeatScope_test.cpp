@@ -195,6 +195,12 @@ TEST(BeatScope, TheAnalyzerSavesTheScopeWithItsLabelsAndNamedMarksAsText)
         << reported.join(" | ").toStdString();
     EXPECT_EQ(reported.count(QStringLiteral("unlocking")), 2) << reported.join(" | ").toStdString();
 
+    // A file type it cannot write is refused before the run, as a report's is.
+    const AnalyzerRun refused = analyze({"--input-filter", "--scope", dir.filePath("scope.txt"), "x.wav"});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_TRUE(refused.errors.contains("--scope needs a file name ending in .svg, .png or .pdf"))
+        << refused.errors.toStdString();
+
     const SyntheticWatchParams clock = named(benchScenarios(7), "clock3600").params;
     const AnalyzerRun slow = analyze({"--input-filter", "--auto-threshold", "--lift-angle", "10", "--view",
                                       "30", "--scope", svg, writeWav(dir, clock, 31)});
