@@ -11,6 +11,7 @@
 #include "app/positions/PositionsDialog.h"
 #include "app/TApplication.h"
 #include "app/recordings/RecordingsMenu.h"
+#include "app/scope/Scope.h"
 #include "app/trend/Trend.h"
 #include "settings/SettingsLocation.h"
 #include "widgets/Glyphs.h"
@@ -45,6 +46,7 @@ TForm1::TForm1(std::unique_ptr<SoundService> service, const TForm1Design &design
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     buildMenus();
+    scope_ = std::make_unique<Scope>(*this, *static_cast<QMenu *>(Trend1->parent()), session_);
     // Client area of the designed 817 x 437 window, below its menu bar.
     resize(809, 40 + 65 + 3 + 256 + 19 + menuBar()->sizeHint().height());
     wireHandlers();

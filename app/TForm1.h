@@ -38,6 +38,7 @@ namespace tamsel {
 class HelpMenu;
 class PositionsDialog;
 class Trend;
+class Scope;
 class RecordingsMenu;
 
 // What a window is built with besides its layout: tests and tools choose these.
@@ -166,6 +167,8 @@ public:
 
     // View ▸ Trend…: the run's trend, kept from the start (app/trend/).
     Trend &trend() { return *trend_; }
+    // View ▸ Beat scope…: the averaged tick and tock large (app/scope/).
+    Scope &scope() { return *scope_; }
 
     // Recordings: File / Open recording..., Live input and Save audio... (app/recordings/).
     RecordingsMenu *Recordings1 = nullptr;
@@ -251,6 +254,7 @@ private:
 
     Recorder recorder_;
     std::unique_ptr<Trend> trend_;
+    std::unique_ptr<Scope> scope_;
     std::unique_ptr<ClockControl> clock_;
     SweepPictures pictures_{session_.state()};
     LedReadouts leds_; // what the LED readouts show of the engine's reading

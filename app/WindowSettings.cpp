@@ -4,6 +4,7 @@
 #include "app/TApplication.h"
 #include "app/TForm1.h"
 #include "app/recordings/RecordingsMenu.h"
+#include "app/scope/Scope.h"
 
 namespace tamsel {
 
@@ -47,6 +48,7 @@ void WindowSettings::loaded()
     loadTamselSection(*f.IniSaveProps1, numbers, f.capture().input(), {f.InputFilter1, f.AutoThreshold1});
     f.session().restore(numbers);
     f.Recordings1->load(*f.IniSaveProps1);
+    f.scope().load(*f.IniSaveProps1);
 }
 
 void WindowSettings::saving()
@@ -59,6 +61,7 @@ void WindowSettings::saving()
     saveTamselSection(*f.IniSaveProps1, f.state, f.capture().input(), {f.InputFilter1, f.AutoThreshold1},
                       f.runFlags);
     f.Recordings1->save(*f.IniSaveProps1);
+    f.scope().save(*f.IniSaveProps1);
 }
 
 } // namespace tamsel

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <iterator>
 
+#include "display/BeatScopePlot.h"
 #include "display/TrendPlot.h"
 #include "measurement/ClockText.h"
 #include "measurement/FormatPicture.h"
@@ -168,7 +169,7 @@ std::optional<RateTolerance> parseRateTolerance(const QString &text)
 }
 
 void ReportPage::draw(QPainter &painter, const QRect &area, const LongRun &run, const ReportFacts &facts,
-                      const QString &emptyText)
+                      const QString &emptyText, const BeatScope *beats)
 {
     const QRect inside = area.adjusted(kMargin, kMargin / 2, -kMargin, 0);
     const QStringList lines = headerLines(run, facts);
@@ -197,6 +198,13 @@ void ReportPage::draw(QPainter &painter, const QRect &area, const LongRun &run, 
     painter.setFont(font);
     for (const QString &judged : verdicts(run.summary, facts))
         line(judged, kLine);
+    if (beats && beats->emptyReason.empty()) {
+        line(QStringLiteral("Averaged tick and tock of the last sweep"), kLine);
+        constexpr int kBeatsRow = 230;
+        BeatScopePlot::draw(painter, QRect(inside.left(), y, inside.width(), kBeatsRow), *beats,
+                            BeatScopePlot::Options{.overlay = false, .spectrum = false});
+        y += kBeatsRow;
+    }
     // Within the margins: a label at either end of an axis is never cut by the page's edge.
     TrendPlot::draw(painter, QRect(inside.left(), y + 4, inside.width(), area.bottom() - y - 4), run,
                     emptyText, facts.tolerance);

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "display/TrendPlot.h"
+#include "measurement/BeatScope.h"
 #include "measurement/LongRun.h"
 
 class QPainter;
@@ -39,9 +40,10 @@ struct ReportFacts {
 class ReportPage {
 public:
     // The header, the summary table and the plots in area; emptyText stands for plots without
-    // a point.
+    // a point. A beat scope with something to draw adds a row of the averaged tick and tock
+    // above the plots.
     static void draw(QPainter &painter, const QRect &area, const LongRun &run, const ReportFacts &facts,
-                     const QString &emptyText);
+                     const QString &emptyText, const BeatScope *beats = nullptr);
 };
 
 } // namespace tamsel

@@ -70,6 +70,7 @@ public:
     int64_t samplesHeard() const { return samplesHeard_; }
     Calibration &calibration() { return analyser_.calibration(); }
     AveragingMeter &meter() { return meter_; }
+    const AveragingMeter &meter() const { return meter_; }
     // The controls of the latest buffer, pass or count: language, modes, threshold, counter.
     const AnalysisControls &controls() const { return controls_; }
     // The readouts as they stand.

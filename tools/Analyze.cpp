@@ -33,6 +33,7 @@
 #include "tools/RecordingSource.h"
 #include "tools/Report.h"
 #include "tools/ResultOutput.h"
+#include "tools/ScopeFile.h"
 #include "tools/SnapshotRecording.h"
 #include "tools/SweepJson.h"
 
@@ -107,6 +108,10 @@ void addOptions(QCommandLineParser &args)
                    "the SUMMARY line after FINAL (not with --json or --positions). A link of that name is "
                    "replaced, not followed. One page, A4 or Letter as the locale's paper."},
         {"title", "With --report: a line naming the watch, at the head of the report."},
+        {"scope", "Draw the beat scope of the last sweep (the averaged tick and tock, their unlocking, drop "
+                  "and lift, the amplitude scale and the beats' spectrum; with --input-filter) into this "
+                  "FILE.svg, FILE.png or FILE.pdf, 1000 by 700 (not with --positions). A link of that name "
+                  "is replaced, not followed."},
         {"tolerance", "With --report: the rate the watch may keep in s/day, slowest and fastest, such as "
                       "-4,+6; the report gives its verdict on the mean rate, and on the beat error and "
                       "amplitude (default: none)."},
@@ -256,7 +261,7 @@ std::unique_ptr<QCoreApplication> makeApplication(int &argc, char **argv)
     QCommandLineParser early;
     addOptions(early);
     early.parse(arguments); // a wrong command line is told by the parse that follows
-    if (early.isSet("report") || early.isSet("record")) {
+    if (early.isSet("report") || early.isSet("record") || early.isSet("scope")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         return std::make_unique<HeadlessApplication<QGuiApplication>>(argc, argv);
     }
@@ -305,6 +310,9 @@ int main(int argc, char **argv)
     const QString reportPath = args.value("report");
     if (const QString error = args.isSet("report") ? reportPathError(reportPath) : QString();
         !error.isEmpty())
+        fail(error);
+    const QString scopePath = args.value("scope");
+    if (const QString error = args.isSet("scope") ? scopePathError(scopePath) : QString(); !error.isEmpty())
         fail(error);
     const ReportFacts facts = reportFacts(args);
     if (!live && args.positionalArguments().first().endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
@@ -383,6 +391,7 @@ int main(int argc, char **argv)
         longRun->facts().input = reportInput(live, args.value("device"), input);
     }
     bool watchHeard = false;
+    std::optional<BeatScope> lastSweepScope;
     const auto heardAt = [&engine, start, live] {
         return live ? QDateTime::currentDateTime()
                     : start.addMSecs(engine.samplesHeard() * 1000 / AudioFile::kRate);
@@ -408,6 +417,8 @@ int main(int argc, char **argv)
         watchHeard = watchHeard || sweep.reading.validMeasures() != 0;
         if (longRun)
             longRun->sweepEnded(sweep, heardAt());
+        if (args.isSet("scope") || longRun)
+            lastSweepScope = BeatScope::of(engine);
         if (!outputFailed &&
             !writeResults(json ? sweepJson(analysis->shown(), lostSamples(), heardAt(), "sweep") : csv + '\n')) {
             outputFailed = true;
@@ -443,13 +454,21 @@ int main(int argc, char **argv)
     const ShownReadouts shown = analysis->finalShown();
     bool printed = !outputFailed &&
                    writeResults(json ? sweepJson(shown, lostSamples(), heardAt(), "final") : finalLine(shown, state));
+    // The last sweep's scope, or the run's end where no sweep ended.
+    const BeatScope beats = lastSweepScope.value_or(BeatScope::of(engine));
     if (longRun) {
+        longRun->setBeats(beats);
         longRun->facts().liftAngle = state.liftAngle;
         longRun->facts().heardSeconds = static_cast<double>(engine.samplesHeard()) / AudioFile::kRate;
         longRun->setSweepSeconds(state.viewSeconds);
     }
     // A report that could not be written still leaves the clock correction worth printing.
-    const bool reported = !printed || !longRun || longRun->finish();
+    bool reported = !printed || !longRun || longRun->finish();
+    if (args.isSet("scope"))
+        if (const QString error = writeScope(scopePath, beats); !error.isEmpty()) {
+            sayError(error);
+            reported = false;
+        }
     const bool timeSignalHeard = analysis->timeSignalHeard();
     // Full stops in every locale, as in the other lines.
     if (printed && args.isSet("time-signal") && timeSignalHeard)

@@ -86,7 +86,7 @@ bool LongRunOutput::finish()
     if (firstEnd_)
         facts_.start = firstEnd_->addMSecs(-std::llround(run_.firstSweepSeconds() * 1000));
     // The summary is printed even when the report could not be written: it holds good.
-    const QString error = reportPath_.isEmpty() ? QString() : writeReport(reportPath_, run_, facts_);
+    const QString error = reportPath_.isEmpty() ? QString() : writeReport(reportPath_, run_, facts_, beats_ ? &*beats_ : nullptr);
     if (!error.isEmpty())
         std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
     return writeResults(run_.summary.line() + '\n') && error.isEmpty();

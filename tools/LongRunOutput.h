@@ -8,6 +8,7 @@
 #include <string>
 
 #include "display/ReportPage.h"
+#include "measurement/BeatScope.h"
 #include "measurement/CsvLogReader.h"
 #include "measurement/LongRun.h"
 #include "measurement/SweepRecord.h"
@@ -34,6 +35,8 @@ public:
     // The length of a sweep as the measurement was set: the length of a run of one sweep.
     void setSweepSeconds(double seconds) { run_.sweepSeconds = seconds; }
     ReportFacts &facts() { return facts_; }
+    // The averaged tick and tock the report shows in a row of their own, when it has them.
+    void setBeats(const BeatScope &beats) { beats_ = beats; }
     // Writes the report and prints the SUMMARY line (also when the report failed). Returns
     // false (having said why on standard error) when either could not be written.
     bool finish();
@@ -51,6 +54,7 @@ private:
     std::optional<double> seconds_;
     int64_t lastEnd_ = 0;
     std::optional<int64_t> lastRestarts_;
+    std::optional<BeatScope> beats_;
 };
 
 // A CSV log in place of a recording: its SUMMARY line, and the report when reportPath is given.

@@ -33,6 +33,7 @@ constexpr std::pair<const char *, const char *> kConflicts[] = {
     {"json", "positions"},
     {"header", "positions"},
     {"report", "positions"},
+    {"scope", "positions"},
     {"start", "positions"},
     {"live", "positions"},
     // The SUMMARY line is a CSV line; a header names CSV fields.

@@ -41,11 +41,12 @@ QSize pageSize(const QPageSize &paper)
     return QSize(kWidth, static_cast<int>(std::lround(kWidth * mm.height() / mm.width())));
 }
 
-void drawReport(QPainter &painter, const QSize &page, const LongRun &run, const ReportFacts &facts)
+void drawReport(QPainter &painter, const QSize &page, const LongRun &run, const ReportFacts &facts,
+                const BeatScope *beats)
 {
     painter.fillRect(QRect(QPoint(0, 0), page), Qt::white);
     ReportPage::draw(painter, QRect(QPoint(0, 0), page).adjusted(0, 10, 0, -10), run, facts,
-                     QStringLiteral("No sweep was measured"));
+                     QStringLiteral("No sweep was measured"), beats);
 }
 
 QString documentTitle(const ReportFacts &facts)
@@ -53,14 +54,14 @@ QString documentTitle(const ReportFacts &facts)
     return facts.title.isEmpty() ? QStringLiteral("Tamsel: %1").arg(facts.input) : facts.title;
 }
 
-QByteArray png(const LongRun &run, const ReportFacts &facts)
+QByteArray png(const LongRun &run, const ReportFacts &facts, const BeatScope *beats)
 {
     const QSize page = pageSize(paper());
     QImage image(page, QImage::Format_RGB32);
     {
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
-        drawReport(painter, page, run, facts);
+        drawReport(painter, page, run, facts, beats);
     }
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -68,7 +69,7 @@ QByteArray png(const LongRun &run, const ReportFacts &facts)
     return image.save(&buffer, "PNG") ? bytes : QByteArray();
 }
 
-QByteArray svg(const LongRun &run, const ReportFacts &facts)
+QByteArray svg(const LongRun &run, const ReportFacts &facts, const BeatScope *beats)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -89,11 +90,11 @@ QByteArray svg(const LongRun &run, const ReportFacts &facts)
     QPainter painter;
     if (!painter.begin(&generator))
         return {};
-    drawReport(painter, page, run, facts);
+    drawReport(painter, page, run, facts, beats);
     return painter.end() ? bytes : QByteArray();
 }
 
-QByteArray pdf(const LongRun &run, const ReportFacts &facts)
+QByteArray pdf(const LongRun &run, const ReportFacts &facts, const BeatScope *beats)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -110,7 +111,7 @@ QByteArray pdf(const LongRun &run, const ReportFacts &facts)
     const QSize page = pageSize(sheet);
     const double scale = painter.viewport().width() / double(kWidth);
     painter.scale(scale, scale);
-    drawReport(painter, page, run, facts);
+    drawReport(painter, page, run, facts, beats);
     return painter.end() ? bytes : QByteArray();
 }
 
@@ -129,12 +130,12 @@ QString reportPathError(const QString &path)
     return {};
 }
 
-QString writeReport(const QString &path, const LongRun &run, const ReportFacts &facts)
+QString writeReport(const QString &path, const LongRun &run, const ReportFacts &facts, const BeatScope *beats)
 {
     const QString type = extension(path);
-    const QByteArray bytes = type == QLatin1String("svg")   ? svg(run, facts)
-                             : type == QLatin1String("pdf") ? pdf(run, facts)
-                                                            : png(run, facts);
+    const QByteArray bytes = type == QLatin1String("svg")   ? svg(run, facts, beats)
+                             : type == QLatin1String("pdf") ? pdf(run, facts, beats)
+                                                            : png(run, facts, beats);
     if (bytes.isEmpty())
         return QStringLiteral("Cannot draw the report %1").arg(QDir::toNativeSeparators(path));
     // A link at the report's name is replaced, as a snapshot's is: what it points to is left alone.

@@ -13,8 +13,9 @@ namespace tamsel {
 // and put in place of what is at path), else one line naming path and the system's reason:
 // checked before any work.
 QString reportPathError(const QString &path);
-// Draws and writes the report in place of what is at path (a link is replaced, not followed).
-// Returns the error, empty on success.
-QString writeReport(const QString &path, const LongRun &run, const ReportFacts &facts);
+// Draws and writes the report in place of what is at path (a link is replaced, not followed),
+// with a row of the averaged tick and tock when `beats` has them. Returns the error, empty on success.
+QString writeReport(const QString &path, const LongRun &run, const ReportFacts &facts,
+                    const BeatScope *beats = nullptr);
 
 } // namespace tamsel

@@ -95,6 +95,7 @@ AveragingMeter::AveragingMeter()
 void AveragingMeter::reset()
 {
     bank_.reset();
+    spectrum_.reset();
     heard_ = 0;
     nextDecision_ = static_cast<int64_t>(PeriodFinder::kLeastSeconds * kInputRate);
     unlock(Hearing::Listening);
@@ -125,6 +126,8 @@ void AveragingMeter::unlock(Hearing why)
     fitted_ = false;
     liftFound_ = false;
     faint_ = false;
+    latestFit_ = 0;
+    spectrum_.forget();
 }
 
 std::vector<AveragingMeter::Beat> AveragingMeter::takeBeats()
@@ -137,6 +140,7 @@ std::vector<AveragingMeter::Beat> AveragingMeter::takeBeats()
 void AveragingMeter::add(const int16_t *samples, size_t count)
 {
     bank_.add(samples, count);
+    spectrum_.add(samples, count);
     heard_ += static_cast<int64_t>(count);
     if (locked_)
         track();
@@ -275,7 +279,11 @@ void AveragingMeter::track()
                 if (m.fit >= kLearnFit)
                     shape.learn(envelope, from + std::lround(m.offset));
             }
-            fresh_.push_back({BandBank::inputTime(at + onset_[kind]), nextIsTock_, fits});
+            const double unlocking = BandBank::inputTime(at + onset_[kind]);
+            if (fits)
+                spectrum_.beatAt(unlocking, BandBank::inputTime(at + loudest_[kind]));
+            latestFit_ = m.fit;
+            fresh_.push_back({unlocking, nextIsTock_, fits});
             recentFits_.push_back(fits);
             if (recentFits_.size() > kRecentBeats)
                 recentFits_.pop_front();
@@ -343,7 +351,8 @@ void AveragingMeter::measure()
     const double apart = std::fmod(std::fmod(apartLines, lines.cycle) + lines.cycle, lines.cycle);
     reading_.beatsPerHour = beatsPerHour_;
     reading_.beatPeriod = lines.cycle / 2;
-    reading_.beatError = std::fabs(apart - lines.cycle / 2);
+    reading_.tockLate = apart - lines.cycle / 2;
+    reading_.beatError = std::fabs(reading_.tockLate);
     reading_.lift = lift_;
     reading_.beats = lines.used;
 }
@@ -357,6 +366,21 @@ double AveragingMeter::amplitude(double liftAngle, const Reading &r)
     if (r.lift <= 0 || r.beatPeriod <= 0 || r.lift >= 2 * r.beatPeriod)
         return 0;
     return liftAngle / (2 * std::sin(kPi * r.lift / (2 * r.beatPeriod)));
+}
+
+BandBank::Band AveragingMeter::listeningBand() const
+{
+    if (band_ == BandBank::kCombined)
+        return {BandBank::kBandEdges.front().lowHz, BandBank::kBandEdges.back().highHz};
+    return BandBank::kBandEdges[static_cast<size_t>(band_)];
+}
+
+double AveragingMeter::recentFitShare() const
+{
+    if (recentFits_.empty())
+        return 0;
+    return static_cast<double>(std::count(recentFits_.begin(), recentFits_.end(), true)) /
+           static_cast<double>(recentFits_.size());
 }
 
 bool AveragingMeter::trusted(const BeatLines &lines) const
@@ -382,6 +406,10 @@ void AveragingMeter::analyseTemplates()
     events_[1] = templates_[1].subEvents(subEventGap_);
     onset_[0] = events_[0].first();
     onset_[1] = events_[1].first();
+    for (size_t kind = 0; kind < 2; ++kind) {
+        const std::vector<float> &shape = templates_[kind].shape();
+        loudest_[kind] = static_cast<double>(std::max_element(shape.begin(), shape.end()) - shape.begin());
+    }
     // The lift, from the unlocking to the drop, shown alike in tick and tock (an impulse may be
     // as loud as a drop). None when a beat rings as one, or an unlocking was missed: then the
     // beats are still placed, but no amplitude is given.

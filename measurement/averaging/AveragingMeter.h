@@ -13,6 +13,7 @@
 
 #include "measurement/averaging/BandBank.h"
 #include "measurement/averaging/BeatLines.h"
+#include "measurement/averaging/BeatSpectrum.h"
 #include "measurement/averaging/BeatTemplate.h"
 #include "measurement/averaging/Periodicity.h"
 
@@ -31,6 +32,7 @@ public:
         double beatsPerHour = 0;
         double beatPeriod = 0; // input samples, measured
         double beatError = 0;  // input samples
+        double tockLate = 0;   // input samples: the beat error, signed (+: the tock after half the cycle)
         double lift = 0;       // input samples, unlocking to drop; 0 when they could not be told apart
         int beats = 0;         // beats behind the reading
     };
@@ -64,6 +66,12 @@ public:
     const BeatTemplate::SubEvents &tickEvents() const { return events_[0]; }
     const BeatTemplate::SubEvents &tockEvents() const { return events_[1]; }
     int64_t samplesHeard() const { return heard_; }
+    // For the beat scope: the band listened in while locked on, how well the latest beat fitted
+    // its template (correlation) and the share of recent beats that fitted, the beats' spectrum.
+    BandBank::Band listeningBand() const;
+    double latestFit() const { return latestFit_; }
+    double recentFitShare() const;
+    const BeatSpectrum &spectrum() const { return spectrum_; }
 
 private:
     void tryToLock();
@@ -100,14 +108,17 @@ private:
     std::deque<bool> recentFits_;   // whether each recent beat fitted
     std::vector<Beat> fresh_;
     BeatLines lines_;
-    double onset_[2] = {0, 0}; // the first sub-event in each template, envelope samples
-    double lift_ = 0;          // input samples
+    double onset_[2] = {0, 0};   // the first sub-event in each template, envelope samples
+    double loudest_[2] = {0, 0}; // the loudest point of each template, envelope samples
+    double lift_ = 0;            // input samples
     std::array<BeatTemplate::SubEvents, 2> events_;
     int64_t nextAnalysis_ = 0;
     double strength_ = 0;    // of the periodicity at the last check
     bool fitted_ = false;    // the lines have been fitted since the lock
     bool liftFound_ = false; // tick and tock show the same lift from unlocking to drop
     bool faint_ = false;     // the templates' sub-events barely stand out of their noise
+    double latestFit_ = 0;
+    BeatSpectrum spectrum_;
     Reading reading_;
 };
 
