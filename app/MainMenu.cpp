@@ -131,6 +131,7 @@ void MainMenu::buildMenuTree(QMenuBar *bar, QObject *owner)
     AutoThreshold1 = checkItem(option, "Auto threshold", "AutoThreshold1",
                                "The threshold follows the signal; moving the track bar turns this off");
     fileMenu_ = file;
+    showMenu_ = view;
     optionMenu_ = option;
 }
 

@@ -44,6 +44,7 @@ protected:
     void buildMenuTree(QMenuBar *bar, QObject *owner);
     void buildInputMenu(QMenu *option, QObject *owner);
     QMenu *fileMenu_ = nullptr;
+    QMenu *showMenu_ = nullptr; // View
     QMenu *optionMenu_ = nullptr;
 };
 

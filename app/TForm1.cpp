@@ -46,7 +46,7 @@ TForm1::TForm1(std::unique_ptr<SoundService> service, const TForm1Design &design
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     buildMenus();
-    scope_ = std::make_unique<Scope>(*this, *static_cast<QMenu *>(Trend1->parent()), session_);
+    scope_ = std::make_unique<Scope>(*this, *showMenu_, session_);
     // Client area of the designed 817 x 437 window, below its menu bar.
     resize(809, 40 + 65 + 3 + 256 + 19 + menuBar()->sizeHint().height());
     wireHandlers();

@@ -12,8 +12,7 @@
 #include "capture/SyntheticWatch.h"
 #include "display/BeatScopePlot.h"
 #include "measurement/BeatScope.h"
-#include "measurement/MeasurementEngine.h"
-#include "measurement/ValueRanges.h"
+#include "measurement/MeasurementSession.h"
 #include "measurement/averaging/BeatSpectrum.h"
 
 using namespace tamsel;
@@ -21,7 +20,7 @@ using tamsel::bench::cpuSeconds;
 
 namespace {
 
-struct Unheard : MeasurementListener {
+struct Unheard : SessionListener {
     void samplesStored(int32_t, int32_t) override {}
     void readingChanged(const Reading &) override {}
     void passStarted() override {}
@@ -31,6 +30,13 @@ struct Unheard : MeasurementListener {
     void templatesAveraged(const AveragedTemplates &) override {}
     void sweepEnded(const SweepRecord &) override {}
     void timeSignalCalibrationEnded(bool) override {}
+    void measurementReset() override {}
+    void measurementRestarted() override {}
+    void thresholdChanged() override {}
+    void zoomChosen(int32_t) override {}
+    void viewChosen(int32_t) override {}
+    void timeSignalStarted() override {}
+    void bufferStored() override {}
 };
 
 constexpr size_t kBuffer = 11025; // a quarter second, as the window captures
@@ -76,15 +82,12 @@ int main(int argc, char **argv)
     watch.generate(0, sound.data(), sound.size());
 
     Unheard unheard;
-    MeasurementEngine engine(unheard);
-    engine.state.samplesPerSecond = kNominalSampleRate;
-    engine.state.viewSeconds = 60;
-    engine.state.samplesPerSweep = engine.state.samplesPerSecond * 60;
-    engine.state.liftAngle = 52;
-    engine.setAveraging(true);
-    const AnalysisControls controls{.thresholdLevel = 8000};
+    MeasurementSession session(unheard); // as the window starts it, with the input filter on
+    session.start();
+    session.setInputFilter(true);
     for (size_t at = 0; at + kBuffer <= sound.size(); at += kBuffer)
-        engine.add(std::span(sound).subspan(at, kBuffer), controls);
+        session.handleBuffer(std::span(sound).subspan(at, kBuffer));
+    const MeasurementEngine &engine = session.engine();
     const BeatScope scope = BeatScope::of(engine);
     std::printf("scope: %s\n", scope.emptyReason.empty() ? "drawn" : scope.emptyReason.c_str());
 

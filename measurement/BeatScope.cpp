@@ -77,7 +77,7 @@ BeatScope BeatScope::of(const MeasurementEngine &engine)
         return scope;
     }
     const AveragingMeter::Reading &reading = meter.reading();
-    const MeasurementState &state = engine.state;
+    const MeasurementState &state = engine.state();
     // As the lift time's readout counts: the nominal rate, by the clock correction.
     scope.samplesPerMs = static_cast<double>(kNominalSampleRate * state.clockFactor() / 1000);
     scope.beatPeriod = reading.beatPeriod;

@@ -16,6 +16,7 @@
 
 #include "AnalysisHarness.h"
 #include "AnalyzerProcess.h"
+#include "MeasurementStateAccess.h"
 #include "MicrophoneScenarios.h"
 #include "WindowDrive.h"
 #include "app/scope/Scope.h"
@@ -47,8 +48,9 @@ struct Heard {
 
     Heard(const SyntheticWatchParams &params, double seconds, bool filter = true)
     {
-        SetUpState(engine.state);
-        engine.state.liftAngle = static_cast<int32_t>(std::lround(params.liftAngle));
+        MeasurementState &state = MeasurementStateAccess::of(engine);
+        SetUpState(state);
+        state.liftAngle = static_cast<int32_t>(std::lround(params.liftAngle));
         engine.setAveraging(filter);
         const tamsel::SyntheticWatch watch(params);
         std::vector<int16_t> buffer(11025);
