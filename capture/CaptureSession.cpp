@@ -164,7 +164,7 @@ void CaptureSession::handle(TWinWaveBuffer *buf, int64_t arrival)
 
     const int samples = static_cast<int>(buf->BytesRecorded() / 2);
     if (!device_->service()->recording())
-        timeArrival(arrival, samples);
+        timeArrival(arrival, *buf);
     if (OnBuffer)
         OnBuffer(*buf);
     requeue.armed = false;
@@ -196,20 +196,23 @@ void CaptureSession::release()
         buffer.reset();
 }
 
-// The check's time axis is the time axis's: silence of a known length stands in for lost
-// audio. Yet the silence of an outage is counted on the computer's clock, and audio dropped
-// without a length breaks the count, so a loss starts a new segment, and the buffers that may
-// still end in its silence (up to its length and a buffer more) are counted and not timed.
-void CaptureSession::timeArrival(int64_t now, int samples)
+// A buffer arrives after the samples the source had delivered when it was filled: that count,
+// not the buffer's end, is what its arrival times, since a source delivers in fragments of its
+// own and a buffer's end drifts across them (11 024 samples against 20 ms fragments: 2 samples
+// a half second, as if the card were 91 ppm slow, for minutes on end). The count is the time
+// axis's: silence of a known length stands in for lost audio. Yet the silence of an outage is
+// counted on the computer's clock, and audio dropped without a length breaks the count, so a
+// loss starts a new segment, and the buffers that may still end in its silence (up to its
+// length and a buffer more) are not timed.
+void CaptureSession::timeArrival(int64_t now, const TWinWaveBuffer &buf)
 {
-    segmentSamples_ += samples;
     if (serverLost_)
         return;
     if (untimed_ > 0) {
-        untimed_ -= samples;
+        untimed_ -= buf.BytesRecorded() / 2;
         return;
     }
-    cardClock_.arrived(now, segmentSamples_);
+    cardClock_.arrived(now, static_cast<int64_t>(buf.StreamSamples()));
 }
 
 // The stream starts anew, its samples not following on in time from those before; another
@@ -224,14 +227,13 @@ void CaptureSession::checkCardAnew()
     checkedSource_ = input_.opened;
     checkedRate_ = rate;
     cardClock_.newSegment();
-    segmentSamples_ = untimed_ = 0;
+    untimed_ = 0;
     serverLost_ = false;
 }
 
 void CaptureSession::breakSegment(int64_t silence)
 {
     cardClock_.newSegment();
-    segmentSamples_ = 0;
     const int64_t buffer = buffers_.front() ? buffers_.front()->Length() / 2 : 0;
     untimed_ = std::max(untimed_, buffer) + std::max<int64_t>(silence, 0);
 }

@@ -94,7 +94,7 @@ private:
     void deviceOpened();
     void bufferReturned(TWinWaveBuffer *buf);
     void handle(TWinWaveBuffer *buf, int64_t arrival);
-    void timeArrival(int64_t now, int samples);
+    void timeArrival(int64_t now, const TWinWaveBuffer &buf);
     void checkCardAnew();
     void breakSegment(int64_t silence);
     void lost(int64_t samples);
@@ -124,7 +124,6 @@ private:
     bool checkedLive_ = false;
     QString checkedSource_;
     uint32_t checkedRate_ = 0;
-    int64_t segmentSamples_ = 0; // handed since the check's segment began, lost ones included
     int64_t untimed_ = 0;        // samples still to come that may be silence for lost audio
     bool serverLost_ = false;
 };

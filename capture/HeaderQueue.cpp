@@ -43,7 +43,7 @@ void HeaderQueue::fillFromRing(SampleRing &ring, const WaveNotify &notify)
         if (ring.available() < samples)
             return;
         ring.read(reinterpret_cast<int16_t *>(header->data), samples);
-        fillFront(nullptr, samples, notify);
+        returnFront(samples, ring.totalWritten(), notify);
     }
 }
 
@@ -52,10 +52,17 @@ void HeaderQueue::fillFront(const int16_t *samples, size_t count, const WaveNoti
     if (queue_.empty())
         return;
     WaveHeader *header = queue_.front();
-    queue_.pop_front();
     count = std::min<size_t>(count, header->bufferLength / 2);
-    if (samples)
-        std::memcpy(header->data, samples, count * 2);
+    std::memcpy(header->data, samples, count * 2);
+    returnFront(count, handed_ + count, notify);
+}
+
+void HeaderQueue::returnFront(size_t count, uint64_t streamSamples, const WaveNotify &notify)
+{
+    WaveHeader *header = queue_.front();
+    queue_.pop_front();
+    handed_ += count;
+    header->streamSamples = streamSamples;
     header->bytesRecorded = static_cast<uint32_t>(count * 2);
     header->flags = (header->flags & ~kHeaderInQueue) | kHeaderDone;
     notify(kWimData, reinterpret_cast<intptr_t>(header));

@@ -16,15 +16,20 @@ public:
     bool empty() const { return queue_.empty(); }
     size_t size() const { return queue_.size(); }
 
-    // Fills and returns every front buffer the ring can fill whole, in order.
+    // Fills and returns every front buffer the ring can fill whole, in order; each carries the
+    // samples the ring had taken in (the source's delivery, not the buffer's end).
     void fillFromRing(SampleRing &ring, const WaveNotify &notify);
-    // Returns the front buffer with `count` samples (at most its size) and notifies.
+    // Returns the front buffer with `count` samples (at most its size) and notifies; it carries
+    // the samples handed on so far.
     void fillFront(const int16_t *samples, size_t count, const WaveNotify &notify);
     // Forgets every queued buffer without returning it (the device is closing).
     void clear();
 
 private:
+    void returnFront(size_t count, uint64_t streamSamples, const WaveNotify &notify);
+
     std::deque<WaveHeader *> queue_;
+    uint64_t handed_ = 0; // samples handed on in buffers
 };
 
 } // namespace tamsel

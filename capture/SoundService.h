@@ -63,6 +63,9 @@ struct WaveHeader {
     uint32_t loops = 0;
     WaveHeader *next = nullptr;
     uintptr_t reserved = 0;
+    // The stream's samples in (lost ones counted) when the buffer was filled: a count that
+    // grows by what the source delivers, which the card's check times the buffer's arrival by.
+    uint64_t streamSamples = 0;
 };
 constexpr uint32_t kHeaderPrepared = 0x2;
 constexpr uint32_t kHeaderDone = 0x1;
