@@ -22,6 +22,7 @@
 #include "support/RangedOption.h"
 #include "support/UnixSignals.h"
 #include "tools/AnalyzePositions.h"
+#include "tools/CardClockRun.h"
 #include "tools/HeadlessApplication.h"
 #include "tools/LiveRun.h"
 #include "tools/LongRunOutput.h"
@@ -134,7 +135,12 @@ void addOptions(QCommandLineParser &args)
                       "prints its summary as CSV (not with --record, --time-signal, --json, --header, "
                       "--report, --start or --live)."},
         {"live", "Measure the sound server's source instead of a recording, until --duration or SIGINT or "
-                 "SIGTERM, printing each sweep's line as it ends."},
+                 "SIGTERM, printing each sweep's line as it ends, and at the end the sound card's rate "
+                 "against the computer's clock: CARD,<ppm>,<uncertainty ppm>,<s/day>,<minutes>,"
+                 "<synchronised|unsynchronised>."},
+        {"card-clock", "With --live: once the sound card's rate, checked against the computer's clock, is "
+                       "known to better than 0.1 s/day, take it as the clock correction for the rest of the "
+                       "run."},
         {"json", "Print one JSON object per sweep and one for the final state, one a line, instead of "
                  "the CSV lines (not with --positions or --report)."},
         {"header", "Print a header line over the CSV lines (not with --json or --positions)."},
@@ -429,6 +435,8 @@ int main(int argc, char **argv)
         QCoreApplication::processEvents(); // a signal that cut a stalled read short
     } else {
         endLiveRunOn(*duration > 0 ? duration : std::nullopt, &loop, [&loop] { loop.quit(); });
+        if (args.isSet("card-clock"))
+            correctByCardClock(*capture, *analysis, sayMessage);
         reportCaptureHealth(
             *capture,
             [&longRun] {
@@ -450,6 +458,11 @@ int main(int argc, char **argv)
     }
     // A report that could not be written still leaves the clock correction worth printing.
     const bool reported = !printed || !longRun || longRun->finish();
+    if (printed && live) {
+        const bool synchronised = computerClockSynchronised();
+        printed = writeResults(json ? cardJson(capture->cardClock(), synchronised)
+                                    : cardLine(capture->cardClock(), synchronised));
+    }
     const bool timeSignalHeard = analysis->timeSignalHeard();
     // Full stops in every locale, as in the other lines.
     if (printed && args.isSet("time-signal") && timeSignalHeard)

@@ -18,6 +18,7 @@ constexpr std::pair<const char *, const char *> kCompanions[] = {
     {"position-names", "positions"},
     {"device", "live"},
     {"duration", "live"},
+    {"card-clock", "live"},
     {"title", "report"},
     {"tolerance", "report"},
     {"beat-error-max", "report"},

@@ -1,0 +1,85 @@
+#include "tools/CardClockRun.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cmath>
+
+#include "capture/AudioFile.h"
+#include "capture/CaptureSession.h"
+#include "tools/RecordingAnalysis.h"
+
+namespace tamsel {
+
+namespace {
+
+// Full stops in every locale, no sign for the positive, no -0.
+QString fixed(double value, int decimals)
+{
+    const double scale = std::pow(10.0, decimals);
+    return QString::number(std::round(value * scale) / scale + 0.0, 'f', decimals);
+}
+
+double rounded(double value, int decimals)
+{
+    const double scale = std::pow(10.0, decimals);
+    return std::round(value * scale) / scale + 0.0;
+}
+
+long double cardRate(double ppm)
+{
+    return AudioFile::kRate * (1 + static_cast<long double>(ppm) * 1e-6L);
+}
+
+QString clockStatus(bool synchronised)
+{
+    return synchronised ? QStringLiteral("synchronised") : QStringLiteral("unsynchronised");
+}
+
+} // namespace
+
+std::string cardLine(const CardClockCheck &check, bool synchronised)
+{
+    const std::optional<CardClockCheck::Result> r = check.result();
+    const QStringList fields = {
+        QStringLiteral("CARD"),
+        r ? fixed(r->ppm, 2) : QString(),
+        r ? fixed(r->uncertaintyPpm, 2) : QString(),
+        r ? fixed(r->secondsPerDay(), 3) : QString(),
+        fixed(check.seconds() / 60, 1),
+        clockStatus(synchronised),
+    };
+    return fields.join(QLatin1Char(',')).toStdString() + '\n';
+}
+
+std::string cardJson(const CardClockCheck &check, bool synchronised)
+{
+    const std::optional<CardClockCheck::Result> r = check.result();
+    QJsonObject object;
+    object[QStringLiteral("type")] = QStringLiteral("card");
+    object[QStringLiteral("ppm")] = r ? QJsonValue(rounded(r->ppm, 2)) : QJsonValue();
+    object[QStringLiteral("uncertainty_ppm")] = r ? QJsonValue(rounded(r->uncertaintyPpm, 2)) : QJsonValue();
+    object[QStringLiteral("s_per_day")] = r ? QJsonValue(rounded(r->secondsPerDay(), 3)) : QJsonValue();
+    object[QStringLiteral("minutes")] = rounded(check.seconds() / 60, 1);
+    object[QStringLiteral("clock")] = clockStatus(synchronised);
+    return QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString() + '\n';
+}
+
+void correctByCardClock(CaptureSession &capture, RecordingAnalysis &analysis,
+                        const std::function<void(const QString &)> &say)
+{
+    capture.OnBufferQueued = [&capture, &analysis, say, samples = int64_t{0}, applied = false](int buffer) mutable {
+        samples += buffer;
+        if (applied || samples < capture.device().SamplesPerSec())
+            return;
+        samples = 0;
+        const std::optional<CardClockCheck::Result> r = capture.cardClock().result();
+        if (!r || !r->enough())
+            return;
+        applied = true;
+        analysis.setTrueRate(cardRate(r->ppm));
+        say(QStringLiteral("The card's clock, %1 s/day, is the clock correction from now on.")
+                .arg(fixed(r->secondsPerDay(), 3)));
+    };
+}
+
+} // namespace tamsel
