@@ -196,14 +196,15 @@ void CaptureSession::release()
         buffer.reset();
 }
 
-// A buffer arrives after the samples the source had delivered when it was filled: that count,
-// not the buffer's end, is what its arrival times, since a source delivers in fragments of its
-// own and a buffer's end drifts across them (11 024 samples against 20 ms fragments: 2 samples
-// a half second, as if the card were 91 ppm slow, for minutes on end). The count is the time
-// axis's: silence of a known length stands in for lost audio. Yet the silence of an outage is
-// counted on the computer's clock, and audio dropped without a length breaks the count, so a
-// loss starts a new segment, and the buffers that may still end in its silence (up to its
-// length and a buffer more) are not timed.
+// A buffer is timed by the samples the source had delivered, not by its own end: a source
+// delivers in fragments of its own, and a buffer's end drifts across them (11 024 samples
+// against 20 ms fragments: 2 samples a half second, as if the card ran 91 ppm slow, for minutes
+// on end). The live service times its reads on its own thread and hands on the earliest since
+// the buffer before, so the window's event loop adds nothing; a buffer it did not time arrives
+// now. The count is the time axis's: silence of a known length stands in for lost audio. Yet
+// the silence of an outage is counted on the computer's clock, and audio dropped without a
+// length breaks the count, so a loss starts a new segment, and the buffers that may still end
+// in its silence (up to its length and a buffer more) are not timed.
 void CaptureSession::timeArrival(int64_t now, const TWinWaveBuffer &buf)
 {
     if (serverLost_)
@@ -212,7 +213,7 @@ void CaptureSession::timeArrival(int64_t now, const TWinWaveBuffer &buf)
         untimed_ -= buf.BytesRecorded() / 2;
         return;
     }
-    cardClock_.arrived(now, static_cast<int64_t>(buf.StreamSamples()));
+    cardClock_.arrived(buf.ArrivalNs() ? buf.ArrivalNs() : now, static_cast<int64_t>(buf.StreamSamples()));
 }
 
 // The stream starts anew, its samples not following on in time from those before; another
