@@ -38,6 +38,7 @@ namespace tamsel {
 class HelpMenu;
 class PositionsDialog;
 class Trend;
+class CardClock;
 class RecordingsMenu;
 
 // What a window is built with besides its layout: tests and tools choose these.
@@ -168,6 +169,7 @@ public:
     // View ▸ Trend…: the run's trend, kept from the start (app/trend/).
     void Trend1Click();
     Trend &trend() { return *trend_; }
+    CardClock &cardClock() { return *cardClock_; } // the card against the computer's clock
 
     // Recordings: File / Open recording..., Live input and Save audio... (app/recordings/).
     RecordingsMenu *Recordings1 = nullptr;
@@ -259,6 +261,7 @@ private:
     Recorder recorder_;
     std::unique_ptr<Trend> trend_;
     std::unique_ptr<ClockControl> clock_;
+    std::unique_ptr<CardClock> cardClock_;
     SweepPictures pictures_{session_.state()};
     LedReadouts leds_; // what the LED readouts show of the engine's reading
     QString caption_;  // the layout's caption, which the language rule reads; the title adds the source

@@ -53,6 +53,8 @@ QString watchLine(const ReportFacts &facts)
         parts << QStringLiteral("lift angle %1°").arg(facts.liftAngle);
     if (!facts.input.isEmpty())
         parts << QStringLiteral("input: %1").arg(facts.input);
+    if (!facts.clockCorrection.isEmpty())
+        parts << facts.clockCorrection;
     return parts.join(QStringLiteral(", "));
 }
 

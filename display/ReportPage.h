@@ -29,6 +29,7 @@ struct ReportFacts {
     double beatsPerHour = 0;
     int liftAngle = 0;
     QString input; // "microphone", or the recording's name
+    QString clockCorrection; // the correction in force and its origin; empty: none named
     double heardSeconds = 0; // the audio measured; 0: none (a CSV log, the window's trend)
     // The verdict's limits, each measure judged only against its own.
     std::optional<RateTolerance> tolerance;
