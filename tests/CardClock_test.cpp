@@ -1,15 +1,18 @@
 // The sound card checked against the computer's clock, in the window: the status bar's card
 // note as the check goes on, Option ▸ Calibration ▸ "From the computer's clock" refusing until
 // the card is known to 0.1 s/day and then setting the clock correction, whose origin the
-// settings and the report keep.
+// settings and the report keep; and a recording saved meanwhile carrying the check, which the
+// analyzer corrects by.
 #include <QDate>
 #include <QRegularExpression>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <random>
 
+#include "AnalyzerProcess.h"
 #include "WindowFixture.h"
 #include "app/cardclock/CardClock.h"
+#include "app/recordings/RecordingsMenu.h"
 #include "support/Messages.h"
 
 using namespace tamsel;
@@ -112,4 +115,25 @@ TEST(CardClock, TheWindowShowsTheCardAndSetsTheClockByIt)
     w.restart();
     EXPECT_TRUE(w.ini().contains(("ClockOrigin=hand\r\nClockDate=" + today + "\r\n").toLatin1()));
     SetMessageSink(nullptr);
+}
+
+TEST(CardClock, ARecordingCarriesTheCheckAndTheAnalyzerCorrectsByIt)
+{
+    Window w;
+    w.form->cardClock().computerClockSynchronised = [] { return true; };
+    FastCard feed(w);
+    feed.until(240);
+    const QString saved = w.dir.filePath("heard.flac");
+    ASSERT_TRUE(w.form->Recordings1->startSaving(saved));
+    feed.until(250);
+    w.form->Recordings1->stopSaving();
+
+    // The FINAL line ends with the samples per second measured by.
+    const test::AnalyzerRun plain = test::analyze({"--quiet", saved});
+    ASSERT_FALSE(plain.lines.isEmpty()) << plain.errors.toStdString();
+    EXPECT_EQ(plain.lines.last().section(',', -1).toStdString(), "44100");
+    const test::AnalyzerRun corrected = test::analyze({"--card-clock", saved});
+    ASSERT_FALSE(corrected.lines.isEmpty()) << corrected.errors.toStdString();
+    EXPECT_EQ(corrected.lines.last().section(',', -1).toStdString(), "44102");
+    EXPECT_TRUE(corrected.errors.contains("heard.flac carries its card's clock: 3.1")) << corrected.errors.toStdString();
 }

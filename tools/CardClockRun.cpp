@@ -6,6 +6,7 @@
 
 #include "capture/AudioFile.h"
 #include "capture/CaptureSession.h"
+#include "recording/AudioWriter.h"
 #include "tools/RecordingAnalysis.h"
 
 namespace tamsel {
@@ -80,6 +81,24 @@ void correctByCardClock(CaptureSession &capture, RecordingAnalysis &analysis,
         say(QStringLiteral("The card's clock, %1 s/day, is the clock correction from now on.")
                 .arg(fixed(r->secondsPerDay(), 3)));
     };
+}
+
+QString correctByRecordedCard(const AudioFile &recording, RecordingAnalysis &analysis)
+{
+    const QString name = QString::fromStdString(recording.name());
+    const std::optional<CardCheckNote> card = AudioWriter::cardFrom(QString::fromStdString(recording.comment()));
+    if (!card)
+        return QStringLiteral("%1 carries no check of its card's clock: no correction").arg(name);
+    const CardClockCheck::Result r{card->ppm, card->uncertaintyPpm, card->minutes * 60};
+    if (!card->synchronised)
+        return QStringLiteral("%1 was recorded on a computer whose clock network time did not keep: no correction")
+            .arg(name);
+    if (!r.enough())
+        return QStringLiteral("%1's card was known to %2 s/day only: no correction")
+            .arg(name, fixed(r.uncertaintySecondsPerDay(), 3));
+    analysis.setTrueRate(cardRate(r.ppm));
+    return QStringLiteral("%1 carries its card's clock: %2 s/day, the clock correction for the run.")
+        .arg(name, fixed(r.secondsPerDay(), 3));
 }
 
 } // namespace tamsel

@@ -1,7 +1,8 @@
 #pragma once
 // quorlen-analyze --live: the sound card checked against the computer's clock (the capture
 // session's check), printed at the end as the CARD line or its JSON object; with --card-clock
-// its result set as the clock correction for the rest of the run once it is good enough.
+// its result set as the clock correction for the rest of the run once it is good enough, or,
+// for a recording Tamsel saved, the check that recording carries set before the run.
 #include <QString>
 #include <functional>
 #include <string>
@@ -10,6 +11,7 @@
 
 namespace tamsel {
 
+class AudioFile;
 class CaptureSession;
 class RecordingAnalysis;
 
@@ -25,5 +27,9 @@ std::string cardJson(const CardClockCheck &check, bool synchronised);
 // sets its result as the clock correction, once, and says so.
 void correctByCardClock(CaptureSession &capture, RecordingAnalysis &analysis,
                         const std::function<void(const QString &)> &say);
+
+// The check a recording carries set as the clock correction, when it is good enough (under
+// 0.1 s/day, on a clock network time kept); returns what to say either way.
+QString correctByRecordedCard(const AudioFile &recording, RecordingAnalysis &analysis);
 
 } // namespace tamsel

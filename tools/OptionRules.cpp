@@ -18,7 +18,6 @@ constexpr std::pair<const char *, const char *> kCompanions[] = {
     {"position-names", "positions"},
     {"device", "live"},
     {"duration", "live"},
-    {"card-clock", "live"},
     {"title", "report"},
     {"tolerance", "report"},
     {"beat-error-max", "report"},
@@ -36,10 +35,13 @@ constexpr std::pair<const char *, const char *> kConflicts[] = {
     {"report", "positions"},
     {"start", "positions"},
     {"live", "positions"},
+    {"card-clock", "positions"},
     // The SUMMARY line is a CSV line; a header names CSV fields.
     {"json", "report"},
     {"header", "json"},
     {"start", "live"},
+    // The time signal sets the clock correction itself.
+    {"card-clock", "time-signal"},
 };
 
 // What a CSV log given in place of a recording takes: it is read, not measured.

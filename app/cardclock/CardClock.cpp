@@ -75,6 +75,15 @@ QString CardClock::noteText() const
     return QStringLiteral("Card: %1").arg(timeLeft(check));
 }
 
+std::optional<CardCheckNote> CardClock::recordingNote() const
+{
+    const CaptureSession &capture = form_.capture();
+    const std::optional<CardClockCheck::Result> r = capture.cardClock().result();
+    if (capture.playingRecording() || !r)
+        return std::nullopt;
+    return CardCheckNote{r->ppm, r->uncertaintyPpm, r->seconds / 60, computerClockSynchronised()};
+}
+
 void CardClock::show()
 {
     form_.StatusBar1->setCardNote(noteText());

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "capture/ComputerClock.h"
+#include "recording/AudioWriter.h"
 
 class QAction;
 
@@ -29,6 +30,8 @@ public:
     QString noteText() const;
     // The note brought up to date (once a second meanwhile).
     void show();
+    // The check as a recording of the live capture carries it; none while there is no result.
+    std::optional<CardCheckNote> recordingNote() const;
 
 private:
     TForm1 &form_;
