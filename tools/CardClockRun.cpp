@@ -6,6 +6,7 @@
 
 #include "capture/AudioFile.h"
 #include "capture/CaptureSession.h"
+#include "capture/ComputerClock.h"
 #include "recording/AudioWriter.h"
 #include "tools/RecordingAnalysis.h"
 
@@ -68,15 +69,20 @@ std::string cardJson(const CardClockCheck &check, bool synchronised)
 void correctByCardClock(CaptureSession &capture, RecordingAnalysis &analysis,
                         const std::function<void(const QString &)> &say)
 {
-    capture.OnBufferQueued = [&capture, &analysis, say, samples = int64_t{0}, applied = false](int buffer) mutable {
+    capture.OnBufferQueued = [&capture, &analysis, say, samples = int64_t{0}, done = false](int buffer) mutable {
         samples += buffer;
-        if (applied || samples < capture.device().SamplesPerSec())
+        if (done || samples < capture.device().SamplesPerSec())
             return;
         samples = 0;
         const std::optional<CardClockCheck::Result> r = capture.cardClock().result();
         if (!r || !r->enough())
             return;
-        applied = true;
+        done = true;
+        // Such a clock may be as far off as the card: as the window, set nothing by it.
+        if (!computerClockSynchronised()) {
+            say(QStringLiteral("The computer's clock is not kept by network time: --card-clock sets no correction."));
+            return;
+        }
         analysis.setTrueRate(cardRate(r->ppm));
         say(QStringLiteral("The card's clock, %1 s/day, is the clock correction from now on.")
                 .arg(fixed(r->secondsPerDay(), 3)));

@@ -24,7 +24,8 @@ std::string cardLine(const CardClockCheck &check, bool synchronised);
 std::string cardJson(const CardClockCheck &check, bool synchronised);
 
 // Once the check's uncertainty is below 0.1 s/day (looked at once a second, between buffers),
-// sets its result as the clock correction, once, and says so.
+// sets its result as the clock correction, once, and says so; nothing, saying why, when network
+// time does not keep the computer's clock.
 void correctByCardClock(CaptureSession &capture, RecordingAnalysis &analysis,
                         const std::function<void(const QString &)> &say);
 
