@@ -77,9 +77,10 @@ TEST(CardClock, TheWindowShowsTheCardAndSetsTheClockByIt)
 
     // Without network time the computer's clock is no better than the card's.
     feed.until(10);
-    EXPECT_EQ(note().toStdString(), "Card not checked: the computer's clock is not kept by network time");
+    EXPECT_EQ(note().toStdString(), "Card unchecked: no network time");
     EXPECT_EQ(chosen().toStdString(),
-              "Card not checked: the computer's clock is not kept by network time, so it sets no correction.");
+              "The computer's clock is not kept by network time, so it cannot check the card's clock: no "
+              "correction set.");
     EXPECT_EQ(w.state().samplesPerSecond, 44100);
 
     synchronised = true;

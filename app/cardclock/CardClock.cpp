@@ -47,8 +47,8 @@ QString timeLeft(const CardClockCheck &check)
     return QStringLiteral("first reading in %1").arg(waitText(std::max(1.0, first - check.seconds())));
 }
 
-const QString kUnsynchronised =
-    QStringLiteral("Card not checked: the computer's clock is not kept by network time");
+// Short in the status bar, where the room is small; whole in the box.
+const QString kUnsynchronisedNote = QStringLiteral("Card unchecked: no network time");
 
 } // namespace
 
@@ -68,7 +68,7 @@ QString CardClock::noteText() const
     if (capture.playingRecording() || check.seconds() <= 0)
         return {};
     if (!computerClockSynchronised())
-        return kUnsynchronised;
+        return kUnsynchronisedNote;
     const std::optional<CardClockCheck::Result> r = check.result();
     if (r && r->enough())
         return resultText(*r);
@@ -98,7 +98,8 @@ void CardClock::FromComputerClock1Click()
     if (capture.playingRecording())
         text = QStringLiteral("The card is checked against the computer's clock only while it captures live.");
     else if (!computerClockSynchronised())
-        text = kUnsynchronised + QStringLiteral(", so it sets no correction.");
+        text = QStringLiteral("The computer's clock is not kept by network time, so it cannot check the card's "
+                              "clock: no correction set.");
     else if (form_.state.timeSignalCalibrating)
         text = QStringLiteral("The time-signal calibration is listening: it sets the correction.");
     else if (!r)
