@@ -10,8 +10,8 @@ namespace tamsel {
 
 namespace {
 
-// Good enough, in ppm: the uncertainty the clock correction needs.
-constexpr double kEnoughPpm = CardClockCheck::kEnoughSecondsPerDay / 0.0864;
+// Good enough, in ppm (a ppm is 86 400e-6 s/day): the uncertainty the clock correction needs.
+constexpr double kEnoughPpm = CardClockCheck::kEnoughSecondsPerDay / 86400e-6;
 
 QString signedNumber(double value, int decimals)
 {
