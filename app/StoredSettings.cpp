@@ -92,7 +92,8 @@ void loadClockOrigin(TIniSaveProps &ini, ClockControl &clock)
 
 void saveClockOrigin(TIniSaveProps &ini, const ClockControl &clock)
 {
-    if (clock.origin() != ClockControl::Origin::ComputerClock && !ini.ValueExists(kTamselSection, kClockOriginKey))
+    if (clock.origin() != ClockControl::Origin::ComputerClock &&
+        !ini.ValueExists(kTamselSection, kClockOriginKey))
         return;
     ini.WriteStrValue(kTamselSection, kClockOriginKey, clock.storedOrigin());
     ini.WriteStrValue(kTamselSection, kClockDateKey, clock.storedDate());

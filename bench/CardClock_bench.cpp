@@ -54,6 +54,7 @@ int main()
         last = std::max(last, monotonicNanoseconds());
     const double clockRead = secondsSince(start) / 100000;
     std::printf("per buffer: %.0f ns to time its arrival (mean of %lld), %.0f ns to read the clock\n",
-                timing / static_cast<double>(buffers) * 1e9, static_cast<long long>(buffers), clockRead * 1e9);
+                timing / static_cast<double>(buffers) * 1e9, static_cast<long long>(buffers),
+                clockRead * 1e9);
     return 0;
 }

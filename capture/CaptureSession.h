@@ -124,7 +124,7 @@ private:
     bool checkedLive_ = false;
     QString checkedSource_;
     uint32_t checkedRate_ = 0;
-    int64_t untimed_ = 0;        // samples still to come that may be silence for lost audio
+    int64_t untimed_ = 0; // samples still to come that may be silence for lost audio
     bool serverLost_ = false;
 };
 

@@ -40,7 +40,7 @@ private:
     };
 
     std::deque<WaveHeader *> queue_;
-    uint64_t handed_ = 0; // samples handed on in buffers
+    uint64_t handed_ = 0;             // samples handed on in buffers
     std::optional<Arrival> earliest_; // since the last buffer returned
 };
 

@@ -57,11 +57,12 @@ std::optional<CardCheckNote> AudioWriter::cardFrom(const QString &text)
     const QRegularExpressionMatch match = form.match(text.trimmed());
     if (!match.hasMatch())
         return std::nullopt;
-    return CardCheckNote{match.captured(1).toDouble(), match.captured(2).toDouble(), match.captured(3).toDouble(),
-                         match.captured(4) == QLatin1String("synchronised")};
+    return CardCheckNote{match.captured(1).toDouble(), match.captured(2).toDouble(),
+                         match.captured(3).toDouble(), match.captured(4) == QLatin1String("synchronised")};
 }
 
-QString AudioWriter::open(const QString &path, const QDateTime &start, const std::optional<CardCheckNote> &card)
+QString AudioWriter::open(const QString &path, const QDateTime &start,
+                          const std::optional<CardCheckNote> &card)
 {
     close();
     const bool wav = path.endsWith(QStringLiteral(".wav"), Qt::CaseInsensitive);

@@ -2,9 +2,9 @@
 // What the window hears, written to a FLAC or WAV file (by the name's ending) as it comes.
 // The start time goes into the file's metadata (its date string, ISO 8601 with the offset
 // from UTC), so an analyzer can stamp its results by it; beside it, in its comment, the sound
-// card's rate as checked against the computer's clock so far, so an analyzer can correct for it. The file is made new, never over
-// another. A WAV header is brought up to date after every block, so a full disk or a drive
-// gone leaves a file that plays up to what was written.
+// card's rate as checked against the computer's clock so far, so an analyzer can correct for
+// it. The file is made new, never over another. A WAV header is brought up to date after every
+// block, so a full disk or a drive gone leaves a file that plays up to what was written.
 #include <QDateTime>
 #include <QString>
 #include <cstdint>

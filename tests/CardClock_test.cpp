@@ -95,7 +95,8 @@ TEST(CardClock, TheWindowShowsTheCardAndSetsTheClockByIt)
     EXPECT_EQ(w.state().clockCorrection, 0);
 
     feed.until(240);
-    const QRegularExpression known(QStringLiteral("^Card \\+3[67]\\.\\d ±0\\.\\d ppm \\(\\+3\\.[12]\\d s/day\\), 3 min$"));
+    const QRegularExpression known(
+        QStringLiteral("^Card \\+3[67]\\.\\d ±0\\.\\d ppm \\(\\+3\\.[12]\\d s/day\\), 3 min$"));
     EXPECT_TRUE(known.match(note()).hasMatch()) << note().toStdString();
     EXPECT_EQ(chosen().toStdString(), (note() + ".\nSet as the clock correction.").toStdString());
     // As a time signal sets it: whole samples a second, and the rest as the clock correction.
@@ -109,7 +110,8 @@ TEST(CardClock, TheWindowShowsTheCardAndSetsTheClockByIt)
     w.restart();
     EXPECT_TRUE(w.ini().contains(("ClockOrigin=computer-clock\r\nClockDate=" + today + "\r\n").toLatin1()));
     EXPECT_EQ(w.state().samplesPerSecond, 44102);
-    EXPECT_TRUE(w.form->clock().reportText().startsWith("clock correction +3.")) << w.form->clock().reportText().toStdString();
+    EXPECT_TRUE(w.form->clock().reportText().startsWith("clock correction +3."))
+        << w.form->clock().reportText().toStdString();
     EXPECT_TRUE(w.form->clock().reportText().endsWith("(the computer's clock, " + today + ")"));
     // From then on every origin is kept: a hand step.
     w.form->clock().step(+1, true);
@@ -136,5 +138,6 @@ TEST(CardClock, ARecordingCarriesTheCheckAndTheAnalyzerCorrectsByIt)
     const test::AnalyzerRun corrected = test::analyze({"--card-clock", saved});
     ASSERT_FALSE(corrected.lines.isEmpty()) << corrected.errors.toStdString();
     EXPECT_EQ(corrected.lines.last().section(',', -1).toStdString(), "44102");
-    EXPECT_TRUE(corrected.errors.contains("heard.flac carries its card's clock: 3.1")) << corrected.errors.toStdString();
+    EXPECT_TRUE(corrected.errors.contains("heard.flac carries its card's clock: 3.1"))
+        << corrected.errors.toStdString();
 }

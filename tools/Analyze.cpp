@@ -138,10 +138,10 @@ void addOptions(QCommandLineParser &args)
                  "SIGTERM, printing each sweep's line as it ends, and at the end the sound card's rate "
                  "against the computer's clock: CARD,<ppm>,<uncertainty ppm>,<s/day>,<minutes>,"
                  "<synchronised|unsynchronised>."},
-        {"card-clock", "Take the sound card's rate, checked against the computer's clock, as the clock "
-                       "correction: with --live once it is known to better than 0.1 s/day, for the rest of the "
-                       "run; for a recording the window saved, the check it carries, if that good (not with "
-                       "--time-signal or --positions)."},
+        {"card-clock", "Take the sound card's rate, checked against the computer's clock, as the "
+                       "clock correction: with --live once it is known to better than 0.1 s/day, for the "
+                       "rest of the run; for a recording the window saved, the check it carries, if that "
+                       "good (not with --time-signal or --positions)."},
         {"json", "Print one JSON object per sweep and one for the final state, one a line, instead of "
                  "the CSV lines (not with --positions or --report)."},
         {"header", "Print a header line over the CSV lines (not with --json or --positions)."},

@@ -69,7 +69,8 @@ std::string cardJson(const CardClockCheck &check, bool synchronised)
 void correctByCardClock(CaptureSession &capture, RecordingAnalysis &analysis,
                         const std::function<void(const QString &)> &say)
 {
-    capture.OnBufferQueued = [&capture, &analysis, say, samples = int64_t{0}, done = false](int buffer) mutable {
+    capture.OnBufferQueued = [&capture, &analysis, say, samples = int64_t{0},
+                              done = false](int buffer) mutable {
         samples += buffer;
         if (done || samples < capture.device().SamplesPerSec())
             return;
@@ -80,7 +81,8 @@ void correctByCardClock(CaptureSession &capture, RecordingAnalysis &analysis,
         done = true;
         // Such a clock may be as far off as the card: as the window, set nothing by it.
         if (!computerClockSynchronised()) {
-            say(QStringLiteral("The computer's clock is not kept by network time: --card-clock sets no correction."));
+            say(QStringLiteral(
+                "The computer's clock is not kept by network time: --card-clock sets no correction."));
             return;
         }
         analysis.setTrueRate(cardRate(r->ppm));
@@ -92,12 +94,14 @@ void correctByCardClock(CaptureSession &capture, RecordingAnalysis &analysis,
 QString correctByRecordedCard(const AudioFile &recording, RecordingAnalysis &analysis)
 {
     const QString name = QString::fromStdString(recording.name());
-    const std::optional<CardCheckNote> card = AudioWriter::cardFrom(QString::fromStdString(recording.comment()));
+    const std::optional<CardCheckNote> card =
+        AudioWriter::cardFrom(QString::fromStdString(recording.comment()));
     if (!card)
         return QStringLiteral("%1 carries no check of its card's clock: no correction").arg(name);
     const CardClockCheck::Result r{card->ppm, card->uncertaintyPpm, card->minutes * 60};
     if (!card->synchronised)
-        return QStringLiteral("%1 was recorded on a computer whose clock network time did not keep: no correction")
+        return QStringLiteral(
+                   "%1 was recorded on a computer whose clock network time did not keep: no correction")
             .arg(name);
     if (!r.enough())
         return QStringLiteral("%1's card was known to %2 s/day only: no correction")

@@ -17,7 +17,8 @@ QString signedNumber(double value, int decimals)
 {
     const double scale = std::pow(10.0, decimals);
     const double rounded = std::round(value * scale) / scale + 0.0;
-    return QStringLiteral("%1%2").arg(rounded < 0 ? QStringLiteral("-") : QStringLiteral("+"))
+    return QStringLiteral("%1%2")
+        .arg(rounded < 0 ? QStringLiteral("-") : QStringLiteral("+"))
         .arg(std::fabs(rounded), 0, 'f', decimals);
 }
 
@@ -96,10 +97,12 @@ void CardClock::FromComputerClock1Click()
     const std::optional<CardClockCheck::Result> r = check.result();
     QString text;
     if (capture.playingRecording())
-        text = QStringLiteral("The card is checked against the computer's clock only while it captures live.");
+        text =
+            QStringLiteral("The card is checked against the computer's clock only while it captures live.");
     else if (!computerClockSynchronised())
-        text = QStringLiteral("The computer's clock is not kept by network time, so it cannot check the card's "
-                              "clock: no correction set.");
+        text =
+            QStringLiteral("The computer's clock is not kept by network time, so it cannot check the card's "
+                           "clock: no correction set.");
     else if (form_.state.timeSignalCalibrating)
         text = QStringLiteral("The time-signal calibration is listening: it sets the correction.");
     else if (!r)
