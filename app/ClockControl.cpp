@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "display/ReportPage.h"
+
 namespace tamsel {
 
 namespace {
@@ -37,14 +39,11 @@ QString ClockControl::reportText() const
     const MeasurementState &state = session_.state();
     if (state.fineCorrection == 0 && state.clockCorrection == 0)
         return {};
-    const double inForce = Calibration::CorrectionInForce(state);
-    QString text = QStringLiteral("clock correction %1%2 s/day")
-                       .arg(inForce < 0 ? QStringLiteral("-") : QStringLiteral("+"))
-                       .arg(std::fabs(inForce), 0, 'f', 3);
+    QString origin;
     for (const OriginName &o : kOrigins)
         if (o.origin == origin_)
-            text += QStringLiteral(" (%1, %2)").arg(QLatin1String(o.shown), date_.toString(Qt::ISODate));
-    return text;
+            origin = QLatin1String(o.shown);
+    return clockCorrectionText(Calibration::CorrectionInForce(state), origin, date_);
 }
 
 QString ClockControl::storedOrigin() const

@@ -156,6 +156,16 @@ QStringList headerLines(const LongRun &run, const ReportFacts &facts)
 
 } // namespace
 
+QString clockCorrectionText(double secondsPerDay, const QString &origin, const QDate &date)
+{
+    QString text = QStringLiteral("clock correction %1%2 s/day")
+                       .arg(secondsPerDay < 0 ? QStringLiteral("-") : QStringLiteral("+"))
+                       .arg(std::fabs(secondsPerDay), 0, 'f', 3);
+    if (!origin.isEmpty())
+        text += QStringLiteral(" (%1, %2)").arg(origin, date.toString(Qt::ISODate));
+    return text;
+}
+
 std::optional<RateTolerance> parseRateTolerance(const QString &text)
 {
     static const QRegularExpression form(

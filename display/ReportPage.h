@@ -37,6 +37,10 @@ struct ReportFacts {
     std::optional<double> amplitudeMin; // degrees
 };
 
+// The header's words on the clock correction in force: "clock correction +3.215 s/day (the
+// computer's clock, 2026-12-09)"; without an origin, none is named.
+QString clockCorrectionText(double secondsPerDay, const QString &origin = {}, const QDate &date = {});
+
 class ReportPage {
 public:
     // The header, the summary table and the plots in area; emptyText stands for plots without

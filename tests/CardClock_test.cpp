@@ -135,9 +135,18 @@ TEST(CardClock, ARecordingCarriesTheCheckAndTheAnalyzerCorrectsByIt)
     const test::AnalyzerRun plain = test::analyze({"--quiet", saved});
     ASSERT_FALSE(plain.lines.isEmpty()) << plain.errors.toStdString();
     EXPECT_EQ(plain.lines.last().section(',', -1).toStdString(), "44100");
-    const test::AnalyzerRun corrected = test::analyze({"--card-clock", saved});
-    ASSERT_FALSE(corrected.lines.isEmpty()) << corrected.errors.toStdString();
-    EXPECT_EQ(corrected.lines.last().section(',', -1).toStdString(), "44102");
+    // With it, the correction the report's header names.
+    const QString report = w.dir.filePath("report.svg");
+    const test::AnalyzerRun corrected = test::analyze({"--card-clock", "--report", report, saved});
+    const QStringList finals = corrected.lines.filter(QRegularExpression("^FINAL,"));
+    ASSERT_EQ(finals.size(), 1) << corrected.errors.toStdString();
+    EXPECT_EQ(finals[0].section(',', -1).toStdString(), "44102");
     EXPECT_TRUE(corrected.errors.contains("heard.flac carries its card's clock: 3.1"))
         << corrected.errors.toStdString();
+    QFile svg(report);
+    ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
+    const QString page = QString::fromUtf8(svg.readAll());
+    EXPECT_TRUE(page.contains(" s/day (the computer's clock, " + QDate::currentDate().toString(Qt::ISODate) +
+                              ")</text>"))
+        << page.mid(page.indexOf("clock correction"), 80).toStdString();
 }

@@ -430,7 +430,8 @@ int main(int argc, char **argv)
     };
     if (!live) {
         if (args.isSet("card-clock"))
-            sayMessage(correctByRecordedCard(*recording.file, *analysis));
+            sayMessage(
+                correctByRecordedCard(*recording.file, *analysis, longRun ? &longRun->facts() : nullptr));
         analysis->run(*recording.file, [&] {
             QCoreApplication::processEvents(); // a termination signal, the progress line
             return stoppedBy != 0 || outputFailed;
@@ -439,7 +440,7 @@ int main(int argc, char **argv)
     } else {
         endLiveRunOn(*duration > 0 ? duration : std::nullopt, &loop, [&loop] { loop.quit(); });
         if (args.isSet("card-clock"))
-            correctByCardClock(*capture, *analysis, sayMessage);
+            correctByCardClock(*capture, *analysis, sayMessage, longRun ? &longRun->facts() : nullptr);
         reportCaptureHealth(
             *capture,
             [&longRun] {

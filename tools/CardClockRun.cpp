@@ -1,5 +1,6 @@
 #include "tools/CardClockRun.h"
 
+#include <QDate>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <cmath>
@@ -7,6 +8,7 @@
 #include "capture/AudioFile.h"
 #include "capture/CaptureSession.h"
 #include "capture/ComputerClock.h"
+#include "display/ReportPage.h"
 #include "recording/AudioWriter.h"
 #include "tools/RecordingAnalysis.h"
 
@@ -30,6 +32,16 @@ double rounded(double value, int decimals)
 long double cardRate(double ppm)
 {
     return AudioFile::kRate * (1 + static_cast<long double>(ppm) * 1e-6L);
+}
+
+// The card's rate as the corrections, named in the report's header as the window names it.
+void setCardRate(RecordingAnalysis &analysis, double ppm, const QDate &checked, ReportFacts *report)
+{
+    analysis.setTrueRate(cardRate(ppm));
+    if (!report)
+        return;
+    report->clockCorrection = clockCorrectionText(Calibration::CorrectionInForce(analysis.state()),
+                                                  QStringLiteral("the computer's clock"), checked);
 }
 
 QString clockStatus(bool synchronised)
@@ -67,9 +79,9 @@ std::string cardJson(const CardClockCheck &check, bool synchronised)
 }
 
 void correctByCardClock(CaptureSession &capture, RecordingAnalysis &analysis,
-                        const std::function<void(const QString &)> &say)
+                        const std::function<void(const QString &)> &say, ReportFacts *report)
 {
-    capture.OnBufferQueued = [&capture, &analysis, say, samples = int64_t{0},
+    capture.OnBufferQueued = [&capture, &analysis, say, report, samples = int64_t{0},
                               done = false](int buffer) mutable {
         samples += buffer;
         if (done || samples < capture.device().SamplesPerSec())
@@ -85,13 +97,13 @@ void correctByCardClock(CaptureSession &capture, RecordingAnalysis &analysis,
                 "The computer's clock is not kept by network time: --card-clock sets no correction."));
             return;
         }
-        analysis.setTrueRate(cardRate(r->ppm));
+        setCardRate(analysis, r->ppm, QDate::currentDate(), report);
         say(QStringLiteral("The card's clock, %1 s/day, is the clock correction from now on.")
                 .arg(fixed(r->secondsPerDay(), 3)));
     };
 }
 
-QString correctByRecordedCard(const AudioFile &recording, RecordingAnalysis &analysis)
+QString correctByRecordedCard(const AudioFile &recording, RecordingAnalysis &analysis, ReportFacts *report)
 {
     const QString name = QString::fromStdString(recording.name());
     const std::optional<CardCheckNote> card =
@@ -106,7 +118,8 @@ QString correctByRecordedCard(const AudioFile &recording, RecordingAnalysis &ana
     if (!r.enough())
         return QStringLiteral("%1's card was known to %2 s/day only: no correction")
             .arg(name, fixed(r.uncertaintySecondsPerDay(), 3));
-    analysis.setTrueRate(cardRate(r.ppm));
+    setCardRate(analysis, r.ppm, AudioWriter::startFrom(QString::fromStdString(recording.date())).date(),
+                report);
     return QStringLiteral("%1 carries its card's clock: %2 s/day, the clock correction for the run.")
         .arg(name, fixed(r.secondsPerDay(), 3));
 }

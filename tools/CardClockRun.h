@@ -14,6 +14,7 @@ namespace tamsel {
 class AudioFile;
 class CaptureSession;
 class RecordingAnalysis;
+struct ReportFacts;
 
 // CARD,<ppm>,<uncertainty ppm>,<s/day>,<minutes>,<synchronised|unsynchronised>: the card's rate
 // error (positive: fast) to 0.01 ppm, its standard uncertainty to 0.01 ppm, the same rate in
@@ -24,13 +25,15 @@ std::string cardLine(const CardClockCheck &check, bool synchronised);
 std::string cardJson(const CardClockCheck &check, bool synchronised);
 
 // Once the check's uncertainty is below 0.1 s/day (looked at once a second, between buffers),
-// sets its result as the clock correction, once, and says so; nothing, saying why, when network
-// time does not keep the computer's clock.
+// sets its result as the clock correction, once, says so and names it in the report's header
+// (`report`, when there is one); nothing, saying why, when network time does not keep the
+// computer's clock.
 void correctByCardClock(CaptureSession &capture, RecordingAnalysis &analysis,
-                        const std::function<void(const QString &)> &say);
+                        const std::function<void(const QString &)> &say, ReportFacts *report);
 
 // The check a recording carries set as the clock correction, when it is good enough (under
-// 0.1 s/day, on a clock network time kept); returns what to say either way.
-QString correctByRecordedCard(const AudioFile &recording, RecordingAnalysis &analysis);
+// 0.1 s/day, on a clock network time kept), and named in the report's header; returns what to
+// say either way.
+QString correctByRecordedCard(const AudioFile &recording, RecordingAnalysis &analysis, ReportFacts *report);
 
 } // namespace tamsel
