@@ -18,6 +18,8 @@ const QString kSection = QStringLiteral("Init");
 const QString kTamselSection = QStringLiteral("Tamsel");
 const QString kClockKey = QStringLiteral("ClockCorrection");
 const QString kInputKey = QStringLiteral("Input");
+const QString kClockOriginKey = QStringLiteral("ClockOrigin");
+const QString kClockDateKey = QStringLiteral("ClockDate");
 } // namespace
 
 void loadInitNumbers(TIniSaveProps &ini, StoredNumbers &numbers)
@@ -80,6 +82,21 @@ void saveTamselSection(TIniSaveProps &ini, const MeasurementState &state, const 
     flag("InputFilter", checks.inputFilter);
     flag("AutoThreshold", checks.autoThreshold);
     put(kClockKey, ClockControl::storedText(state.clockCorrection), state.clockCorrection == 0);
+}
+
+void loadClockOrigin(TIniSaveProps &ini, ClockControl &clock)
+{
+    clock.restoreOrigin(ini.ReadStrValue(kTamselSection, kClockOriginKey),
+                        ini.ReadStrValue(kTamselSection, kClockDateKey));
+}
+
+void saveClockOrigin(TIniSaveProps &ini, const ClockControl &clock)
+{
+    if (clock.origin() != ClockControl::Origin::ComputerClock &&
+        !ini.ValueExists(kTamselSection, kClockOriginKey))
+        return;
+    ini.WriteStrValue(kTamselSection, kClockOriginKey, clock.storedOrigin());
+    ini.WriteStrValue(kTamselSection, kClockDateKey, clock.storedDate());
 }
 
 } // namespace tamsel

@@ -10,6 +10,7 @@ class QAction;
 
 namespace tamsel {
 
+class ClockControl;
 class RunFlags;
 class TIniSaveProps;
 
@@ -28,5 +29,10 @@ void loadTamselSection(TIniSaveProps &ini, StoredNumbers &numbers, InputChoice &
 // A flag given for this run alone is not kept.
 void saveTamselSection(TIniSaveProps &ini, const MeasurementState &state, const InputChoice &input,
                        StoredChecks checks, const RunFlags &runFlags);
+
+// Where the clock correction came from and when, in [Tamsel]: written once the computer's clock
+// has set it (a file never touched by that stays as it was), and from then on at every change.
+void loadClockOrigin(TIniSaveProps &ini, ClockControl &clock);
+void saveClockOrigin(TIniSaveProps &ini, const ClockControl &clock);
 
 } // namespace tamsel

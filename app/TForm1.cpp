@@ -10,6 +10,7 @@
 #include "app/MissingSourceBox.h"
 #include "app/positions/PositionsDialog.h"
 #include "app/TApplication.h"
+#include "app/cardclock/CardClock.h"
 #include "app/recordings/RecordingsMenu.h"
 #include "app/scope/Scope.h"
 #include "app/trend/Trend.h"
@@ -50,6 +51,7 @@ TForm1::TForm1(std::unique_ptr<SoundService> service, const TForm1Design &design
     // Client area of the designed 817 x 437 window, below its menu bar.
     resize(809, 40 + 65 + 3 + 256 + 19 + menuBar()->sizeHint().height());
     wireHandlers();
+    cardClock_ = std::make_unique<CardClock>(*this);
     settings_.build(design.settingsFile.isEmpty() ? settingsFilePath() : design.settingsFile);
     AboutDlg1 = new AboutBox(this);
     try {

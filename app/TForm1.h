@@ -39,6 +39,7 @@ class HelpMenu;
 class PositionsDialog;
 class Trend;
 class Scope;
+class CardClock;
 class RecordingsMenu;
 
 // What a window is built with besides its layout: tests and tools choose these.
@@ -169,6 +170,7 @@ public:
     Trend &trend() { return *trend_; }
     // View ▸ Beat scope…: the averaged tick and tock large (app/scope/).
     Scope &scope() { return *scope_; }
+    CardClock &cardClock() { return *cardClock_; } // the card against the computer's clock
 
     // Recordings: File / Open recording..., Live input and Save audio... (app/recordings/).
     RecordingsMenu *Recordings1 = nullptr;
@@ -256,6 +258,7 @@ private:
     std::unique_ptr<Trend> trend_;
     std::unique_ptr<Scope> scope_;
     std::unique_ptr<ClockControl> clock_;
+    std::unique_ptr<CardClock> cardClock_;
     SweepPictures pictures_{session_.state()};
     LedReadouts leds_; // what the LED readouts show of the engine's reading
     QString caption_;  // the layout's caption, which the language rule reads; the title adds the source

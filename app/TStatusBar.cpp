@@ -50,6 +50,9 @@ TStatusBar::TStatusBar(QWidget *parent) : QStatusBar(parent)
     clock_ = new ElidedLabel(this, true);
     clock_->hide();
     addPermanentWidget(clock_);
+    card_ = new ElidedLabel(this, true);
+    card_->hide();
+    addPermanentWidget(card_);
     watchNote_ = new ElidedLabel(this, true);
     watchNote_->hide();
     addPermanentWidget(watchNote_);
@@ -93,6 +96,12 @@ void TStatusBar::setClockNote(const QString &text)
 {
     clock_->setFullText(text);
     clock_->setVisible(!text.isEmpty());
+}
+
+void TStatusBar::setCardNote(const QString &text)
+{
+    card_->setFullText(text);
+    card_->setVisible(!text.isEmpty());
 }
 
 void TStatusBar::setReplayNote(const QString &text)

@@ -47,6 +47,7 @@ void WindowSettings::loaded()
     loadInitNumbers(*f.IniSaveProps1, numbers);
     loadTamselSection(*f.IniSaveProps1, numbers, f.capture().input(), {f.InputFilter1, f.AutoThreshold1});
     f.session().restore(numbers);
+    loadClockOrigin(*f.IniSaveProps1, f.clock());
     f.Recordings1->load(*f.IniSaveProps1);
     f.scope().load(*f.IniSaveProps1);
 }
@@ -60,6 +61,7 @@ void WindowSettings::saving()
     saveInitNumbers(*f.IniSaveProps1, f.state, f.N8->isChecked() ? std::optional(level) : std::nullopt);
     saveTamselSection(*f.IniSaveProps1, f.state, f.capture().input(), {f.InputFilter1, f.AutoThreshold1},
                       f.runFlags);
+    saveClockOrigin(*f.IniSaveProps1, f.clock());
     f.Recordings1->save(*f.IniSaveProps1);
     f.scope().save(*f.IniSaveProps1);
 }

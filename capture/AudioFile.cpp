@@ -189,6 +189,8 @@ bool AudioFile::open(const std::string &path, bool streams)
     name_ = standardInput ? "stdin" : std::filesystem::path(path).filename().string();
     const char *date = sf_get_string(file_, SF_STR_DATE);
     date_ = date ? date : "";
+    const char *comment = sf_get_string(file_, SF_STR_COMMENT);
+    comment_ = comment ? comment : "";
     frames_.resize(kChunkFrames * static_cast<size_t>(channels_));
     if (floating_)
         floats_.resize(frames_.size());

@@ -51,6 +51,8 @@ public:
     int64_t fileFrames() const { return fileFrames_; }
     // The file's date string, as its metadata holds it; empty when it has none.
     const std::string &date() const { return date_; }
+    // Its comment (where Tamsel notes the card's clock); empty when it has none.
+    const std::string &comment() const { return comment_; }
 
     // The whole recording at once; false with the error text when it cannot be read.
     static bool readAll(const std::string &path, std::vector<int16_t> &samples, std::string &error);
@@ -72,6 +74,7 @@ private:
     std::string name_;
     std::string error_;
     std::string date_;
+    std::string comment_;
     int fileRate_ = 0;
     int channels_ = 0;
     int64_t fileFrames_ = 0;

@@ -104,6 +104,7 @@ void CaptureSession::retryOpen()
 
 void CaptureSession::deviceOpened()
 {
+    checkCardAnew();
     for (auto &buffer : buffers_) {
         buffer->Prepare(device_.get());
         buffer->Queue();
@@ -115,9 +116,10 @@ void CaptureSession::bufferReturned(TWinWaveBuffer *buf)
 {
     // A buffer is handled whole, and the next one after it has returned: no box opens inside
     // the handling, so errors wait until it has returned.
+    const int64_t arrival = arrivalClock();
     handling_ = true;
     try {
-        handle(buf);
+        handle(buf, arrival);
     } catch (const std::exception &e) {
         if (OnHandlingError)
             OnHandlingError(QString::fromUtf8(e.what()));
@@ -129,7 +131,7 @@ void CaptureSession::bufferReturned(TWinWaveBuffer *buf)
     fire(OnHandled);
 }
 
-void CaptureSession::handle(TWinWaveBuffer *buf)
+void CaptureSession::handle(TWinWaveBuffer *buf, int64_t arrival)
 {
     // Closing, or switching to another source: the buffers come back to be unprepared.
     if (closing_ || input_.switching) {
@@ -161,6 +163,8 @@ void CaptureSession::handle(TWinWaveBuffer *buf)
     } requeue{buf};
 
     const int samples = static_cast<int>(buf->BytesRecorded() / 2);
+    if (!device_->service()->recording())
+        timeArrival(arrival, *buf);
     if (OnBuffer)
         OnBuffer(*buf);
     requeue.armed = false;
@@ -192,8 +196,52 @@ void CaptureSession::release()
         buffer.reset();
 }
 
+// A buffer is timed by the samples the source had delivered, not by its own end: a source
+// delivers in fragments of its own, and a buffer's end drifts across them (11 024 samples
+// against 20 ms fragments: 2 samples a half second, as if the card ran 91 ppm slow, for minutes
+// on end). The live service times its reads on its own thread and hands on the earliest since
+// the buffer before, so the window's event loop adds nothing; a buffer it did not time arrives
+// now. The count is the time axis's: silence of a known length stands in for lost audio. Yet
+// the silence of an outage is counted on the computer's clock, and audio dropped without a
+// length breaks the count, so a loss starts a new segment, and the buffers that may still end
+// in its silence (up to its length and a buffer more) are not timed.
+void CaptureSession::timeArrival(int64_t now, const TWinWaveBuffer &buf)
+{
+    if (serverLost_)
+        return;
+    if (untimed_ > 0) {
+        untimed_ -= buf.BytesRecorded() / 2;
+        return;
+    }
+    cardClock_.arrived(buf.ArrivalNs() ? buf.ArrivalNs() : now, static_cast<int64_t>(buf.StreamSamples()));
+}
+
+// The stream starts anew, its samples not following on in time from those before; another
+// source or rate is another card.
+void CaptureSession::checkCardAnew()
+{
+    const bool live = !device_->service()->recording();
+    const uint32_t rate = device_->SamplesPerSec();
+    if (live != checkedLive_ || input_.opened != checkedSource_ || rate != checkedRate_)
+        cardClock_.reset(rate);
+    checkedLive_ = live;
+    checkedSource_ = input_.opened;
+    checkedRate_ = rate;
+    cardClock_.newSegment();
+    untimed_ = 0;
+    serverLost_ = false;
+}
+
+void CaptureSession::breakSegment(int64_t silence)
+{
+    cardClock_.newSegment();
+    const int64_t buffer = buffers_.front() ? buffers_.front()->Length() / 2 : 0;
+    untimed_ = std::max(untimed_, buffer) + std::max<int64_t>(silence, 0);
+}
+
 void CaptureSession::lost(int64_t samples)
 {
+    breakSegment(samples);
     if (samples > 0)
         lostSamples_ += samples;
     else
@@ -204,6 +252,11 @@ void CaptureSession::lost(int64_t samples)
 
 void CaptureSession::failed(const std::string &text)
 {
+    // No audio comes until the server is back: what comes meanwhile is silence on the
+    // computer's clock.
+    serverLost_ = !text.empty();
+    if (!serverLost_)
+        breakSegment(0);
     failure_ = QString::fromUtf8(text);
     fire(OnNoteChanged);
 }

@@ -9,6 +9,8 @@
 #include <functional>
 #include <memory>
 
+#include "capture/CardClockCheck.h"
+#include "capture/ComputerClock.h"
 #include "capture/InputChoice.h"
 #include "capture/WinWave.h"
 
@@ -59,6 +61,11 @@ public:
     void release();
 
     int64_t lostSamples() const { return lostSamples_; }
+    // The live card's rate against the computer's clock, over the run so far on this source;
+    // a recording played gets none.
+    const CardClockCheck &cardClock() const { return cardClock_; }
+    // The clock each live buffer's arrival is read on, in nanoseconds; tests give their own.
+    std::function<int64_t()> arrivalClock = monotonicNanoseconds;
     // What the status bar says of the capture; empty when all is well.
     QString note() const;
     // The source in use as the user knows it: its description, or the recording's name.
@@ -86,7 +93,10 @@ public:
 private:
     void deviceOpened();
     void bufferReturned(TWinWaveBuffer *buf);
-    void handle(TWinWaveBuffer *buf);
+    void handle(TWinWaveBuffer *buf, int64_t arrival);
+    void timeArrival(int64_t now, const TWinWaveBuffer &buf);
+    void checkCardAnew();
+    void breakSegment(int64_t silence);
     void lost(int64_t samples);
     void failed(const std::string &text);
     void sourcesChanged();
@@ -109,6 +119,13 @@ private:
     int64_t lostSamples_ = 0;
     int unmeasuredLosses_ = 0;
     QString failure_;
+    CardClockCheck cardClock_;
+    // What the check measures: a live source at a rate.
+    bool checkedLive_ = false;
+    QString checkedSource_;
+    uint32_t checkedRate_ = 0;
+    int64_t untimed_ = 0; // samples still to come that may be silence for lost audio
+    bool serverLost_ = false;
 };
 
 } // namespace tamsel

@@ -153,13 +153,18 @@ std::optional<CardClockCheck::Result> CardClockCheck::result() const
     const std::optional<double> u = slopeUncertainty(slope);
     if (!u)
         return std::nullopt;
+    // Arrival less nominal audio time falls by e/(1+e) a second of audio for a card fast by e.
+    const double error = -slope / (1 + slope);
+    return Result{error * 1e6, *u / ((1 + slope) * (1 + slope)) * 1e6, seconds()};
+}
+
+double CardClockCheck::seconds() const
+{
     double seconds = 0;
     for (const Segment &s : segments_)
         if (s.hull.size() >= 2)
             seconds += s.hull.back().x - s.hull.front().x;
-    // Arrival less nominal audio time falls by e/(1+e) a second of audio for a card fast by e.
-    const double error = -slope / (1 + slope);
-    return Result{error * 1e6, *u / ((1 + slope) * (1 + slope)) * 1e6, seconds};
+    return seconds;
 }
 
 std::optional<double> CardClockCheck::secondsUntil(double ppm) const

@@ -26,18 +26,24 @@ public:
     // Another card, or another rate: nothing measured so far applies.
     void reset(double nominalRate);
 
+    // An uncertainty under this is good enough to set the clock correction by.
+    static constexpr double kEnoughSecondsPerDay = 0.1;
+
     struct Result {
         double ppm;            // the card's rate error: positive when it runs fast
         double uncertaintyPpm; // one standard uncertainty
         double seconds;        // of audio the fit covers
         double secondsPerDay() const { return ppm * 86400e-6; }
         double uncertaintySecondsPerDay() const { return uncertaintyPpm * 86400e-6; }
+        bool enough() const { return uncertaintySecondsPerDay() < kEnoughSecondsPerDay; }
     };
     // Known once enough blocks have come to judge their scatter.
     std::optional<Result> result() const;
     // Seconds of audio still needed for the uncertainty to fall to `ppm`, at the scatter seen so
     // far (the uncertainty falls as the run's length to the power 1.5); empty until known.
     std::optional<double> secondsUntil(double ppm) const;
+    // Seconds of audio the segments cover.
+    double seconds() const;
 
     static constexpr double kBlockSeconds = 2;
     static constexpr int kLeastBlocks = 12;

@@ -43,7 +43,7 @@ void HeaderQueue::fillFromRing(SampleRing &ring, const WaveNotify &notify)
         if (ring.available() < samples)
             return;
         ring.read(reinterpret_cast<int16_t *>(header->data), samples);
-        fillFront(nullptr, samples, notify);
+        returnFront(samples, ring.totalWritten(), notify);
     }
 }
 
@@ -52,10 +52,27 @@ void HeaderQueue::fillFront(const int16_t *samples, size_t count, const WaveNoti
     if (queue_.empty())
         return;
     WaveHeader *header = queue_.front();
-    queue_.pop_front();
     count = std::min<size_t>(count, header->bufferLength / 2);
-    if (samples)
-        std::memcpy(header->data, samples, count * 2);
+    std::memcpy(header->data, samples, count * 2);
+    returnFront(count, handed_ + count, notify);
+}
+
+// Of the reads between two buffers, the one least late says the most about the card's clock.
+void HeaderQueue::arrived(int64_t ns, uint64_t samples, uint32_t rate)
+{
+    const double lateness = static_cast<double>(ns) * 1e-9 - static_cast<double>(samples) / rate;
+    if (!earliest_ || lateness < earliest_->lateness)
+        earliest_ = Arrival{ns, samples, lateness};
+}
+
+void HeaderQueue::returnFront(size_t count, uint64_t streamSamples, const WaveNotify &notify)
+{
+    WaveHeader *header = queue_.front();
+    queue_.pop_front();
+    handed_ += count;
+    header->streamSamples = earliest_ ? earliest_->samples : streamSamples;
+    header->arrivalNs = earliest_ ? earliest_->ns : 0;
+    earliest_.reset();
     header->bytesRecorded = static_cast<uint32_t>(count * 2);
     header->flags = (header->flags & ~kHeaderInQueue) | kHeaderDone;
     notify(kWimData, reinterpret_cast<intptr_t>(header));
@@ -66,6 +83,7 @@ void HeaderQueue::clear()
     for (WaveHeader *header : queue_)
         header->flags &= ~kHeaderInQueue;
     queue_.clear();
+    forgetArrivals();
 }
 
 } // namespace tamsel

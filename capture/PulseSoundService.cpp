@@ -5,6 +5,7 @@
 #include <memory>
 #include <mutex>
 
+#include "capture/ComputerClock.h"
 #include "capture/OutageClock.h"
 #include "capture/PulseConnection.h"
 #include "capture/PulseSourceWatch.h"
@@ -229,8 +230,9 @@ void PulseSoundService::readStream()
     const size_t readable = pa_stream_readable_size(stream_);
     if (readable == 0 || readable == static_cast<size_t>(-1))
         return;
+    const int64_t now = monotonicNanoseconds();
     const std::optional<uint64_t> silence =
-        outageClock_.arrived(monotonicMicros(), readable / pa_frame_size(&spec_));
+        outageClock_.arrived(static_cast<uint64_t>(now / 1000), readable / pa_frame_size(&spec_));
     if (!silence)
         return; // it waits in the server's buffer meanwhile
     addSilence(*silence);
@@ -250,6 +252,8 @@ void PulseSoundService::readStream()
             dropped = samples;
         } else if (started_) {
             dropped = ring_.write(static_cast<const int16_t *>(data), samples);
+            // All that is read in this call was there when it began.
+            queue_.arrived(now, ring_.totalWritten(), spec_.rate);
         }
         pa_stream_drop(stream_);
         if (dropped)
@@ -406,6 +410,7 @@ int PulseSoundService::stop()
     std::lock_guard<std::mutex> guard(queueLock_);
     started_ = false;
     ring_.clear();
+    queue_.forgetArrivals();
     return kWaveOk;
 }
 

@@ -63,6 +63,12 @@ struct WaveHeader {
     uint32_t loops = 0;
     WaveHeader *next = nullptr;
     uintptr_t reserved = 0;
+    // For the card's check: at `arrivalNs` on the monotonic clock, the stream's first
+    // `streamSamples` samples (lost ones counted) were in. A live service times its own reads
+    // (the earliest since the buffer before); otherwise `arrivalNs` is 0, and `streamSamples`
+    // the samples in when the buffer was filled.
+    uint64_t streamSamples = 0;
+    int64_t arrivalNs = 0;
 };
 constexpr uint32_t kHeaderPrepared = 0x2;
 constexpr uint32_t kHeaderDone = 0x1;

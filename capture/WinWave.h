@@ -134,6 +134,10 @@ public:
 
     uint32_t GetHeaderField(int index) const;
     uint32_t BytesRecorded() const { return GetHeaderField(0); }
+    // For the card's check: the stream's samples in, and when the service saw them come (0: not
+    // timed by the service); see WaveHeader.
+    uint64_t StreamSamples() const { return header_ ? header_->streamSamples : 0; }
+    int64_t ArrivalNs() const { return header_ ? header_->arrivalNs : 0; }
     const char *Data() const { return data_; }
     char *Data() { return data_; }
     // The recorded samples, 16-bit little-endian as the capture format asks, whatever the

@@ -54,6 +54,8 @@ QString watchLine(const ReportFacts &facts)
         parts << QStringLiteral("lift angle %1°").arg(facts.liftAngle);
     if (!facts.input.isEmpty())
         parts << QStringLiteral("input: %1").arg(facts.input);
+    if (!facts.clockCorrection.isEmpty())
+        parts << facts.clockCorrection;
     return parts.join(QStringLiteral(", "));
 }
 
@@ -154,6 +156,16 @@ QStringList headerLines(const LongRun &run, const ReportFacts &facts)
 }
 
 } // namespace
+
+QString clockCorrectionText(double secondsPerDay, const QString &origin, const QDate &date)
+{
+    QString text = QStringLiteral("clock correction %1%2 s/day")
+                       .arg(secondsPerDay < 0 ? QStringLiteral("-") : QStringLiteral("+"))
+                       .arg(std::fabs(secondsPerDay), 0, 'f', 3);
+    if (!origin.isEmpty())
+        text += QStringLiteral(" (%1, %2)").arg(origin, date.toString(Qt::ISODate));
+    return text;
+}
 
 std::optional<RateTolerance> parseRateTolerance(const QString &text)
 {

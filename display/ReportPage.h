@@ -30,12 +30,17 @@ struct ReportFacts {
     double beatsPerHour = 0;
     int liftAngle = 0;
     QString input; // "microphone", or the recording's name
+    QString clockCorrection; // the correction in force and its origin; empty: none named
     double heardSeconds = 0; // the audio measured; 0: none (a CSV log, the window's trend)
     // The verdict's limits, each measure judged only against its own.
     std::optional<RateTolerance> tolerance;
     std::optional<double> beatErrorMax; // ms
     std::optional<double> amplitudeMin; // degrees
 };
+
+// The header's words on the clock correction in force: "clock correction +3.215 s/day (the
+// computer's clock, 2026-12-09)"; without an origin, none is named.
+QString clockCorrectionText(double secondsPerDay, const QString &origin = {}, const QDate &date = {});
 
 class ReportPage {
 public:

@@ -75,12 +75,17 @@ bool Calibration::TimeSignalPulse(const Beat &beat, bool counted)
         return true;
     }
     // Pulses 0.1 % apart at most: the whole samples stay far inside their range.
-    const long double trueRate = fit_.samplesPerSecond();
+    SetTrueRate(fit_.samplesPerSecond());
+    output_.timeSignalCalibrationEnded();
+    return true;
+}
+
+void Calibration::SetTrueRate(long double trueRate)
+{
+    MeasurementState &s = state_;
     s.fineCorrection = static_cast<int32_t>(RoundHalfAway(trueRate - kNominalSampleRate));
     s.samplesPerSecond = kNominalSampleRate + s.fineCorrection;
     s.clockCorrection = ClockCorrectionFor(trueRate, s.samplesPerSecond);
-    output_.timeSignalCalibrationEnded();
-    return true;
 }
 
 void Calibration::AbandonTimeSignal()

@@ -37,6 +37,10 @@ public:
     // Seconds of time signal still to hear in this sweep.
     int32_t TimeSignalSecondsLeft() const { return fit_.secondsLeft(); }
 
+    // The card's true rate, in samples per true second, set as the corrections the way a time
+    // signal sets them: whole samples per second, and the rest as the clock correction.
+    void SetTrueRate(long double trueRate);
+
     // The clock correction (s/day, to a thousandth) that makes a card of `trueRate` samples
     // per true second right when samplesPerSecond is `samplesPerSecond`.
     static double ClockCorrectionFor(long double trueRate, int32_t samplesPerSecond);

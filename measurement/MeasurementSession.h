@@ -116,6 +116,8 @@ public:
     void stepClockCorrection(int direction) { engine_.calibration().StepClockCorrection(direction); }
     void stepFineCorrection(int direction) { engine_.calibration().StepFineCorrection(direction); }
     void resetCorrections() { engine_.calibration().ResetCorrections(); }
+    // The card's rate measured otherwise (against the computer's clock) set as the corrections.
+    void setTrueRate(long double samplesPerSecond) { engine_.calibration().SetTrueRate(samplesPerSecond); }
     int32_t timeSignalSecondsLeft() { return engine_.calibration().TimeSignalSecondsLeft(); }
     // The capture opened another source: a new measurement from its first sample.
     void newSource();

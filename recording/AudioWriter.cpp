@@ -2,7 +2,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <fcntl.h>
 #include <sndfile.h>
@@ -37,7 +39,30 @@ QDateTime AudioWriter::startFrom(const QString &text)
     return QDateTime::fromString(text.trimmed(), Qt::ISODateWithMs);
 }
 
-QString AudioWriter::open(const QString &path, const QDateTime &start)
+QString AudioWriter::cardText(const CardCheckNote &card)
+{
+    return QStringLiteral("Tamsel card clock: %1%2 ppm, uncertainty %3 ppm, %4 min, %5")
+        .arg(card.ppm < 0 ? QStringLiteral("-") : QStringLiteral("+"))
+        .arg(std::abs(card.ppm), 0, 'f', 2)
+        .arg(card.uncertaintyPpm, 0, 'f', 2)
+        .arg(card.minutes, 0, 'f', 1)
+        .arg(card.synchronised ? QStringLiteral("synchronised") : QStringLiteral("unsynchronised"));
+}
+
+std::optional<CardCheckNote> AudioWriter::cardFrom(const QString &text)
+{
+    static const QRegularExpression form(QStringLiteral(
+        "^Tamsel card clock: ([-+]\\d+\\.\\d+) ppm, uncertainty (\\d+\\.\\d+) ppm, (\\d+\\.\\d+) min, "
+        "(synchronised|unsynchronised)$"));
+    const QRegularExpressionMatch match = form.match(text.trimmed());
+    if (!match.hasMatch())
+        return std::nullopt;
+    return CardCheckNote{match.captured(1).toDouble(), match.captured(2).toDouble(),
+                         match.captured(3).toDouble(), match.captured(4) == QLatin1String("synchronised")};
+}
+
+QString AudioWriter::open(const QString &path, const QDateTime &start,
+                          const std::optional<CardCheckNote> &card)
 {
     close();
     const bool wav = path.endsWith(QStringLiteral(".wav"), Qt::CaseInsensitive);
@@ -61,6 +86,8 @@ QString AudioWriter::open(const QString &path, const QDateTime &start)
     written_ = 0;
     sf_set_string(file_, SF_STR_DATE, startText(start).toUtf8().constData());
     sf_set_string(file_, SF_STR_SOFTWARE, "Tamsel");
+    if (card)
+        sf_set_string(file_, SF_STR_COMMENT, cardText(*card).toUtf8().constData());
     if (wav)
         sf_command(file_, SFC_SET_UPDATE_HEADER_AUTO, nullptr, SF_TRUE);
     return {};

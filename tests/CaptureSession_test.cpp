@@ -4,6 +4,9 @@
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <random>
+
 #include "RunUntil.h"
 #include "capture/CaptureSession.h"
 #include "capture/ScriptedSoundService.h"
@@ -65,4 +68,56 @@ TEST(CaptureSession, CapturesOnceTheServerAppearsAndAccountsForWhatGoesWrong)
     EXPECT_TRUE(closed);
     EXPECT_FALSE(session.device().Opened());
     EXPECT_EQ(handed.size(), 2u) << "nothing more measured while winding down";
+}
+
+// A card 37 ppm fast whose buffers arrive as a desktop hands them on: late by a few ms, now and
+// then by tens, never early, once all held up while the window was busy for 1.5 s; and the
+// stream restarted halfway. The check reads the card's rate over both streams.
+TEST(CaptureSession, ChecksTheLiveCardAgainstTheComputersClock)
+{
+    auto *service = new ScriptedSoundService;
+    CaptureSession session{std::unique_ptr<SoundService>(service)};
+    int64_t now = 0;
+    session.arrivalClock = [&] { return now; };
+    session.open();
+    ASSERT_TRUE(runUntil([&] { return service->isStarted(); }, 1000));
+
+    constexpr double kCardRate = 44100 * (1 + 37e-6);
+    constexpr int kBuffer = 11024; // a buffer's samples: its bytes in whole 4-byte blocks
+    const std::vector<int16_t> buffer(kBuffer, 0);
+    std::mt19937 random(38);
+    std::exponential_distribution<double> scheduler(1 / 0.003);
+    std::uniform_real_distribution<double> chance(0, 1), busy(0.01, 0.06);
+    double handedOn = 0;
+    // `seconds` of a stream whose capture began at `start` on the computer's clock.
+    const auto stream = [&](double start, double seconds, double stallAt) {
+        for (int n = 1; n * kBuffer / kCardRate < seconds; ++n) {
+            const double captured = start + n * kBuffer / kCardRate;
+            double arrival = captured + 0.001 + scheduler(random);
+            if (chance(random) < 0.03)
+                arrival += busy(random);
+            if (captured > stallAt && captured < stallAt + 1.5)
+                arrival = std::max(arrival, stallAt + 1.5);
+            handedOn = std::max(handedOn, arrival); // in order
+            now = std::llround(handedOn * 1e9);
+            ASSERT_TRUE(service->deliver(buffer));
+            QCoreApplication::processEvents();
+        }
+    };
+    stream(0.2, 300, 100);
+    const auto first = session.cardClock().result();
+    ASSERT_TRUE(first);
+    EXPECT_NEAR(first->seconds, 300, 1);
+
+    session.playAgain();
+    for (int i = 0; i < 4; ++i)
+        ASSERT_TRUE(service->deliver(buffer)); // back to be let go
+    ASSERT_TRUE(runUntil([&] { return service->isStarted() && service->queued() == 4; }, 1000));
+    stream(handedOn + 0.35, 300, 1000);
+
+    const auto r = session.cardClock().result();
+    ASSERT_TRUE(r);
+    EXPECT_NEAR(r->ppm, 37, 0.5);
+    EXPECT_LT(r->uncertaintyPpm, 0.5);
+    EXPECT_NEAR(r->seconds, 600, 2) << "a segment for each stream";
 }

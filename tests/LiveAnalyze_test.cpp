@@ -110,9 +110,10 @@ TEST(LiveAnalyze, LogsAWatchThroughAServerRestartUntilSigterm)
     EXPECT_EQ(analyzer.exitCode(), 0);
     const QStringList end =
         QString::fromUtf8(analyzer.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-    ASSERT_GE(end.size(), 2);
-    EXPECT_TRUE(end[end.size() - 2].startsWith("FINAL, 05.0,")) << end.join('\n').toStdString();
-    EXPECT_TRUE(end.last().startsWith("SUMMARY,")) << end.last().toStdString();
+    ASSERT_GE(end.size(), 3);
+    EXPECT_TRUE(end[end.size() - 3].startsWith("FINAL, 05.0,")) << end.join('\n').toStdString();
+    EXPECT_TRUE(end[end.size() - 2].startsWith("SUMMARY,")) << end.join('\n').toStdString();
+    EXPECT_TRUE(end.last().startsWith("CARD,")) << end.last().toStdString();
     const QString errors = QString::fromUtf8(analyzer.readAllStandardError());
     EXPECT_TRUE(errors.contains("Sound server lost")) << errors.toStdString();
     EXPECT_TRUE(errors.contains("Sound server back")) << errors.toStdString();
@@ -179,9 +180,10 @@ TEST(LiveAnalyze, WithoutADisplayCountsTheAudioARestartLost)
     EXPECT_EQ(errors.count("Sound server lost"), 1) << errors.toStdString();
     EXPECT_EQ(errors.count("Sound server back"), 1) << errors.toStdString();
     EXPECT_LE(errors.count("Audio lost"), 2) << errors.toStdString();
-    const QStringList lines =
-        QString::fromUtf8(analyzer.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-    ASSERT_GE(lines.size(), 4) << errors.toStdString();
+    QStringList lines = QString::fromUtf8(analyzer.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 5) << errors.toStdString();
+    // The card's check last, then the sweeps and the final state.
+    EXPECT_EQ(QJsonDocument::fromJson(lines.takeLast().toUtf8()).object()["type"].toString(), "card");
     int ratesBefore = 0, ratesAfter = 0;
     for (const QString &line : lines) {
         const QJsonObject object = QJsonDocument::fromJson(line.toUtf8()).object();

@@ -292,6 +292,7 @@ const MenuRow kMenuTree[] = {
     {2, "&Time signal", "T1", -1},
     {2, "&Fine control", "F1", -1},
     {2, "Reset clock correction", "ResetClock1", -1},
+    {2, "From the computer's clock", "FromComputerClock1", -1},
     {1, "&PulseMode", "StarGraph1", -1},
     {2, "&Yes", "NOn1", 0},
     {2, "&No", "NOff1", 1},

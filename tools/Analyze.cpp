@@ -22,6 +22,7 @@
 #include "support/RangedOption.h"
 #include "support/UnixSignals.h"
 #include "tools/AnalyzePositions.h"
+#include "tools/CardClockRun.h"
 #include "tools/HeadlessApplication.h"
 #include "tools/LiveRun.h"
 #include "tools/LongRunOutput.h"
@@ -139,7 +140,13 @@ void addOptions(QCommandLineParser &args)
                       "prints its summary as CSV (not with --record, --time-signal, --json, --header, "
                       "--report, --start or --live)."},
         {"live", "Measure the sound server's source instead of a recording, until --duration or SIGINT or "
-                 "SIGTERM, printing each sweep's line as it ends."},
+                 "SIGTERM, printing each sweep's line as it ends, and at the end the sound card's rate "
+                 "against the computer's clock: CARD,<ppm>,<uncertainty ppm>,<s/day>,<minutes>,"
+                 "<synchronised|unsynchronised>."},
+        {"card-clock", "Take the sound card's rate, checked against the computer's clock, as the "
+                       "clock correction: with --live once it is known to better than 0.1 s/day, for the "
+                       "rest of the run; for a recording the window saved, the check it carries, if that "
+                       "good (not with --time-signal or --positions)."},
         {"json", "Print one JSON object per sweep and one for the final state, one a line, instead of "
                  "the CSV lines (not with --positions or --report)."},
         {"header", "Print a header line over the CSV lines (not with --json or --positions)."},
@@ -433,6 +440,9 @@ int main(int argc, char **argv)
                          : QStringLiteral("No time signal heard"));
     };
     if (!live) {
+        if (args.isSet("card-clock"))
+            sayMessage(
+                correctByRecordedCard(*recording.file, *analysis, longRun ? &longRun->facts() : nullptr));
         analysis->run(*recording.file, [&] {
             QCoreApplication::processEvents(); // a termination signal, the progress line
             return stoppedBy != 0 || outputFailed;
@@ -440,6 +450,8 @@ int main(int argc, char **argv)
         QCoreApplication::processEvents(); // a signal that cut a stalled read short
     } else {
         endLiveRunOn(*duration > 0 ? duration : std::nullopt, &loop, [&loop] { loop.quit(); });
+        if (args.isSet("card-clock"))
+            correctByCardClock(*capture, *analysis, sayMessage, longRun ? &longRun->facts() : nullptr);
         reportCaptureHealth(
             *capture,
             [&longRun] {
@@ -469,6 +481,11 @@ int main(int argc, char **argv)
             sayError(error);
             reported = false;
         }
+    if (printed && live) {
+        const bool synchronised = computerClockSynchronised();
+        printed = writeResults(json ? cardJson(capture->cardClock(), synchronised)
+                                    : cardLine(capture->cardClock(), synchronised));
+    }
     const bool timeSignalHeard = analysis->timeSignalHeard();
     // Full stops in every locale, as in the other lines.
     if (printed && args.isSet("time-signal") && timeSignalHeard)

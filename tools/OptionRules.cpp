@@ -36,10 +36,13 @@ constexpr std::pair<const char *, const char *> kConflicts[] = {
     {"scope", "positions"},
     {"start", "positions"},
     {"live", "positions"},
+    {"card-clock", "positions"},
     // The SUMMARY line is a CSV line; a header names CSV fields.
     {"json", "report"},
     {"header", "json"},
     {"start", "live"},
+    // The time signal sets the clock correction itself.
+    {"card-clock", "time-signal"},
 };
 
 // What a CSV log given in place of a recording takes: it is read, not measured.

@@ -50,6 +50,8 @@ public:
     void newSource();
     // Audio was lost: what came before and what comes after are not one stretch.
     void audioLost() { session_.audioLost(); }
+    // The card's true rate, measured otherwise, as the corrections from now on.
+    void setTrueRate(long double samplesPerSecond) { session_.setTrueRate(samplesPerSecond); }
 
     const MeasurementEngine &engine() const { return session_.engine(); }
     const MeasurementState &state() const { return session_.state(); }

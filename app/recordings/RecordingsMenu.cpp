@@ -11,6 +11,7 @@
 #include "app/MainMenu.h"
 #include "app/TApplication.h"
 #include "app/TForm1.h"
+#include "app/cardclock/CardClock.h"
 #include "app/recordings/RecordingDrop.h"
 #include "app/recordings/RecordingSource.h"
 #include "recording/RecordNames.h"
@@ -139,7 +140,7 @@ bool RecordingsMenu::startSaving(const QString &path)
 {
     stopSaving();
     QDir().mkpath(QFileInfo(path).absolutePath());
-    const QString error = writer_.open(path, QDateTime::currentDateTime());
+    const QString error = writer_.open(path, QDateTime::currentDateTime(), form_.cardClock().recordingNote());
     SaveAudio1->setChecked(error.isEmpty());
     if (!error.isEmpty())
         ShowException(error);

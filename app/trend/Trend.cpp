@@ -55,6 +55,7 @@ ReportFacts Trend::facts() const
     facts.beatsPerHour = std::round(form_.state.beatsPerSecond * 10) / 10 * 3600;
     facts.liftAngle = form_.state.liftAngle;
     facts.input = input_;
+    facts.clockCorrection = form_.clock().reportText();
     return facts;
 }
 
