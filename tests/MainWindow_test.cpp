@@ -258,6 +258,7 @@ const MenuRow kMenuTree[] = {
     {1, "-", "", -1},
     {1, "Trend…", "Trend1", -1},
     {1, "Start/Stop", "StartStop1", -1},
+    {1, "Beat scope…", "BeatScope1", -1},
     {0, "&Option", "O1", -1},
     {1, "Center &Start", "O2", -1},
     {2, "&No", "N3", 0},
