@@ -1,7 +1,6 @@
 #include "capture/HeaderQueue.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace tamsel {
 
@@ -53,7 +52,7 @@ void HeaderQueue::fillFront(const int16_t *samples, size_t count, const WaveNoti
         return;
     WaveHeader *header = queue_.front();
     count = std::min<size_t>(count, header->bufferLength / 2);
-    std::memcpy(header->data, samples, count * 2);
+    std::copy_n(samples, count, reinterpret_cast<int16_t *>(header->data)); // an empty delivery may be null
     returnFront(count, handed_ + count, notify);
 }
 
