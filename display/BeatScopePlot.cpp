@@ -1,16 +1,13 @@
 #include "display/BeatScopePlot.h"
 
-#include <QBuffer>
-#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
-#include <QPdfWriter>
-#include <QSvgGenerator>
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "display/AxisTicks.h"
+#include "display/PictureFile.h"
 #include "measurement/FormatPicture.h"
 
 namespace tamsel {
@@ -360,43 +357,8 @@ void BeatScopePlot::drawScope(QPainter &painter, const QRect &area, const BeatSc
 QByteArray BeatScopePlot::encode(const BeatScope &scope, const QSize &size, const QString &type,
                                  const Options &options)
 {
-    const QRect page(QPoint(0, 0), size);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    const auto drawn = [&](QPaintDevice &device, double scale) {
-        QPainter painter;
-        if (!painter.begin(&device))
-            return false;
-        painter.scale(scale, scale);
-        painter.fillRect(page, Qt::white);
-        draw(painter, page, scope, options);
-        return painter.end();
-    };
-    if (type == QLatin1String("png")) {
-        QImage image(size, QImage::Format_RGB32);
-        if (!drawn(image, 1) || !image.save(&buffer, "PNG"))
-            return {};
-    } else if (type == QLatin1String("svg")) {
-        QSvgGenerator generator;
-        generator.setOutputDevice(&buffer);
-        generator.setSize(size);
-        generator.setViewBox(page);
-        generator.setTitle(QStringLiteral("Beat scope"));
-        if (!drawn(generator, 1))
-            return {};
-    } else if (type == QLatin1String("pdf")) {
-        QPdfWriter writer(&buffer);
-        writer.setPageSize(QPageSize(QSizeF(size), QPageSize::Point));
-        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-        writer.setTitle(QStringLiteral("Beat scope"));
-        // The page's resolution in dots per point, so that the drawing keeps its proportions.
-        if (!drawn(writer, writer.resolution() / 72.0))
-            return {};
-    } else {
-        return {};
-    }
-    return bytes;
+    return drawnPicture(size, type, QStringLiteral("Beat scope"),
+                        [&](QPainter &painter, const QRect &page) { draw(painter, page, scope, options); });
 }
 
 } // namespace tamsel

@@ -32,14 +32,15 @@ ScopeTrace traceOf(const BeatTemplate &shape, const BeatTemplate::SubEvents &eve
     double loudest = 0;
     for (double h : events.heights)
         loudest = std::max(loudest, h);
+    double nearest = 0; // how far the drop so far lies from the lift's end
     for (size_t i = 0; i < events.rises.size(); ++i) {
         trace.eventsMs.push_back((events.rises[i] - events.first()) * msPerPoint);
         trace.heights.push_back(loudest > 0 ? events.heights[i] / loudest : 0);
         const double off = std::fabs(events.rises[i] - events.first() - liftPoints);
-        if (liftPoints > 0 && i > 0 &&
-            (trace.drop < 0 ||
-             off < std::fabs(events.rises[static_cast<size_t>(trace.drop)] - events.first() - liftPoints)))
+        if (liftPoints > 0 && i > 0 && (trace.drop < 0 || off < nearest)) {
             trace.drop = static_cast<int>(i);
+            nearest = off;
+        }
     }
     return trace;
 }

@@ -467,7 +467,7 @@ int main(int argc, char **argv)
     bool printed = !outputFailed &&
                    writeResults(json ? sweepJson(shown, lostSamples(), heardAt(), "final") : finalLine(shown, state));
     // The last sweep's scope, or the run's end where no sweep ended.
-    const BeatScope beats = lastSweepScope.value_or(BeatScope::of(engine));
+    const BeatScope beats = lastSweepScope ? *lastSweepScope : BeatScope::of(engine);
     if (longRun) {
         longRun->setBeats(beats);
         longRun->facts().liftAngle = state.liftAngle;

@@ -16,17 +16,16 @@ namespace tamsel {
 
 namespace {
 
-// Full stops in every locale, no sign for the positive, no -0.
-QString fixed(double value, int decimals)
-{
-    const double scale = std::pow(10.0, decimals);
-    return QString::number(std::round(value * scale) / scale + 0.0, 'f', decimals);
-}
-
 double rounded(double value, int decimals)
 {
     const double scale = std::pow(10.0, decimals);
-    return std::round(value * scale) / scale + 0.0;
+    return std::round(value * scale) / scale + 0.0; // no -0
+}
+
+// Full stops in every locale, no sign for the positive.
+QString fixed(double value, int decimals)
+{
+    return QString::number(rounded(value, decimals), 'f', decimals);
 }
 
 long double cardRate(double ppm)

@@ -12,11 +12,11 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QSvgGenerator>
 #include <QVBoxLayout>
 
 #include "app/TApplication.h"
 #include "app/trend/TrendView.h"
+#include "display/PictureFile.h"
 #include "files/WholeFile.h"
 
 namespace tamsel {
@@ -66,20 +66,14 @@ void TrendWindow::runChanged()
 QString TrendWindow::saveImage(const QString &path) const
 {
     QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
     const QString type = QFileInfo(path).suffix().toLower();
     if (type == QLatin1String("svg")) {
-        QSvgGenerator generator;
-        generator.setOutputDevice(&buffer);
-        generator.setSize(view_->size());
-        generator.setViewBox(view_->rect());
-        generator.setTitle(QStringLiteral("Trend"));
-        QPainter painter(&generator);
-        painter.fillRect(view_->rect(), Qt::white);
-        drawPage(painter, view_->rect());
+        bytes = drawnPicture(view_->size(), type, QStringLiteral("Trend"),
+                             [this](QPainter &painter, const QRect &page) { drawPage(painter, page); });
     } else if (type == QLatin1String("png")) {
-        view_->image().save(&buffer, "PNG");
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        view_->image().save(&buffer, "PNG"); // the pixels on screen
     } else {
         return QStringLiteral("An image is saved as .png or .svg, not as \"%1\"")
             .arg(QFileInfo(path).fileName());
