@@ -8,18 +8,18 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/scope/ScopeView.h"
+#include "app/PictureView.h"
 #include "files/WholeFile.h"
 #include "support/Messages.h"
 
 namespace tamsel {
 
 ScopeWindow::ScopeWindow(QWidget *parent)
-    : QWidget(parent, Qt::Window), view_(new ScopeView(
-                                       [this](QPainter &painter, const QRect &area) {
-                                           BeatScopePlot::draw(painter, area, scope_, options());
-                                       },
-                                       this))
+    : QWidget(parent, Qt::Window), view_(new PictureView(QStringLiteral("ScopeView"), QSize(480, 360),
+                                                      [this](QPainter &painter, const QRect &area) {
+                                                          BeatScopePlot::draw(painter, area, scope_, options());
+                                                      },
+                                                      this))
 {
     setObjectName(QStringLiteral("ScopeWindow"));
     setWindowTitle(QStringLiteral("Beat scope"));

@@ -12,7 +12,7 @@ class QPushButton;
 
 namespace tamsel {
 
-class ScopeView;
+class PictureView;
 
 class ScopeWindow : public QWidget {
 public:
@@ -33,7 +33,7 @@ private:
     void saveClicked();
 
     BeatScope scope_;
-    ScopeView *view_;
+    PictureView *view_;
 };
 
 } // namespace tamsel

@@ -15,7 +15,7 @@
 #include <QVBoxLayout>
 
 #include "app/TApplication.h"
-#include "app/trend/TrendView.h"
+#include "app/PictureView.h"
 #include "display/PictureFile.h"
 #include "files/WholeFile.h"
 
@@ -24,7 +24,9 @@ namespace tamsel {
 TrendWindow::TrendWindow(const LongRun &run, std::function<ReportFacts()> facts,
                          std::function<QString()> waiting, QWidget *parent)
     : QWidget(parent, Qt::Window), run_(run), facts_(std::move(facts)), waiting_(std::move(waiting)),
-      view_(new TrendView([this](QPainter &painter, const QRect &area) { drawPage(painter, area); }, this))
+      // Small enough for the window to fit a 1366 x 768 screen, header and buttons included.
+      view_(new PictureView(QStringLiteral("TrendView"), QSize(420, 440),
+                            [this](QPainter &painter, const QRect &area) { drawPage(painter, area); }, this))
 {
     setObjectName(QStringLiteral("TrendWindow"));
     setWindowTitle(QStringLiteral("Trend"));

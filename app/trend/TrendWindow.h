@@ -13,7 +13,7 @@ class QPushButton;
 
 namespace tamsel {
 
-class TrendView;
+class PictureView;
 
 class TrendWindow : public QWidget {
 public:
@@ -40,7 +40,7 @@ private:
     const LongRun &run_;
     std::function<ReportFacts()> facts_;
     std::function<QString()> waiting_;
-    TrendView *view_;
+    PictureView *view_;
 };
 
 } // namespace tamsel

@@ -1,19 +1,19 @@
-#include "app/trend/TrendView.h"
+#include "app/PictureView.h"
 
 #include <QImage>
 #include <QPainter>
 
 namespace tamsel {
 
-TrendView::TrendView(Draw draw, QWidget *parent) : QWidget(parent), draw_(std::move(draw))
+PictureView::PictureView(const QString &name, const QSize &least, Draw draw, QWidget *parent)
+    : QWidget(parent), draw_(std::move(draw))
 {
-    setObjectName(QStringLiteral("TrendView"));
-    // Small enough for the window to fit a 1366 x 768 screen, header and buttons included.
-    setMinimumSize(420, 440);
+    setObjectName(name);
+    setMinimumSize(least);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-QImage TrendView::image() const
+QImage PictureView::image() const
 {
     QImage image(size(), QImage::Format_RGB32);
     image.fill(Qt::white);
@@ -22,7 +22,7 @@ QImage TrendView::image() const
     return image;
 }
 
-void TrendView::paintEvent(QPaintEvent *)
+void PictureView::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
